@@ -1,0 +1,77 @@
+// An in-memory host that drives an effect module through its command entry
+// point, as the compositing host would, and records what the module asks of
+// it. Used by the tests, the command-line tool and the Windows loader test.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "host/pf_callbacks.h"
+#include "world.h"
+
+namespace hostsim {
+
+using EffectMainFn = PF_Err (*)(PF_Cmd, PF_InData*, PF_OutData*, PF_ParamDef*[], PF_LayerDef*,
+                                void*);
+
+struct BrokerCall {
+  enum class Kind { kAcquire, kRelease };
+  Kind kind;
+  std::string name;
+  std::int32_t version;
+  bool operator==(const BrokerCall&) const = default;
+};
+
+// How the host misbehaves, when a test asks it to.
+struct Faults {
+  bool no_broker = false;          // pica_basicP is null
+  std::string refused_suite;       // AcquireSuite fails for this suite name
+  bool null_suite = false;         // AcquireSuite reports success but yields null
+  bool release_fails = false;      // ReleaseSuite returns an error code
+  int refuse_param_number = 0;     // add_param refuses its n-th call (from 1); 0 never
+  PF_Err param_refusal = PF_Err_OUT_OF_MEMORY;
+  PF_Err copy_result = PF_Err_NONE;  // a non-zero code: copy fails and copies nothing
+  bool no_input_pixels = false;    // pixel access yields no pointer for the input
+  bool no_output_pixels = false;   // ... or for the output
+};
+
+class Host {
+ public:
+  explicit Host(EffectMainFn effect_main);
+  Host(const Host&) = delete;
+  Host& operator=(const Host&) = delete;
+
+  // Sends a command with no images; for the commands that use none.
+  PF_Err Send(PF_Cmd cmd);
+  PF_Err GlobalSetup() { return Send(PF_Cmd_GLOBAL_SETUP); }
+  PF_Err About() { return Send(PF_Cmd_ABOUT); }
+  // Collects the added parameters and builds the parameter array that Render
+  // sends, every value at the module's default.
+  PF_Err ParamsSetup();
+  // Renders `input` into `output` with the current parameter values. Safe to
+  // call from several threads at once on one host.
+  PF_Err Render(World& input, World& output) const;
+
+  // The current value of the parameter in `slot`, as Render will send it.
+  PF_ParamDef& param(int slot) { return params_.at(static_cast<std::size_t>(slot)); }
+  std::size_t param_count() const { return params_.size(); }
+
+  Faults faults;
+  PF_OutData out_data{};
+  const std::vector<PF_ParamDef>& added_params() const { return added_params_; }
+  const std::vector<BrokerCall>& broker_log() const { return broker_log_; }
+  int add_param_calls() const { return add_param_calls_; }
+
+ private:
+  friend struct Callbacks;
+
+  PF_InData MakeInData(PF_UtilCallbacks* utils) const;
+
+  EffectMainFn effect_main_;
+  std::vector<PF_ParamDef> added_params_;
+  std::vector<PF_ParamDef> params_;
+  std::vector<BrokerCall> broker_log_;
+  int add_param_calls_ = 0;
+};
+
+}  // namespace hostsim

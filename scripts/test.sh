@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Builds Huesieve and runs every test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh
+cmake --preset debug
+cmake --build --preset debug
+ctest --preset debug
