@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <new>
 
 namespace hostsim {
 namespace {
@@ -36,6 +37,12 @@ PF_ANSICallbacksSuite1 ansi_suite{&AnsiSprintf};
 
 constexpr char kAnsiSuiteName[] = "PF ANSI Suite";
 
+void ThrowIfAsked(const Faults& faults, const char* callback) {
+  if (faults.throwing_callback != callback) return;
+  if (faults.throws_bad_alloc) throw std::bad_alloc();
+  throw HostFailure{-1};
+}
+
 }  // namespace
 
 struct Callbacks {
@@ -44,6 +51,7 @@ struct Callbacks {
   static SPErr AcquireSuite(const char* name, std::int32_t version, const void** suite) {
     Host& host = Mutable(active_host);
     host.broker_log_.push_back({BrokerCall::Kind::kAcquire, name, version});
+    ThrowIfAsked(host.faults, "AcquireSuite");
     *suite = nullptr;
     if (host.faults.refused_suite == name) return 1;
     if (host.faults.null_suite) return 0;
@@ -63,6 +71,7 @@ struct Callbacks {
   static PF_Err AddParam(PF_ProgPtr effect_ref, PF_ParamIndex index, PF_ParamDefPtr def) {
     Host& host = *static_cast<Host*>(effect_ref);
     ++host.add_param_calls_;
+    ThrowIfAsked(host.faults, "add_param");
     if (host.add_param_calls_ == host.faults.refuse_param_number) return host.faults.param_refusal;
     if (index != -1) return PF_Err_BAD_CALLBACK_PARAM;
     host.added_params_.push_back(*def);
@@ -72,6 +81,7 @@ struct Callbacks {
   static PF_Err Copy(PF_ProgPtr effect_ref, PF_EffectWorld* src, PF_EffectWorld* dst,
                      PF_Rect* src_rect, PF_Rect* dst_rect) {
     const Host& host = *static_cast<const Host*>(effect_ref);
+    ThrowIfAsked(host.faults, "copy");
     if (host.faults.copy_result != PF_Err_NONE) return host.faults.copy_result;
     if (src_rect != nullptr || dst_rect != nullptr) return PF_Err_BAD_CALLBACK_PARAM;
     if ((src->world_flags & PF_WorldFlag_DEEP) != (dst->world_flags & PF_WorldFlag_DEEP)) {
@@ -89,12 +99,14 @@ struct Callbacks {
   }
 
   static PF_Err GetPixelData8(PF_EffectWorld* world, PF_PixelPtr, PF_Pixel8** pixel) {
+    ThrowIfAsked(active_host->faults, "get_pixel_data8");
     const bool deep = (world->world_flags & PF_WorldFlag_DEEP) != 0;
     *pixel = deep || Denied(world) ? nullptr : world->data;
     return PF_Err_NONE;
   }
 
   static PF_Err GetPixelData16(PF_EffectWorld* world, PF_PixelPtr, PF_Pixel16** pixel) {
+    ThrowIfAsked(active_host->faults, "get_pixel_data16");
     const bool deep = (world->world_flags & PF_WorldFlag_DEEP) != 0;
     *pixel = !deep || Denied(world) ? nullptr : reinterpret_cast<PF_Pixel16*>(world->data);
     return PF_Err_NONE;
@@ -150,8 +162,12 @@ PF_Err Host::ParamsSetup() {
 }
 
 PF_Err Host::Render(World& input, World& output) const {
+  return Render(input.def(), output.def());
+}
+
+PF_Err Host::Render(PF_LayerDef& input, PF_LayerDef& output) const {
   ActiveHost active(this);
-  Callbacks::output_world = &output.def();
+  Callbacks::output_world = &output;
   PF_UtilCallbacks utils = MakeUtils();
   PF_InData in_data = MakeInData(&utils);
   PF_OutData render_out{};
@@ -160,12 +176,12 @@ PF_Err Host::Render(World& input, World& output) const {
   // share nothing but this host's read-only state.
   std::vector<PF_ParamDef> values = params_;
   if (values.empty()) values.resize(1);
-  values[0].u.ld = input.def();
+  values[0].u.ld = input;
   std::vector<PF_ParamDef*> pointers;
   for (PF_ParamDef& value : values) pointers.push_back(&value);
 
   const PF_Err err =
-      effect_main_(PF_Cmd_RENDER, &in_data, &render_out, pointers.data(), &output.def(), nullptr);
+      effect_main_(PF_Cmd_RENDER, &in_data, &render_out, pointers.data(), &output, nullptr);
   Callbacks::output_world = nullptr;
   return err;
 }

@@ -33,6 +33,16 @@ struct Faults {
   PF_Err copy_result = PF_Err_NONE;  // a non-zero code: copy fails and copies nothing
   bool no_input_pixels = false;    // pixel access yields no pointer for the input
   bool no_output_pixels = false;   // ... or for the output
+  // A callback that throws instead of returning ("copy", "get_pixel_data8",
+  // "get_pixel_data16", "add_param" or "AcquireSuite"), as a host built with
+  // the same compiler might; it throws std::bad_alloc or a non-standard type.
+  std::string throwing_callback;
+  bool throws_bad_alloc = false;
+};
+
+// What a throwing callback throws when it is not std::bad_alloc.
+struct HostFailure {
+  int code;
 };
 
 class Host {
@@ -51,6 +61,9 @@ class Host {
   // Renders `input` into `output` with the current parameter values. Safe to
   // call from several threads at once on one host.
   PF_Err Render(World& input, World& output) const;
+  // The same for image records whose pixels the caller owns, e.g. buffers of
+  // exactly the size the records describe.
+  PF_Err Render(PF_LayerDef& input, PF_LayerDef& output) const;
 
   // The current value of the parameter in `slot`, as Render will send it.
   PF_ParamDef& param(int slot) { return params_.at(static_cast<std::size_t>(slot)); }

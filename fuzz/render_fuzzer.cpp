@@ -1,0 +1,169 @@
+// Drives the Render command through EffectMain with image records and
+// parameter values a host could send, hostile ones included, and checks every
+// byte of both images and the result against the plain model of a render.
+// Each image lives in its own heap block of exactly the bytes its record
+// describes, so AddressSanitizer reports any access outside them.
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "entry/effect_main.h"
+#include "exact_world.h"
+#include "fuzz_values.h"
+#include "host.h"
+#include "params/param_layout.h"
+#include "reference/plain_render.h"
+
+namespace {
+
+using hostsim::ExactWorld;
+using plain_reference::FrameValues;
+using plain_reference::HostBehaviour;
+
+constexpr A_long kMaxSide = 64;
+
+hostsim::Host& LoadedHost() {
+  static hostsim::Host* host = [] {
+    auto* loaded = new hostsim::Host(&EffectMain);
+    if (loaded->ParamsSetup() != PF_Err_NONE) std::abort();
+    return loaded;
+  }();
+  return *host;
+}
+
+// A record the host could hand over: any height up to the bound, a stride from
+// 0 upwards (padded, not a multiple of the pixel size, or negative), and a
+// width that fits in the stride.
+ExactWorld ConsumeWorld(FuzzedDataProvider& data, bool deep) {
+  const A_long pixel_size = deep ? 8 : 4;
+  const A_long height = data.ConsumeIntegralInRange<A_long>(0, kMaxSide);
+  A_long stride = 0;
+  A_long width = 0;
+  if (data.ConsumeBool()) {  // tightly packed or padded by a few bytes
+    width = data.ConsumeIntegralInRange<A_long>(0, kMaxSide);
+    stride = width * pixel_size + data.ConsumeIntegralInRange<A_long>(0, 2 * pixel_size + 1);
+  } else {  // any stride; the width is whatever fits
+    stride = data.ConsumeIntegralInRange<A_long>(0, kMaxSide * pixel_size + 2 * pixel_size + 1);
+    width = data.ConsumeIntegralInRange<A_long>(0, stride / pixel_size);
+  }
+  const bool bottom_up = data.ConsumeBool();
+  return ExactWorld(deep, width, height, bottom_up ? -stride : stride);
+}
+
+void FillBytes(FuzzedDataProvider& data, ExactWorld& world) {
+  // Mostly a repeating pattern from the input, so short inputs still give
+  // varied pixels; 16-bit channels take any value, above 32768 included.
+  const std::vector<std::uint8_t> pattern =
+      data.ConsumeBytes<std::uint8_t>(data.ConsumeIntegralInRange<std::size_t>(1, 64));
+  for (std::size_t i = 0; i < world.size(); ++i) {
+    world.bytes()[i] = std::byte{pattern.empty() ? std::uint8_t(0x5A) : pattern[i % pattern.size()]};
+  }
+}
+
+std::int32_t ConsumeSwitchValue(FuzzedDataProvider& data) {
+  switch (data.ConsumeIntegralInRange<int>(0, 3)) {
+    case 0: return 0;
+    case 1: return 1;
+    default: return data.ConsumeIntegral<std::int32_t>();
+  }
+}
+
+FrameValues ConsumeValues(FuzzedDataProvider& data) {
+  FrameValues values;
+  values.master = data.ConsumeIntegralInRange<int>(0, 7) == 0 ? ConsumeSwitchValue(data) : 1;
+  for (plain_reference::SliderEntry& entry : values.entries) {
+    entry.enable = ConsumeSwitchValue(data);
+    entry.colour = {data.ConsumeIntegral<std::uint8_t>(), data.ConsumeIntegral<std::uint8_t>(),
+                    data.ConsumeIntegral<std::uint8_t>(), data.ConsumeIntegral<std::uint8_t>()};
+    entry.range = huesieve_fuzz::ConsumeSliderValue(data);
+    entry.softness = huesieve_fuzz::ConsumeSliderValue(data);
+  }
+  return values;
+}
+
+void SendValues(hostsim::Host& host, const FrameValues& values) {
+  host.param(huesieve::kEnableEffectSlot).u.bd.value = values.master;
+  for (int k = 0; k < huesieve::kColourEntryCount; ++k) {
+    const huesieve::ColourEntrySlots slots = huesieve::EntrySlots(k);
+    const plain_reference::SliderEntry& entry = values.entries[static_cast<std::size_t>(k)];
+    host.param(slots.enable).u.bd.value = entry.enable;
+    host.param(slots.colour).u.cd.value = entry.colour;
+    host.param(slots.range).u.fs_d.value = entry.range;
+    host.param(slots.softness).u.fs_d.value = entry.softness;
+  }
+}
+
+void CheckSame(const char* what, const ExactWorld& actual, const std::vector<std::byte>& expected) {
+  if (actual.size() == expected.size() &&
+      (expected.empty() || std::memcmp(actual.bytes(), expected.data(), expected.size()) == 0)) {
+    return;
+  }
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    if (actual.bytes()[i] != expected[i]) {
+      std::fprintf(stderr, "%s differs from the model at byte %zu: %d, expected %d\n", what, i,
+                   static_cast<int>(actual.bytes()[i]), static_cast<int>(expected[i]));
+      break;
+    }
+  }
+  std::abort();
+}
+
+std::vector<std::byte> Snapshot(const ExactWorld& world) {
+  return {world.bytes(), world.bytes() + world.size()};
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
+  FuzzedDataProvider data(bytes, size);
+  const bool deep = data.ConsumeBool();
+  // Now and then the two images differ in depth, which no path can render.
+  const bool output_deep = data.ConsumeIntegralInRange<int>(0, 31) == 0 ? !deep : deep;
+  HostBehaviour behaviour;
+  if (data.ConsumeIntegralInRange<int>(0, 15) == 0) {
+    behaviour.copy_result = data.ConsumeBool() ? PF_Err_OUT_OF_MEMORY
+                                               : data.ConsumeIntegralInRange<PF_Err>(1, 0x7fffffff);
+  }
+  behaviour.input_pixels = data.ConsumeIntegralInRange<int>(0, 31) != 0;
+  behaviour.output_pixels = data.ConsumeIntegralInRange<int>(0, 31) != 0;
+  const FrameValues values = ConsumeValues(data);
+
+  ExactWorld input = ConsumeWorld(data, deep);
+  // Mostly the output has the input's shape, as the host usually sends.
+  ExactWorld output = data.ConsumeBool()
+                          ? ExactWorld(output_deep, input.def().width, input.def().height,
+                                       input.def().rowbytes)
+                          : ConsumeWorld(data, output_deep);
+  FillBytes(data, input);
+  std::memset(output.bytes(), 0xC3, output.size());
+
+  // The model renders into copies of the two blocks.
+  std::vector<std::byte> expected_input = Snapshot(input);
+  std::vector<std::byte> expected_output = Snapshot(output);
+  PF_LayerDef model_input = input.def();
+  PF_LayerDef model_output = output.def();
+  model_input.data = reinterpret_cast<PF_PixelPtr>(
+      expected_input.data() + (reinterpret_cast<std::byte*>(input.def().data) - input.bytes()));
+  model_output.data = reinterpret_cast<PF_PixelPtr>(
+      expected_output.data() + (reinterpret_cast<std::byte*>(output.def().data) - output.bytes()));
+  const PF_Err expected_result =
+      plain_reference::ExpectedRender(model_input, model_output, values, behaviour);
+
+  hostsim::Host& host = LoadedHost();
+  SendValues(host, values);
+  host.faults.copy_result = behaviour.copy_result;
+  host.faults.no_input_pixels = !behaviour.input_pixels;
+  host.faults.no_output_pixels = !behaviour.output_pixels;
+  const PF_Err result = host.Render(input.def(), output.def());
+
+  if (result != expected_result) {
+    std::fprintf(stderr, "Render returned %d, expected %d\n", static_cast<int>(result),
+                 static_cast<int>(expected_result));
+    std::abort();
+  }
+  CheckSame("input", input, expected_input);
+  CheckSame("output", output, expected_output);
+  return 0;
+}
