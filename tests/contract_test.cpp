@@ -511,10 +511,10 @@ INSTANTIATE_TEST_SUITE_P(
         ThrowCase{"add_param", PF_Cmd_PARAMS_SETUP, false, PF_Err_INTERNAL_STRUCT_DAMAGED},
         ThrowCase{"AcquireSuite", PF_Cmd_ABOUT, false, PF_Err_INTERNAL_STRUCT_DAMAGED},
         ThrowCase{"AcquireSuite", PF_Cmd_ABOUT, true, PF_Err_OUT_OF_MEMORY}),
-    [](const ::testing::TestParamInfo<ThrowCase>& info) {
-      std::string name = info.param.callback;
+    [](const ::testing::TestParamInfo<ThrowCase>& param_info) {
+      std::string name = param_info.param.callback;
       std::erase(name, '_');
-      return name + (info.param.bad_alloc ? "ThrowsBadAlloc" : "ThrowsOther");
+      return name + (param_info.param.bad_alloc ? "ThrowsBadAlloc" : "ThrowsOther");
     });
 
 TEST_F(ContractTest, ThrowingEightBitAccessBecomesAnErrorCode) {
