@@ -7,3 +7,5 @@ scripts/setup.sh
 cmake --preset debug
 cmake --build --preset debug
 ctest --preset debug
+scripts/test-sanitizers.sh
+scripts/fuzz.sh 30

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -480,6 +481,10 @@ struct ThrowCase {
   bool bad_alloc;
   PF_Err expected;
 };
+
+void PrintTo(const ThrowCase& given, std::ostream* os) {
+  *os << given.callback << (given.bad_alloc ? " throws std::bad_alloc" : " throws another type");
+}
 
 class ThrowingCallbackTest : public HostFixture, public ::testing::WithParamInterface<ThrowCase> {};
 

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer harnesses (clang, ASan + UBSan) and runs each for a
+# bounded time, starting from the seed corpus in fuzz/corpus/<fuzzer>/.
+# Usage: scripts/fuzz.sh [seconds-per-fuzzer]   (default 30)
+# New inputs the fuzzers find go to build/fuzz/corpus/, not into the tree;
+# a failing input is written as build/fuzz/artifacts/<fuzzer>-crash-*.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+seconds="${1:-30}"
+scripts/setup.sh clang libclang-rt-14-dev
+cmake --preset fuzz
+cmake --build --preset fuzz -j2
+
+artifacts="build/fuzz/artifacts"
+rm -rf "$artifacts"
+mkdir -p "$artifacts"
+for fuzzer in render_fuzzer colour_rule_fuzzer; do
+  work="build/fuzz/corpus/$fuzzer"
+  log="build/fuzz/$fuzzer.log"
+  mkdir -p "$work"
+  echo "Fuzzing $fuzzer for ${seconds}s"
+  status=0
+  "build/fuzz/fuzz/$fuzzer" -max_total_time="$seconds" -print_final_stats=1 \
+    -artifact_prefix="$artifacts/$fuzzer-" "$work" "fuzz/corpus/$fuzzer" >"$log" 2>&1 || status=$?
+  grep -E '^(Done|stat::number_of_executed_units|stat::average_exec_per_sec)' "$log" || true
+  if ((status != 0)); then
+    tail -n 40 "$log" >&2
+    echo "$fuzzer failed; reproduce with: build/fuzz/fuzz/$fuzzer $artifacts/$fuzzer-*" >&2
+    exit 1
+  fi
+done
