@@ -114,6 +114,64 @@ std::vector<std::byte> Snapshot(const ExactWorld& world) {
   return {world.bytes(), world.bytes() + world.size()};
 }
 
+[[noreturn]] void Violated(const char* invariant) {
+  std::fprintf(stderr, "invariant violated: %s\n", invariant);
+  std::abort();
+}
+
+// Checks that hold whatever the model says, so that a mistake shared by the
+// model and the module still shows.
+void CheckInvariants(const FrameValues& values, const HostBehaviour& behaviour, PF_Err result,
+                     const std::vector<std::byte>& input_before, const ExactWorld& input,
+                     const std::vector<std::byte>& output_before, const ExactWorld& output) {
+  if (result != PF_Err_NONE && result != behaviour.copy_result &&
+      result != PF_Err_BAD_CALLBACK_PARAM) {
+    Violated("the result is 0, the copy's refusal or 516");
+  }
+  const bool input_same = input_before == Snapshot(input);
+  if (result == PF_Err_BAD_CALLBACK_PARAM && behaviour.copy_result != result) {
+    if (!input_same || output_before != Snapshot(output)) Violated("516 writes nothing");
+    return;
+  }
+  if (values.master != 1) {
+    if (!input_same) Violated("the bypass leaves the input alone");
+    // Over the area the host copies the output equals the input; elsewhere
+    // nothing is written.
+    const PF_LayerDef& in = input.def();
+    const PF_LayerDef& out = output.def();
+    const bool copied = behaviour.copy_result == PF_Err_NONE;
+    const std::size_t pixel_size = plain_reference::IsDeep(in) ? 8 : 4;
+    for (A_long row = 0; row < out.height; ++row) {
+      for (A_long column = 0; column < plain_reference::SlotsPerRow(out); ++column) {
+        const std::byte* now = plain_reference::SlotBytes(out, column, row);
+        const std::byte* before = output_before.data() + (now - output.bytes());
+        const bool in_copy = copied && row < in.height && column < in.width && column < out.width;
+        const std::byte* want = in_copy ? plain_reference::SlotBytes(in, column, row) : before;
+        if (std::memcmp(now, want, pixel_size) != 0) Violated("the bypass output is the copy");
+      }
+    }
+    return;
+  }
+  // The rule keeps a slot, rewrites its alpha only, or clears it.
+  const bool deep = plain_reference::IsDeep(input.def());
+  const PF_LayerDef& in = input.def();
+  for (A_long row = 0; row < in.height; ++row) {
+    for (A_long column = 0; column < plain_reference::SlotsPerRow(in); ++column) {
+      const std::byte* now_bytes = plain_reference::SlotBytes(in, column, row);
+      const plain_reference::Channels now = plain_reference::ReadSlot(now_bytes, deep);
+      const plain_reference::Channels before =
+          plain_reference::ReadSlot(input_before.data() + (now_bytes - input.bytes()), deep);
+      const bool cleared = now == plain_reference::Channels{};
+      const bool colour_kept =
+          now.red == before.red && now.green == before.green && now.blue == before.blue;
+      const std::uint32_t maximum = deep ? 32768u : 255u;
+      if (!cleared && !(colour_kept && (now.alpha == before.alpha || now.alpha <= maximum))) {
+        Violated("a slot is kept, given a ramp alpha or cleared");
+      }
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
@@ -139,6 +197,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   FillBytes(data, input);
   std::memset(output.bytes(), 0xC3, output.size());
 
+  const std::vector<std::byte> input_before = Snapshot(input);
+  const std::vector<std::byte> output_before = Snapshot(output);
   // The model renders into copies of the two blocks.
   std::vector<std::byte> expected_input = Snapshot(input);
   std::vector<std::byte> expected_output = Snapshot(output);
@@ -163,6 +223,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
                  static_cast<int>(expected_result));
     std::abort();
   }
+  CheckInvariants(values, behaviour, result, input_before, input, output_before, output);
   CheckSame("input", input, expected_input);
   CheckSame("output", output, expected_output);
   return 0;
