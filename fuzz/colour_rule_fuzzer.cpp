@@ -86,10 +86,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const PF_Pixel16 pixel{channels[0], channels[1], channels[2], channels[3]};
     Compare(pixel, table, entries, 16);
   } else {
-    const PF_Pixel pixel{static_cast<std::uint8_t>(channels[0]),
-                         static_cast<std::uint8_t>(channels[1]),
-                         static_cast<std::uint8_t>(channels[2]),
-                         static_cast<std::uint8_t>(channels[3])};
+    const PF_Pixel pixel{
+        static_cast<std::uint8_t>(channels[0]), static_cast<std::uint8_t>(channels[1]),
+        static_cast<std::uint8_t>(channels[2]), static_cast<std::uint8_t>(channels[3])};
     Compare(pixel, table, entries, 8);
   }
   return 0;

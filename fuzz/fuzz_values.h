@@ -2,11 +2,11 @@
 // values that are ordinary, tiny, huge or not finite.
 #pragma once
 
+#include <fuzzer/FuzzedDataProvider.h>
+
 #include <bit>
 #include <cstdint>
 #include <limits>
-
-#include <fuzzer/FuzzedDataProvider.h>
 
 namespace huesieve_fuzz {
 
@@ -24,9 +24,15 @@ inline double ConsumeSliderValue(FuzzedDataProvider& data) {
       constexpr double kSpecial[] = {std::numeric_limits<double>::quiet_NaN(),
                                      std::numeric_limits<double>::infinity(),
                                      -std::numeric_limits<double>::infinity(),
-                                     1e300, -1e300, 3.4028235677973366e38, 3.5e38,
+                                     1e300,
+                                     -1e300,
+                                     3.4028235677973366e38,
+                                     3.5e38,
                                      std::numeric_limits<double>::denorm_min(),
-                                     1e-40, -0.0, 100.0, 128.0};
+                                     1e-40,
+                                     -0.0,
+                                     100.0,
+                                     128.0};
       return kSpecial[data.ConsumeIntegralInRange<std::size_t>(0, std::size(kSpecial) - 1)];
     }
     case 4:

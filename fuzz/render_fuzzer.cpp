@@ -58,15 +58,19 @@ void FillBytes(FuzzedDataProvider& data, ExactWorld& world) {
   const std::vector<std::uint8_t> pattern =
       data.ConsumeBytes<std::uint8_t>(data.ConsumeIntegralInRange<std::size_t>(1, 64));
   for (std::size_t i = 0; i < world.size(); ++i) {
-    world.bytes()[i] = std::byte{pattern.empty() ? std::uint8_t(0x5A) : pattern[i % pattern.size()]};
+    world.bytes()[i] =
+        std::byte{pattern.empty() ? std::uint8_t(0x5A) : pattern[i % pattern.size()]};
   }
 }
 
 std::int32_t ConsumeSwitchValue(FuzzedDataProvider& data) {
   switch (data.ConsumeIntegralInRange<int>(0, 3)) {
-    case 0: return 0;
-    case 1: return 1;
-    default: return data.ConsumeIntegral<std::int32_t>();
+    case 0:
+      return 0;
+    case 1:
+      return 1;
+    default:
+      return data.ConsumeIntegral<std::int32_t>();
   }
 }
 
@@ -190,10 +194,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
 
   ExactWorld input = ConsumeWorld(data, deep);
   // Mostly the output has the input's shape, as the host usually sends.
-  ExactWorld output = data.ConsumeBool()
-                          ? ExactWorld(output_deep, input.def().width, input.def().height,
-                                       input.def().rowbytes)
-                          : ConsumeWorld(data, output_deep);
+  ExactWorld output = data.ConsumeBool() ? ExactWorld(output_deep, input.def().width,
+                                                      input.def().height, input.def().rowbytes)
+                                         : ConsumeWorld(data, output_deep);
   FillBytes(data, input);
   std::memset(output.bytes(), 0xC3, output.size());
 

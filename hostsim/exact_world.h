@@ -24,7 +24,8 @@ class ExactWorld {
     def_.height = height;
     // A negative stride stores the rows bottom-up; `data` still addresses row 0.
     std::byte* first = bytes_.get();
-    if (rowbytes < 0 && height > 0) first += size_ - static_cast<std::size_t>(-std::int64_t{rowbytes});
+    if (rowbytes < 0 && height > 0)
+      first += size_ - static_cast<std::size_t>(-std::int64_t{rowbytes});
     def_.data = reinterpret_cast<PF_PixelPtr>(first);
   }
 

@@ -161,9 +161,7 @@ PF_Err Host::ParamsSetup() {
   return err;
 }
 
-PF_Err Host::Render(World& input, World& output) const {
-  return Render(input.def(), output.def());
-}
+PF_Err Host::Render(World& input, World& output) const { return Render(input.def(), output.def()); }
 
 PF_Err Host::Render(PF_LayerDef& input, PF_LayerDef& output) const {
   ActiveHost active(this);

@@ -60,11 +60,11 @@ Frame MakeFrame(int f) {
                   PF_Pixel{static_cast<A_u_char>(bits >> 24), static_cast<A_u_char>(channel(2)),
                            static_cast<A_u_char>(channel(7)), static_cast<A_u_char>(channel(12))});
       } else {
-        input.Set(column, row,
-                  PF_Pixel16{static_cast<A_u_short>(bits >> 17),
-                             static_cast<A_u_short>(channel(2) * 128),
-                             static_cast<A_u_short>(channel(7) * 128),
-                             static_cast<A_u_short>(channel(12) * 128)});
+        input.Set(
+            column, row,
+            PF_Pixel16{static_cast<A_u_short>(bits >> 17), static_cast<A_u_short>(channel(2) * 128),
+                       static_cast<A_u_short>(channel(7) * 128),
+                       static_cast<A_u_short>(channel(12) * 128)});
       }
     }
   }

@@ -59,7 +59,9 @@ class HostFixture : public ::testing::Test {
  protected:
   void SetUp() override { ASSERT_EQ(host_.ParamsSetup(), PF_Err_NONE); }
 
-  void SetMaster(PF_ParamValue value) { host_.param(huesieve::kEnableEffectSlot).u.bd.value = value; }
+  void SetMaster(PF_ParamValue value) {
+    host_.param(huesieve::kEnableEffectSlot).u.bd.value = value;
+  }
 
   void SetEntry(int k, PF_Pixel colour, double range, double softness, PF_ParamValue enable = 1) {
     const huesieve::ColourEntrySlots slots = EntrySlots(k);
@@ -283,9 +285,9 @@ struct SliderCase {
   double range;
   double softness;
   PF_ParamValue enable;
-  bool claimed;   // false: every slot cleared, markers as a 2 × 2 square
-  int alpha_8;    // alpha of a kept slot at 8 bits, which started at 100
-  int alpha_16;   // ... and at 16 bits
+  bool claimed;  // false: every slot cleared, markers as a 2 × 2 square
+  int alpha_8;   // alpha of a kept slot at 8 bits, which started at 100
+  int alpha_16;  // ... and at 16 bits
 };
 
 const SliderCase kSliderCases[] = {
@@ -475,9 +477,19 @@ TEST_F(ContractTest, MissingBrokerEndsAboutWithBadCallbackParam) {
 // Exceptions thrown by host callbacks never cross back into the host: an
 // allocation failure becomes PF_Err_OUT_OF_MEMORY, anything else
 // PF_Err_INTERNAL_STRUCT_DAMAGED.
+// The command during which the callback throws.
+PF_Err SendRender(hostsim::Host& host) {
+  host.param(huesieve::kEnableEffectSlot).u.bd.value = 1;
+  World input(Depth::k16, 2, 2);
+  World output(Depth::k16, 2, 2);
+  return host.Render(input, output);
+}
+PF_Err SendParamsSetup(hostsim::Host& host) { return host.ParamsSetup(); }
+PF_Err SendAbout(hostsim::Host& host) { return host.About(); }
+
 struct ThrowCase {
   const char* callback;
-  PF_Cmd command;
+  PF_Err (*send)(hostsim::Host&);
   bool bad_alloc;
   PF_Err expected;
 };
@@ -490,32 +502,23 @@ class ThrowingCallbackTest : public HostFixture, public ::testing::WithParamInte
 
 TEST_P(ThrowingCallbackTest, BecomesAnErrorCode) {
   const ThrowCase& given = GetParam();
-  SetMaster(1);
   host_.faults.throwing_callback = given.callback;
   host_.faults.throws_bad_alloc = given.bad_alloc;
-  World input(Depth::k16, 2, 2);
-  World output(Depth::k16, 2, 2);
 
-  PF_Err result = PF_Err_NONE;
-  switch (given.command) {
-    case PF_Cmd_RENDER: result = host_.Render(input, output); break;
-    case PF_Cmd_PARAMS_SETUP: result = host_.ParamsSetup(); break;
-    default: result = host_.Send(given.command); break;
-  }
-  EXPECT_EQ(result, given.expected);
+  EXPECT_EQ(given.send(host_), given.expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     HostCallbacks, ThrowingCallbackTest,
     ::testing::Values(
-        ThrowCase{"copy", PF_Cmd_RENDER, true, PF_Err_OUT_OF_MEMORY},
-        ThrowCase{"copy", PF_Cmd_RENDER, false, PF_Err_INTERNAL_STRUCT_DAMAGED},
-        ThrowCase{"get_pixel_data16", PF_Cmd_RENDER, false, PF_Err_INTERNAL_STRUCT_DAMAGED},
-        ThrowCase{"get_pixel_data16", PF_Cmd_RENDER, true, PF_Err_OUT_OF_MEMORY},
-        ThrowCase{"add_param", PF_Cmd_PARAMS_SETUP, true, PF_Err_OUT_OF_MEMORY},
-        ThrowCase{"add_param", PF_Cmd_PARAMS_SETUP, false, PF_Err_INTERNAL_STRUCT_DAMAGED},
-        ThrowCase{"AcquireSuite", PF_Cmd_ABOUT, false, PF_Err_INTERNAL_STRUCT_DAMAGED},
-        ThrowCase{"AcquireSuite", PF_Cmd_ABOUT, true, PF_Err_OUT_OF_MEMORY}),
+        ThrowCase{"copy", &SendRender, true, PF_Err_OUT_OF_MEMORY},
+        ThrowCase{"copy", &SendRender, false, PF_Err_INTERNAL_STRUCT_DAMAGED},
+        ThrowCase{"get_pixel_data16", &SendRender, false, PF_Err_INTERNAL_STRUCT_DAMAGED},
+        ThrowCase{"get_pixel_data16", &SendRender, true, PF_Err_OUT_OF_MEMORY},
+        ThrowCase{"add_param", &SendParamsSetup, true, PF_Err_OUT_OF_MEMORY},
+        ThrowCase{"add_param", &SendParamsSetup, false, PF_Err_INTERNAL_STRUCT_DAMAGED},
+        ThrowCase{"AcquireSuite", &SendAbout, false, PF_Err_INTERNAL_STRUCT_DAMAGED},
+        ThrowCase{"AcquireSuite", &SendAbout, true, PF_Err_OUT_OF_MEMORY}),
     [](const ::testing::TestParamInfo<ThrowCase>& param_info) {
       std::string name = param_info.param.callback;
       std::erase(name, '_');

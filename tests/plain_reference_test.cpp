@@ -52,12 +52,24 @@ INSTANTIATE_TEST_SUITE_P(
         WorkedExample{"Deep100Feathers", 16, kRed16, Near(25, 100), {4231, 32768, 0, 0}, true},
         WorkedExample{"DeepNearTheRange", 16, kRed16, Near(22, 30), {1134, 32768, 0, 0}, true},
         WorkedExample{"DeepOutsideRangeClears", 16, kRed16, Near(21, 30), kClear, false},
-        WorkedExample{"InnerEdgeIsInTheBand", 8, {128, 102, 102, 100}, Grey(10, 50),
-                      {255, 102, 102, 100}, true},
-        WorkedExample{"InsideTheInnerEdgeKeepsAlpha", 8, {128, 101, 102, 100}, Grey(10, 50),
-                      {128, 101, 102, 100}, true},
-        WorkedExample{"TimesHundredOverHundredLosesOne", 8, {255, 100, 101, 100}, Grey(5, 85),
-                      {179, 100, 101, 100}, true}),
+        WorkedExample{"InnerEdgeIsInTheBand",
+                      8,
+                      {128, 102, 102, 100},
+                      Grey(10, 50),
+                      {255, 102, 102, 100},
+                      true},
+        WorkedExample{"InsideTheInnerEdgeKeepsAlpha",
+                      8,
+                      {128, 101, 102, 100},
+                      Grey(10, 50),
+                      {128, 101, 102, 100},
+                      true},
+        WorkedExample{"TimesHundredOverHundredLosesOne",
+                      8,
+                      {255, 100, 101, 100},
+                      Grey(5, 85),
+                      {179, 100, 101, 100},
+                      true}),
     [](const ::testing::TestParamInfo<WorkedExample>& param_info) {
       return std::string(param_info.param.name);
     });
@@ -66,8 +78,7 @@ TEST(PlainRuleDistance, MatchesTheDocumentedDistances) {
   EXPECT_NEAR(plain_reference::Distance({0, 255, 0, 0}, Near(0, 0), 8), 21.7715, 1e-4);
   EXPECT_NEAR(plain_reference::Distance({0, 0, 0, 0}, {true, 255, 255, 255, 0, 0}, 8), 764.83,
               1e-2);
-  EXPECT_NEAR(plain_reference::Distance({0, 255, 0, 0}, {true, 0, 0, 255, 0, 0}, 8), 569.97,
-              1e-2);
+  EXPECT_NEAR(plain_reference::Distance({0, 255, 0, 0}, {true, 0, 0, 255, 0, 0}, 8), 569.97, 1e-2);
   EXPECT_NEAR(plain_reference::Distance({0, 17670, 16384, 15099}, {true, 128, 128, 128, 0, 0}, 16),
               22.32, 1e-2);
 }

@@ -35,7 +35,9 @@ struct HostBehaviour {
   bool output_pixels = true;  // ... and to the output's
 };
 
-inline bool IsDeep(const PF_LayerDef& world) { return (world.world_flags & PF_WorldFlag_DEEP) != 0; }
+inline bool IsDeep(const PF_LayerDef& world) {
+  return (world.world_flags & PF_WorldFlag_DEEP) != 0;
+}
 
 // Byte address of the slot at (column, row): rows lie rowbytes apart, which may
 // be negative, and slots lie one pixel size apart within a row.
@@ -63,17 +65,15 @@ inline Channels ReadSlot(const std::byte* bytes, bool deep) {
 
 inline void WriteSlot(std::byte* bytes, bool deep, const Channels& pixel) {
   if (!deep) {
-    const std::uint8_t c[4] = {static_cast<std::uint8_t>(pixel.alpha),
-                               static_cast<std::uint8_t>(pixel.red),
-                               static_cast<std::uint8_t>(pixel.green),
-                               static_cast<std::uint8_t>(pixel.blue)};
+    const std::uint8_t c[4] = {
+        static_cast<std::uint8_t>(pixel.alpha), static_cast<std::uint8_t>(pixel.red),
+        static_cast<std::uint8_t>(pixel.green), static_cast<std::uint8_t>(pixel.blue)};
     std::memcpy(bytes, c, 4);
     return;
   }
-  const std::uint16_t c[4] = {static_cast<std::uint16_t>(pixel.alpha),
-                              static_cast<std::uint16_t>(pixel.red),
-                              static_cast<std::uint16_t>(pixel.green),
-                              static_cast<std::uint16_t>(pixel.blue)};
+  const std::uint16_t c[4] = {
+      static_cast<std::uint16_t>(pixel.alpha), static_cast<std::uint16_t>(pixel.red),
+      static_cast<std::uint16_t>(pixel.green), static_cast<std::uint16_t>(pixel.blue)};
   std::memcpy(bytes, c, 8);
 }
 
@@ -95,7 +95,7 @@ inline PF_Err ExpectedRender(const PF_LayerDef& input, PF_LayerDef& output,
   std::array<Entry, 10> entries{};
   for (std::size_t k = 0; k < entries.size(); ++k) {
     const SliderEntry& given = values.entries[k];
-    entries[k] = {given.enable != 0, given.colour.red,         given.colour.green,
+    entries[k] = {given.enable != 0, given.colour.red,          given.colour.green,
                   given.colour.blue, NearestFloat(given.range), NearestFloat(given.softness)};
   }
 
