@@ -53,7 +53,7 @@ ExactWorld ConsumeWorld(FuzzedDataProvider& data, bool deep) {
 }
 
 void FillBytes(FuzzedDataProvider& data, ExactWorld& world) {
-  // Mostly a repeating pattern from the input, so short inputs still give
+  // A repeating pattern from the input, so that short inputs still give
   // varied pixels; 16-bit channels take any value, above 32768 included.
   const std::vector<std::uint8_t> pattern =
       data.ConsumeBytes<std::uint8_t>(data.ConsumeIntegralInRange<std::size_t>(1, 64));
