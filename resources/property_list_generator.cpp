@@ -67,14 +67,15 @@ Bytes HalfWord(std::uint32_t value) {
 // One length byte, then the text; the fill belongs to the data.
 Bytes LengthPrefixed(std::string_view text) {
   Bytes data{static_cast<std::uint8_t>(text.size())};
-  data.insert(data.end(), text.begin(), text.end());
+  for (const char c : text) data.push_back(static_cast<std::uint8_t>(c));
   FillToFour(data);
   return data;
 }
 
 // The terminated text and its fill; "EffectMain" takes 12 bytes.
 Bytes Terminated(std::string_view text) {
-  Bytes data(text.begin(), text.end());
+  Bytes data;
+  for (const char c : text) data.push_back(static_cast<std::uint8_t>(c));
   data.push_back(0);
   FillToFour(data);
   return data;

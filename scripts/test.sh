@@ -7,3 +7,4 @@ scripts/setup.sh
 cmake --preset debug
 cmake --build --preset debug
 ctest --preset debug
+scripts/test-windows.sh
