@@ -135,7 +135,8 @@ int main(int argc, char** argv) {
   }
   const Bytes bytes = PropertyList();
   std::ofstream file(argv[1], std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  file.write(reinterpret_cast<const char*>(bytes.data()),
+             static_cast<std::streamsize>(bytes.size()));
   file.close();
   if (!file) {
     std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[1]);

@@ -1,9 +1,9 @@
 // PluginDataEntryFunction, through a callback that records what it is given.
+#include "entry/plugin_registration.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
-
-#include "entry/plugin_registration.h"
 
 namespace {
 
@@ -27,8 +27,8 @@ PF_Err callback_result = PF_Err_NONE;
 PF_Err Record(PF_PluginDataPtr inPtr, const A_char* inNodeName, const A_char* inMatchName,
               const A_char* inCategoryName, const A_char* inEntryPointName, A_long inType,
               A_long inMajorVersion, A_long inMinorVersion, A_long inReserved) {
-  recorded = {recorded.calls + 1, inPtr,          inNodeName,     inMatchName,   inCategoryName,
-              inEntryPointName,   inType,         inMajorVersion, inMinorVersion, inReserved};
+  recorded = {recorded.calls + 1, inPtr,  inNodeName,     inMatchName,    inCategoryName,
+              inEntryPointName,   inType, inMajorVersion, inMinorVersion, inReserved};
   return callback_result;
 }
 

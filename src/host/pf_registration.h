@@ -12,5 +12,4 @@ using PF_PluginDataPtr = void*;  // the host's own, passed back untouched
 using PF_PluginDataCB = PF_Err (*)(PF_PluginDataPtr inPtr, const A_char* inNodeName,
                                    const A_char* inMatchName, const A_char* inCategoryName,
                                    const A_char* inEntryPointName, A_long inType,
-                                   A_long inMajorVersion, A_long inMinorVersion,
-                                   A_long inReserved);
+                                   A_long inMajorVersion, A_long inMinorVersion, A_long inReserved);

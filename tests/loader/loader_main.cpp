@@ -23,8 +23,8 @@
 namespace loader {
 namespace {
 
-using PluginDataEntryFn = PF_Err (*)(PF_PluginDataPtr, PF_PluginDataCB, SPBasicSuite*,
-                                     const char*, const char*);
+using PluginDataEntryFn = PF_Err (*)(PF_PluginDataPtr, PF_PluginDataCB, SPBasicSuite*, const char*,
+                                     const char*);
 
 // Everything the loader prints goes through here, so a failure can be told
 // from a digest at a glance.
@@ -43,7 +43,8 @@ void Expect(bool condition, const std::string& what) {
 std::string Hex32(std::uint32_t value) {
   static constexpr char kDigits[] = "0123456789abcdef";
   std::string hex = "0x00000000";
-  for (int i = 0; i < 8; ++i) hex[static_cast<std::size_t>(2 + i)] = kDigits[(value >> (28 - 4 * i)) & 0xFu];
+  for (int i = 0; i < 8; ++i)
+    hex[static_cast<std::size_t>(2 + i)] = kDigits[(value >> (28 - 4 * i)) & 0xFu];
   return hex;
 }
 
@@ -159,8 +160,8 @@ PF_Err RecordRegistration(PF_PluginDataPtr inPtr, const A_char* inNodeName,
                           const A_char* inMatchName, const A_char* inCategoryName,
                           const A_char* inEntryPointName, A_long inType, A_long inMajorVersion,
                           A_long inMinorVersion, A_long inReserved) {
-  recorded = {recorded.calls + 1, inPtr,          inNodeName,     inMatchName,   inCategoryName,
-              inEntryPointName,   inType,         inMajorVersion, inMinorVersion, inReserved};
+  recorded = {recorded.calls + 1, inPtr,  inNodeName,     inMatchName,    inCategoryName,
+              inEntryPointName,   inType, inMajorVersion, inMinorVersion, inReserved};
   return registration_result;
 }
 
@@ -196,7 +197,8 @@ A_u_short Deepen(A_u_char channel, std::uint32_t jitter) {
 
 PF_Pixel16 Pattern16(A_long column, A_long row, A_long width, A_long height) {
   const PF_Pixel base = Pattern8(column, row, width, height);
-  const std::uint32_t noise = Scramble(static_cast<std::uint32_t>(row), static_cast<std::uint32_t>(column));
+  const std::uint32_t noise =
+      Scramble(static_cast<std::uint32_t>(row), static_cast<std::uint32_t>(column));
   return {Deepen(base.alpha, noise & 0x7F), Deepen(base.red, noise >> 7 & 0x7F),
           Deepen(base.green, noise >> 14 & 0x7F), Deepen(base.blue, noise >> 21 & 0x7F)};
 }
@@ -222,8 +224,8 @@ void SetColourEntries(hostsim::Host& host) {
     double softness;
   };
   constexpr EntryValues kEntries[] = {
-      {0, 1, kChosen[0], 60.0, 40.0},   {1, 0, kChosen[1], 50.0, 0.0},
-      {2, 1, kChosen[2], 90.5, 100.0},  {3, 1, kChosen[3], 20.25, 10.0},
+      {0, 1, kChosen[0], 60.0, 40.0},          {1, 0, kChosen[1], 50.0, 0.0},
+      {2, 1, kChosen[2], 90.5, 100.0},         {3, 1, kChosen[3], 20.25, 10.0},
       {4, 0, {255, 250, 250, 250}, 35.0, 5.0}, {6, 1, {255, 0, 0, 0}, 0.0, 50.0},
       {8, 1, {0, 10, 250, 10}, 127.75, 66.6},
   };
@@ -315,7 +317,8 @@ int Run(const std::vector<std::string>& args) {
       ", entry point " + entry_point + ", kind " + FourChars(WordOf(properties, "kind")));
 
   // The exports: the entry point by the name the property list gives.
-  const auto effect_main = reinterpret_cast<hostsim::EffectMainFn>(module.Export(entry_point.c_str()));
+  const auto effect_main =
+      reinterpret_cast<hostsim::EffectMainFn>(module.Export(entry_point.c_str()));
   const auto plugin_data_entry =
       reinterpret_cast<PluginDataEntryFn>(module.Export("PluginDataEntryFunction"));
   Expect(effect_main != nullptr, "no export " + entry_point);
@@ -361,9 +364,9 @@ int Run(const std::vector<std::string>& args) {
     digest.I32(refused);
     Say("registration: " + first.node_name + " / " + first.match_name + " / " + first.category +
         " / " + first.entry_point + ", kind " + Hex32(static_cast<std::uint32_t>(first.kind)) +
-        ", API " + std::to_string(first.major) + "." + std::to_string(first.minor) +
-        ", reserved " + std::to_string(first.reserved) + ", results " +
-        std::to_string(registered) + " " + std::to_string(refused));
+        ", API " + std::to_string(first.major) + "." + std::to_string(first.minor) + ", reserved " +
+        std::to_string(first.reserved) + ", results " + std::to_string(registered) + " " +
+        std::to_string(refused));
     section("registration", digest.Hex());
   }
 
@@ -452,7 +455,8 @@ int Run(const std::vector<std::string>& args) {
   }
 
   // Render: the master switch off copies through; on, the entries select.
-  section("render-8-bypass", RenderFrame<PF_Pixel>(host, hostsim::Depth::k8, 23, 9, 3, 1, Pattern8));
+  section("render-8-bypass",
+          RenderFrame<PF_Pixel>(host, hostsim::Depth::k8, 23, 9, 3, 1, Pattern8));
   SetColourEntries(host);
   section("render-8", RenderFrame<PF_Pixel>(host, hostsim::Depth::k8, 41, 29, 3, 5, Pattern8));
   section("render-16", RenderFrame<PF_Pixel16>(host, hostsim::Depth::k16, 33, 21, 2, 4, Pattern16));
