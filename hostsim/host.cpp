@@ -63,6 +63,7 @@ struct Callbacks {
   static PF_Err AddParam(PF_ProgPtr effect_ref, PF_ParamIndex index, PF_ParamDefPtr def) {
     Host& host = *static_cast<Host*>(effect_ref);
     ++host.add_param_calls_;
+    if (host.faults.on_add_param) host.faults.on_add_param();
     if (host.add_param_calls_ == host.faults.refuse_param_number) return host.faults.param_refusal;
     if (index != -1) return PF_Err_BAD_CALLBACK_PARAM;
     host.added_params_.push_back(*def);

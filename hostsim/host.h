@@ -3,6 +3,7 @@
 // it. Used by the tests, the command-line tool and the Windows loader test.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,9 @@ struct Faults {
   PF_Err copy_result = PF_Err_NONE;  // a non-zero code: copy fails and copies nothing
   bool no_input_pixels = false;    // pixel access yields no pointer for the input
   bool no_output_pixels = false;   // ... or for the output
+  // Runs inside add_param before it does anything else; may throw, to play a
+  // host whose callback lets an exception escape.
+  std::function<void()> on_add_param;
 };
 
 class Host {
