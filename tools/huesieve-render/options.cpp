@@ -117,6 +117,16 @@ Options ParseOptions(std::span<const char* const> args) {
     command_given = true;
   };
 
+  // Help wins over everything else on the line, mistakes included.
+  for (const char* arg : args) {
+    const std::string_view flag = arg;
+    if (flag == "--") break;
+    if (flag == "-h" || flag == "--help") {
+      options.command = Command::kHelp;
+      return options;
+    }
+  }
+
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string_view arg = args[i];
     if (options_ended || arg.size() < 2 || arg.front() != '-') {
@@ -139,10 +149,6 @@ Options ParseOptions(std::span<const char* const> args) {
 
     if (arg == "--") {
       options_ended = true;
-    } else if (name == "-h" || name == "--help") {
-      // Help wins over everything else on the line, mistakes included.
-      options.command = Command::kHelp;
-      return options;
     } else if (name == "--version") {
       no_value();
       set_command(Command::kVersion, name);
