@@ -7,3 +7,4 @@ scripts/setup.sh
 cmake --preset release
 cmake --build --preset release
 echo "Built build/release/Huesieve.so"
+scripts/render-demo.sh

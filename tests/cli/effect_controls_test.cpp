@@ -39,8 +39,8 @@ TEST(FindControls, EntriesFollowTheirGroupStartsWhereverTheyLie) {
 }
 
 TEST(FindControls, GroupOfOtherControlsIsRefused) {
-  EXPECT_THROW(FindControls(Records({kLayer, kCheckbox, kStart, kColour, kCheckbox, kSlider,
-                                     kSlider, kEnd})),
+  EXPECT_THROW(FindControls(Records(
+                   {kLayer, kCheckbox, kStart, kColour, kCheckbox, kSlider, kSlider, kEnd})),
                LayoutError);
   EXPECT_THROW(FindControls(Records({kLayer, kCheckbox, kStart, kCheckbox, kColour, kSlider})),
                LayoutError);

@@ -14,8 +14,7 @@ using EffectMainFn = PF_Err (*)(PF_Cmd, PF_InData*, PF_OutData*, PF_ParamDef*[],
 
 EffectMainFn RealEffectMain() {
   void* module = dlopen(HUESIEVE_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
-  return module == nullptr ? nullptr
-                           : reinterpret_cast<EffectMainFn>(dlsym(module, "EffectMain"));
+  return module == nullptr ? nullptr : reinterpret_cast<EffectMainFn>(dlsym(module, "EffectMain"));
 }
 
 }  // namespace

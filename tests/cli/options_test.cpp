@@ -7,14 +7,14 @@
 
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 using huesieve::cli::Command;
 using huesieve::cli::EntrySetting;
 using huesieve::cli::Options;
 using huesieve::cli::ParseEntry;
 using huesieve::cli::ParseOptions;
 using huesieve::cli::UsageError;
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 
 Options Parse(std::vector<const char*> args) { return ParseOptions(args); }
 
@@ -57,14 +57,15 @@ class MalformedEntrySpec : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(MalformedEntrySpec, IsAUsageError) { EXPECT_THROW(ParseEntry(GetParam()), UsageError); }
 
-INSTANTIATE_TEST_SUITE_P(
-    Specs, MalformedEntrySpec,
-    ::testing::Values("", "1", "1:FF0000:10", "1:FF0000:10:0:off:off", "0:FF0000:10:0",
-                      "-1:FF0000:10:0", "x:FF0000:10:0", "1.5:FF0000:10:0", ":FF0000:10:0",
-                      "1:FF00:10:0", "1:FF00000:10:0", "1:GG0000:10:0", "1::10:0",
-                      "1:FF0000:ten:0", "1:FF0000:1e2:0", "1:FF0000:inf:0", "1:FF0000:nan:0",
-                      "1:FF0000:1.2.3:0", "1:FF0000:+5:0", "1:FF0000::0", "1:FF0000:10: 5",
-                      "1:FF0000:10:0:on", "1:FF0000:10:0:OFF"));
+INSTANTIATE_TEST_SUITE_P(Specs, MalformedEntrySpec,
+                         ::testing::Values("", "1", "1:FF0000:10", "1:FF0000:10:0:off:off",
+                                           "0:FF0000:10:0", "-1:FF0000:10:0", "x:FF0000:10:0",
+                                           "1.5:FF0000:10:0", ":FF0000:10:0", "1:FF00:10:0",
+                                           "1:FF00000:10:0", "1:GG0000:10:0", "1::10:0",
+                                           "1:FF0000:ten:0", "1:FF0000:1e2:0", "1:FF0000:inf:0",
+                                           "1:FF0000:nan:0", "1:FF0000:1.2.3:0", "1:FF0000:+5:0",
+                                           "1:FF0000::0", "1:FF0000:10: 5", "1:FF0000:10:0:on",
+                                           "1:FF0000:10:0:OFF"));
 
 TEST(EntrySpec, MessageNamesTheSpecAndTheProblem) {
   EXPECT_EQ(ParseError({"--entry", "1:FF0000:x:0", "a.png", "b.png"}),
@@ -132,8 +133,7 @@ TEST(EntryLimits, ValuesOutsideTheAcceptedLimitsAreRefused) {
   EXPECT_NO_THROW(ValidateEntryValues(ParseEntry("1:000000:1:0"), range, softness));
   EXPECT_NO_THROW(ValidateEntryValues(ParseEntry("1:000000:128:100"), range, softness));
   EXPECT_THROW(ValidateEntryValues(ParseEntry("1:000000:0.99:0"), range, softness), UsageError);
-  EXPECT_THROW(ValidateEntryValues(ParseEntry("1:000000:128.01:0"), range, softness),
-               UsageError);
+  EXPECT_THROW(ValidateEntryValues(ParseEntry("1:000000:128.01:0"), range, softness), UsageError);
   EXPECT_THROW(ValidateEntryValues(ParseEntry("1:000000:5:-0.5"), range, softness), UsageError);
   EXPECT_THROW(ValidateEntryValues(ParseEntry("1:000000:5:100.5"), range, softness), UsageError);
   EXPECT_THROW(ValidateEntryNumber(ParseEntry("11:000000:5:0"), 10), UsageError);

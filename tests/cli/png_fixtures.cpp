@@ -79,7 +79,8 @@ std::vector<std::uint8_t> EncodePng(const RawPng& raw) {
   const std::size_t row_bytes = raw.rows.size() / raw.height;
   std::vector<std::uint8_t> data = raw.rows;
   std::vector<png_bytep> rows;
-  for (std::uint32_t row = 0; row < raw.height; ++row) rows.push_back(data.data() + row * row_bytes);
+  for (std::uint32_t row = 0; row < raw.height; ++row)
+    rows.push_back(data.data() + row * row_bytes);
   const bool written = WriteAll(png, info, raw, rows.data());
   png_destroy_write_struct(&png, &info);
   if (!written) throw std::runtime_error("test PNG could not be encoded");
@@ -93,7 +94,8 @@ std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {
 
 void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes) {
   std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 ScratchDir::ScratchDir() {
@@ -118,16 +120,35 @@ std::vector<std::string> ScratchDir::Names() const {
 
 ToolResult RunTool(const std::vector<std::string>& args) {
   const ScratchDir streams;
+  // Appended piece by piece: GCC 12 misreads `"literal" + std::string` at -O3
+  // as an overlapping copy (-Wrestrict).
   std::string command = Quote(HUESIEVE_RENDER_PATH);
-  for (const std::string& arg : args) command += " " + Quote(arg);
-  command += " >" + Quote((streams / "out").string()) + " 2>" + Quote((streams / "err").string()) +
-             " </dev/null";
+  for (const std::string& arg : args) {
+    command += ' ';
+    command += Quote(arg);
+  }
+  command += " >";
+  command += Quote((streams / "out").string());
+  command += " 2>";
+  command += Quote((streams / "err").string());
+  command += " </dev/null";
   const int status = std::system(command.c_str());
   ToolResult result;
   result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   result.out = ReadText(streams / "out");
   result.err = ReadText(streams / "err");
   return result;
+}
+
+int RunProgram(const std::string& program, const std::vector<std::string>& args) {
+  std::string command = Quote(program);
+  for (const std::string& arg : args) {
+    command += ' ';
+    command += Quote(arg);
+  }
+  command += " >/dev/null 2>&1 </dev/null";
+  const int status = std::system(command.c_str());
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace cli_test

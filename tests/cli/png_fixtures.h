@@ -17,10 +17,10 @@ struct RawPng {
   int colour_type = 0;  // PNG_COLOR_TYPE_*
   int bit_depth = 8;
   bool interlaced = false;
-  std::vector<std::uint8_t> rows;  // height rows, each packed to whole bytes
-  std::vector<std::uint8_t> palette;  // red, green, blue per entry
+  std::vector<std::uint8_t> rows;           // height rows, each packed to whole bytes
+  std::vector<std::uint8_t> palette;        // red, green, blue per entry
   std::vector<std::uint8_t> palette_alpha;  // tRNS for a palette image
-  bool has_trns_colour = false;  // tRNS for grey or RGB images
+  bool has_trns_colour = false;             // tRNS for grey or RGB images
   std::uint16_t trns_grey = 0, trns_red = 0, trns_green = 0, trns_blue = 0;
 };
 
@@ -54,5 +54,8 @@ struct ToolResult {
 
 // Runs the built huesieve-render with `args`.
 ToolResult RunTool(const std::vector<std::string>& args);
+
+// Runs `program` with `args` through the shell; returns the exit status.
+int RunProgram(const std::string& program, const std::vector<std::string>& args);
 
 }  // namespace cli_test

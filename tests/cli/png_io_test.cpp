@@ -11,14 +11,14 @@
 
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::ElementsAreArray;
-using ::testing::HasSubstr;
 using huesieve::png::DecodePng;
 using huesieve::png::FromHost16;
 using huesieve::png::Image;
 using huesieve::png::PngError;
 using huesieve::png::ToHost16;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::HasSubstr;
 
 // The 16-bit mapping between PNG samples (0 to 65535) and host channels
 // (0 to 32768).
@@ -32,8 +32,8 @@ TEST(Host16Mapping, EveryHostValueSurvivesTheTripOutAndBack) {
 
 TEST(Host16Mapping, FileToHostRoundsToNearest) {
   EXPECT_EQ(ToHost16(0), 0);
-  EXPECT_EQ(ToHost16(1), 1);      // 0.50001
-  EXPECT_EQ(ToHost16(2), 1);      // 1.00002
+  EXPECT_EQ(ToHost16(1), 1);          // 0.50001
+  EXPECT_EQ(ToHost16(2), 1);          // 1.00002
   EXPECT_EQ(ToHost16(32768), 16384);  // 16384.25
   EXPECT_EQ(ToHost16(40000), 20000);  // 20000.31
   EXPECT_EQ(ToHost16(65534), 32767);  // 32767.49999
@@ -215,11 +215,12 @@ TEST(PngDamage, DamagedPixelDataIsRefused) {
 // A header claiming 20000 × 20000 pixels is refused before any pixel memory
 // is taken (nor any image data read).
 TEST(PngDamage, HugeImageIsRefusedFromItsHeader) {
-  std::vector<std::uint8_t> bytes = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A,
-                                     0, 0, 0, 13, 'I', 'H', 'D', 'R',
-                                     0, 0, 0x4E, 0x20, 0, 0, 0x4E, 0x20, 8, 6, 0, 0, 0};
+  std::vector<std::uint8_t> bytes = {0x89, 'P', 'N',  'G',  0x0D, 0x0A, 0x1A, 0x0A, 0,    0,
+                                     0,    13,  'I',  'H',  'D',  'R',  0,    0,    0x4E, 0x20,
+                                     0,    0,   0x4E, 0x20, 8,    6,    0,    0,    0};
   const std::uint32_t crc = static_cast<std::uint32_t>(crc32(0, bytes.data() + 12, 17));
-  for (int shift = 24; shift >= 0; shift -= 8) bytes.push_back(static_cast<std::uint8_t>(crc >> shift));
+  for (int shift = 24; shift >= 0; shift -= 8)
+    bytes.push_back(static_cast<std::uint8_t>(crc >> shift));
   // The header of an empty IDAT: libpng reads the header chunks up to here.
   bytes.insert(bytes.end(), {0, 0, 0, 0, 'I', 'D', 'A', 'T'});
   EXPECT_EQ(DecodeError(bytes), "image of 20000 x 20000 pixels is too large");
@@ -239,7 +240,7 @@ TEST_F(PngFiles, WrittenImageReadsBackAtEightBits) {
   EXPECT_EQ(back.bit_depth, 8);
   EXPECT_THAT(back.rgba, ElementsAre(0, 1, 2, 3, 252, 253, 254, 255));
   const std::vector<std::uint8_t> bytes = cli_test::ReadBytes(dir_ / "out.png");
-  EXPECT_EQ(bytes[24], 8);                     // IHDR bit depth
+  EXPECT_EQ(bytes[24], 8);                    // IHDR bit depth
   EXPECT_EQ(bytes[25], PNG_COLOR_TYPE_RGBA);  // IHDR colour type
   EXPECT_THAT(dir_.Names(), ElementsAre("out.png"));
 }

@@ -67,7 +67,8 @@ std::vector<std::uint16_t> ReferenceRender(const huesieve::png::Image& image,
   bool any = false;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
-      const std::uint16_t* p = &image.rgba[(std::size_t(y) * std::size_t(width) + std::size_t(x)) * 4];
+      const std::uint16_t* p =
+          &image.rgba[(std::size_t(y) * std::size_t(width) + std::size_t(x)) * 4];
       int argb[4];
       for (int c = 0; c < 4; ++c) {
         const int v = p[(c + 3) % 4];
@@ -112,7 +113,9 @@ class ReferenceComparison : public ::testing::TestWithParam<int> {};
 TEST_P(ReferenceComparison, RandomFramesAgreeBitForBit) {
   const int depth = GetParam();
   std::mt19937 random(20261207u + unsigned(depth));
-  auto uniform = [&](int low, int high) { return std::uniform_int_distribution(low, high)(random); };
+  auto uniform = [&](int low, int high) {
+    return std::uniform_int_distribution(low, high)(random);
+  };
   const cli_test::ScratchDir dir;
   int kept = 0;       // pixels the reference keeps
   int feathered = 0;  // ... with an alpha the ramp rewrote
@@ -135,7 +138,7 @@ TEST_P(ReferenceComparison, RandomFramesAgreeBitForBit) {
           softness_choice == 0   ? "0"
           : softness_choice == 1 ? "100"
           : whole                ? std::to_string(5 * uniform(1, 19))
-                                 : std::to_string(uniform(0, 99)) + "." + std::to_string(uniform(0, 99));
+                  : std::to_string(uniform(0, 99)) + "." + std::to_string(uniform(0, 99));
       entry.range = float(std::strtod(range.c_str(), nullptr));
       entry.softness = float(std::strtod(softness.c_str(), nullptr));
       args.push_back("--entry");

@@ -10,13 +10,13 @@
 
 namespace {
 
+using cli_test::RunTool;
+using cli_test::ToolResult;
+using huesieve::png::Image;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
 using ::testing::StartsWith;
-using cli_test::RunTool;
-using cli_test::ToolResult;
-using huesieve::png::Image;
 
 class RenderCli : public ::testing::Test {
  protected:
@@ -83,8 +83,9 @@ TEST_F(RenderCli, ListParamsShowsEverySlotAsRegistered) {
 
 // Without --enable the module copies its input: every pixel comes back.
 TEST_F(RenderCli, EightBitBypassReturnsTheInput) {
-  const std::vector<std::uint16_t> pixels = {0,   0,   0,   0,   255, 255, 255, 255, 1, 2,  3, 4,
-                                             200, 100, 50,  128, 255, 0,   0,   255, 9, 99, 199, 254};
+  const std::vector<std::uint16_t> pixels = {0,   0, 0, 0,   255, 255, 255, 255,
+                                             1,   2, 3, 4,   200, 100, 50,  128,
+                                             255, 0, 0, 255, 9,   99,  199, 254};
   Write("in.png", {3, 2, 8, pixels});
   const ToolResult result = RunTool({Path("in.png"), Path("out.png")});
   ASSERT_EQ(result.status, 0) << result.err;
@@ -156,12 +157,14 @@ TEST_F(RenderCli, EightBitIsolationMatchesValuesWorkedByHand) {
   const ToolResult result =
       RunTool({"--enable", "--entry", "1:FA0A00:25:30", Path("in.png"), Path("out.png")});
   ASSERT_EQ(result.status, 0) << result.err;
+  // clang-format off: one row of the frame a line
   const std::vector<std::uint16_t> expected = {
-      0, 0, 0, 0,  0,   0,  0, 0,    0,   0, 0, 0,    0,   0, 0, 0,    0, 0, 0, 0,
-      0, 0, 0, 0,  255, 0,  0, 255,  255, 0, 0, 109,  255, 0, 0, 255,  0, 0, 0, 0,
-      0, 0, 0, 0,  255, 0,  0, 109,  250, 10, 0, 128, 0,   0, 0, 0,    0, 0, 0, 0,
-      0, 0, 0, 0,  255, 0,  0, 255,  0,   0, 0, 0,    255, 0, 0, 255,  0, 0, 0, 0,
+      0, 0, 0, 0, 0,   0, 0, 0,   0,   0,  0, 0,   0,   0, 0, 0,   0, 0, 0, 0,
+      0, 0, 0, 0, 255, 0, 0, 255, 255, 0,  0, 109, 255, 0, 0, 255, 0, 0, 0, 0,
+      0, 0, 0, 0, 255, 0, 0, 109, 250, 10, 0, 128, 0,   0, 0, 0,   0, 0, 0, 0,
+      0, 0, 0, 0, 255, 0, 0, 255, 0,   0,  0, 0,   255, 0, 0, 255, 0, 0, 0, 0,
   };
+  // clang-format on
   EXPECT_THAT(Read("out.png").rgba, ElementsAreArray(expected));
 }
 
@@ -185,12 +188,14 @@ TEST_F(RenderCli, SixteenBitIsolationMatchesValuesWorkedByHand) {
   const ToolResult result =
       RunTool({"--enable", "--entry", "1:FA0A00:25:30", Path("in.png"), Path("out.png")});
   ASSERT_EQ(result.status, 0) << result.err;
+  // clang-format off: one row of the frame a line
   const std::vector<std::uint16_t> expected = {
-      0, 0, 0, 0,  0,     0, 0, 0,      0,     0,    0, 0,      0,     0, 0, 0,      0, 0, 0, 0,
-      0, 0, 0, 0,  65535, 0, 0, 65535,  65535, 0,    0, 28210,  65535, 0, 0, 65535,  0, 0, 0, 0,
-      0, 0, 0, 0,  65535, 0, 0, 28210,  64249, 2570, 0, 39999,  0,     0, 0, 0,      0, 0, 0, 0,
-      0, 0, 0, 0,  65535, 0, 0, 65535,  0,     0,    0, 0,      65535, 0, 0, 65535,  0, 0, 0, 0,
+      0, 0, 0, 0, 0,     0, 0, 0,     0,     0,    0, 0,     0,     0, 0, 0,     0, 0, 0, 0,
+      0, 0, 0, 0, 65535, 0, 0, 65535, 65535, 0,    0, 28210, 65535, 0, 0, 65535, 0, 0, 0, 0,
+      0, 0, 0, 0, 65535, 0, 0, 28210, 64249, 2570, 0, 39999, 0,     0, 0, 0,     0, 0, 0, 0,
+      0, 0, 0, 0, 65535, 0, 0, 65535, 0,     0,    0, 0,     65535, 0, 0, 65535, 0, 0, 0, 0,
   };
+  // clang-format on
   EXPECT_THAT(Read("out.png").rgba, ElementsAreArray(expected));
   EXPECT_EQ(Format("out.png"), std::make_pair(16, PNG_COLOR_TYPE_RGBA));
 }
@@ -262,57 +267,94 @@ TEST_P(RenderCliErrors, ReportsAndLeavesNoOutput) {
 INSTANTIATE_TEST_SUITE_P(
     Cases, RenderCliErrors,
     ::testing::Values(
-        ErrorCase{"MissingInput", {"{dir}missing.png", "{out}"}, 1,
+        ErrorCase{"MissingInput",
+                  {"{dir}missing.png", "{out}"},
+                  1,
                   "huesieve-render: {dir}missing.png: No such file or directory"},
-        ErrorCase{"InputIsADirectory", {"{dir}a-directory", "{out}"}, 1,
+        ErrorCase{"InputIsADirectory",
+                  {"{dir}a-directory", "{out}"},
+                  1,
                   "huesieve-render: {dir}a-directory: Is a directory"},
-        ErrorCase{"NotAPng", {"{dir}text.png", "{out}"}, 1,
+        ErrorCase{"NotAPng",
+                  {"{dir}text.png", "{out}"},
+                  1,
                   "huesieve-render: {dir}text.png: not a PNG file"},
-        ErrorCase{"CorruptPng", {"{dir}damaged.png", "{out}"}, 1,
+        ErrorCase{"CorruptPng",
+                  {"{dir}damaged.png", "{out}"},
+                  1,
                   "huesieve-render: {dir}damaged.png: IHDR: CRC error"},
-        ErrorCase{"TruncatedPng", {"{dir}truncated.png", "{out}"}, 1,
+        ErrorCase{"TruncatedPng",
+                  {"{dir}truncated.png", "{out}"},
+                  1,
                   "huesieve-render: {dir}truncated.png: file is truncated"},
-        ErrorCase{"MalformedEntry", {"--entry", "1:FF000:10:0", "{dir}good.png", "{out}"}, 2,
+        ErrorCase{"MalformedEntry",
+                  {"--entry", "1:FF000:10:0", "{dir}good.png", "{out}"},
+                  2,
                   "huesieve-render: --entry 1:FF000:10:0: the colour must be six hexadecimal "
                   "digits, RRGGBB"},
-        ErrorCase{"RangeAboveItsLimit", {"--entry", "1:FF0000:200:0", "{dir}good.png", "{out}"}, 2,
+        ErrorCase{"RangeAboveItsLimit",
+                  {"--entry", "1:FF0000:200:0", "{dir}good.png", "{out}"},
+                  2,
                   "huesieve-render: --entry 1:FF0000:200:0: RANGE 200 is outside 1 to 128"},
-        ErrorCase{"RangeBelowItsLimit", {"--entry", "4:FF0000:0.5:0", "{dir}good.png", "{out}"}, 2,
+        ErrorCase{"RangeBelowItsLimit",
+                  {"--entry", "4:FF0000:0.5:0", "{dir}good.png", "{out}"},
+                  2,
                   "huesieve-render: --entry 4:FF0000:0.5:0: RANGE 0.5 is outside 1 to 128"},
         ErrorCase{"SoftnessAboveItsLimit",
-                  {"--enable", "--entry", "1:FF0000:20:100.5", "{dir}good.png", "{out}"}, 2,
+                  {"--enable", "--entry", "1:FF0000:20:100.5", "{dir}good.png", "{out}"},
+                  2,
                   "huesieve-render: --entry 1:FF0000:20:100.5: SOFTNESS 100.5 is outside 0 to "
                   "100"},
-        ErrorCase{"EntryNumberPastTheLast", {"--entry", "11:FF0000:20:0", "{dir}good.png", "{out}"},
-                  2, "huesieve-render: --entry 11:FF0000:20:0: the module has colour entries 1 "
-                     "to 10"},
-        ErrorCase{"RepeatedEntry",
-                  {"--entry", "3:FF0000:20:0", "--entry", "3:00FF00:20:0", "{dir}good.png", "{out}"},
-                  2, "huesieve-render: --entry 3:00FF00:20:0: entry 3 is given more than once"},
-        ErrorCase{"MissingOutput", {"{dir}good.png"}, 2,
+        ErrorCase{"EntryNumberPastTheLast",
+                  {"--entry", "11:FF0000:20:0", "{dir}good.png", "{out}"},
+                  2,
+                  "huesieve-render: --entry 11:FF0000:20:0: the module has colour entries 1 "
+                  "to 10"},
+        ErrorCase{
+            "RepeatedEntry",
+            {"--entry", "3:FF0000:20:0", "--entry", "3:00FF00:20:0", "{dir}good.png", "{out}"},
+            2,
+            "huesieve-render: --entry 3:00FF00:20:0: entry 3 is given more than once"},
+        ErrorCase{"MissingOutput",
+                  {"{dir}good.png"},
+                  2,
                   "huesieve-render: expected INPUT.png and OUTPUT.png"},
-        ErrorCase{"UnknownOption", {"--frobnicate", "{dir}good.png", "{out}"}, 2,
+        ErrorCase{"UnknownOption",
+                  {"--frobnicate", "{dir}good.png", "{out}"},
+                  2,
                   "huesieve-render: unknown option --frobnicate"},
-        ErrorCase{"OutputDirectoryMissing", {"{dir}good.png", "{dir}no-such-dir/out.png"}, 1,
+        ErrorCase{"OutputDirectoryMissing",
+                  {"{dir}good.png", "{dir}no-such-dir/out.png"},
+                  1,
                   "huesieve-render: {dir}no-such-dir/out.png: No such file or directory"},
-        ErrorCase{"OutputIsADirectory", {"{dir}good.png", "{dir}a-directory"}, 1,
+        ErrorCase{"OutputIsADirectory",
+                  {"{dir}good.png", "{dir}a-directory"},
+                  1,
                   "huesieve-render: {dir}a-directory: Is a directory"},
-        ErrorCase{"ModuleMissing", {"--module", "{dir}no.so", "{dir}good.png", "{out}"}, 1,
+        ErrorCase{"ModuleMissing",
+                  {"--module", "{dir}no.so", "{dir}good.png", "{out}"},
+                  1,
                   "huesieve-render: cannot load module {dir}no.so: {dir}no.so: cannot open shared "
                   "object file: No such file or directory"},
-        ErrorCase{"NotAModule", {"--module", NOT_A_MODULE_PATH, "{dir}good.png", "{out}"}, 1,
+        ErrorCase{"NotAModule",
+                  {"--module", NOT_A_MODULE_PATH, "{dir}good.png", "{out}"},
+                  1,
                   std::string("huesieve-render: module ") + NOT_A_MODULE_PATH +
                       " does not export EffectMain"},
         ErrorCase{"ModuleFailsToRender",
-                  {"--enable", "--module", FAILING_MODULE_PATH, "{dir}good.png", "{out}"}, 1,
+                  {"--enable", "--module", FAILING_MODULE_PATH, "{dir}good.png", "{out}"},
+                  1,
                   std::string("huesieve-render: module ") + FAILING_MODULE_PATH +
                       " failed to render {dir}good.png: host error code 33"},
         ErrorCase{"ModuleWithoutSixteenBitFlag",
-                  {"--module", FAILING_MODULE_PATH, "{dir}good16.png", "{out}"}, 1,
+                  {"--module", FAILING_MODULE_PATH, "{dir}good16.png", "{out}"},
+                  1,
                   std::string("huesieve-render: {dir}good16.png: 16-bit image, but module ") +
                       FAILING_MODULE_PATH +
                       " does not declare 16-bit rendering (flag 0x02000000)"}),
-    [](const ::testing::TestParamInfo<ErrorCase>& param_info) { return std::string(param_info.param.name); });
+    [](const ::testing::TestParamInfo<ErrorCase>& param_info) {
+      return std::string(param_info.param.name);
+    });
 
 TEST_F(RenderCli, UsageErrorsPointToHelp) {
   const ToolResult result = RunTool({});

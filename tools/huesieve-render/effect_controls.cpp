@@ -23,8 +23,7 @@ EffectControls FindControls(const std::vector<PF_ParamDef>& params) {
         type_at(entry.range) != PF_Param_FLOAT_SLIDER ||
         type_at(entry.softness) != PF_Param_FLOAT_SLIDER) {
       throw LayoutError("group " + std::to_string(controls.entries.size() + 1) + " at slot " +
-                        std::to_string(slot) +
-                        " is not a checkbox, a colour and two sliders");
+                        std::to_string(slot) + " is not a checkbox, a colour and two sliders");
     }
     controls.entries.push_back(entry);
   }

@@ -154,8 +154,8 @@ hostsim::World ToWorld(const png::Image& image) {
       const auto r = static_cast<A_long>(row);
       if (deep) {
         world.Set(c, r,
-                  PF_Pixel16{png::ToHost16(rgba[3]), png::ToHost16(rgba[0]),
-                             png::ToHost16(rgba[1]), png::ToHost16(rgba[2])});
+                  PF_Pixel16{png::ToHost16(rgba[3]), png::ToHost16(rgba[0]), png::ToHost16(rgba[1]),
+                             png::ToHost16(rgba[2])});
       } else {
         world.Set(c, r,
                   PF_Pixel{static_cast<A_u_char>(rgba[3]), static_cast<A_u_char>(rgba[0]),

@@ -225,11 +225,15 @@ Options:
                         copy of the input
   --entry K:RRGGBB:RANGE:SOFTNESS[:off]
                         set colour entry K (1 to 10): its colour as six hex
-                        digits, its Range and Softness as decimal numbers
-                        (limits as the module registers them: see
-                        --list-params). The entry is enabled, or disabled with
-                        ':off' (it then clears what lies within its Range).
-                        Repeatable; entries not given keep their defaults
+                        digits; RANGE, how far a pixel's colour may lie from it
+                        (weighted RGB distance on 8-bit values); SOFTNESS, the
+                        outer percent of the Range over which alpha fades out.
+                        Both are decimal numbers within the limits the module
+                        registers (see --list-params). The entry is enabled,
+                        or disabled with ':off': it then clears what lies
+                        within its Range. Entries are tried in order; the
+                        first that claims a pixel decides. Repeatable; entries
+                        not given keep their defaults (off, Range 0)
   --module PATH         load this build of the module instead of the
                         Huesieve.so beside the tool
   --about               print the module's About text
@@ -240,7 +244,7 @@ Options:
   --version             print the tool's version
 
 Example: keep the reds and the greens of a picture
-  huesieve-render --enable --entry 1:DC2828:60:40 --entry 2:28B43C:60:40 \
+  huesieve-render --enable --entry 1:DB2924:110:60 --entry 2:29B33D:100:50 \
       in.png out.png
 
 Exit status: 0 on success, 2 for a mistake in the arguments, 1 for any other

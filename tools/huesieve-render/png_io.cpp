@@ -106,9 +106,8 @@ bool ReadRows(png_structp png, png_bytepp rows) {
 Image Decode(Source& source) {
   Reader reader(source);
   png_byte signature[8] = {};
-  const bool short_file = source.file != nullptr
-                              ? std::fread(signature, 1, 8, source.file) != 8
-                              : source.size < 8;
+  const bool short_file =
+      source.file != nullptr ? std::fread(signature, 1, 8, source.file) != 8 : source.size < 8;
   if (!short_file && source.file == nullptr) {
     std::memcpy(signature, source.data, 8);
     source.offset = 8;
@@ -170,8 +169,8 @@ class Writer {
   png_infop info_ = nullptr;
 };
 
-bool WriteAll(png_structp png, png_infop info, png_uint_32 width, png_uint_32 height,
-              int bit_depth, png_bytepp rows) {
+bool WriteAll(png_structp png, png_infop info, png_uint_32 width, png_uint_32 height, int bit_depth,
+              png_bytepp rows) {
   if (setjmp(png_jmpbuf(png))) return false;
   png_set_IHDR(png, info, width, height, bit_depth, PNG_COLOR_TYPE_RGBA, PNG_INTERLACE_NONE,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);

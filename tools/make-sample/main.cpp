@@ -48,8 +48,8 @@ double BoxDistance(double x, double y, double left, double top, double right, do
                    double corner) {
   const double dx = std::max({left + corner - x, x - (right - corner), 0.0});
   const double dy = std::max({top + corner - y, y - (bottom - corner), 0.0});
-  const double inside = std::min(0.0, std::max(std::max(left - x, x - right),
-                                               std::max(top - y, y - bottom)));
+  const double inside =
+      std::min(0.0, std::max(std::max(left - x, x - right), std::max(top - y, y - bottom)));
   return std::sqrt(dx * dx + dy * dy) - corner + inside;
 }
 
@@ -58,12 +58,18 @@ Colour Hue(double h) {
   const double f = h - std::floor(h);
   const int sector = static_cast<int>(std::floor(h)) % 6;
   switch (sector) {
-    case 0: return {1.0, f, 0.0};
-    case 1: return {1.0 - f, 1.0, 0.0};
-    case 2: return {0.0, 1.0, f};
-    case 3: return {0.0, 1.0 - f, 1.0};
-    case 4: return {f, 0.0, 1.0};
-    default: return {1.0, 0.0, 1.0 - f};
+    case 0:
+      return {1.0, f, 0.0};
+    case 1:
+      return {1.0 - f, 1.0, 0.0};
+    case 2:
+      return {0.0, 1.0, f};
+    case 3:
+      return {0.0, 1.0 - f, 1.0};
+    case 4:
+      return {f, 0.0, 1.0};
+    default:
+      return {1.0, 0.0, 1.0 - f};
   }
 }
 
@@ -96,15 +102,15 @@ Colour SamplePixel(std::uint32_t px, std::uint32_t py) {
   c = {c.red + grain, c.green + grain, c.blue + grain};
 
   // Saturated shapes, some overlapping, most with soft edges.
-  c = Mix(c, {0.86, 0.16, 0.14}, Coverage(DiscDistance(x, y, 120, 120, 78), 10));   // red
-  c = Mix(c, {0.16, 0.70, 0.24}, Coverage(DiscDistance(x, y, 250, 175, 62), 3));    // green
-  c = Mix(c, {0.15, 0.30, 0.86}, Coverage(DiscDistance(x, y, 520, 105, 64), 24));   // blue
-  c = Mix(c, {0.95, 0.82, 0.15},                                                     // yellow
+  c = Mix(c, {0.86, 0.16, 0.14}, Coverage(DiscDistance(x, y, 120, 120, 78), 10));  // red
+  c = Mix(c, {0.16, 0.70, 0.24}, Coverage(DiscDistance(x, y, 250, 175, 62), 3));   // green
+  c = Mix(c, {0.15, 0.30, 0.86}, Coverage(DiscDistance(x, y, 520, 105, 64), 24));  // blue
+  c = Mix(c, {0.95, 0.82, 0.15},                                                   // yellow
           Coverage(BoxDistance(x, y, 360, 40, 440, 200, 14), 2));
-  c = Mix(c, {0.90, 0.45, 0.10}, Coverage(DiscDistance(x, y, 430, 215, 40), 2));    // orange
-  c = Mix(c, {0.80, 0.20, 0.70}, Coverage(DiscDistance(x, y, 590, 215, 26), 8));    // magenta
-  c = Mix(c, {0.65, 0.12, 0.12}, Coverage(DiscDistance(x, y, 215, 70, 22), 2));     // dark red
-  c = Mix(c, {0.55, 0.85, 0.30}, Coverage(DiscDistance(x, y, 330, 255, 24), 2));    // lime
+  c = Mix(c, {0.90, 0.45, 0.10}, Coverage(DiscDistance(x, y, 430, 215, 40), 2));  // orange
+  c = Mix(c, {0.80, 0.20, 0.70}, Coverage(DiscDistance(x, y, 590, 215, 26), 8));  // magenta
+  c = Mix(c, {0.65, 0.12, 0.12}, Coverage(DiscDistance(x, y, 215, 70, 22), 2));   // dark red
+  c = Mix(c, {0.55, 0.85, 0.30}, Coverage(DiscDistance(x, y, 330, 255, 24), 2));  // lime
 
   // A hue wheel unrolled, and below it red fading to grey.
   if (y >= 280 && y < 315 && x >= 20 && x < 620) {
