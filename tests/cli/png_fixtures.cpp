@@ -118,11 +118,18 @@ std::vector<std::string> ScratchDir::Names() const {
   return names;
 }
 
-ToolResult RunTool(const std::vector<std::string>& args) {
+ToolResult RunTool(const std::vector<std::string>& args,
+                   const std::filesystem::path& working_directory) {
   const ScratchDir streams;
   // Appended piece by piece: GCC 12 misreads `"literal" + std::string` at -O3
   // as an overlapping copy (-Wrestrict).
-  std::string command = Quote(HUESIEVE_RENDER_PATH);
+  std::string command;
+  if (!working_directory.empty()) {
+    command += "cd ";
+    command += Quote(working_directory.string());
+    command += " && ";
+  }
+  command += Quote(HUESIEVE_RENDER_PATH);
   for (const std::string& arg : args) {
     command += ' ';
     command += Quote(arg);

@@ -52,8 +52,10 @@ struct ToolResult {
   std::string err;
 };
 
-// Runs the built huesieve-render with `args`.
-ToolResult RunTool(const std::vector<std::string>& args);
+// Runs the built huesieve-render with `args`, in `working_directory` when
+// one is given.
+ToolResult RunTool(const std::vector<std::string>& args,
+                   const std::filesystem::path& working_directory = {});
 
 // Runs `program` with `args` through the shell; returns the exit status.
 int RunProgram(const std::string& program, const std::vector<std::string>& args);

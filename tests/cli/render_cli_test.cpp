@@ -81,6 +81,13 @@ TEST_F(RenderCli, ListParamsShowsEverySlotAsRegistered) {
   EXPECT_EQ(lines[61], "61  61  group-end     \"\"               -           -");
 }
 
+TEST_F(RenderCli, ModuleGivenByBareFileNameIsLoadedFromTheWorkingDirectory) {
+  std::filesystem::copy_file(HUESIEVE_MODULE_PATH, dir_ / "Copy.so");
+  const ToolResult result = RunTool({"--module", "Copy.so", "--about"}, dir_.path());
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_THAT(result.out, StartsWith("Huesieve v1.0\n"));
+}
+
 // Without --enable the module copies its input: every pixel comes back.
 TEST_F(RenderCli, EightBitBypassReturnsTheInput) {
   const std::vector<std::uint16_t> pixels = {0,   0, 0, 0,   255, 255, 255, 255,

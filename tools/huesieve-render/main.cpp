@@ -38,7 +38,10 @@ std::string ModuleBesideTool() {
 class Module {
  public:
   explicit Module(const std::string& path) : path_(path) {
-    handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+    // A bare file name would send dlopen searching the library path; the user
+    // means the file in the working directory.
+    const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
+    handle_ = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle_ == nullptr) throw ToolError("cannot load module " + path + ": " + ::dlerror());
     void* symbol = ::dlsym(handle_, kEntryPointName);
     if (symbol == nullptr) {
