@@ -2,9 +2,9 @@
 // EffectMain, drives it through the simulated host exactly as the compositing
 // host would (Global Setup, Params Setup, Render), and applies it to PNG files.
 #include <dlfcn.h>
-#include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <string>
