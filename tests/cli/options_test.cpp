@@ -27,7 +27,7 @@ std::string ParseError(std::vector<const char*> args) {
   return "no error";
 }
 
-TEST(EntrySpec, ReadsNumberColourRangeAndSoftness) {
+TEST(EntryArgument, ReadsNumberColourRangeAndSoftness) {
   const EntrySetting entry = ParseEntry("3:FF8001:25.5:30");
   EXPECT_EQ(entry.number, 3);
   EXPECT_EQ(entry.red, 255);
@@ -38,14 +38,14 @@ TEST(EntrySpec, ReadsNumberColourRangeAndSoftness) {
   EXPECT_TRUE(entry.enabled);
 }
 
-TEST(EntrySpec, OffDisablesTheEntry) {
+TEST(EntryArgument, OffDisablesTheEntry) {
   const EntrySetting entry = ParseEntry("10:00ff00:1:0:off");
   EXPECT_EQ(entry.number, 10);
   EXPECT_EQ(entry.green, 255);
   EXPECT_FALSE(entry.enabled);
 }
 
-TEST(EntrySpec, AcceptsHashBeforeTheColourAndPointForms) {
+TEST(EntryArgument, AcceptsHashBeforeTheColourAndPointForms) {
   const EntrySetting entry = ParseEntry("1:#0A0B0C:.5:100.");
   EXPECT_EQ(entry.red, 10);
   EXPECT_EQ(entry.blue, 12);
@@ -53,11 +53,11 @@ TEST(EntrySpec, AcceptsHashBeforeTheColourAndPointForms) {
   EXPECT_EQ(entry.softness, 100.0);
 }
 
-class MalformedEntrySpec : public ::testing::TestWithParam<const char*> {};
+class MalformedEntryArgument : public ::testing::TestWithParam<const char*> {};
 
-TEST_P(MalformedEntrySpec, IsAUsageError) { EXPECT_THROW(ParseEntry(GetParam()), UsageError); }
+TEST_P(MalformedEntryArgument, IsAUsageError) { EXPECT_THROW(ParseEntry(GetParam()), UsageError); }
 
-INSTANTIATE_TEST_SUITE_P(Specs, MalformedEntrySpec,
+INSTANTIATE_TEST_SUITE_P(Arguments, MalformedEntryArgument,
                          ::testing::Values("", "1", "1:FF0000:10", "1:FF0000:10:0:off:off",
                                            "0:FF0000:10:0", "-1:FF0000:10:0", "x:FF0000:10:0",
                                            "1.5:FF0000:10:0", ":FF0000:10:0", "1:FF00:10:0",
@@ -67,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(Specs, MalformedEntrySpec,
                                            "1:FF0000::0", "1:FF0000:10: 5", "1:FF0000:10:0:on",
                                            "1:FF0000:10:0:OFF"));
 
-TEST(EntrySpec, MessageNamesTheSpecAndTheProblem) {
+TEST(EntryArgument, MessageNamesTheArgumentAndTheProblem) {
   EXPECT_EQ(ParseError({"--entry", "1:FF0000:x:0", "a.png", "b.png"}),
             "--entry 1:FF0000:x:0: RANGE must be a decimal number");
 }

@@ -19,8 +19,8 @@ std::vector<std::string_view> Split(std::string_view text, char separator) {
   return fields;
 }
 
-[[noreturn]] void Fail(std::string_view spec, std::string_view why) {
-  throw UsageError("--entry " + std::string(spec) + ": " + std::string(why));
+[[noreturn]] void Fail(std::string_view argument, std::string_view why) {
+  throw UsageError("--entry " + std::string(argument) + ": " + std::string(why));
 }
 
 int HexDigit(char c) {
@@ -61,12 +61,12 @@ std::string FormatNumber(double value) {
 
 }  // namespace
 
-EntrySetting ParseEntry(std::string_view spec) {
+EntrySetting ParseEntry(std::string_view argument) {
   EntrySetting entry;
-  entry.spec = spec;
-  const std::vector<std::string_view> fields = Split(spec, ':');
+  entry.argument = argument;
+  const std::vector<std::string_view> fields = Split(argument, ':');
   if (fields.size() != 4 && fields.size() != 5) {
-    Fail(spec, "expected K:RRGGBB:RANGE:SOFTNESS or K:RRGGBB:RANGE:SOFTNESS:off");
+    Fail(argument, "expected K:RRGGBB:RANGE:SOFTNESS or K:RRGGBB:RANGE:SOFTNESS:off");
   }
 
   const std::string_view number = fields[0];
@@ -74,7 +74,7 @@ EntrySetting ParseEntry(std::string_view spec) {
       std::from_chars(number.data(), number.data() + number.size(), entry.number);
   if (number.empty() || number.front() == '-' || error != std::errc{} ||
       end != number.data() + number.size() || entry.number < 1) {
-    Fail(spec, "the entry number K must be a whole number from 1");
+    Fail(argument, "the entry number K must be a whole number from 1");
   }
 
   std::string_view colour = fields[1];
@@ -87,16 +87,16 @@ EntrySetting ParseEntry(std::string_view spec) {
     hex = high >= 0 && low >= 0;
     channels[i / 2] = high * 16 + low;
   }
-  if (!hex) Fail(spec, "the colour must be six hexadecimal digits, RRGGBB");
+  if (!hex) Fail(argument, "the colour must be six hexadecimal digits, RRGGBB");
   entry.red = static_cast<std::uint8_t>(channels[0]);
   entry.green = static_cast<std::uint8_t>(channels[1]);
   entry.blue = static_cast<std::uint8_t>(channels[2]);
 
-  if (!ParseDecimal(fields[2], entry.range)) Fail(spec, "RANGE must be a decimal number");
-  if (!ParseDecimal(fields[3], entry.softness)) Fail(spec, "SOFTNESS must be a decimal number");
+  if (!ParseDecimal(fields[2], entry.range)) Fail(argument, "RANGE must be a decimal number");
+  if (!ParseDecimal(fields[3], entry.softness)) Fail(argument, "SOFTNESS must be a decimal number");
 
   if (fields.size() == 5) {
-    if (fields[4] != "off") Fail(spec, "the last field may only be 'off'");
+    if (fields[4] != "off") Fail(argument, "the last field may only be 'off'");
     entry.enabled = false;
   }
   return entry;
@@ -164,7 +164,7 @@ Options ParseOptions(std::span<const char* const> args) {
     } else if (name == "--entry") {
       EntrySetting entry = ParseEntry(value());
       if (!numbers.insert(entry.number).second) {
-        throw UsageError("--entry " + entry.spec + ": entry " + std::to_string(entry.number) +
+        throw UsageError("--entry " + entry.argument + ": entry " + std::to_string(entry.number) +
                          " is given more than once");
       }
       options.entries.push_back(std::move(entry));
@@ -194,15 +194,15 @@ Options ParseOptions(std::span<const char* const> args) {
 
 void ValidateEntryNumber(const EntrySetting& entry, int entry_count) {
   if (entry.number > entry_count) {
-    Fail(entry.spec, "the module has colour entries 1 to " + std::to_string(entry_count));
+    Fail(entry.argument, "the module has colour entries 1 to " + std::to_string(entry_count));
   }
 }
 
 void ValidateEntryValues(const EntrySetting& entry, const Limits& range, const Limits& softness) {
   auto check = [&](const char* what, double value, const Limits& limits) {
     if (value < limits.min || value > limits.max) {
-      Fail(entry.spec, std::string(what) + " " + FormatNumber(value) + " is outside " +
-                           FormatNumber(limits.min) + " to " + FormatNumber(limits.max));
+      Fail(entry.argument, std::string(what) + " " + FormatNumber(value) + " is outside " +
+                               FormatNumber(limits.min) + " to " + FormatNumber(limits.max));
     }
   };
   check("RANGE", entry.range, range);

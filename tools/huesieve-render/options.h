@@ -32,7 +32,7 @@ struct EntrySetting {
   double range = 0.0;
   double softness = 0.0;
   bool enabled = true;
-  std::string spec;  // as given, for messages
+  std::string argument;  // as given, for messages
 };
 
 struct Options {
@@ -45,7 +45,7 @@ struct Options {
 };
 
 // Throws UsageError.
-EntrySetting ParseEntry(std::string_view spec);
+EntrySetting ParseEntry(std::string_view argument);
 
 // `args` excludes the program name. Throws UsageError.
 Options ParseOptions(std::span<const char* const> args);
