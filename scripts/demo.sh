@@ -12,3 +12,4 @@ scripts/setup.sh g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
 cmake --preset windows
 cmake --build --preset windows --target Huesieve
 echo "Built build/windows/Huesieve.aex"
+scripts/render-demo.sh
