@@ -7,5 +7,6 @@ scripts/setup.sh
 cmake --preset debug
 cmake --build --preset debug
 ctest --preset debug
+scripts/test-windows.sh
 scripts/test-sanitizers.sh
 scripts/fuzz.sh 30

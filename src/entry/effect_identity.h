@@ -40,4 +40,12 @@ inline constexpr int kHostApiMinor = 27;
 inline constexpr int kPropertyListMajor = 2;
 inline constexpr int kPropertyListMinor = 0;
 
+// What the host loads: an effect, the four characters 'eFKT'.
+inline constexpr std::uint32_t kEffectKind = 0x65464B54;
+// Info flags and reserved info, as the property list states them.
+inline constexpr std::uint16_t kInfoFlags = 0;
+inline constexpr std::uint32_t kPropertyListReservedInfo = 0;
+// The reserved info a host expects when the module registers itself.
+inline constexpr int kRegistrationReservedInfo = 8;
+
 }  // namespace huesieve

@@ -1,0 +1,389 @@
+// The built tool, run as a user runs it.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <sstream>
+
+#include "png_fixtures.h"
+#include "png_io.h"
+
+namespace {
+
+using cli_test::RunTool;
+using cli_test::ToolResult;
+using huesieve::png::Image;
+using ::testing::ElementsAre;
+using ::testing::ElementsAreArray;
+using ::testing::HasSubstr;
+using ::testing::StartsWith;
+
+class RenderCli : public ::testing::Test {
+ protected:
+  std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+
+  std::string Write(const std::string& name, const Image& image) const {
+    huesieve::png::WritePng(Path(name), image);
+    return Path(name);
+  }
+
+  Image Read(const std::string& name) const { return huesieve::png::ReadPng(Path(name)); }
+
+  // The IHDR bit depth and colour type of a file the tool wrote.
+  std::pair<int, int> Format(const std::string& name) const {
+    const std::vector<std::uint8_t> bytes = cli_test::ReadBytes(dir_ / name);
+    return {bytes.at(24), bytes.at(25)};
+  }
+
+  cli_test::ScratchDir dir_;
+};
+
+TEST_F(RenderCli, HelpShowsUsageWithAnExample) {
+  for (const char* flag : {"--help", "-h"}) {
+    const ToolResult result = RunTool({flag});
+    EXPECT_EQ(result.status, 0);
+    EXPECT_THAT(result.out, StartsWith("Usage: huesieve-render [options] INPUT.png OUTPUT.png"));
+    EXPECT_THAT(result.out, HasSubstr("Example"));
+    EXPECT_THAT(result.out, HasSubstr("--entry K:RRGGBB:RANGE:SOFTNESS[:off]"));
+  }
+}
+
+TEST_F(RenderCli, VersionIsPrinted) {
+  const ToolResult result = RunTool({"--version"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.out, "huesieve-render 1.0.0\n");
+}
+
+TEST_F(RenderCli, AboutPrintsTheModulesText) {
+  const ToolResult result = RunTool({"--about"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_THAT(result.out, StartsWith("Huesieve v1.0\n"));
+  EXPECT_THAT(result.out, HasSubstr("Quorvel VFX"));
+  EXPECT_EQ(result.err, "");
+}
+
+TEST_F(RenderCli, ListParamsShowsEverySlotAsRegistered) {
+  const ToolResult result = RunTool({"--list-params"});
+  ASSERT_EQ(result.status, 0);
+  std::vector<std::string> lines;
+  std::istringstream in(result.out);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  ASSERT_EQ(lines.size(), 62u);
+  EXPECT_EQ(lines[0], "0   -   layer         (input layer)    -           -");
+  EXPECT_EQ(lines[1], "1   1   checkbox      \"Enable Effect\"  -           off");
+  EXPECT_EQ(lines[2], "2   2   group-start   \"Color 1\"        -           -");
+  EXPECT_EQ(lines[3], "3   3   checkbox      \"Enable color\"   -           off");
+  EXPECT_EQ(lines[4], "4   4   color         \"Color\"          -           FFFFFF alpha 255");
+  EXPECT_EQ(lines[5], "5   5   float-slider  \"Range\"          1 to 128    0");
+  EXPECT_EQ(lines[6], "6   6   float-slider  \"Softness\"       0 to 100    0");
+  EXPECT_EQ(lines[7], "7   7   group-end     \"\"               -           -");
+  EXPECT_EQ(lines[56], "56  56  group-start   \"Color 10\"       -           -");
+  EXPECT_EQ(lines[61], "61  61  group-end     \"\"               -           -");
+}
+
+TEST_F(RenderCli, ModuleGivenByBareFileNameIsLoadedFromTheWorkingDirectory) {
+  std::filesystem::copy_file(HUESIEVE_MODULE_PATH, dir_ / "Copy.so");
+  const ToolResult result = RunTool({"--module", "Copy.so", "--about"}, dir_.path());
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_THAT(result.out, StartsWith("Huesieve v1.0\n"));
+}
+
+// Without --enable the module copies its input: every pixel comes back.
+TEST_F(RenderCli, EightBitBypassReturnsTheInput) {
+  const std::vector<std::uint16_t> pixels = {0,   0, 0, 0,   255, 255, 255, 255,
+                                             1,   2, 3, 4,   200, 100, 50,  128,
+                                             255, 0, 0, 255, 9,   99,  199, 254};
+  Write("in.png", {3, 2, 8, pixels});
+  const ToolResult result = RunTool({Path("in.png"), Path("out.png")});
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  const Image out = Read("out.png");
+  EXPECT_EQ(out.width, 3u);
+  EXPECT_EQ(out.height, 2u);
+  EXPECT_THAT(out.rgba, ElementsAreArray(pixels));
+  EXPECT_EQ(Format("out.png"), std::make_pair(8, PNG_COLOR_TYPE_RGBA));
+}
+
+// At 16 bits every value on the host's scale survives the trip; these are
+// such values (0, 2, 28210, 32768, 39999, 64249, 65535 come from host values
+// 0, 1, 14105, 16384, 20000, 32125, 32768).
+TEST_F(RenderCli, SixteenBitBypassReturnsTheInput) {
+  const std::vector<std::uint16_t> pixels = {0,     2,     28210, 32768, 39999, 64249,
+                                             65535, 65535, 65535, 0,     2,     28210};
+  Write("in.png", {1, 3, 16, pixels});
+  const ToolResult result = RunTool({Path("in.png"), Path("out.png")});
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_THAT(Read("out.png").rgba, ElementsAreArray(pixels));
+  EXPECT_EQ(Format("out.png"), std::make_pair(16, PNG_COLOR_TYPE_RGBA));
+}
+
+// Values between the host's 32769 levels come back as the nearest level:
+// 12345 is host 6172 (6172.47), which is 12346 (12345.89) in the file.
+TEST_F(RenderCli, SixteenBitBypassRoundsToTheHostScale) {
+  Write("in.png", {1, 1, 16, {12345, 1, 65534, 65535}});
+  ASSERT_EQ(RunTool({Path("in.png"), Path("out.png")}).status, 0);
+  // 1 is host 1 (0.50001), which is 2; 65534 is host 32767, which is 65533 (65533.00002).
+  EXPECT_THAT(Read("out.png").rgba, ElementsAre(12346, 2, 65533, 65535));
+}
+
+TEST_F(RenderCli, PaletteInputComesOutAsEightBitRgba) {
+  cli_test::RawPng raw;
+  raw.width = 2;
+  raw.colour_type = PNG_COLOR_TYPE_PALETTE;
+  raw.bit_depth = 1;
+  raw.rows = {0b0100'0000};
+  raw.palette = {10, 20, 30, 40, 50, 60};
+  raw.palette_alpha = {7};
+  cli_test::WriteBytes(dir_ / "in.png", cli_test::EncodePng(raw));
+  ASSERT_EQ(RunTool({Path("in.png"), Path("out.png")}).status, 0);
+  EXPECT_THAT(Read("out.png").rgba, ElementsAre(10, 20, 30, 7, 40, 50, 60, 255));
+  EXPECT_EQ(Format("out.png"), std::make_pair(8, PNG_COLOR_TYPE_RGBA));
+}
+
+// Entry 1 at colour 250, 10, 0 with Range 25 and Softness 30. A 5 × 4 frame of
+// blue, with pure red at columns 1 and 2 of rows 1 and 2, except the entry's
+// own colour at column 2, row 2 (alpha 128).
+//
+// Pure red lies at distance 21.7715 from the entry: ratio 87.09 ≥ 70, in the
+// feather band of width 7.5, so its alpha becomes (25 - 21.7715) / 7.5 × 255,
+// 109 after truncation. The entry's own colour lies at distance 0, inside the
+// band's inner edge: unchanged. Blue is far away: transparent black.
+// Claimed: columns 1 to 2, rows 1 to 2, so the bounds are left 1, top 1,
+// right 3, bottom 3 and opaque red markers land at (1, 1), (1, 3), (3, 1)
+// and (3, 3), the first over a claimed pixel.
+TEST_F(RenderCli, EightBitIsolationMatchesValuesWorkedByHand) {
+  std::vector<std::uint16_t> pixels;
+  for (int i = 0; i < 20; ++i) pixels.insert(pixels.end(), {0, 0, 255, 255});
+  Image image{5, 4, 8, pixels};
+  for (auto [column, row] : {std::pair{1u, 1u}, {2u, 1u}, {1u, 2u}}) {
+    std::copy_n(std::begin({255, 0, 0, 255}), 4, &image.rgba[image.Index(column, row)]);
+  }
+  std::copy_n(std::begin({250, 10, 0, 128}), 4, &image.rgba[image.Index(2, 2)]);
+  Write("in.png", image);
+
+  const ToolResult result =
+      RunTool({"--enable", "--entry", "1:FA0A00:25:30", Path("in.png"), Path("out.png")});
+  ASSERT_EQ(result.status, 0) << result.err;
+  // clang-format off: one row of the frame a line
+  const std::vector<std::uint16_t> expected = {
+      0, 0, 0, 0, 0,   0, 0, 0,   0,   0,  0, 0,   0,   0, 0, 0,   0, 0, 0, 0,
+      0, 0, 0, 0, 255, 0, 0, 255, 255, 0,  0, 109, 255, 0, 0, 255, 0, 0, 0, 0,
+      0, 0, 0, 0, 255, 0, 0, 109, 250, 10, 0, 128, 0,   0, 0, 0,   0, 0, 0, 0,
+      0, 0, 0, 0, 255, 0, 0, 255, 0,   0,  0, 0,   255, 0, 0, 255, 0, 0, 0, 0,
+  };
+  // clang-format on
+  EXPECT_THAT(Read("out.png").rgba, ElementsAreArray(expected));
+}
+
+// The same frame at 16 bits. Pure red 65535, 0, 0 is host 32768, 0, 0, which
+// is 255, 0, 0 on the 8-bit scale of the distance: the same 21.7715, and the
+// ramp over the host maximum 32768 gives alpha 14105, written as
+// (14105 × 65535 + 16384) / 32768 = 28210. The entry's own colour is
+// 64249, 2570, 0 (host 32125, 1285, 0, which is 250, 10, 0 at 8 bits) with
+// alpha 40000 (host 20000, written back as 39999). Markers are host 32768,
+// 32768, 0, 0: 65535, 65535, 0, 0 in the file.
+TEST_F(RenderCli, SixteenBitIsolationMatchesValuesWorkedByHand) {
+  std::vector<std::uint16_t> pixels;
+  for (int i = 0; i < 20; ++i) pixels.insert(pixels.end(), {0, 0, 65535, 65535});
+  Image image{5, 4, 16, pixels};
+  for (auto [column, row] : {std::pair{1u, 1u}, {2u, 1u}, {1u, 2u}}) {
+    std::copy_n(std::begin({65535, 0, 0, 65535}), 4, &image.rgba[image.Index(column, row)]);
+  }
+  std::copy_n(std::begin({64249, 2570, 0, 40000}), 4, &image.rgba[image.Index(2, 2)]);
+  Write("in.png", image);
+
+  const ToolResult result =
+      RunTool({"--enable", "--entry", "1:FA0A00:25:30", Path("in.png"), Path("out.png")});
+  ASSERT_EQ(result.status, 0) << result.err;
+  // clang-format off: one row of the frame a line
+  const std::vector<std::uint16_t> expected = {
+      0, 0, 0, 0, 0,     0, 0, 0,     0,     0,    0, 0,     0,     0, 0, 0,     0, 0, 0, 0,
+      0, 0, 0, 0, 65535, 0, 0, 65535, 65535, 0,    0, 28210, 65535, 0, 0, 65535, 0, 0, 0, 0,
+      0, 0, 0, 0, 65535, 0, 0, 28210, 64249, 2570, 0, 39999, 0,     0, 0, 0,     0, 0, 0, 0,
+      0, 0, 0, 0, 65535, 0, 0, 65535, 0,     0,    0, 0,     65535, 0, 0, 65535, 0, 0, 0, 0,
+  };
+  // clang-format on
+  EXPECT_THAT(Read("out.png").rgba, ElementsAreArray(expected));
+  EXPECT_EQ(Format("out.png"), std::make_pair(16, PNG_COLOR_TYPE_RGBA));
+}
+
+// A disabled entry claims and clears: the red pixel is cleared by entry 1
+// before entry 2 could keep it, yet it still counts for the bounds, so the
+// markers surround it.
+TEST_F(RenderCli, DisabledEntryClearsWhatItClaims) {
+  Write("in.png", {3, 1, 8, {255, 0, 0, 255, 0, 0, 255, 255, 0, 0, 255, 255}});
+  const ToolResult result = RunTool({"--enable", "--entry", "1:FF0000:10:0:off", "--entry",
+                                     "2:FF0000:10:0", Path("in.png"), Path("out.png")});
+  ASSERT_EQ(result.status, 0) << result.err;
+  // Bounds left 0, top 0, right 1, bottom 1: markers at (0, 0) and (1, 0);
+  // the two in row 1 fall outside this one-row frame.
+  EXPECT_THAT(Read("out.png").rgba, ElementsAre(255, 0, 0, 255, 255, 0, 0, 255, 0, 0, 0, 0));
+}
+
+// Errors: a one-line message naming the culprit, the right status, no output.
+
+struct ErrorCase {
+  const char* name;
+  std::vector<std::string> args;  // "{dir}" is the scratch directory, "{out}" the output
+  int status;
+  std::string message;  // the first line of stderr, "{dir}"/"{out}" as above
+};
+
+void PrintTo(const ErrorCase& error_case, std::ostream* out) { *out << error_case.name; }
+
+class RenderCliErrors : public RenderCli, public ::testing::WithParamInterface<ErrorCase> {
+ protected:
+  void SetUp() override {
+    Write("good.png", {2, 2, 8, std::vector<std::uint16_t>(16, 200)});
+    const std::vector<std::uint8_t> good = cli_test::ReadBytes(dir_ / "good.png");
+    Write("good16.png", {2, 2, 16, std::vector<std::uint16_t>(16, 40000)});
+    cli_test::WriteBytes(dir_ / "truncated.png", {good.begin(), good.begin() + 50});
+    const std::string text = "GIF89a, honestly";
+    cli_test::WriteBytes(dir_ / "text.png", {text.begin(), text.end()});
+    std::vector<std::uint8_t> damaged = good;
+    damaged[20] ^= 0x01;  // IHDR height, CRC now wrong
+    cli_test::WriteBytes(dir_ / "damaged.png", damaged);
+    std::filesystem::create_directory(dir_ / "a-directory");
+  }
+
+  std::string Substitute(std::string text) const {
+    for (const auto& [token, value] :
+         {std::pair<std::string, std::string>{"{out}", Path("out.png")}, {"{dir}", Path("")}}) {
+      for (std::size_t at; (at = text.find(token)) != std::string::npos;) {
+        text.replace(at, token.size(), value);
+      }
+    }
+    return text;
+  }
+};
+
+TEST_P(RenderCliErrors, ReportsAndLeavesNoOutput) {
+  const ErrorCase& c = GetParam();
+  std::vector<std::string> args;
+  for (const std::string& arg : c.args) args.push_back(Substitute(arg));
+  const std::vector<std::string> before = dir_.Names();
+
+  const ToolResult result = RunTool(args);
+
+  EXPECT_EQ(result.status, c.status);
+  EXPECT_EQ(result.err.substr(0, result.err.find('\n')), Substitute(c.message));
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(dir_.Names(), before);  // no output, no temporary file
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RenderCliErrors,
+    ::testing::Values(
+        ErrorCase{"MissingInput",
+                  {"{dir}missing.png", "{out}"},
+                  1,
+                  "huesieve-render: {dir}missing.png: No such file or directory"},
+        ErrorCase{"InputIsADirectory",
+                  {"{dir}a-directory", "{out}"},
+                  1,
+                  "huesieve-render: {dir}a-directory: Is a directory"},
+        ErrorCase{"NotAPng",
+                  {"{dir}text.png", "{out}"},
+                  1,
+                  "huesieve-render: {dir}text.png: not a PNG file"},
+        ErrorCase{"CorruptPng",
+                  {"{dir}damaged.png", "{out}"},
+                  1,
+                  "huesieve-render: {dir}damaged.png: IHDR: CRC error"},
+        ErrorCase{"TruncatedPng",
+                  {"{dir}truncated.png", "{out}"},
+                  1,
+                  "huesieve-render: {dir}truncated.png: file is truncated"},
+        ErrorCase{"MalformedEntry",
+                  {"--entry", "1:FF000:10:0", "{dir}good.png", "{out}"},
+                  2,
+                  "huesieve-render: --entry 1:FF000:10:0: the colour must be six hexadecimal "
+                  "digits, RRGGBB"},
+        ErrorCase{"RangeAboveItsLimit",
+                  {"--entry", "1:FF0000:200:0", "{dir}good.png", "{out}"},
+                  2,
+                  "huesieve-render: --entry 1:FF0000:200:0: RANGE 200 is outside 1 to 128"},
+        ErrorCase{"RangeBelowItsLimit",
+                  {"--entry", "4:FF0000:0.5:0", "{dir}good.png", "{out}"},
+                  2,
+                  "huesieve-render: --entry 4:FF0000:0.5:0: RANGE 0.5 is outside 1 to 128"},
+        ErrorCase{"SoftnessAboveItsLimit",
+                  {"--enable", "--entry", "1:FF0000:20:100.5", "{dir}good.png", "{out}"},
+                  2,
+                  "huesieve-render: --entry 1:FF0000:20:100.5: SOFTNESS 100.5 is outside 0 to "
+                  "100"},
+        ErrorCase{"EntryNumberPastTheLast",
+                  {"--entry", "11:FF0000:20:0", "{dir}good.png", "{out}"},
+                  2,
+                  "huesieve-render: --entry 11:FF0000:20:0: the module has colour entries 1 "
+                  "to 10"},
+        ErrorCase{
+            "RepeatedEntry",
+            {"--entry", "3:FF0000:20:0", "--entry", "3:00FF00:20:0", "{dir}good.png", "{out}"},
+            2,
+            "huesieve-render: --entry 3:00FF00:20:0: entry 3 is given more than once"},
+        ErrorCase{"MissingOutput",
+                  {"{dir}good.png"},
+                  2,
+                  "huesieve-render: expected INPUT.png and OUTPUT.png"},
+        ErrorCase{"UnknownOption",
+                  {"--frobnicate", "{dir}good.png", "{out}"},
+                  2,
+                  "huesieve-render: unknown option --frobnicate"},
+        ErrorCase{"OutputDirectoryMissing",
+                  {"{dir}good.png", "{dir}no-such-dir/out.png"},
+                  1,
+                  "huesieve-render: {dir}no-such-dir/out.png: No such file or directory"},
+        ErrorCase{"OutputIsADirectory",
+                  {"{dir}good.png", "{dir}a-directory"},
+                  1,
+                  "huesieve-render: {dir}a-directory: Is a directory"},
+        ErrorCase{"ModuleMissing",
+                  {"--module", "{dir}no.so", "{dir}good.png", "{out}"},
+                  1,
+                  "huesieve-render: cannot load module {dir}no.so: {dir}no.so: cannot open shared "
+                  "object file: No such file or directory"},
+        ErrorCase{"NotAModule",
+                  {"--module", NOT_A_MODULE_PATH, "{dir}good.png", "{out}"},
+                  1,
+                  std::string("huesieve-render: module ") + NOT_A_MODULE_PATH +
+                      " does not export EffectMain"},
+        ErrorCase{"ModuleFailsToRender",
+                  {"--enable", "--module", FAILING_MODULE_PATH, "{dir}good.png", "{out}"},
+                  1,
+                  std::string("huesieve-render: module ") + FAILING_MODULE_PATH +
+                      " failed to render {dir}good.png: host error code 33"},
+        ErrorCase{"ModuleWithoutSixteenBitFlag",
+                  {"--module", FAILING_MODULE_PATH, "{dir}good16.png", "{out}"},
+                  1,
+                  std::string("huesieve-render: {dir}good16.png: 16-bit image, but module ") +
+                      FAILING_MODULE_PATH +
+                      " does not declare 16-bit rendering (flag 0x02000000)"}),
+    [](const ::testing::TestParamInfo<ErrorCase>& param_info) {
+      return std::string(param_info.param.name);
+    });
+
+TEST_F(RenderCli, UsageErrorsPointToHelp) {
+  const ToolResult result = RunTool({});
+  EXPECT_EQ(result.status, 2);
+  EXPECT_EQ(result.err,
+            "huesieve-render: expected INPUT.png and OUTPUT.png\nTry 'huesieve-render --help'.\n");
+}
+
+// A failed run leaves an existing output file as it was.
+TEST_F(RenderCli, FailureKeepsThePreviousOutput) {
+  cli_test::WriteBytes(dir_ / "out.png", {'o', 'l', 'd'});
+  cli_test::WriteBytes(dir_ / "in.png", {0x89, 'P', 'N', 'G'});
+  EXPECT_EQ(RunTool({Path("in.png"), Path("out.png")}).status, 1);
+  EXPECT_THAT(cli_test::ReadBytes(dir_ / "out.png"), ElementsAre('o', 'l', 'd'));
+}
+
+TEST_F(RenderCli, SuccessReplacesThePreviousOutput) {
+  cli_test::WriteBytes(dir_ / "out.png", {'o', 'l', 'd'});
+  Write("in.png", {1, 1, 8, {1, 2, 3, 4}});
+  ASSERT_EQ(RunTool({Path("in.png"), Path("out.png")}).status, 0);
+  EXPECT_THAT(Read("out.png").rgba, ElementsAre(1, 2, 3, 4));
+  EXPECT_THAT(dir_.Names(), ElementsAre("in.png", "out.png"));
+}
+
+}  // namespace

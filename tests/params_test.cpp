@@ -1,0 +1,127 @@
+// Params Setup as the host sees it: the calls, their order and every byte of
+// every record.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "entry/effect_main.h"
+#include "host.h"
+
+namespace {
+
+PF_ParamDef Blank(A_long id, PF_ParamType type, const char* name) {
+  PF_ParamDef def;
+  std::memset(&def, 0, sizeof def);
+  def.uu.id = id;
+  def.param_type = type;
+  std::strcpy(def.name, name);
+  return def;
+}
+
+PF_ParamDef Checkbox(A_long id, const char* name) {
+  PF_ParamDef def = Blank(id, PF_Param_CHECKBOX, name);
+  def.flags = 0x20;
+  return def;
+}
+
+PF_ParamDef Colour(A_long id) {
+  PF_ParamDef def = Blank(id, PF_Param_COLOR, "Color");
+  def.u.cd.value = {255, 255, 255, 255};
+  def.u.cd.dephault = {255, 255, 255, 255};
+  return def;
+}
+
+PF_ParamDef Slider(A_long id, const char* name, float min, float max) {
+  PF_ParamDef def = Blank(id, PF_Param_FLOAT_SLIDER, name);
+  def.u.fs_d.valid_min = min;
+  def.u.fs_d.valid_max = max;
+  def.u.fs_d.slider_min = min;
+  def.u.fs_d.slider_max = max;
+  def.u.fs_d.curve_tolerance = 0.05f;
+  return def;
+}
+
+// Written out here rather than read from the module's own table.
+std::vector<PF_ParamDef> ExpectedRecords() {
+  const char* group_names[] = {"Color 1", "Color 2", "Color 3", "Color 4", "Color 5",
+                               "Color 6", "Color 7", "Color 8", "Color 9", "Color 10"};
+  std::vector<PF_ParamDef> records{Checkbox(1, "Enable Effect")};
+  for (A_long k = 0; k < 10; ++k) {
+    const A_long first = 2 + 6 * k;
+    records.push_back(Blank(first, PF_Param_GROUP_START, group_names[k]));
+    records.push_back(Checkbox(first + 1, "Enable color"));
+    records.push_back(Colour(first + 2));
+    records.push_back(Slider(first + 3, "Range", 1.0f, 128.0f));
+    records.push_back(Slider(first + 4, "Softness", 0.0f, 100.0f));
+    records.push_back(Blank(first + 5, PF_Param_GROUP_END, ""));
+  }
+  return records;
+}
+
+class ParamsSetupTest : public ::testing::Test {
+ protected:
+  ParamsSetupTest() : host(&EffectMain) { host.out_data.num_params = -7; }
+  hostsim::Host host;
+};
+
+TEST_F(ParamsSetupTest, AddsSixtyOneParametersAndCountsTheInputLayer) {
+  EXPECT_EQ(host.ParamsSetup(), PF_Err_NONE);
+  EXPECT_EQ(host.added_params().size(), 61u);
+  EXPECT_EQ(host.out_data.num_params, 62);
+}
+
+TEST_F(ParamsSetupTest, EveryRecordHoldsExactlyItsMembersAndZeroElsewhere) {
+  ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
+  const std::vector<PF_ParamDef> expected = ExpectedRecords();
+  ASSERT_EQ(host.added_params().size(), expected.size());
+  for (std::size_t i = 0; i < expected.size(); ++i) {
+    SCOPED_TRACE("slot " + std::to_string(i + 1));
+    PF_ParamDef actual = host.added_params()[i];
+    PF_ParamDef want = expected[i];
+    if (want.param_type == PF_Param_CHECKBOX) {
+      // The label is the module's empty text, not the checkbox name.
+      ASSERT_NE(actual.u.bd.u.nameptr, nullptr);
+      EXPECT_STREQ(actual.u.bd.u.nameptr, "");
+      want.u.bd.u.nameptr = actual.u.bd.u.nameptr;
+    }
+    EXPECT_EQ(actual.uu.id, want.uu.id);
+    EXPECT_EQ(actual.param_type, want.param_type);
+    EXPECT_STREQ(actual.name, want.name);
+    EXPECT_EQ(actual.flags, want.flags);
+    EXPECT_EQ(std::memcmp(&actual, &want, sizeof actual), 0) << "a member differs or is not zero";
+  }
+}
+
+TEST_F(ParamsSetupTest, RangeStartsAtZeroBelowItsMinimum) {
+  ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
+  const PF_FloatSliderDef& range = host.added_params()[4].u.fs_d;  // slot 5
+  EXPECT_EQ(range.value, 0.0);
+  EXPECT_EQ(range.dephault, 0.0f);
+  EXPECT_EQ(range.valid_min, 1.0f);
+}
+
+TEST_F(ParamsSetupTest, SendsTheRecordsInSlotOrderThroughTheHostCalls) {
+  ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
+  EXPECT_EQ(host.add_param_calls(), 61);
+  for (std::size_t i = 0; i < host.added_params().size(); ++i) {
+    EXPECT_EQ(host.added_params()[i].uu.id, static_cast<A_long>(i + 1));
+  }
+}
+
+class RefusedParamTest : public ParamsSetupTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(RefusedParamTest, StopsAtTheRefusalAndReturnsTheHostsCode) {
+  const int refused = GetParam();
+  host.faults.refuse_param_number = refused;
+  host.faults.param_refusal = PF_Err_OUT_OF_MEMORY;
+  EXPECT_EQ(host.ParamsSetup(), PF_Err_OUT_OF_MEMORY);
+  EXPECT_EQ(host.add_param_calls(), refused);
+  EXPECT_EQ(host.added_params().size(), static_cast<std::size_t>(refused - 1));
+  EXPECT_EQ(host.out_data.num_params, -7);
+}
+
+INSTANTIATE_TEST_SUITE_P(FirstMiddleAndLast, RefusedParamTest, ::testing::Values(1, 2, 7, 34, 61));
+
+}  // namespace

@@ -1,0 +1,255 @@
+#include "options.h"
+
+#include <charconv>
+#include <cmath>
+#include <set>
+#include <sstream>
+
+namespace huesieve::cli {
+namespace {
+
+std::vector<std::string_view> Split(std::string_view text, char separator) {
+  std::vector<std::string_view> fields;
+  std::size_t start = 0;
+  for (std::size_t colon; (colon = text.find(separator, start)) != std::string_view::npos;
+       start = colon + 1) {
+    fields.push_back(text.substr(start, colon - start));
+  }
+  fields.push_back(text.substr(start));
+  return fields;
+}
+
+[[noreturn]] void Fail(std::string_view argument, std::string_view why) {
+  throw UsageError("--entry " + std::string(argument) + ": " + std::string(why));
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Plain decimal notation only: digits with at most one point, an optional
+// minus sign (so that a negative value is reported as out of range rather
+// than as malformed). No exponent, no "inf" or "nan".
+bool ParseDecimal(std::string_view text, double& value) {
+  std::string_view digits = text;
+  if (!digits.empty() && digits.front() == '-') digits.remove_prefix(1);
+  bool seen_digit = false;
+  int points = 0;
+  for (char c : digits) {
+    if (c >= '0' && c <= '9') {
+      seen_digit = true;
+    } else if (c == '.') {
+      ++points;
+    } else {
+      return false;
+    }
+  }
+  if (!seen_digit || points > 1) return false;
+  const auto [end, error] =
+      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+  return error == std::errc{} && end == text.data() + text.size() && std::isfinite(value);
+}
+
+std::string FormatNumber(double value) {
+  std::ostringstream out;
+  out << value;
+  return out.str();
+}
+
+}  // namespace
+
+EntrySetting ParseEntry(std::string_view argument) {
+  EntrySetting entry;
+  entry.argument = argument;
+  const std::vector<std::string_view> fields = Split(argument, ':');
+  if (fields.size() != 4 && fields.size() != 5) {
+    Fail(argument, "expected K:RRGGBB:RANGE:SOFTNESS or K:RRGGBB:RANGE:SOFTNESS:off");
+  }
+
+  const std::string_view number = fields[0];
+  const auto [end, error] =
+      std::from_chars(number.data(), number.data() + number.size(), entry.number);
+  if (number.empty() || number.front() == '-' || error != std::errc{} ||
+      end != number.data() + number.size() || entry.number < 1) {
+    Fail(argument, "the entry number K must be a whole number from 1");
+  }
+
+  std::string_view colour = fields[1];
+  if (!colour.empty() && colour.front() == '#') colour.remove_prefix(1);
+  int channels[3] = {};
+  bool hex = colour.size() == 6;
+  for (std::size_t i = 0; hex && i < 6; i += 2) {
+    const int high = HexDigit(colour[i]);
+    const int low = HexDigit(colour[i + 1]);
+    hex = high >= 0 && low >= 0;
+    channels[i / 2] = high * 16 + low;
+  }
+  if (!hex) Fail(argument, "the colour must be six hexadecimal digits, RRGGBB");
+  entry.red = static_cast<std::uint8_t>(channels[0]);
+  entry.green = static_cast<std::uint8_t>(channels[1]);
+  entry.blue = static_cast<std::uint8_t>(channels[2]);
+
+  if (!ParseDecimal(fields[2], entry.range)) Fail(argument, "RANGE must be a decimal number");
+  if (!ParseDecimal(fields[3], entry.softness)) Fail(argument, "SOFTNESS must be a decimal number");
+
+  if (fields.size() == 5) {
+    if (fields[4] != "off") Fail(argument, "the last field may only be 'off'");
+    entry.enabled = false;
+  }
+  return entry;
+}
+
+Options ParseOptions(std::span<const char* const> args) {
+  Options options;
+  std::vector<std::string> positional;
+  std::set<int> numbers;
+  bool command_given = false;
+  bool options_ended = false;
+
+  auto set_command = [&](Command command, std::string_view flag) {
+    if (command_given && options.command != command) {
+      throw UsageError(std::string(flag) + " cannot be combined with another command");
+    }
+    options.command = command;
+    command_given = true;
+  };
+
+  // Help wins over everything else on the line, mistakes included.
+  for (const char* arg : args) {
+    const std::string_view flag = arg;
+    if (flag == "--") break;
+    if (flag == "-h" || flag == "--help") {
+      options.command = Command::kHelp;
+      return options;
+    }
+  }
+
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
+    if (options_ended || arg.size() < 2 || arg.front() != '-') {
+      positional.emplace_back(arg);
+      continue;
+    }
+    // `--name value` or `--name=value`.
+    const std::size_t equals = arg.find('=');
+    const std::string_view name = arg.substr(0, equals);
+    auto value = [&]() -> std::string {
+      if (equals != std::string_view::npos) return std::string(arg.substr(equals + 1));
+      if (i + 1 >= args.size()) throw UsageError(std::string(name) + " needs a value");
+      return args[++i];
+    };
+    auto no_value = [&] {
+      if (equals != std::string_view::npos) {
+        throw UsageError(std::string(name) + " takes no value");
+      }
+    };
+
+    if (arg == "--") {
+      options_ended = true;
+    } else if (name == "--version") {
+      no_value();
+      set_command(Command::kVersion, name);
+    } else if (name == "--about") {
+      no_value();
+      set_command(Command::kAbout, name);
+    } else if (name == "--list-params") {
+      no_value();
+      set_command(Command::kListParams, name);
+    } else if (name == "--enable") {
+      no_value();
+      options.enable_effect = true;
+    } else if (name == "--entry") {
+      EntrySetting entry = ParseEntry(value());
+      if (!numbers.insert(entry.number).second) {
+        throw UsageError("--entry " + entry.argument + ": entry " + std::to_string(entry.number) +
+                         " is given more than once");
+      }
+      options.entries.push_back(std::move(entry));
+    } else if (name == "--module") {
+      options.module_path = value();
+      if (options.module_path.empty()) throw UsageError("--module needs a path");
+    } else {
+      throw UsageError("unknown option " + std::string(arg));
+    }
+  }
+
+  if (options.command == Command::kRender) {
+    if (positional.size() != 2) {
+      throw UsageError(positional.size() < 2 ? "expected INPUT.png and OUTPUT.png"
+                                             : "too many arguments: " + positional[2]);
+    }
+    options.input = positional[0];
+    options.output = positional[1];
+  } else {
+    if (!positional.empty()) throw UsageError("unexpected argument " + positional[0]);
+    if (options.enable_effect || !options.entries.empty()) {
+      throw UsageError("--enable and --entry apply only when rendering an image");
+    }
+  }
+  return options;
+}
+
+void ValidateEntryNumber(const EntrySetting& entry, int entry_count) {
+  if (entry.number > entry_count) {
+    Fail(entry.argument, "the module has colour entries 1 to " + std::to_string(entry_count));
+  }
+}
+
+void ValidateEntryValues(const EntrySetting& entry, const Limits& range, const Limits& softness) {
+  auto check = [&](const char* what, double value, const Limits& limits) {
+    if (value < limits.min || value > limits.max) {
+      Fail(entry.argument, std::string(what) + " " + FormatNumber(value) + " is outside " +
+                               FormatNumber(limits.min) + " to " + FormatNumber(limits.max));
+    }
+  };
+  check("RANGE", entry.range, range);
+  check("SOFTNESS", entry.softness, softness);
+}
+
+std::string UsageText() {
+  return R"(Usage: huesieve-render [options] INPUT.png OUTPUT.png
+       huesieve-render --about | --list-params | --help | --version
+
+Applies the Huesieve colour-isolation effect to a PNG image, loading the
+effect module and driving it as the compositing host does. Pixels near one of
+the chosen colours are kept (feathered in the outer Softness percent of the
+Range), everything else becomes transparent, and four red pixels mark the
+corners of the selection. An 8-bit PNG is rendered at 8 bits, a 16-bit PNG at
+16 bits; the output is an RGBA PNG of the same size and bit depth.
+
+Options:
+  --enable              turn on "Enable Effect"; without it the output is a
+                        copy of the input
+  --entry K:RRGGBB:RANGE:SOFTNESS[:off]
+                        set colour entry K (1 to 10): its colour as six hex
+                        digits; RANGE, how far a pixel's colour may lie from it
+                        (weighted RGB distance on 8-bit values); SOFTNESS, the
+                        outer percent of the Range over which alpha fades out.
+                        Both are decimal numbers within the limits the module
+                        registers (see --list-params). The entry is enabled,
+                        or disabled with ':off': it then clears what lies
+                        within its Range. Entries are tried in order; the
+                        first that claims a pixel decides. Repeatable; entries
+                        not given keep their defaults (off, Range 0)
+  --module PATH         load this build of the module instead of the
+                        Huesieve.so beside the tool
+  --about               print the module's About text
+  --list-params         print the module's parameters as the host sees them,
+                        one a line: slot, identifier, type, name, accepted
+                        limits, default
+  -h, --help            show this help
+  --version             print the tool's version
+
+Example: keep the reds and the greens of a picture
+  huesieve-render --enable --entry 1:DB2924:110:60 --entry 2:29B33D:100:50 \
+      in.png out.png
+
+Exit status: 0 on success, 2 for a mistake in the arguments, 1 for any other
+failure. OUTPUT.png is written whole or not at all.
+)";
+}
+
+}  // namespace huesieve::cli

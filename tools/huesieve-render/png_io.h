@@ -1,0 +1,61 @@
+// PNG files in and out of the host's pixel scales: any PNG in, straight
+// (never premultiplied) RGBA out, at 8 or 16 bits per channel.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace huesieve::png {
+
+// A decoded image: width × height pixels of red, green, blue and alpha, each
+// channel 0 to 255 (bit depth 8) or 0 to 65535 (bit depth 16).
+struct Image {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  int bit_depth = 8;
+  std::vector<std::uint16_t> rgba;  // row by row, four channels a pixel
+
+  std::size_t Index(std::uint32_t column, std::uint32_t row) const {
+    return (std::size_t{row} * width + column) * 4;
+  }
+};
+
+// Anything that makes a file unreadable or unwritable; the text says why.
+class PngError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Larger images are refused before any pixel memory is taken: a corrupt or
+// hostile header must not make the reader allocate gigabytes.
+inline constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 28;
+
+// Decodes a PNG held in memory: every colour type, 1 to 16 bits, interlaced
+// or not, tRNS as alpha. Palette and depths below 8 come out at 8 bits; no
+// gamma or colour-space conversion is applied. Throws PngError.
+Image DecodePng(const std::uint8_t* data, std::size_t size);
+
+// Reads and decodes a file. Throws PngError, its text naming the file.
+Image ReadPng(const std::string& path);
+
+// Writes `image` as an RGBA PNG of its bit depth. The file appears whole or
+// not at all: the data goes to a temporary file in the same directory that is
+// renamed over `path` once complete. Throws PngError, naming the file.
+void WritePng(const std::string& path, const Image& image);
+
+// The host's 16-bit channels run from 0 to 32768. Both directions round to
+// the nearest value, so every host value survives the trip out and back.
+constexpr std::uint16_t ToHost16(std::uint16_t value) {
+  return static_cast<std::uint16_t>((std::uint32_t{value} * 32768u + 32767u) / 65535u);
+}
+
+// Values past 32768 do not arise from the host scale; they saturate.
+constexpr std::uint16_t FromHost16(std::uint16_t value) {
+  const std::uint32_t wide = (std::uint32_t{value} * 65535u + 16384u) / 32768u;
+  return static_cast<std::uint16_t>(wide > 65535u ? 65535u : wide);
+}
+
+}  // namespace huesieve::png
