@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer harnesses (clang, ASan + UBSan) and runs each for a
 # bounded time, starting from the seed corpus in fuzz/corpus/<fuzzer>/.
-# Usage: scripts/fuzz.sh [seconds-per-fuzzer]   (default 30)
+# Usage: scripts/fuzz.sh [seconds-per-fuzzer]   (default 20)
 # New inputs the fuzzers find go to build/fuzz/corpus/, not into the tree;
 # a failing input is written as build/fuzz/artifacts/<fuzzer>-crash-*.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-seconds="${1:-30}"
+seconds="${1:-20}"
 scripts/setup.sh clang libclang-rt-14-dev
 cmake --preset fuzz
 cmake --build --preset fuzz -j2
@@ -15,7 +15,7 @@ cmake --build --preset fuzz -j2
 artifacts="build/fuzz/artifacts"
 rm -rf "$artifacts"
 mkdir -p "$artifacts"
-for fuzzer in render_fuzzer colour_rule_fuzzer; do
+for fuzzer in render_fuzzer colour_rule_fuzzer png_fuzzer; do
   work="build/fuzz/corpus/$fuzzer"
   log="build/fuzz/$fuzzer.log"
   mkdir -p "$work"

@@ -9,4 +9,4 @@ cmake --build --preset debug
 ctest --preset debug
 scripts/test-windows.sh
 scripts/test-sanitizers.sh
-scripts/fuzz.sh 30
+scripts/fuzz.sh 20
