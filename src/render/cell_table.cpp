@@ -1,0 +1,82 @@
+#include "render/cell_table.h"
+
+#include <algorithm>
+
+namespace huesieve {
+namespace {
+
+struct SumBounds {
+  std::int32_t low;
+  std::int32_t high;
+};
+
+// Bounds on the redmean sum over a cell: every factor of each term is bounded
+// on its own, and each term grows with every factor, the shift included.
+SumBounds CellSumBounds(std::int32_t red_low, std::int32_t green_low, std::int32_t blue_low,
+                        std::int32_t span, std::int32_t cr, std::int32_t cg, std::int32_t cb) {
+  struct Square {
+    std::int32_t low;
+    std::int32_t high;
+  };
+  const auto squares = [span](std::int32_t low, std::int32_t colour) {
+    const std::int32_t high = low + span - 1;
+    const std::int32_t far = std::max(colour - low, high - colour);
+    const std::int32_t near = colour < low ? low - colour : colour > high ? colour - high : 0;
+    return Square{near * near, far * far};
+  };
+  const Square dr = squares(red_low, cr);
+  const Square dg = squares(green_low, cg);
+  const Square db = squares(blue_low, cb);
+  const std::int32_t rmean_low = (red_low + cr) / 2;
+  const std::int32_t rmean_high = (red_low + span - 1 + cr) / 2;
+  return {
+      (((rmean_low + 512) * dr.low) >> 8) + 4 * dg.low + (((767 - rmean_high) * db.low) >> 8),
+      (((rmean_high + 512) * dr.high) >> 8) + 4 * dg.high + (((767 - rmean_low) * db.high) >> 8),
+  };
+}
+
+}  // namespace
+
+std::uint16_t CellTable::Classify(std::int32_t cell) {
+  constexpr std::int32_t kSpan = 1 << kCellShift;
+  const std::int32_t red_low = ((cell >> 10) & (kCellsPerAxis - 1)) << kCellShift;
+  const std::int32_t green_low = ((cell >> 5) & (kCellsPerAxis - 1)) << kCellShift;
+  const std::int32_t blue_low = (cell & (kCellsPerAxis - 1)) << kCellShift;
+
+  std::uint16_t candidates = 0;
+  std::uint16_t word = kUnclaimed;
+  for (std::int32_t k = 0; k < thresholds_.count; ++k) {
+    const auto entry = static_cast<std::size_t>(k);
+    const SumBounds sums = CellSumBounds(red_low, green_low, blue_low, kSpan,
+                                         thresholds_.red[entry], thresholds_.green[entry],
+                                         thresholds_.blue[entry]);
+    const auto claim_below = static_cast<std::int32_t>(thresholds_.claim_below[entry]);
+    if (sums.low >= claim_below) continue;  // claims none of the cell
+    const std::uint16_t bit = static_cast<std::uint16_t>(1u << k);
+    candidates = static_cast<std::uint16_t>(candidates | bit);
+    if (sums.high >= claim_below) {
+      word = kTest;
+      continue;
+    }
+    // Entry k claims every colour the earlier candidates leave, so the entries
+    // after it are never reached in this cell.
+    if (candidates == bit) {
+      const auto ramp_from = static_cast<std::int32_t>(thresholds_.ramp_from[entry]);
+      if (thresholds_.enabled[entry] == 0) {
+        word = kClearedClaimed;
+      } else if (sums.high < ramp_from) {
+        word = kKeptClaimed;
+      } else {
+        word = kTest;
+      }
+    } else {
+      word = kTest;
+    }
+    break;
+  }
+  if (word == kTest) word = static_cast<std::uint16_t>(kTest | candidates);
+  words_[static_cast<std::size_t>(cell)] = word;
+  return word;
+}
+
+}  // namespace huesieve
