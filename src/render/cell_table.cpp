@@ -35,7 +35,39 @@ SumBounds CellSumBounds(std::int32_t red_low, std::int32_t green_low, std::int32
   };
 }
 
+// The distance along one axis from `colour` to the nearest value of a cell.
+std::int32_t AxisGap(std::int32_t low, std::int32_t span, std::int32_t colour) {
+  const std::int32_t high = low + span - 1;
+  return colour < low ? low - colour : colour > high ? colour - high : 0;
+}
+
 }  // namespace
+
+// Each term of the redmean sum is at least its share alone: red and blue at
+// least 2 d^2 (weights 512 + rmean and 767 - rmean are both 512 or more),
+// green 4 d^2. An axis gap whose share alone reaches the threshold rules the
+// entry out for every cell at that coordinate.
+CellTable::CellTable(const EntryThresholds& thresholds) : thresholds_(thresholds) {
+  constexpr std::int32_t kSpan = 1 << kCellShift;
+  for (std::int32_t k = 0; k < thresholds_.count; ++k) {
+    const auto entry = static_cast<std::size_t>(k);
+    const std::int64_t claim_below = thresholds_.claim_below[entry];
+    const auto bit = static_cast<std::uint16_t>(1u << k);
+    for (std::int32_t c = 0; c < kCellsPerAxis; ++c) {
+      const auto at = static_cast<std::size_t>(c);
+      const std::int64_t red = AxisGap(c << kCellShift, kSpan, thresholds_.red[entry]);
+      const std::int64_t green = AxisGap(c << kCellShift, kSpan, thresholds_.green[entry]);
+      const std::int64_t blue = AxisGap(c << kCellShift, kSpan, thresholds_.blue[entry]);
+      if (2 * red * red < claim_below) red_reach_[at] = static_cast<std::uint16_t>(red_reach_[at] | bit);
+      if (4 * green * green < claim_below) {
+        green_reach_[at] = static_cast<std::uint16_t>(green_reach_[at] | bit);
+      }
+      if (2 * blue * blue < claim_below) {
+        blue_reach_[at] = static_cast<std::uint16_t>(blue_reach_[at] | bit);
+      }
+    }
+  }
+}
 
 std::uint16_t CellTable::Classify(std::int32_t cell) {
   constexpr std::int32_t kSpan = 1 << kCellShift;
@@ -43,9 +75,14 @@ std::uint16_t CellTable::Classify(std::int32_t cell) {
   const std::int32_t green_low = ((cell >> 5) & (kCellsPerAxis - 1)) << kCellShift;
   const std::int32_t blue_low = (cell & (kCellsPerAxis - 1)) << kCellShift;
 
+  unsigned reach = red_reach_[static_cast<std::size_t>(red_low >> kCellShift)] &
+                   green_reach_[static_cast<std::size_t>(green_low >> kCellShift)] &
+                   blue_reach_[static_cast<std::size_t>(blue_low >> kCellShift)];
   std::uint16_t candidates = 0;
   std::uint16_t word = kUnclaimed;
-  for (std::int32_t k = 0; k < thresholds_.count; ++k) {
+  while (reach != 0) {
+    const int k = __builtin_ctz(reach);
+    reach &= reach - 1;
     const auto entry = static_cast<std::size_t>(k);
     const SumBounds sums = CellSumBounds(red_low, green_low, blue_low, kSpan,
                                          thresholds_.red[entry], thresholds_.green[entry],

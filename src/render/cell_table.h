@@ -30,7 +30,7 @@ class CellTable {
   static constexpr std::uint16_t kClearedClaimed = kDecided | kClaimed;
   static constexpr std::uint16_t kKeptClaimed = kDecided | kClaimed | kKeep;
 
-  explicit CellTable(const EntryThresholds& thresholds) : thresholds_(thresholds) {}
+  explicit CellTable(const EntryThresholds& thresholds);
 
   static constexpr std::int32_t CellOf(std::int32_t red, std::int32_t green, std::int32_t blue) {
     return ((red >> kCellShift) << 10) | ((green >> kCellShift) << 5) | (blue >> kCellShift);
@@ -41,6 +41,14 @@ class CellTable {
     return word != kUnknown ? word : Classify(cell);
   }
 
+  // Entries that may claim a colour whose red (green, blue) value lies in
+  // cell coordinate c: bit k of reach[c]. A colour none of whose entries is
+  // in all three is claimed by none.
+  using AxisReach = std::array<std::uint16_t, kCellsPerAxis>;
+  const AxisReach& red_reach() const { return red_reach_; }
+  const AxisReach& green_reach() const { return green_reach_; }
+  const AxisReach& blue_reach() const { return blue_reach_; }
+
   // For vector gathers of 32-bit words at 2-byte steps: the table ends in
   // padding so the last cell's read stays inside.
   const std::uint16_t* words() const { return words_.data(); }
@@ -49,6 +57,11 @@ class CellTable {
   std::uint16_t Classify(std::int32_t cell);
 
   const EntryThresholds& thresholds_;
+  // Per axis and cell coordinate, the entries that may claim some colour with
+  // that coordinate: most cells of a frame are ruled out by these alone.
+  AxisReach red_reach_{};
+  AxisReach green_reach_{};
+  AxisReach blue_reach_{};
   std::array<std::uint16_t, kCellCount + 2> words_{};
 };
 
