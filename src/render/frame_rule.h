@@ -38,6 +38,8 @@ class FrameRule {
   }
 
   CellTable& cells() { return cells_; }
+  const EntryThresholds& thresholds() const { return thresholds_; }
+  const ColourEntryTable& table() const { return table_; }
 
  private:
   ColourFate TestEntries(std::uint16_t word, std::int32_t red, std::int32_t green,
