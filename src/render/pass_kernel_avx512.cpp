@@ -7,9 +7,11 @@
 #ifdef HUESIEVE_X86_KERNELS
 
 // GCC 12's AVX-512 intrinsics start from a deliberately undefined register and
-// then warn about it.
+// then warn about it; unoptimised, its masked gathers are macros that narrow
+// the mask to a signed short.
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#pragma GCC diagnostic ignored "-Wsign-conversion"
 #endif
 
 #include <immintrin.h>
@@ -49,10 +51,10 @@ class VectorRule {
         green_reach_(_mm512_loadu_si512(rule.cells().green_reach().data())),
         blue_reach_(_mm512_loadu_si512(rule.cells().blue_reach().data())),
         ramp_max_(static_cast<float>(PixelTraits<Pixel>::kRampMax)) {
-    alignas(64) std::uint32_t ramp_from[16] = {};
-    alignas(64) std::uint32_t enabled[16] = {};
-    alignas(64) float range[16] = {};
-    alignas(64) float band[16] = {};
+    std::uint32_t ramp_from[16] = {};
+    std::uint32_t enabled[16] = {};
+    float range[16] = {};
+    float band[16] = {};
     for (std::int32_t k = 0; k < thresholds_.count; ++k) {
       const auto entry = static_cast<std::size_t>(k);
       ramp_from[entry] = thresholds_.ramp_from[entry];
@@ -64,10 +66,10 @@ class VectorRule {
       const float inner = range[entry] - part;
       band[entry] = range[entry] - inner;
     }
-    ramp_from_ = _mm512_load_si512(ramp_from);
-    enabled_ = _mm512_load_si512(enabled);
-    range_ = _mm512_load_ps(range);
-    band_ = _mm512_load_ps(band);
+    ramp_from_ = _mm512_loadu_si512(ramp_from);
+    enabled_ = _mm512_loadu_si512(enabled);
+    range_ = _mm512_loadu_ps(range);
+    band_ = _mm512_loadu_ps(band);
   }
 
   // 16 pixels as 8-bit alpha, red, green, blue.
@@ -99,8 +101,8 @@ class VectorRule {
 
  private:
   HUESIEVE_AVX512 __m512i ClassifyAndGather(__m512i cell, __mmask16 unknown, __mmask16 reached) {
-    alignas(64) std::int32_t cells[16];
-    _mm512_store_si512(cells, cell);
+    std::int32_t cells[16];
+    _mm512_storeu_si512(cells, cell);
     for (std::uint32_t lanes = unknown; lanes != 0; lanes &= lanes - 1) {
       cells_.Lookup(cells[__builtin_ctz(lanes)]);
     }
