@@ -13,7 +13,8 @@
 
 namespace huesieve {
 
-// Above every redmean sum: the largest is 194818 + 260100 + 194818.
+// Above every redmean sum: no term's weight exceeds 767, so no sum exceeds
+// 194818 + 260100 + 194818.
 inline constexpr std::uint32_t kSquareSumLimit = 1u << 20;
 
 // The integer sum under the square root of RedmeanDistance, on 8-bit channels.

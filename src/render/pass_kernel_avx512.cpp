@@ -126,12 +126,13 @@ class VectorRule {
     __mmask16 open = tested;
     __m512i sum = _mm512_setzero_si512();
     __m512i claimer = _mm512_setzero_si512();
-    while (entries != 0 && open != 0) {
+    // No early exits: whether lanes remain open varies from vector to vector
+    // and would cost mispredictions; the masks keep finished lanes as they are.
+    while (entries != 0) {
       const int k = __builtin_ctz(entries);
       entries &= entries - 1;
       const auto entry = static_cast<std::size_t>(k);
       const __mmask16 trying = _mm512_mask_test_epi32_mask(open, candidates, _mm512_set1_epi32(1 << k));
-      if (trying == 0) continue;
       const __m512i cr = _mm512_set1_epi32(thresholds_.red[entry]);
       const __m512i rmean = _mm512_srli_epi32(_mm512_add_epi32(red, cr), 1);
       const __m512i dr = _mm512_sub_epi32(red, cr);

@@ -131,10 +131,16 @@ inline std::vector<TableCase> HostileTables() {
   return cases;
 }
 
-// How many colours the checks use: all 2^24, or the sample the environment
-// asks for (HUESIEVE_EQUIVALENCE_SAMPLE), for the slow sanitizer builds.
+// How many colours the checks use: all 2^24, or the sample that the
+// environment variable or, failing it, the compile definition
+// HUESIEVE_EQUIVALENCE_SAMPLE asks for, for slow builds such as the sanitizer one.
 inline std::size_t SampleFromEnvironment(std::size_t all) {
   const char* text = std::getenv("HUESIEVE_EQUIVALENCE_SAMPLE");
+#ifdef HUESIEVE_EQUIVALENCE_SAMPLE
+#define HUESIEVE_STRINGIFY_VALUE(value) #value
+#define HUESIEVE_STRINGIFY(value) HUESIEVE_STRINGIFY_VALUE(value)
+  if (text == nullptr || *text == '\0') text = HUESIEVE_STRINGIFY(HUESIEVE_EQUIVALENCE_SAMPLE);
+#endif
   if (text == nullptr || *text == '\0') return all;
   const unsigned long long sample = std::strtoull(text, nullptr, 10);
   return sample == 0 || sample > all ? all : static_cast<std::size_t>(sample);
