@@ -22,6 +22,9 @@ RowKernel<Pixel> KernelFor(KernelIsa isa) {
   }
 }
 
+// The frame's rule lives on the stack of a render thread: keep it small.
+static_assert(sizeof(FrameRule<PF_Pixel16>) < 96 * 1024);
+
 }  // namespace
 
 // The bounds follow SelectionPass: rows in order, columns from the kernels'
