@@ -4,6 +4,7 @@
 // frame; only the unchanged case needs the pixel's own alpha, which it keeps.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 

@@ -1,5 +1,7 @@
-// AVX2 kernels: as the AVX-512 ones, 8 slots at a time, with lane masks kept
-// in vectors. Compiled for the target by function attributes only.
+// AVX2 kernels, 8 slots at a time: a gather of cell words decides most slots,
+// and the slots of test cells are resolved in all lanes at once, with lane
+// masks kept in vectors. Compiled for the target by function attributes only,
+// so nothing outside these functions uses AVX2.
 #include "render/pass_kernels.h"
 
 #ifdef HUESIEVE_X86_KERNELS

@@ -1,7 +1,8 @@
-// AVX-512 kernels: the cell word of 16 (8-bit) or 8 (16-bit) slots fetched
-// with one gather; decided slots are cleared or kept in the vector, the rest
-// go one by one through the frame rule. Compiled for the target by function
-// attributes only, so nothing outside these functions uses AVX-512.
+// AVX-512 kernels, 16 slots at a time (16-bit slots first brought to 8-bit
+// colours): per-axis reach rules most slots out in registers, a gather of cell
+// words decides most of the rest, and the slots of test cells are resolved in
+// all lanes at once. Compiled for the target by function attributes only, so
+// nothing outside these functions uses AVX-512.
 #include "render/pass_kernels.h"
 
 #ifdef HUESIEVE_X86_KERNELS
