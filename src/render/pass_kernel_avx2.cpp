@@ -52,6 +52,7 @@ class VectorRule {
         ramp_max_(static_cast<float>(PixelTraits<Pixel>::kRampMax)) {
     for (std::int32_t k = 0; k < thresholds_.count; ++k) {
       const auto entry = static_cast<std::size_t>(k);
+      AddReachBox(entry);
       range_[entry] = rule.table().ranges[entry];
       // The band as SoftnessRamp computes it, step by step.
       float part = rule.table().softness[entry] / 100.0f;
@@ -63,14 +64,35 @@ class VectorRule {
 
   // 8 pixels as 8-bit alpha, red, green, blue.
   HUESIEVE_AVX2 LaneFates Decide(__m256i pixels) {
+    // A slot outside every entry's box is claimed by none: in the box test a
+    // byte within its bounds subtracts to 0, so a slot inside has a zero lane.
+    // The test is skipped after a vector that needed the cell table anyway
+    // (inside a selection, or noise), until one finds nothing claimed again.
+    __m256i reached = _mm256_set1_epi32(-1);
+    if (box_pays_) {
+      __m256i outside = _mm256_set1_epi32(-1);
+      for (std::size_t box = 0; box < box_count_; ++box) {
+        const __m256i offset = _mm256_sub_epi8(pixels, _mm256_set1_epi32(box_low_[box]));
+        outside = _mm256_min_epu32(outside,
+                                   _mm256_subs_epu8(offset, _mm256_set1_epi32(box_width_[box])));
+      }
+      reached = _mm256_cmpeq_epi32(outside, _mm256_setzero_si256());
+      if (LaneMask(reached) == 0) {
+        return {_mm256_set1_epi32(-1), _mm256_setzero_si256(), _mm256_setzero_si256(), 0};
+      }
+      box_pays_ = false;
+    }
+
     const __m256i cell = CellIndex(pixels);
-    __m256i word = _mm256_i32gather_epi32(words_, cell, 2);
+    __m256i word = _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), words_, cell, reached, 2);
     const __m256i low_half = _mm256_set1_epi32(0xFFFF);
     const __m256i unknown =
         _mm256_cmpeq_epi32(_mm256_and_si256(word, low_half), _mm256_setzero_si256());
-    if (LaneMask(unknown) != 0) word = ClassifyAndGather(cell, LaneMask(unknown));
+    const std::uint32_t unknown_lanes = LaneMask(_mm256_and_si256(unknown, reached));
+    if (unknown_lanes != 0) word = ClassifyAndGather(cell, unknown_lanes, reached);
     const __m256i tested = HasBit(word, CellTable::kTest);
     const __m256i kept = HasBit(word, CellTable::kKeep);
+    box_pays_ = LaneMask(_mm256_or_si256(tested, HasBit(word, CellTable::kClaimed))) == 0;
     LaneFates lanes{_mm256_andnot_si256(_mm256_or_si256(kept, tested), _mm256_set1_epi32(-1)),
                     _mm256_setzero_si256(), _mm256_setzero_si256(),
                     LaneMask(HasBit(word, CellTable::kClaimed))};
@@ -79,11 +101,48 @@ class VectorRule {
   }
 
  private:
-  HUESIEVE_AVX2 __m256i ClassifyAndGather(__m256i cell, std::uint32_t unknown) {
+  HUESIEVE_AVX2 __m256i ClassifyAndGather(__m256i cell, std::uint32_t unknown, __m256i reached) {
     std::int32_t cells[8];
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(cells), cell);
     for (; unknown != 0; unknown &= unknown - 1) cells_.Lookup(cells[__builtin_ctz(unknown)]);
-    return _mm256_i32gather_epi32(words_, cell, 2);
+    return _mm256_mask_i32gather_epi32(_mm256_setzero_si256(), words_, cell, reached, 2);
+  }
+
+  // The box of colours entry k may claim: each term of the redmean sum alone
+  // must lie below the threshold, red and blue weighing at least 2 d^2,
+  // green 4 d^2. Bytes as alpha, red, green, blue; alpha is never bounded.
+  void AddReachBox(std::size_t entry) {
+    const std::uint32_t claim_below = thresholds_.claim_below[entry];
+    if (claim_below == 0) return;
+    // The largest d in 0..255 with weight × d^2 < claim_below.
+    const auto reach = [claim_below](std::uint32_t weight) {
+      std::uint32_t low = 0;
+      std::uint32_t high = 255;
+      while (low < high) {
+        const std::uint32_t middle = (low + high + 1) / 2;
+        if (weight * middle * middle < claim_below) {
+          low = middle;
+        } else {
+          high = middle - 1;
+        }
+      }
+      return low;
+    };
+    const auto bounds = [](std::uint32_t colour, std::uint32_t d, int shift, std::uint32_t& low,
+                           std::uint32_t& width) {
+      const std::uint32_t from = colour > d ? colour - d : 0;
+      const std::uint32_t to = colour + d < 255 ? colour + d : 255;
+      low |= from << shift;
+      width |= (to - from) << shift;
+    };
+    std::uint32_t low = 0;
+    std::uint32_t width = 0xFF;
+    bounds(thresholds_.red[entry], reach(2), 8, low, width);
+    bounds(thresholds_.green[entry], reach(4), 16, low, width);
+    bounds(thresholds_.blue[entry], reach(2), 24, low, width);
+    box_low_[box_count_] = static_cast<int>(low);
+    box_width_[box_count_] = static_cast<int>(width);
+    ++box_count_;
   }
 
   // As the AVX-512 kernel: the entries in order, each claiming the open lanes
@@ -173,6 +232,10 @@ class VectorRule {
   float ramp_max_;
   std::array<float, kMaxColourEntries> range_{};
   std::array<float, kMaxColourEntries> band_{};
+  bool box_pays_ = true;
+  std::size_t box_count_ = 0;
+  std::array<int, kMaxColourEntries> box_low_{};
+  std::array<int, kMaxColourEntries> box_width_{};
 };
 
 HUESIEVE_AVX2 RowClaims Row8(std::byte* row, std::int64_t slots, FrameRule<PF_Pixel>& rule) {
