@@ -284,8 +284,13 @@ void RegisterAll() {
       ->UseManualTime()
       ->Threads(1)
       ->Threads(2);
-  // The same for the copy alone: how far memory lets two threads go.
+  // The same for the copy alone (how far memory lets two threads go) and for
+  // the plain rule (compute-bound: whether two cores are free at all).
   benchmark::RegisterBenchmark("FrameCopyThreads8", CopyFrames, Depth::k8)
+      ->UseManualTime()
+      ->Threads(1)
+      ->Threads(2);
+  benchmark::RegisterBenchmark("PlainThreads8", PlainFrames, FrameKind::kNatural, 10, false)
       ->UseManualTime()
       ->Threads(1)
       ->Threads(2);
