@@ -231,6 +231,21 @@ void CopyFrames(benchmark::State& state, Depth depth) {
   TimeEachFrame(state, pristine, input, [&] { hostsim::CopyImage(input.def(), output.def()); });
 }
 
+// The least any in-place pass followed by the copy can cost: every slot read
+// and written back (alpha cleared) with no decision at all, then the copy.
+void FloorFrames(benchmark::State& state) {
+  const World& pristine = Pristine(Depth::k8, FrameKind::kNatural);
+  World input = pristine;
+  World output(Depth::k8, kWidth, kHeight);
+  TimeEachFrame(state, pristine, input, [&] {
+    auto* words = reinterpret_cast<std::uint32_t*>(input.def().data);
+    const std::size_t count = std::size_t{kWidth} * kHeight;
+    for (std::size_t i = 0; i < count; ++i) words[i] &= 0xFFFFFF00u;
+    benchmark::ClobberMemory();
+    hostsim::CopyImage(input.def(), output.def());
+  });
+}
+
 const char* Name(FrameKind kind) { return kind == FrameKind::kNatural ? "natural" : "noise"; }
 
 void RegisterAll() {
@@ -244,6 +259,7 @@ void RegisterAll() {
   };
   benchmark::RegisterBenchmark("FrameCopy8", CopyFrames, Depth::k8)->UseManualTime();
   benchmark::RegisterBenchmark("FrameCopy16", CopyFrames, Depth::k16)->UseManualTime();
+  benchmark::RegisterBenchmark("InPlaceFloor8", FloorFrames)->UseManualTime();
   for (FrameKind kind : {FrameKind::kNatural, FrameKind::kNoise}) {
     for (int count : {1, 3, 10}) {
       for (bool claims : {false, true}) {
