@@ -5,6 +5,12 @@
 namespace huesieve {
 namespace {
 
+// The distance along one axis from `colour` to the nearest value of a cell.
+std::int32_t AxisGap(std::int32_t low, std::int32_t span, std::int32_t colour) {
+  const std::int32_t high = low + span - 1;
+  return colour < low ? low - colour : colour > high ? colour - high : 0;
+}
+
 struct SumBounds {
   std::int32_t low;
   std::int32_t high;
@@ -19,9 +25,8 @@ SumBounds CellSumBounds(std::int32_t red_low, std::int32_t green_low, std::int32
     std::int32_t high;
   };
   const auto squares = [span](std::int32_t low, std::int32_t colour) {
-    const std::int32_t high = low + span - 1;
-    const std::int32_t far = std::max(colour - low, high - colour);
-    const std::int32_t near = colour < low ? low - colour : colour > high ? colour - high : 0;
+    const std::int32_t far = std::max(colour - low, low + span - 1 - colour);
+    const std::int32_t near = AxisGap(low, span, colour);
     return Square{near * near, far * far};
   };
   const Square dr = squares(red_low, cr);
@@ -33,12 +38,6 @@ SumBounds CellSumBounds(std::int32_t red_low, std::int32_t green_low, std::int32
       (((rmean_low + 512) * dr.low) >> 8) + 4 * dg.low + (((767 - rmean_high) * db.low) >> 8),
       (((rmean_high + 512) * dr.high) >> 8) + 4 * dg.high + (((767 - rmean_low) * db.high) >> 8),
   };
-}
-
-// The distance along one axis from `colour` to the nearest value of a cell.
-std::int32_t AxisGap(std::int32_t low, std::int32_t span, std::int32_t colour) {
-  const std::int32_t high = low + span - 1;
-  return colour < low ? low - colour : colour > high ? colour - high : 0;
 }
 
 }  // namespace
