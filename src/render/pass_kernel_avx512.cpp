@@ -81,10 +81,20 @@ class VectorRule {
     const __m512i red = _mm512_permutexvar_epi16(_mm512_srli_epi32(pixels, 11), red_reach_);
     const __m512i green = _mm512_permutexvar_epi16(_mm512_srli_epi32(pixels, 19), green_reach_);
     const __m512i blue = _mm512_permutexvar_epi16(_mm512_srli_epi32(pixels, 27), blue_reach_);
-    const __mmask16 reached =
-        _mm512_test_epi32_mask(_mm512_and_si512(_mm512_and_si512(red, green), blue),
-                               _mm512_set1_epi32(CellTable::kEntryMask));
+    const __m512i reach = _mm512_and_si512(_mm512_and_si512(red, green), blue);
+    const __mmask16 reached = _mm512_test_epi32_mask(reach, _mm512_set1_epi32(CellTable::kEntryMask));
     if (reached == 0) return {0xFFFF, 0, 0, _mm512_setzero_si512()};
+
+    // Where most vectors need the entries tried anyway (noise, feather
+    // bands), the cell words save nothing: the reached lanes are tried at once
+    // with the entries that reach them, until a vector with one outcome for all
+    // its reached lanes suggests decided cells again.
+    if (!cells_pay_) {
+      LaneMasks lanes{static_cast<__mmask16>(~reached), 0, 0, _mm512_setzero_si512()};
+      TestEntries(pixels, reach, reached, lanes);
+      cells_pay_ = lanes.ramped == 0 && (lanes.claimed == 0 || lanes.claimed == reached);
+      return lanes;
+    }
 
     const __m512i cell = CellIndex(pixels);
     __m512i word = _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), reached, cell, words_, 2);
@@ -97,6 +107,7 @@ class VectorRule {
                     _mm512_test_epi32_mask(word, _mm512_set1_epi32(CellTable::kClaimed)),
                     _mm512_setzero_si512()};
     if (tested != 0) TestEntries(pixels, word, tested, lanes);
+    cells_pay_ = tested == 0;
     return lanes;
   }
 
@@ -114,14 +125,16 @@ class VectorRule {
   // order, each claiming the lanes whose sum lies below its threshold; then
   // enable and feather per lane from the claiming entry, and the ramp as
   // SoftnessRamp and RampToAlpha compute it (the same single and double
-  // precision steps, so the same bits).
-  HUESIEVE_AVX512 void TestEntries(__m512i pixels, __m512i word, __mmask16 tested,
+  // precision steps, so the same bits). `candidate_bits` holds, in its low bits,
+  // a superset of the entries that may claim each lane.
+  HUESIEVE_AVX512 void TestEntries(__m512i pixels, __m512i candidate_bits, __mmask16 tested,
                                    LaneMasks& lanes) const {
     const __m512i byte = _mm512_set1_epi32(0xFF);
     const __m512i red = _mm512_and_si512(_mm512_srli_epi32(pixels, 8), byte);
     const __m512i green = _mm512_and_si512(_mm512_srli_epi32(pixels, 16), byte);
     const __m512i blue = _mm512_srli_epi32(pixels, 24);
-    const __m512i candidates = _mm512_and_si512(word, _mm512_set1_epi32(CellTable::kEntryMask));
+    const __m512i candidates =
+        _mm512_and_si512(candidate_bits, _mm512_set1_epi32(CellTable::kEntryMask));
     auto entries = static_cast<std::uint32_t>(
         _mm512_mask_reduce_or_epi32(tested, candidates));
     __mmask16 open = tested;
@@ -195,6 +208,7 @@ class VectorRule {
   __m512i enabled_;
   __m512 range_;
   __m512 band_;
+  bool cells_pay_ = true;
 };
 
 HUESIEVE_AVX512 RowClaims Row8(std::byte* row, std::int64_t slots, FrameRule<PF_Pixel>& rule) {
