@@ -1,0 +1,324 @@
+// Render through EffectMain and the simulated host on 3840 × 2160 frames,
+// against a plain copy of the same frame. Each Render needs a fresh input (the
+// pass rewrites it in place), restored outside the timed region; every
+// benchmark therefore times itself (manual time) around the call it measures.
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <chrono>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "entry/effect_main.h"
+#include "frame_generator.h"
+#include "host.h"
+#include "params/param_layout.h"
+#include "render/colour_entry_table.h"
+#include "render/colour_rule.h"
+#include "render/fast_selection_pass.h"
+#include "render/image_rows.h"
+#include "render/selection_pass.h"
+#include "world.h"
+
+namespace {
+
+using hostsim::Depth;
+using hostsim::FrameKind;
+using hostsim::World;
+
+constexpr A_long kWidth = 3840;
+constexpr A_long kHeight = 2160;
+constexpr double kPixels = double{kWidth} * kHeight;
+
+struct Entry {
+  bool enabled;
+  PF_Pixel colour;  // alpha, red, green, blue
+  double range;
+  double softness;
+};
+
+const World& Pristine(Depth depth, FrameKind kind) {
+  static std::map<std::pair<Depth, FrameKind>, std::unique_ptr<World>> frames;
+  auto& frame = frames[{depth, kind}];
+  if (!frame) {
+    frame = std::make_unique<World>(depth, kWidth, kHeight);
+    hostsim::GenerateFrame(*frame, kind, 7);
+  }
+  return *frame;
+}
+
+// Entries that claim nothing in the natural frame: colours far from its
+// palette, with ordinary ranges, so the rule must try every one of them.
+std::vector<Entry> NaturalUnclaiming() {
+  const std::array<PF_Pixel, 10> colours{{{0, 255, 0, 255},
+                                          {0, 0, 255, 0},
+                                          {0, 255, 0, 0},
+                                          {0, 0, 0, 255},
+                                          {0, 255, 255, 0},
+                                          {0, 0, 255, 255},
+                                          {0, 128, 0, 128},
+                                          {0, 0, 128, 0},
+                                          {0, 255, 128, 255},
+                                          {0, 128, 255, 128}}};
+  std::vector<Entry> entries;
+  for (std::size_t k = 0; k < colours.size(); ++k) {
+    entries.push_back({true, colours[k], 30.0 + 3.0 * double(k), 20.0 + 3.0 * double(k)});
+  }
+  return entries;
+}
+
+// Noise holds about 40% of all colours, so only entries matching one exact
+// colour that the frame lacks can claim nothing there.
+std::vector<Entry> NoiseUnclaiming() {
+  const World& frame = Pristine(Depth::k8, FrameKind::kNoise);
+  std::vector<bool> present(1u << 24);
+  for (A_long row = 0; row < kHeight; ++row) {
+    for (A_long column = 0; column < kWidth; ++column) {
+      const PF_Pixel p = frame.Get<PF_Pixel>(column, row);
+      present[(std::size_t{p.red} << 16) | (std::size_t{p.green} << 8) | p.blue] = true;
+    }
+  }
+  std::vector<Entry> entries;
+  for (std::uint32_t candidate = 12345; entries.size() < 10; candidate += 2654435761u) {
+    const std::uint32_t colour = candidate & 0xFFFFFFu;
+    if (present[colour]) continue;
+    entries.push_back({true,
+                       PF_Pixel{0, static_cast<A_u_char>(colour >> 16),
+                                static_cast<A_u_char>(colour >> 8), static_cast<A_u_char>(colour)},
+                       0.9, 50.0});
+  }
+  return entries;
+}
+
+// About a third of the frame claimed, with feather bands; the claiming
+// entries come last so the unclaiming ones are all tried first.
+std::vector<Entry> Entries(FrameKind kind, int count, bool claims) {
+  std::vector<Entry> unclaiming = kind == FrameKind::kNatural ? NaturalUnclaiming() : NoiseUnclaiming();
+  std::vector<Entry> claiming;
+  if (claims && kind == FrameKind::kNatural) {
+    claiming = {{true, PF_Pixel{0, 95, 140, 207}, 100.0, 40.0}};  // the upper sky
+  } else if (claims) {
+    claiming = {{true, PF_Pixel{0, 128, 128, 128}, 128.0, 40.0},
+                {true, PF_Pixel{0, 40, 220, 60}, 128.0, 30.0},
+                {false, PF_Pixel{0, 220, 40, 200}, 128.0, 0.0}};
+    claiming.resize(std::min<std::size_t>(claiming.size(), static_cast<std::size_t>(count)));
+  }
+  std::vector<Entry> entries(unclaiming.begin(),
+                             unclaiming.begin() + (count - static_cast<int>(claiming.size())));
+  entries.insert(entries.end(), claiming.begin(), claiming.end());
+  return entries;
+}
+
+void SetEntries(hostsim::Host& host, const std::vector<Entry>& entries) {
+  host.param(huesieve::kEnableEffectSlot).u.bd.value = 1;
+  for (std::size_t k = 0; k < entries.size(); ++k) {
+    const huesieve::ColourEntrySlots slots = huesieve::EntrySlots(static_cast<int>(k));
+    host.param(slots.enable).u.bd.value = entries[k].enabled ? 1 : 0;
+    host.param(slots.colour).u.cd.value = entries[k].colour;
+    host.param(slots.range).u.fs_d.value = entries[k].range;
+    host.param(slots.softness).u.fs_d.value = entries[k].softness;
+  }
+}
+
+huesieve::ColourEntryTable Table(const std::vector<Entry>& entries) {
+  huesieve::ColourEntryTable table;
+  table.count = huesieve::kMaxColourEntries;
+  for (std::size_t k = 0; k < entries.size(); ++k) {
+    table.enabled[k] = entries[k].enabled ? 1 : 0;
+    table.colours[k] = entries[k].colour;
+    table.ranges[k] = static_cast<float>(entries[k].range);
+    table.softness[k] = static_cast<float>(entries[k].softness);
+  }
+  return table;
+}
+
+// The share of slots some entry claims, by the plain rule on every 17th slot.
+double ClaimedShare(const World& frame, const std::vector<Entry>& entries) {
+  const huesieve::ColourEntryTable table = Table(entries);
+  std::size_t claimed = 0;
+  std::size_t tried = 0;
+  for (A_long row = 0; row < kHeight; ++row) {
+    for (A_long column = row % 17; column < kWidth; column += 17, ++tried) {
+      if (frame.depth() == Depth::k16) {
+        PF_Pixel16 pixel = frame.Get<PF_Pixel16>(column, row);
+        if (huesieve::MatchPixel(pixel, table)) ++claimed;
+      } else {
+        PF_Pixel pixel = frame.Get<PF_Pixel>(column, row);
+        if (huesieve::MatchPixel(pixel, table)) ++claimed;
+      }
+    }
+  }
+  return double(claimed) / double(tried);
+}
+
+template <typename Work>
+void TimeEachFrame(benchmark::State& state, const World& pristine, World& input, Work work) {
+  double seconds = 0;
+  for (auto _ : state) {
+    input = pristine;  // same size: copies, never allocates
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    state.SetIterationTime(elapsed.count());
+    seconds += elapsed.count();
+  }
+  state.counters["ns_per_pixel"] = seconds * 1e9 / (double(state.iterations()) * kPixels);
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kWidth * kHeight);
+}
+
+void RenderFrames(benchmark::State& state, Depth depth, FrameKind kind, int count, bool claims) {
+  const World& pristine = Pristine(depth, kind);
+  const std::vector<Entry> entries = Entries(kind, count, claims);
+  if (state.thread_index() == 0) state.counters["claimed"] = ClaimedShare(pristine, entries);
+  hostsim::Host host(&EffectMain);
+  host.ParamsSetup();
+  SetEntries(host, entries);
+  World input = pristine;
+  World output(depth, kWidth, kHeight);
+  TimeEachFrame(state, pristine, input, [&] {
+    if (host.Render(input, output) != PF_Err_NONE) state.SkipWithError("Render failed");
+  });
+  if (!claims && ClaimedShare(pristine, entries) != 0.0) state.SkipWithError("entries claim");
+}
+
+// Render as it was: the plain walk applying MatchPixel to every slot, then
+// the host's copy.
+void PlainFrames(benchmark::State& state, FrameKind kind, int count, bool claims) {
+  const World& pristine = Pristine(Depth::k8, kind);
+  const huesieve::ColourEntryTable table = Table(Entries(kind, count, claims));
+  World input = pristine;
+  World output(Depth::k8, kWidth, kHeight);
+  TimeEachFrame(state, pristine, input, [&] {
+    const huesieve::SelectionBounds bounds = huesieve::SelectionPass(
+        huesieve::ImageRows<PF_Pixel>(input.def().data, input.def().rowbytes), kHeight, table);
+    benchmark::DoNotOptimize(bounds);
+    hostsim::CopyImage(input.def(), output.def());
+  });
+}
+
+// The selection pass alone, with one kernel: what each instruction set gains.
+void PassFrames(benchmark::State& state, Depth depth, FrameKind kind, int count, bool claims,
+                huesieve::KernelIsa isa) {
+  if (!huesieve::KernelIsaRuns(isa)) {
+    state.SkipWithError("kernel not supported here");
+    return;
+  }
+  const World& pristine = Pristine(depth, kind);
+  const huesieve::ColourEntryTable table = Table(Entries(kind, count, claims));
+  World input = pristine;
+  TimeEachFrame(state, pristine, input, [&] {
+    huesieve::SelectionBounds bounds;
+    if (depth == Depth::k16) {
+      bounds = huesieve::FastSelectionPass(
+          huesieve::ImageRows<PF_Pixel16>(input.def().data, input.def().rowbytes), kHeight, table,
+          isa);
+    } else {
+      bounds = huesieve::FastSelectionPass(
+          huesieve::ImageRows<PF_Pixel>(input.def().data, input.def().rowbytes), kHeight, table,
+          isa);
+    }
+    benchmark::DoNotOptimize(bounds);
+  });
+}
+
+void CopyFrames(benchmark::State& state, Depth depth) {
+  const World& pristine = Pristine(depth, FrameKind::kNatural);
+  World input = pristine;
+  World output(depth, kWidth, kHeight);
+  TimeEachFrame(state, pristine, input, [&] { hostsim::CopyImage(input.def(), output.def()); });
+}
+
+// The least any in-place pass followed by the copy can cost: every slot read
+// and written back (alpha cleared) with no decision at all, then the copy.
+void FloorFrames(benchmark::State& state) {
+  const World& pristine = Pristine(Depth::k8, FrameKind::kNatural);
+  World input = pristine;
+  World output(Depth::k8, kWidth, kHeight);
+  TimeEachFrame(state, pristine, input, [&] {
+    auto* words = reinterpret_cast<std::uint32_t*>(input.def().data);
+    const std::size_t count = std::size_t{kWidth} * kHeight;
+    for (std::size_t i = 0; i < count; ++i) words[i] &= 0xFFFFFF00u;
+    benchmark::ClobberMemory();
+    hostsim::CopyImage(input.def(), output.def());
+  });
+}
+
+const char* Name(FrameKind kind) { return kind == FrameKind::kNatural ? "natural" : "noise"; }
+
+void RegisterAll() {
+  // Made before any benchmark runs: the threaded ones share them read-only.
+  for (Depth depth : {Depth::k8, Depth::k16}) {
+    for (FrameKind kind : {FrameKind::kNatural, FrameKind::kNoise}) Pristine(depth, kind);
+  }
+  const auto name = [](const char* family, FrameKind kind, int count, bool claims) {
+    return std::string(family) + "/frame:" + Name(kind) + "/entries:" + std::to_string(count) +
+           "/claims:" + (claims ? "some" : "none");
+  };
+  benchmark::RegisterBenchmark("FrameCopy8", CopyFrames, Depth::k8)->UseManualTime();
+  benchmark::RegisterBenchmark("FrameCopy16", CopyFrames, Depth::k16)->UseManualTime();
+  benchmark::RegisterBenchmark("InPlaceFloor8", FloorFrames)->UseManualTime();
+  for (FrameKind kind : {FrameKind::kNatural, FrameKind::kNoise}) {
+    for (int count : {1, 3, 10}) {
+      for (bool claims : {false, true}) {
+        benchmark::RegisterBenchmark(name("Render8", kind, count, claims).c_str(), RenderFrames,
+                                     Depth::k8, kind, count, claims)
+            ->UseManualTime();
+      }
+    }
+  }
+  for (int count : {1, 3, 10}) {
+    benchmark::RegisterBenchmark(name("Render16", FrameKind::kNatural, count, false).c_str(),
+                                 RenderFrames, Depth::k16, FrameKind::kNatural, count, false)
+        ->UseManualTime();
+  }
+  benchmark::RegisterBenchmark(name("Plain8", FrameKind::kNatural, 10, false).c_str(), PlainFrames,
+                               FrameKind::kNatural, 10, false)
+      ->UseManualTime()
+      ->MinTime(1.0);
+  for (huesieve::KernelIsa isa : huesieve::kAllKernelIsas) {
+    for (FrameKind kind : {FrameKind::kNatural, FrameKind::kNoise}) {
+      for (bool claims : {false, true}) {
+        benchmark::RegisterBenchmark(
+            (name("Pass8", kind, 10, claims) + "/isa:" + huesieve::KernelIsaName(isa)).c_str(),
+            PassFrames, Depth::k8, kind, 10, claims, isa)
+            ->UseManualTime();
+      }
+    }
+    benchmark::RegisterBenchmark(
+        (name("Pass16", FrameKind::kNatural, 10, false) + "/isa:" + huesieve::KernelIsaName(isa))
+            .c_str(),
+        PassFrames, Depth::k16, FrameKind::kNatural, 10, false, isa)
+        ->UseManualTime();
+  }
+  // Frames rendered on one and on two threads at once, each its own frame:
+  // items per second is the throughput.
+  benchmark::RegisterBenchmark(name("RenderThreads8", FrameKind::kNatural, 10, true).c_str(),
+                               RenderFrames, Depth::k8, FrameKind::kNatural, 10, true)
+      ->UseManualTime()
+      ->Threads(1)
+      ->Threads(2);
+  // The same for the copy alone (how far memory lets two threads go) and for
+  // the plain rule (compute-bound: whether two cores are free at all).
+  benchmark::RegisterBenchmark("FrameCopyThreads8", CopyFrames, Depth::k8)
+      ->UseManualTime()
+      ->Threads(1)
+      ->Threads(2);
+  benchmark::RegisterBenchmark("PlainThreads8", PlainFrames, FrameKind::kNatural, 10, false)
+      ->UseManualTime()
+      ->Threads(1)
+      ->Threads(2);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  RegisterAll();
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

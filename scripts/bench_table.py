@@ -1,0 +1,85 @@
+#!/usr/bin/env python3
+"""Prints the render benchmarks' medians as a table with ratios to the copy,
+and checks them against the speed targets."""
+import json
+import sys
+
+
+def main(path):
+    with open(path) as f:
+        data = json.load(f)
+    median = {}
+    for run in data["benchmarks"]:
+        if run.get("aggregate_name") != "median":
+            continue
+        name = run["run_name"].replace("/manual_time", "").replace("/min_time:1.000", "")
+        median[name] = run
+
+    def ns(name):
+        return median[name]["ns_per_pixel"] if name in median else float("nan")
+
+    copy = {"8": ns("FrameCopy8"), "16": ns("FrameCopy16")}
+    print("| benchmark | ns/pixel | x copy | claimed |")
+    print("|---|---:|---:|---:|")
+    for name, run in median.items():
+        if "/threads:" in name:
+            continue
+        depth = "16" if name.startswith(("Render16", "Pass16", "FrameCopy16")) else "8"
+        claimed = run.get("claimed")
+        print(f"| {name} | {run['ns_per_pixel']:.3f} | {run['ns_per_pixel'] / copy[depth]:.2f} | "
+              + (f"{claimed:.0%}" if claimed is not None else "") + " |")
+
+    print()
+    print("| threads | frames/s render | frames/s copy | frames/s plain rule |")
+    print("|---|---:|---:|---:|")
+    pixels = 3840 * 2160
+    scaling = {}
+    for threads in (1, 2):
+        row = []
+        for family in ("RenderThreads8/frame:natural/entries:10/claims:some", "FrameCopyThreads8",
+                       "PlainThreads8"):
+            run = median.get(f"{family}/threads:{threads}")
+            rate = run["items_per_second"] / pixels if run else float("nan")
+            scaling.setdefault(family, []).append(rate)
+            row.append(f"{rate:.1f}")
+        print(f"| {threads} | " + " | ".join(row) + " |")
+
+    def ratio(a, b):
+        return ns(a) / ns(b)
+
+    render = "Render8/frame:{}/entries:{}/claims:{}"
+    checks = [
+        ("8-bit natural, 10 entries, none <= 1.5x copy",
+         ratio(render.format("natural", 10, "none"), "FrameCopy8"), 1.5),
+        ("8-bit natural, 3 entries, none <= 1.3x copy",
+         ratio(render.format("natural", 3, "none"), "FrameCopy8"), 1.3),
+        ("8-bit natural, 1 entry, none <= 1.3x copy",
+         ratio(render.format("natural", 1, "none"), "FrameCopy8"), 1.3),
+        ("8-bit noise, 10 entries, none <= 4x copy",
+         ratio(render.format("noise", 10, "none"), "FrameCopy8"), 4.0),
+        ("16-bit natural, 10 entries <= 2.5x copy16",
+         ratio("Render16/frame:natural/entries:10/claims:none", "FrameCopy16"), 2.5),
+    ]
+    for frame in ("natural", "noise"):
+        for count in (1, 3, 10):
+            checks.append((f"{frame} {count} entries: some <= 2x none",
+                           ratio(render.format(frame, count, "some"), render.format(frame, count, "none")),
+                           2.0))
+    plain = ratio("Plain8/frame:natural/entries:10/claims:none", render.format("natural", 10, "none"))
+    checks.append(("at least 10x faster than Plain8 (speed-up shown)", 1 / plain, 0.1))
+    rates = scaling["RenderThreads8/frame:natural/entries:10/claims:some"]
+    copies = scaling["FrameCopyThreads8"]
+    plains = scaling["PlainThreads8"]
+    print()
+    print(f"two-thread throughput: render {rates[1] / rates[0]:.2f}x one thread, "
+          f"copy {copies[1] / copies[0]:.2f}x, plain rule {plains[1] / plains[0]:.2f}x (target 1.8x)")
+    print()
+    for label, value, limit in checks:
+        if "faster" in label:
+            print(f"{'met' if 1 / value >= 10 else 'NOT met'}: {label}: {1 / value:.1f}x")
+        else:
+            print(f"{'met' if value <= limit else 'NOT met'}: {label}: {value:.2f}")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1] if len(sys.argv) > 1 else "build/release/bench-results.json")

@@ -1,0 +1,68 @@
+// A per-frame map of colour space in cells of 8 × 8 × 8 colours, saying for
+// each cell whether no entry can claim any of its colours, whether one entry
+// decides all of them alike, or which entries must be tried per pixel. Cells
+// are classified on first use, so a frame pays only for the colours it holds.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "render/entry_thresholds.h"
+
+namespace huesieve {
+
+class CellTable {
+ public:
+  static constexpr std::int32_t kCellShift = 3;  // 8 values per axis in a cell
+  static constexpr std::int32_t kCellsPerAxis = 256 >> kCellShift;
+  static constexpr std::int32_t kCellCount = kCellsPerAxis * kCellsPerAxis * kCellsPerAxis;
+
+  // Cell words. 0 is a cell not yet classified. A cell to test holds the
+  // entries that may claim some of its colours in the low bits; every other
+  // entry claims none of them, so trying only these keeps the first claimer.
+  static constexpr std::uint16_t kUnknown = 0;
+  static constexpr std::uint16_t kDecided = 0x1000;   // one outcome for every colour
+  static constexpr std::uint16_t kClaimed = 0x2000;   // ... which counts for the bounds
+  static constexpr std::uint16_t kKeep = 0x4000;      // ... and leaves the pixel as it is
+  static constexpr std::uint16_t kTest = 0x8000;
+  static constexpr std::uint16_t kEntryMask = (1u << kMaxColourEntries) - 1;
+  static constexpr std::uint16_t kUnclaimed = kDecided;
+  static constexpr std::uint16_t kClearedClaimed = kDecided | kClaimed;
+  static constexpr std::uint16_t kKeptClaimed = kDecided | kClaimed | kKeep;
+
+  explicit CellTable(const EntryThresholds& thresholds);
+
+  static constexpr std::int32_t CellOf(std::int32_t red, std::int32_t green, std::int32_t blue) {
+    return ((red >> kCellShift) << 10) | ((green >> kCellShift) << 5) | (blue >> kCellShift);
+  }
+
+  std::uint16_t Lookup(std::int32_t cell) {
+    const std::uint16_t word = words_[static_cast<std::size_t>(cell)];
+    return word != kUnknown ? word : Classify(cell);
+  }
+
+  // Entries that may claim a colour whose red (green, blue) value lies in
+  // cell coordinate c: bit k of reach[c]. A colour none of whose entries is
+  // in all three is claimed by none.
+  using AxisReach = std::array<std::uint16_t, kCellsPerAxis>;
+  const AxisReach& red_reach() const { return red_reach_; }
+  const AxisReach& green_reach() const { return green_reach_; }
+  const AxisReach& blue_reach() const { return blue_reach_; }
+
+  // For vector gathers of 32-bit words at 2-byte steps: the table ends in
+  // padding so the last cell's read stays inside.
+  const std::uint16_t* words() const { return words_.data(); }
+
+ private:
+  std::uint16_t Classify(std::int32_t cell);
+
+  const EntryThresholds& thresholds_;
+  // Per axis and cell coordinate, the entries that may claim some colour with
+  // that coordinate: most cells of a frame are ruled out by these alone.
+  AxisReach red_reach_{};
+  AxisReach green_reach_{};
+  AxisReach blue_reach_{};
+  std::array<std::uint16_t, kCellCount + 2> words_{};
+};
+
+}  // namespace huesieve

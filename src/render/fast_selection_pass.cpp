@@ -1,0 +1,67 @@
+#include "render/fast_selection_pass.h"
+
+#include <algorithm>
+
+#include "render/frame_rule.h"
+#include "render/pass_kernels.h"
+
+namespace huesieve {
+namespace {
+
+template <typename Pixel>
+RowKernel<Pixel> KernelFor(KernelIsa isa) {
+  switch (isa) {
+#ifdef HUESIEVE_X86_KERNELS
+    case KernelIsa::kAvx512:
+      return &Avx512Row<Pixel>;
+    case KernelIsa::kAvx2:
+      return &Avx2Row<Pixel>;
+#endif
+    default:
+      return &PortableRow<Pixel>;
+  }
+}
+
+// The frame's rule lives on the stack of a render thread: keep it small.
+static_assert(sizeof(FrameRule<PF_Pixel16>) < 96 * 1024);
+
+}  // namespace
+
+// The bounds follow SelectionPass: rows in order, columns from the kernels'
+// first and last claimed slot of each row.
+template <typename Pixel>
+SelectionBounds FastSelectionPass(const ImageRows<Pixel>& rows, A_long height,
+                                  const ColourEntryTable& table, KernelIsa isa) {
+  FrameRule<Pixel> rule(table);
+  const RowKernel<Pixel> kernel = KernelFor<Pixel>(KernelIsaRuns(isa) ? isa : KernelIsa::kPortable);
+  const std::int64_t slots_per_row = rows.slots_per_row();
+  bool any_claimed = false;
+  std::int64_t first_row = 0;
+  std::int64_t smallest_column = slots_per_row;
+  std::int64_t largest_column = 0;
+  std::int64_t largest_row = 0;
+
+  for (std::int64_t row = 0; row < height; ++row) {
+    const RowClaims claims = kernel(rows.RowStart(row), slots_per_row, rule);
+    if (claims.first < 0) continue;
+    if (!any_claimed) first_row = row;
+    any_claimed = true;
+    smallest_column = std::min(smallest_column, claims.first);
+    largest_column = std::max(largest_column, claims.last);
+    largest_row = row;
+  }
+
+  return SelectionBounds{
+      static_cast<A_long>(any_claimed ? smallest_column : 0),
+      static_cast<A_long>(any_claimed ? first_row : 0),
+      static_cast<A_long>(largest_column + 1),
+      static_cast<A_long>(largest_row + 1),
+  };
+}
+
+template SelectionBounds FastSelectionPass(const ImageRows<PF_Pixel>&, A_long,
+                                           const ColourEntryTable&, KernelIsa);
+template SelectionBounds FastSelectionPass(const ImageRows<PF_Pixel16>&, A_long,
+                                           const ColourEntryTable&, KernelIsa);
+
+}  // namespace huesieve

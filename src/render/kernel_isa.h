@@ -1,0 +1,23 @@
+// The instruction sets the selection pass has kernels for, and which of them
+// the running processor can execute.
+#pragma once
+
+#include <array>
+
+namespace huesieve {
+
+enum class KernelIsa { kPortable, kAvx2, kAvx512 };
+
+inline constexpr std::array<KernelIsa, 3> kAllKernelIsas{KernelIsa::kPortable, KernelIsa::kAvx2,
+                                                         KernelIsa::kAvx512};
+
+const char* KernelIsaName(KernelIsa isa);
+
+// Asks the processor (and the operating system's saved vector state) each
+// time; the answer is a few loads, so it is asked once per frame.
+bool KernelIsaRuns(KernelIsa isa);
+
+// The fastest kernel this processor runs.
+KernelIsa BestKernelIsa();
+
+}  // namespace huesieve

@@ -1,0 +1,164 @@
+// The prepared-rule pass against the plain walk that applies MatchPixel to
+// every slot: every 8-bit colour, the 16-bit conversion boundaries, padded,
+// odd and bottom-up strides, for tables chosen to sit on the rule's edges and
+// for every kernel this processor runs.
+#include <gtest/gtest.h>
+
+#include "render/kernel_isa.h"
+#include "support/equivalence_cases.h"
+
+namespace huesieve::equivalence {
+// Names the case in failure messages instead of dumping its bytes.
+void PrintTo(const TableCase& table_case, std::ostream* out) { *out << table_case.name; }
+}  // namespace huesieve::equivalence
+
+namespace huesieve {
+namespace {
+
+using equivalence::HostileTables;
+using equivalence::ReferenceRun;
+using equivalence::TableCase;
+
+constexpr std::size_t kAllColours = std::size_t{1} << 24;
+constexpr std::int64_t kFrameWidth = 4096;
+
+std::vector<KernelIsa> RunnableKernels() {
+  std::vector<KernelIsa> kernels;
+  for (KernelIsa isa : kAllKernelIsas) {
+    if (KernelIsaRuns(isa)) kernels.push_back(isa);
+  }
+  return kernels;
+}
+
+const std::vector<PF_Pixel>& Colours8() {
+  static const std::vector<PF_Pixel> frame =
+      equivalence::ColourFrame8(equivalence::SampleFromEnvironment(kAllColours));
+  return frame;
+}
+
+const std::vector<PF_Pixel16>& Colours16() {
+  static const std::vector<PF_Pixel16> frame =
+      equivalence::ColourFrame16(equivalence::SampleFromEnvironment(std::size_t{1} << 22));
+  return frame;
+}
+
+std::int64_t WidthFor(std::size_t slots) {
+  return static_cast<std::int64_t>(std::min<std::size_t>(slots, kFrameWidth));
+}
+
+class FastPassEquivalence : public ::testing::TestWithParam<TableCase> {};
+
+TEST_P(FastPassEquivalence, EveryColour8MatchesPlainWalk) {
+  const std::vector<PF_Pixel>& frame = Colours8();
+  const std::int64_t width = WidthFor(frame.size());
+  const ReferenceRun<PF_Pixel> reference(frame, width, static_cast<A_long>(width * 4),
+                                         GetParam().table);
+  for (KernelIsa isa : RunnableKernels()) {
+    EXPECT_EQ(reference.Compare(isa), "") << KernelIsaName(isa);
+  }
+}
+
+TEST_P(FastPassEquivalence, ConversionBoundaries16MatchPlainWalk) {
+  const std::vector<PF_Pixel16>& frame = Colours16();
+  const std::int64_t width = WidthFor(frame.size());
+  const ReferenceRun<PF_Pixel16> reference(frame, width, static_cast<A_long>(width * 8),
+                                           GetParam().table);
+  for (KernelIsa isa : RunnableKernels()) {
+    EXPECT_EQ(reference.Compare(isa), "") << KernelIsaName(isa);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(HostileTables, FastPassEquivalence, ::testing::ValuesIn(HostileTables()),
+                         [](const ::testing::TestParamInfo<TableCase>& param_info) {
+                           return param_info.param.name;
+                         });
+
+// A small frame of smooth colour with one patch near the entries' colours, so
+// that claims cluster and the bounds are interior; laid out with padding,
+// with odd and with bottom-up strides (padding slots are walked too).
+struct Layout {
+  const char* name;
+  std::int64_t width;
+  std::int64_t height;
+  std::int64_t extra_bytes;  // added to the packed row size
+  bool bottom_up;
+};
+
+std::vector<PF_Pixel> PatchFrame(std::int64_t width, std::int64_t height) {
+  std::vector<PF_Pixel> frame(static_cast<std::size_t>(width * height));
+  for (std::int64_t y = 0; y < height; ++y) {
+    for (std::int64_t x = 0; x < width; ++x) {
+      const bool patch = x > width / 3 && x < width / 2 && y > height / 4 && y < height / 2;
+      frame[static_cast<std::size_t>(y * width + x)] =
+          patch ? equivalence::SpreadColour(static_cast<std::size_t>(x % 3))
+                : PF_Pixel{static_cast<A_u_char>(x ^ y), static_cast<A_u_char>(x & 255),
+                           static_cast<A_u_char>((y * 2) & 255), static_cast<A_u_char>(255 - x % 256)};
+    }
+  }
+  return frame;
+}
+
+class FastPassLayouts : public ::testing::TestWithParam<Layout> {};
+
+TEST_P(FastPassLayouts, PixelsAndBoundsMatchPlainWalk) {
+  const Layout& layout = GetParam();
+  const std::vector<PF_Pixel> frame8 = PatchFrame(layout.width, layout.height);
+  std::vector<PF_Pixel16> frame16(frame8.size());
+  for (std::size_t i = 0; i < frame8.size(); ++i) {
+    const PF_Pixel& p = frame8[i];
+    frame16[i] = PF_Pixel16{static_cast<A_u_short>(p.alpha * 128), static_cast<A_u_short>(p.red * 128 + 64),
+                            static_cast<A_u_short>(p.green * 129), static_cast<A_u_short>(p.blue * 128)};
+  }
+  const auto rowbytes = [&](std::int64_t pixel_size) {
+    const std::int64_t bytes = layout.width * pixel_size + layout.extra_bytes;
+    return static_cast<A_long>(layout.bottom_up ? -bytes : bytes);
+  };
+  for (const TableCase& table_case : HostileTables()) {
+    const ReferenceRun<PF_Pixel> reference8(frame8, layout.width, rowbytes(4), table_case.table);
+    const ReferenceRun<PF_Pixel16> reference16(frame16, layout.width, rowbytes(8),
+                                               table_case.table);
+    for (KernelIsa isa : RunnableKernels()) {
+      EXPECT_EQ(reference8.Compare(isa), "") << table_case.name << " 8-bit " << KernelIsaName(isa);
+      EXPECT_EQ(reference16.Compare(isa), "")
+          << table_case.name << " 16-bit " << KernelIsaName(isa);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Strides, FastPassLayouts,
+                         ::testing::Values(Layout{"Packed", 203, 61, 0, false},
+                                           Layout{"Padded", 203, 61, 40, false},
+                                           Layout{"OddStride", 97, 33, 3, false},
+                                           Layout{"BottomUp", 203, 61, 24, true},
+                                           Layout{"BottomUpOdd", 97, 33, 5, true},
+                                           Layout{"OneRow", 50, 1, 0, false},
+                                           Layout{"NarrowerThanVector", 5, 7, 2, false}),
+                         [](const ::testing::TestParamInfo<Layout>& param_info) {
+                           return std::string(param_info.param.name);
+                         });
+
+// The bounds of a pass where a known slot is the only claimed one, worked by
+// hand: the plain walk is not the only witness.
+TEST(FastPassBounds, SingleClaimedSlotGivesHandWorkedBounds) {
+  ColourEntryTable table;
+  table.count = 1;
+  table.enabled[0] = 1;
+  table.colours[0] = PF_Pixel{0, 10, 200, 30};
+  table.ranges[0] = 1.0f;  // only the exact colour (distance 0) lies below
+  std::vector<PF_Pixel> frame(20 * 12, PF_Pixel{255, 0, 0, 0});
+  frame[7 * 20 + 5] = PF_Pixel{77, 10, 200, 30};
+  for (KernelIsa isa : RunnableKernels()) {
+    std::vector<PF_Pixel> pixels = frame;
+    const SelectionBounds bounds =
+        FastSelectionPass(ImageRows<PF_Pixel>(pixels.data(), 20 * 4), 12, table, isa);
+    EXPECT_EQ(bounds.left, 5) << KernelIsaName(isa);
+    EXPECT_EQ(bounds.top, 7) << KernelIsaName(isa);
+    EXPECT_EQ(bounds.right, 6) << KernelIsaName(isa);
+    EXPECT_EQ(bounds.bottom, 8) << KernelIsaName(isa);
+    EXPECT_EQ(pixels[7 * 20 + 5].alpha, 77) << KernelIsaName(isa);
+    EXPECT_EQ(pixels[0].alpha, 0) << KernelIsaName(isa);
+  }
+}
+
+}  // namespace
+}  // namespace huesieve

@@ -1,0 +1,277 @@
+// Entry tables chosen to break the prepared-rule pass, the frames that hold
+// every 8-bit colour or the 16-bit conversion boundaries, and the comparison
+// of the pass with the plain walk that applies MatchPixel to every slot.
+// Standard library only: the gtest suite and the standalone checker share it.
+#pragma once
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "render/colour_entry_table.h"
+#include "render/fast_selection_pass.h"
+#include "render/image_rows.h"
+#include "render/selection_pass.h"
+
+namespace huesieve::equivalence {
+
+struct TableCase {
+  std::string name;
+  ColourEntryTable table;
+};
+
+inline ColourEntryTable RandomTable(std::uint32_t seed, std::int32_t count) {
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::uniform_real_distribution<float> range(0.0f, 130.0f);
+  std::uniform_real_distribution<float> softness(0.0f, 100.0f);
+  ColourEntryTable table;
+  table.count = count;
+  for (std::size_t k = 0; k < kMaxColourEntries; ++k) {
+    table.enabled[k] = byte(random) < 192 ? 1 : 0;
+    table.colours[k] = PF_Pixel{static_cast<A_u_char>(byte(random)),
+                                static_cast<A_u_char>(byte(random)),
+                                static_cast<A_u_char>(byte(random)),
+                                static_cast<A_u_char>(byte(random))};
+    table.ranges[k] = range(random);
+    table.softness[k] = softness(random);
+  }
+  return table;
+}
+
+// Colours spread over the cube, so each entry meets colours at every distance.
+inline PF_Pixel SpreadColour(std::size_t k) {
+  return PF_Pixel{255, static_cast<A_u_char>((k * 97 + 13) % 256),
+                  static_cast<A_u_char>((k * 59 + 200) % 256),
+                  static_cast<A_u_char>((k * 151 + 77) % 256)};
+}
+
+// Ranges at the square root of whole redmean sums (exact when the sum is a
+// square), and the floats just below and above them: the claim test sits on
+// its edge there.
+inline ColourEntryTable SquareRootRanges(int nudge) {
+  constexpr double kSums[kMaxColourEntries] = {1, 2, 100, 257, 1000, 2500, 4096, 7777, 12000, 16384};
+  ColourEntryTable table;
+  table.count = kMaxColourEntries;
+  for (std::size_t k = 0; k < kMaxColourEntries; ++k) {
+    float range = static_cast<float>(std::sqrt(kSums[k]));
+    if (nudge < 0) range = std::nextafter(range, 0.0f);
+    if (nudge > 0) range = std::nextafter(range, 1000.0f);
+    table.enabled[k] = 1;
+    table.colours[k] = SpreadColour(k);
+    table.ranges[k] = range;
+    table.softness[k] = static_cast<float>(k * 11);
+  }
+  return table;
+}
+
+inline ColourEntryTable FromColumns(std::vector<std::uint8_t> enabled, std::vector<float> ranges,
+                                    std::vector<float> softness) {
+  ColourEntryTable table;
+  table.count = static_cast<std::int32_t>(ranges.size());
+  for (std::size_t k = 0; k < ranges.size(); ++k) {
+    table.enabled[k] = enabled[k];
+    table.colours[k] = SpreadColour(k);
+    table.ranges[k] = ranges[k];
+    table.softness[k] = softness[k];
+  }
+  return table;
+}
+
+inline std::vector<TableCase> HostileTables() {
+  constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+  constexpr float kInf = std::numeric_limits<float>::infinity();
+  std::vector<TableCase> cases;
+  for (std::uint32_t seed = 1; seed <= 4; ++seed) {
+    cases.push_back({"random" + std::to_string(seed), RandomTable(seed, kMaxColourEntries)});
+  }
+  cases.push_back({"random_count1", RandomTable(11, 1)});
+  cases.push_back({"random_count3", RandomTable(12, 3)});
+  cases.push_back({"count0", RandomTable(13, 0)});
+  cases.push_back({"sqrt_sums", SquareRootRanges(0)});
+  cases.push_back({"sqrt_sums_down", SquareRootRanges(-1)});
+  cases.push_back({"sqrt_sums_up", SquareRootRanges(+1)});
+  cases.push_back({"range_0_and_128",
+                   FromColumns({1, 1, 0, 1, 1, 1, 0, 1, 1, 1},
+                               {0, 128, 128, 0, 128, 0, 128, 128, 0, 128},
+                               {0, 100, 50, 100, 1e-3f, 0, 0, 25, 100, 1e-6f})});
+  cases.push_back({"softness_extremes",
+                   FromColumns({1, 1, 1, 1, 1, 1, 1, 1, 1, 1},
+                               {40, 60, 80, 100, 120, 30, 50, 70, 90, 110},
+                               {0, 100, 1e-6f, 1e-3f, 99, 100, 1e-6f, 1e-3f, 0.5f, 99.999f})});
+  cases.push_back({"tiny_softness_wide",
+                   FromColumns({1, 1, 1}, {128, 128, 128}, {1e-6f, 1e-3f, 1e-5f})});
+  cases.push_back({"disabled_in_front",
+                   FromColumns({0, 0, 0, 0, 0, 1, 1, 1, 1, 1},
+                               {30, 45, 60, 75, 90, 128, 128, 128, 128, 128},
+                               {50, 50, 50, 50, 50, 60, 70, 80, 90, 100})});
+  cases.push_back({"hostile_ranges",
+                   FromColumns({1, 1, 1, 1, 1, 0, 1, 1, 1, 1},
+                               {kNaN, -kInf, -5, -0.0f, FLT_TRUE_MIN, 1e30f, FLT_MAX, 3, kInf, 20},
+                               {50, 50, 50, 50, 50, 50, 50, 50, 50, 50})});
+  cases.push_back({"hostile_softness",
+                   FromColumns({1, 1, 1, 1, 1, 1, 1, 1, 1, 1},
+                               {50, 60, 70, 80, 90, 100, 110, 120, 25, kInf},
+                               {kNaN, kInf, -kInf, -10, 1000, FLT_TRUE_MIN, FLT_MAX, 100, 1e-30f, 50})});
+  // One colour, nested ranges: the first entry decides even where a later one
+  // is closer to its inner part.
+  ColourEntryTable nested = FromColumns({1, 0, 1, 1, 0, 1, 1, 0, 1, 1},
+                                        {10, 20, 30, 40, 50, 60, 70, 80, 90, 128},
+                                        {100, 0, 50, 0, 100, 1e-3f, 99, 0, 30, 70});
+  for (std::size_t k = 0; k < kMaxColourEntries; ++k) nested.colours[k] = PF_Pixel{0, 128, 128, 128};
+  cases.push_back({"nested_one_colour", nested});
+  return cases;
+}
+
+// How many colours the checks use: all 2^24, or the sample that the
+// environment variable or, failing it, the compile definition
+// HUESIEVE_EQUIVALENCE_SAMPLE asks for, for slow builds such as the sanitizer one.
+inline std::size_t SampleFromEnvironment(std::size_t all) {
+  const char* text = std::getenv("HUESIEVE_EQUIVALENCE_SAMPLE");
+#ifdef HUESIEVE_EQUIVALENCE_SAMPLE
+#define HUESIEVE_STRINGIFY_VALUE(value) #value
+#define HUESIEVE_STRINGIFY(value) HUESIEVE_STRINGIFY_VALUE(value)
+  if (text == nullptr || *text == '\0') text = HUESIEVE_STRINGIFY(HUESIEVE_EQUIVALENCE_SAMPLE);
+#endif
+  if (text == nullptr || *text == '\0') return all;
+  const unsigned long long sample = std::strtoull(text, nullptr, 10);
+  return sample == 0 || sample > all ? all : static_cast<std::size_t>(sample);
+}
+
+// A frame 4096 slots wide holding the colours: every 8-bit colour once when
+// `sample` is 2^24, otherwise `sample` colours at random; alphas vary.
+inline std::vector<PF_Pixel> ColourFrame8(std::size_t sample) {
+  constexpr std::size_t kAll = std::size_t{1} << 24;
+  std::vector<PF_Pixel> pixels(sample);
+  std::mt19937 random(2024);
+  for (std::size_t i = 0; i < sample; ++i) {
+    const std::uint32_t colour = sample == kAll ? static_cast<std::uint32_t>(i) : random() & 0xFFFFFFu;
+    pixels[i] = PF_Pixel{static_cast<A_u_char>((colour * 2654435761u) >> 24),
+                         static_cast<A_u_char>(colour >> 16), static_cast<A_u_char>(colour >> 8),
+                         static_cast<A_u_char>(colour)};
+  }
+  return pixels;
+}
+
+// 16-bit channel values around every step of the conversion to 8 bits (the
+// last value of each step and the first of the next), and the top of the
+// scale and beyond.
+inline std::vector<A_u_short> ConversionBoundaries() {
+  std::vector<A_u_short> values;
+  int previous = 0;
+  for (int c = 1; c <= 65535; ++c) {
+    const int converted = std::min(255, (c * 255 + 16384) / 32768);  // independent of the module
+    if (converted != previous) {
+      values.push_back(static_cast<A_u_short>(c - 1));
+      values.push_back(static_cast<A_u_short>(c));
+      previous = converted;
+    }
+  }
+  for (int c : {0, 32766, 32767, 32768, 32769, 40000, 65534, 65535}) {
+    values.push_back(static_cast<A_u_short>(c));
+  }
+  return values;
+}
+
+// Half the slots from the boundary values, half uniform over the 16-bit range
+// (mostly within 0..32768); alphas over the whole 16-bit range.
+inline std::vector<PF_Pixel16> ColourFrame16(std::size_t sample) {
+  const std::vector<A_u_short> boundaries = ConversionBoundaries();
+  std::mt19937 random(16);
+  std::uniform_int_distribution<std::size_t> pick(0, boundaries.size() - 1);
+  std::uniform_int_distribution<int> any(0, 65535);
+  std::uniform_int_distribution<int> scale(0, 32768);
+  std::vector<PF_Pixel16> pixels(sample);
+  for (std::size_t i = 0; i < sample; ++i) {
+    PF_Pixel16& pixel = pixels[i];
+    pixel.alpha = static_cast<A_u_short>(any(random));
+    if (i % 2 == 0) {
+      pixel.red = boundaries[pick(random)];
+      pixel.green = boundaries[pick(random)];
+      pixel.blue = boundaries[pick(random)];
+    } else {
+      const bool wide = i % 16 == 1;
+      pixel.red = static_cast<A_u_short>(wide ? any(random) : scale(random));
+      pixel.green = static_cast<A_u_short>(wide ? any(random) : scale(random));
+      pixel.blue = static_cast<A_u_short>(wide ? any(random) : scale(random));
+    }
+  }
+  return pixels;
+}
+
+// The plain walk's result over `frame` laid out `rowbytes` apart (negative:
+// bottom-up), against which each kernel's pass is compared.
+template <typename Pixel>
+class ReferenceRun {
+ public:
+  ReferenceRun(const std::vector<Pixel>& frame, std::int64_t width, A_long rowbytes,
+               const ColourEntryTable& table)
+      : rowbytes_(rowbytes), table_(table) {
+    height_ = static_cast<std::int64_t>(frame.size()) / width;
+    const std::int64_t stride = rowbytes < 0 ? -std::int64_t{rowbytes} : std::int64_t{rowbytes};
+    input_.assign(static_cast<std::size_t>(stride * height_), std::byte{0x5A});
+    first_ = rowbytes < 0 ? static_cast<std::size_t>((height_ - 1) * stride) : 0;
+    for (std::int64_t row = 0; row < height_; ++row) {
+      std::memcpy(input_.data() + first_ + row * rowbytes, frame.data() + row * width,
+                  static_cast<std::size_t>(width) * sizeof(Pixel));
+    }
+    expected_ = input_;
+    bounds_ = SelectionPass(ImageRows<Pixel>(expected_.data() + first_, rowbytes_), height32(),
+                            table_);
+  }
+
+  // The first difference of the pass with kernel `isa` from the plain walk,
+  // in pixels or bounds; empty when everything agrees.
+  std::string Compare(KernelIsa isa) const {
+    std::vector<std::byte> actual = input_;
+    const SelectionBounds bounds = FastSelectionPass(
+        ImageRows<Pixel>(actual.data() + first_, rowbytes_), height32(), table_, isa);
+    std::ostringstream difference;
+    if (std::memcmp(&bounds, &bounds_, sizeof bounds) != 0) {
+      difference << "bounds differ: expected " << bounds_.left << ',' << bounds_.top << ','
+                 << bounds_.right << ',' << bounds_.bottom << " got " << bounds.left << ','
+                 << bounds.top << ',' << bounds.right << ',' << bounds.bottom << "; ";
+    }
+    if (actual != expected_) {
+      std::size_t at = 0;
+      while (expected_[at] == actual[at]) ++at;
+      const std::size_t slot_at = at - (at - first_ % sizeof(Pixel)) % sizeof(Pixel);
+      difference << "byte " << at << ": input " << Describe(input_, slot_at) << ", expected "
+                 << Describe(expected_, slot_at) << ", got " << Describe(actual, slot_at);
+    }
+    return difference.str();
+  }
+
+  SelectionBounds bounds() const { return bounds_; }
+
+ private:
+  A_long height32() const { return static_cast<A_long>(height_); }
+
+  static std::string Describe(const std::vector<std::byte>& storage, std::size_t slot_at) {
+    Pixel pixel;
+    slot_at = std::min(slot_at, storage.size() - sizeof pixel);
+    std::memcpy(&pixel, storage.data() + slot_at, sizeof pixel);
+    std::ostringstream text;
+    text << "argb(" << +pixel.alpha << ' ' << +pixel.red << ' ' << +pixel.green << ' '
+         << +pixel.blue << ')';
+    return text.str();
+  }
+
+  A_long rowbytes_;
+  const ColourEntryTable& table_;
+  std::int64_t height_ = 0;
+  std::size_t first_ = 0;
+  std::vector<std::byte> input_;
+  std::vector<std::byte> expected_;
+  SelectionBounds bounds_{};
+};
+
+}  // namespace huesieve::equivalence
