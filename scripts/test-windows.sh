@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/setup.sh g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64
+scripts/setup.sh g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine64 wine
 
 milliseconds() { echo $(($(date +%s%N) / 1000000)); }
 seconds() { printf '%d.%03d' $(($1 / 1000)) $(($1 % 1000)); }
