@@ -72,7 +72,6 @@ struct Callbacks {
     Host& host = *static_cast<Host*>(effect_ref);
     ++host.add_param_calls_;
     ThrowIfAsked(host.faults, "add_param");
-    if (host.faults.on_add_param) host.faults.on_add_param();
     if (host.add_param_calls_ == host.faults.refuse_param_number) return host.faults.param_refusal;
     if (index != -1) return PF_Err_BAD_CALLBACK_PARAM;
     host.added_params_.push_back(*def);

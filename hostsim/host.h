@@ -3,7 +3,6 @@
 // it. Used by the tests, the command-line tool and the Windows loader test.
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,9 +38,6 @@ struct Faults {
   // the same compiler might; it throws std::bad_alloc or a non-standard type.
   std::string throwing_callback;
   bool throws_bad_alloc = false;
-  // Runs inside add_param before it does anything else; may throw, to play a
-  // host whose callback lets an exception escape.
-  std::function<void()> on_add_param;
 };
 
 // What a throwing callback throws when it is not std::bad_alloc.
