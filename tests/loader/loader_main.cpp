@@ -13,12 +13,14 @@
 #include <cstring>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "digest.h"
 #include "host.h"
 #include "host/pf_registration.h"
 #include "module_access.h"
+#include "registration.h"
 
 namespace loader {
 namespace {
@@ -134,35 +136,6 @@ std::string TerminatedOf(const std::vector<Property>& properties, std::string_vi
     text += static_cast<char>(byte);
   }
   Fail("'" + std::string(key) + "' is not terminated");
-}
-
-// --- Registration -------------------------------------------------------------
-
-struct Registration {
-  int calls = 0;
-  PF_PluginDataPtr host_pointer = nullptr;
-  std::string node_name;
-  std::string match_name;
-  std::string category;
-  std::string entry_point;
-  A_long kind = 0;
-  A_long major = 0;
-  A_long minor = 0;
-  A_long reserved = 0;
-};
-
-// The callback has no context of its own beyond the host's pointer, which is
-// under test, so the record lives here.
-Registration recorded;
-PF_Err registration_result = PF_Err_NONE;
-
-PF_Err RecordRegistration(PF_PluginDataPtr inPtr, const A_char* inNodeName,
-                          const A_char* inMatchName, const A_char* inCategoryName,
-                          const A_char* inEntryPointName, A_long inType, A_long inMajorVersion,
-                          A_long inMinorVersion, A_long inReserved) {
-  recorded = {recorded.calls + 1, inPtr,  inNodeName,     inMatchName,    inCategoryName,
-              inEntryPointName,   inType, inMajorVersion, inMinorVersion, inReserved};
-  return registration_result;
 }
 
 // --- Frames -------------------------------------------------------------------
@@ -326,15 +299,16 @@ int Run(const std::vector<std::string>& args) {
 
   // Registration: once succeeding, once with the host refusing.
   int host_token = 0;
-  const PF_Err registered =
-      plugin_data_entry(&host_token, &RecordRegistration, nullptr, "Huesieve loader", "1.0");
-  const Registration first = recorded;
-  registration_result = PF_Err_OUT_OF_MEMORY;
-  const PF_Err refused =
-      plugin_data_entry(&host_token, &RecordRegistration, nullptr, "Huesieve loader", "1.0");
+  const PF_Err registered = plugin_data_entry(&host_token, &hostsim::RecordRegistration, nullptr,
+                                              "Huesieve loader", "1.0");
+  const hostsim::Registration first = hostsim::RecordedRegistration();
+  hostsim::RegistrationResult() = PF_Err_OUT_OF_MEMORY;
+  const PF_Err refused = plugin_data_entry(&host_token, &hostsim::RecordRegistration, nullptr,
+                                           "Huesieve loader", "1.0");
   Expect(registered == PF_Err_NONE, "registration did not return the callback's 0");
   Expect(refused == PF_Err_OUT_OF_MEMORY, "registration did not return the callback's refusal");
-  Expect(first.calls == 1 && recorded.calls == 2, "the callback was not called once per call");
+  Expect(first.calls == 1 && hostsim::RecordedRegistration().calls == 2,
+         "the callback was not called once per call");
   Expect(first.host_pointer == &host_token, "the host's pointer did not come back unchanged");
   Expect(first.node_name == LengthPrefixedOf(properties, "name") &&
              first.category == LengthPrefixedOf(properties, "catg") &&
@@ -349,7 +323,8 @@ int Run(const std::vector<std::string>& args) {
          "registration API version differs from the property list's");
   {
     Digest digest;
-    for (const Registration* call : {&first, static_cast<const Registration*>(&recorded)}) {
+    for (const hostsim::Registration* call :
+         {&first, &std::as_const(hostsim::RecordedRegistration())}) {
       digest.U8(call->host_pointer == &host_token ? 1 : 0);
       digest.Text(call->node_name);
       digest.Text(call->match_name);
