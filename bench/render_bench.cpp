@@ -21,6 +21,7 @@
 #include "render/fast_selection_pass.h"
 #include "render/image_rows.h"
 #include "render/selection_pass.h"
+#include "support/colour_entry_params.h"
 #include "world.h"
 
 namespace {
@@ -96,7 +97,8 @@ std::vector<Entry> NoiseUnclaiming() {
 // About a third of the frame claimed, with feather bands; the claiming
 // entries come last so the unclaiming ones are all tried first.
 std::vector<Entry> Entries(FrameKind kind, int count, bool claims) {
-  std::vector<Entry> unclaiming = kind == FrameKind::kNatural ? NaturalUnclaiming() : NoiseUnclaiming();
+  std::vector<Entry> unclaiming =
+      kind == FrameKind::kNatural ? NaturalUnclaiming() : NoiseUnclaiming();
   std::vector<Entry> claiming;
   if (claims && kind == FrameKind::kNatural) {
     claiming = {{true, PF_Pixel{0, 95, 140, 207}, 100.0, 40.0}};  // the upper sky
@@ -115,11 +117,8 @@ std::vector<Entry> Entries(FrameKind kind, int count, bool claims) {
 void SetEntries(hostsim::Host& host, const std::vector<Entry>& entries) {
   host.param(huesieve::kEnableEffectSlot).u.bd.value = 1;
   for (std::size_t k = 0; k < entries.size(); ++k) {
-    const huesieve::ColourEntrySlots slots = huesieve::EntrySlots(static_cast<int>(k));
-    host.param(slots.enable).u.bd.value = entries[k].enabled ? 1 : 0;
-    host.param(slots.colour).u.cd.value = entries[k].colour;
-    host.param(slots.range).u.fs_d.value = entries[k].range;
-    host.param(slots.softness).u.fs_d.value = entries[k].softness;
+    huesieve_test::SetColourEntry(host, static_cast<int>(k), entries[k].enabled ? 1 : 0,
+                                  entries[k].colour, entries[k].range, entries[k].softness);
   }
 }
 

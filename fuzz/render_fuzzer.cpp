@@ -15,6 +15,7 @@
 #include "host.h"
 #include "params/param_layout.h"
 #include "reference/plain_render.h"
+#include "support/colour_entry_params.h"
 
 namespace {
 
@@ -90,12 +91,8 @@ FrameValues ConsumeValues(FuzzedDataProvider& data) {
 void SendValues(hostsim::Host& host, const FrameValues& values) {
   host.param(huesieve::kEnableEffectSlot).u.bd.value = values.master;
   for (int k = 0; k < huesieve::kColourEntryCount; ++k) {
-    const huesieve::ColourEntrySlots slots = huesieve::EntrySlots(k);
     const plain_reference::SliderEntry& entry = values.entries[static_cast<std::size_t>(k)];
-    host.param(slots.enable).u.bd.value = entry.enable;
-    host.param(slots.colour).u.cd.value = entry.colour;
-    host.param(slots.range).u.fs_d.value = entry.range;
-    host.param(slots.softness).u.fs_d.value = entry.softness;
+    huesieve_test::SetColourEntry(host, k, entry.enable, entry.colour, entry.range, entry.softness);
   }
 }
 

@@ -16,6 +16,7 @@
 #include "host.h"
 #include "params/param_layout.h"
 #include "reference/plain_render.h"
+#include "support/colour_entry_params.h"
 #include "world.h"
 
 namespace {
@@ -83,12 +84,9 @@ class ConcurrentRenderTest : public ::testing::Test {
     values_.entries[3] = {1, PF_Pixel{255, 250, 250, 250}, 15.5, 12.5};
     host_.param(huesieve::kEnableEffectSlot).u.bd.value = values_.master;
     for (int k = 0; k < huesieve::kColourEntryCount; ++k) {
-      const huesieve::ColourEntrySlots slots = huesieve::EntrySlots(k);
       const plain_reference::SliderEntry& entry = values_.entries[static_cast<std::size_t>(k)];
-      host_.param(slots.enable).u.bd.value = entry.enable;
-      host_.param(slots.colour).u.cd.value = entry.colour;
-      host_.param(slots.range).u.fs_d.value = entry.range;
-      host_.param(slots.softness).u.fs_d.value = entry.softness;
+      huesieve_test::SetColourEntry(host_, k, entry.enable, entry.colour, entry.range,
+                                    entry.softness);
     }
   }
 

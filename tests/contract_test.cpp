@@ -17,6 +17,7 @@
 #include "exact_world.h"
 #include "host.h"
 #include "params/param_layout.h"
+#include "support/colour_entry_params.h"
 #include "world.h"
 
 namespace {
@@ -24,7 +25,6 @@ namespace {
 using hostsim::Depth;
 using hostsim::ExactWorld;
 using hostsim::World;
-using huesieve::EntrySlots;
 using Channels = std::array<int, 4>;  // alpha, red, green, blue
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -64,11 +64,7 @@ class HostFixture : public ::testing::Test {
   }
 
   void SetEntry(int k, PF_Pixel colour, double range, double softness, PF_ParamValue enable = 1) {
-    const huesieve::ColourEntrySlots slots = EntrySlots(k);
-    host_.param(slots.enable).u.bd.value = enable;
-    host_.param(slots.colour).u.cd.value = colour;
-    host_.param(slots.range).u.fs_d.value = range;
-    host_.param(slots.softness).u.fs_d.value = softness;
+    huesieve_test::SetColourEntry(host_, k, enable, colour, range, softness);
   }
 
   hostsim::Host host_{&EffectMain};

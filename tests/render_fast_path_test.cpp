@@ -9,6 +9,7 @@
 #include "params/param_layout.h"
 #include "render/corner_marker.h"
 #include "render/selection_pass.h"
+#include "support/colour_entry_params.h"
 
 namespace huesieve {
 namespace {
@@ -75,14 +76,11 @@ TEST_P(RenderFastPath, OutputMatchesPlainRule) {
   host.param(kEnableEffectSlot).u.bd.value = 1;
   for (int k = 0; k < kColourEntryCount; ++k) {
     const auto entry = static_cast<std::size_t>(k);
-    const ColourEntrySlots slots = EntrySlots(k);
-    host.param(slots.enable).u.bd.value = table.enabled[entry];
-    host.param(slots.colour).u.cd.value = table.colours[entry];
-    host.param(slots.range).u.fs_d.value = table.ranges[entry];
-    host.param(slots.softness).u.fs_d.value = table.softness[entry];
+    huesieve_test::SetColourEntry(host, k, table.enabled[entry], table.colours[entry],
+                                  table.ranges[entry], table.softness[entry]);
   }
-  const World expected = c.depth == Depth::k16 ? Expected<PF_Pixel16>(input, table)
-                                               : Expected<PF_Pixel>(input, table);
+  const World expected =
+      c.depth == Depth::k16 ? Expected<PF_Pixel16>(input, table) : Expected<PF_Pixel>(input, table);
   World output(c.depth, kWidth, kHeight, rowbytes);
   ASSERT_EQ(host.Render(input, output), PF_Err_NONE);
   EXPECT_TRUE(output.storage() == expected.storage());

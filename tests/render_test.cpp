@@ -10,6 +10,7 @@
 #include "host.h"
 #include "params/param_layout.h"
 #include "pixel_compare.h"
+#include "support/colour_entry_params.h"
 
 namespace {
 
@@ -56,11 +57,7 @@ class RenderTest : public ::testing::Test {
   static Pixel Background() { return Opaque(20, 200, 220); }
 
   void SetEntry(int k, PF_Pixel colour, double range, double softness, bool enabled = true) {
-    const huesieve::ColourEntrySlots slots = huesieve::EntrySlots(k);
-    host.param(slots.enable).u.bd.value = enabled ? 1 : 0;
-    host.param(slots.colour).u.cd.value = colour;
-    host.param(slots.range).u.fs_d.value = range;
-    host.param(slots.softness).u.fs_d.value = softness;
+    huesieve_test::SetColourEntry(host, k, enabled ? 1 : 0, colour, range, softness);
   }
 
   World Frame(A_long width, A_long height, A_long rowbytes = 0) {
@@ -179,7 +176,7 @@ TYPED_TEST(RenderTest, PaddingSlotsAreWalkedAndCanMoveTheBounds) {
   this->SetEntry(0, kOrange, 10, 0);
   const A_long pixel_size = static_cast<A_long>(sizeof(TypeParam));
   World input = this->Frame(4, 5, 7 * pixel_size);  // three padding slots a row
-  input.Set(5, 2, this->Opaque(250, 120, 0));     // in the padding
+  input.Set(5, 2, this->Opaque(250, 120, 0));       // in the padding
   World output(TestFixture::D::kDepth, 4, 5, 7 * pixel_size);
   output.Fill(this->Background());
   EXPECT_EQ(this->host.Render(input, output), PF_Err_NONE);
