@@ -9,6 +9,7 @@
 #include <memory>
 
 #include "host/pf_types.h"
+#include "world.h"
 
 namespace hostsim {
 
@@ -18,15 +19,11 @@ class ExactWorld {
       : size_(static_cast<std::size_t>(height > 0 ? std::int64_t{height} : 0) *
               static_cast<std::size_t>(rowbytes < 0 ? -std::int64_t{rowbytes} : rowbytes)),
         bytes_(new std::byte[size_]) {
-    def_.world_flags = deep ? PF_WorldFlag_DEEP : 0;
-    def_.rowbytes = rowbytes;
-    def_.width = width;
-    def_.height = height;
     // A negative stride stores the rows bottom-up; `data` still addresses row 0.
     std::byte* first = bytes_.get();
     if (rowbytes < 0 && height > 0)
       first += size_ - static_cast<std::size_t>(-std::int64_t{rowbytes});
-    def_.data = reinterpret_cast<PF_PixelPtr>(first);
+    def_ = ImageRecord(deep, first, width, height, rowbytes);
   }
 
   PF_LayerDef& def() { return def_; }
@@ -38,7 +35,7 @@ class ExactWorld {
  private:
   std::size_t size_;
   std::unique_ptr<std::byte[]> bytes_;
-  PF_LayerDef def_{};
+  PF_LayerDef def_;
 };
 
 }  // namespace hostsim

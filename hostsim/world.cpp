@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "poison.h"
+
 namespace hostsim {
 namespace {
 
@@ -16,15 +18,23 @@ std::byte* RowStart(const PF_LayerDef& def, A_long row) {
 
 }  // namespace
 
-World::World(Depth depth, A_long width, A_long height, A_long rowbytes) : depth_(depth), def_{} {
+PF_LayerDef ImageRecord(bool deep, void* first_pixel, A_long width, A_long height,
+                        A_long rowbytes) {
+  PF_LayerDef def = Poisoned<PF_LayerDef>();
+  def.world_flags = deep ? PF_WorldFlag_DEEP : 0;
+  def.data = static_cast<PF_PixelPtr>(first_pixel);
+  def.rowbytes = rowbytes;
+  def.width = width;
+  def.height = height;
+  return def;
+}
+
+World::World(Depth depth, A_long width, A_long height, A_long rowbytes) : depth_(depth) {
   if (rowbytes == 0) rowbytes = static_cast<A_long>(width * static_cast<A_long>(pixel_size()));
   const std::size_t stride = static_cast<std::size_t>(std::abs(std::ptrdiff_t{rowbytes}));
   // At least one byte, so even an empty image has an address to hand out.
   storage_.resize(std::max<std::size_t>(1, stride * static_cast<std::size_t>(std::max(0, height))));
-  def_.world_flags = depth == Depth::k16 ? PF_WorldFlag_DEEP : 0;
-  def_.rowbytes = rowbytes;
-  def_.width = width;
-  def_.height = height;
+  def_ = ImageRecord(depth == Depth::k16, nullptr, width, height, rowbytes);
   PointAtFirstRow();
 }
 

@@ -15,7 +15,8 @@ using hostsim::BrokerCall;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-constexpr char kAboutText[] = "Huesieve v1.0\r\n\nCopyright 2026 Quorvel VFX.\nhttps://quorvelvfx.com";
+constexpr char kAboutText[] =
+    "Huesieve v1.0\r\n\nCopyright 2026 Quorvel VFX.\nhttps://quorvelvfx.com";
 
 BrokerCall Acquire(const char* name, std::int32_t version) {
   return {BrokerCall::Kind::kAcquire, name, version};
@@ -26,12 +27,9 @@ BrokerCall Release(const char* name, std::int32_t version) {
 
 class EntryTest : public ::testing::Test {
  protected:
-  EntryTest() : host(&EffectMain) {
-    // Whatever the host left in its record must survive where the module does
-    // not write.
-    std::memset(&host.out_data, 0xA5, sizeof host.out_data);
-    std::memcpy(before, &host.out_data, sizeof before);
-  }
+  // The host's record starts out poisoned; it must survive where the module
+  // does not write.
+  EntryTest() : host(&EffectMain) { std::memcpy(before, &host.out_data, sizeof before); }
 
   bool OutDataUnchanged() const { return std::memcmp(before, &host.out_data, sizeof before) == 0; }
   std::string ReturnMsg() const {

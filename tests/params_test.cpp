@@ -110,6 +110,38 @@ TEST_F(ParamsSetupTest, SendsTheRecordsInSlotOrderThroughTheHostCalls) {
   }
 }
 
+template <typename Value>
+Value At(const PF_ParamDef& def, std::size_t offset) {
+  Value value;
+  std::memcpy(&value, reinterpret_cast<const unsigned char*>(&def) + offset, sizeof value);
+  return value;
+}
+
+// The offsets a host reads, written out rather than taken from the module's
+// declarations: the record's union starts at 56.
+TEST_F(ParamsSetupTest, MembersSitAtTheHostsOffsets) {
+  ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
+  const PF_ParamDef& checkbox = host.added_params()[0];  // slot 1
+  EXPECT_EQ(At<A_long>(checkbox, 0), 1);                 // uu.id
+  EXPECT_EQ(At<A_long>(checkbox, 12), PF_Param_CHECKBOX);
+  EXPECT_STREQ(reinterpret_cast<const char*>(&checkbox) + 16, "Enable Effect");  // name
+  EXPECT_EQ(At<A_long>(checkbox, 48), 0x20);                                     // flags
+  EXPECT_STREQ(At<const char*>(checkbox, 64), "");                               // u.bd.u.nameptr
+
+  const PF_ParamDef& colour = host.added_params()[3];             // slot 4
+  EXPECT_EQ(At<std::uint64_t>(colour, 56), 0xFFFFFFFFFFFFFFFFu);  // u.cd.value, u.cd.dephault
+
+  const PF_ParamDef& range = host.added_params()[4];  // slot 5
+  EXPECT_EQ(At<A_long>(range, 0), 5);
+  EXPECT_EQ(At<double>(range, 56), 0.0);     // u.fs_d.value
+  EXPECT_EQ(At<float>(range, 104), 1.0f);    // valid_min, after the 32-byte value_desc
+  EXPECT_EQ(At<float>(range, 108), 128.0f);  // valid_max
+  EXPECT_EQ(At<float>(range, 112), 1.0f);    // slider_min
+  EXPECT_EQ(At<float>(range, 116), 128.0f);  // slider_max
+  EXPECT_EQ(At<float>(range, 132), 0.05f);   // curve_tolerance
+  EXPECT_EQ(At<float>(host.added_params()[5], 116), 100.0f);  // Softness slider_max
+}
+
 class RefusedParamTest : public ParamsSetupTest, public ::testing::WithParamInterface<int> {};
 
 TEST_P(RefusedParamTest, StopsAtTheRefusalAndReturnsTheHostsCode) {

@@ -1,4 +1,6 @@
 // The suite handler's lifetime rules, with a broker of the test's own.
+#include "host/suite_handler.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -6,7 +8,6 @@
 #include <vector>
 
 #include "host/host_error.h"
-#include "host/suite_handler.h"
 
 namespace {
 
@@ -42,8 +43,10 @@ class SuiteHandlerTest : public ::testing::Test {
     calls.clear();
     acquire_result = 0;
     acquired_suite = &ansi_suite;
+    broker.AcquireSuite = &Acquire;
+    broker.ReleaseSuite = &Release;
   }
-  SPBasicSuite broker{&Acquire, &Release};
+  SPBasicSuite broker{};
 };
 
 PF_Err CodeOf(auto&& action) {
@@ -66,7 +69,8 @@ TEST_F(SuiteHandlerTest, ObtainsOnceAndHandsBackOnce) {
     EXPECT_EQ(handler.AnsiSuite(), &ansi_suite);
     EXPECT_EQ(handler.AnsiSuite(), &ansi_suite);
   }
-  EXPECT_THAT(calls, ElementsAre(Call{"acquire PF ANSI Suite", 1}, Call{"release PF ANSI Suite", 1}));
+  EXPECT_THAT(calls,
+              ElementsAre(Call{"acquire PF ANSI Suite", 1}, Call{"release PF ANSI Suite", 1}));
 }
 
 TEST_F(SuiteHandlerTest, NullBrokerRaises516) {
@@ -101,7 +105,8 @@ TEST_F(SuiteHandlerTest, SuiteObtainedBeforeAnErrorIsStillHandedBack) {
               throw huesieve::HostError(PF_Err_BAD_CALLBACK_PARAM);
             }),
             PF_Err_BAD_CALLBACK_PARAM);
-  EXPECT_THAT(calls, ElementsAre(Call{"acquire PF ANSI Suite", 1}, Call{"release PF ANSI Suite", 1}));
+  EXPECT_THAT(calls,
+              ElementsAre(Call{"acquire PF ANSI Suite", 1}, Call{"release PF ANSI Suite", 1}));
 }
 
 }  // namespace

@@ -22,6 +22,8 @@ inline constexpr std::size_t PF_MAX_EFFECT_PARAM_NAME_LEN = 31;
 struct PF_CheckBoxDef {
   PF_ParamValue value;
   PF_Boolean dephault;
+  A_char reserved;
+  A_short reserved1;
   union {
     const A_char* nameptr;  // the label shown beside the box
   } u;
@@ -35,6 +37,7 @@ struct PF_ColorDef {
 struct PF_FloatSliderDef {
   PF_FpLong value;
   PF_FpLong phase;
+  A_char value_desc[32];
   PF_FpShort valid_min;
   PF_FpShort valid_max;
   PF_FpShort slider_min;
@@ -42,8 +45,10 @@ struct PF_FloatSliderDef {
   PF_FpShort dephault;
   A_short precision;
   A_short display_flags;
-  A_long fs_flags;
+  A_u_long fs_flags;
   PF_FpShort curve_tolerance;
+  PF_Boolean useExponent;
+  PF_FpShort exponent;
 };
 
 union PF_ParamDefUnion {
@@ -53,9 +58,12 @@ union PF_ParamDefUnion {
   PF_FloatSliderDef fs_d;
 };
 
+// The host's 176-byte parameter record. The host copies all of it when a
+// parameter is added, so the module clears and fills the whole record.
 struct PF_ParamDef {
   union {
     A_long id;  // persistent identifier, stored in the host's projects
+    A_long change_flags;
   } uu;
   A_long ui_flags;
   A_short ui_width;
@@ -63,12 +71,47 @@ struct PF_ParamDef {
   PF_ParamType param_type;
   A_char name[PF_MAX_EFFECT_PARAM_NAME_LEN + 1];
   PF_ParamFlags flags;
+  A_long unused;
   PF_ParamDefUnion u;
 };
 using PF_ParamDefPtr = PF_ParamDef*;
 
-static_assert(sizeof(PF_ParamDef::name) == 32);
-static_assert(sizeof(PF_CheckBoxDef::value) == 4 && sizeof(PF_CheckBoxDef::dephault) == 1);
-static_assert(sizeof(PF_FloatSliderDef::value) == 8 && sizeof(PF_FloatSliderDef::valid_min) == 4);
-static_assert(sizeof(PF_FloatSliderDef::precision) == 2 &&
-              sizeof(PF_FloatSliderDef::display_flags) == 2);
+static_assert(sizeof(PF_CheckBoxDef) == 16);
+ASSERT_HOST_MEMBER(PF_CheckBoxDef, value, 0, 4);
+ASSERT_HOST_MEMBER(PF_CheckBoxDef, dephault, 4, 1);
+ASSERT_HOST_MEMBER(PF_CheckBoxDef, reserved, 5, 1);
+ASSERT_HOST_MEMBER(PF_CheckBoxDef, reserved1, 6, 2);
+ASSERT_HOST_MEMBER(PF_CheckBoxDef, u, 8, 8);
+
+static_assert(sizeof(PF_ColorDef) == 8);
+ASSERT_HOST_MEMBER(PF_ColorDef, value, 0, 4);
+ASSERT_HOST_MEMBER(PF_ColorDef, dephault, 4, 4);
+
+static_assert(sizeof(PF_FloatSliderDef) == 88);
+ASSERT_HOST_MEMBER(PF_FloatSliderDef, value, 0, 8);
+ASSERT_HOST_MEMBER(PF_FloatSliderDef, phase, 8, 8);
+ASSERT_HOST_MEMBER(PF_FloatSliderDef, value_desc, 16, 32);
+ASSERT_HOST_MEMBER(PF_FloatSliderDef, valid_min, 48, 4);
+ASSERT_HOST_MEMBER(PF_FloatSliderDef, valid_max, 52, 4);
+ASSERT_HOST_MEMBER(PF_FloatSliderDef, slider_min, 56, 4);
+ASSERT_HOST_MEMBER(PF_FloatSliderDef, slider_max, 60, 4);
+ASSERT_HOST_MEMBER(PF_FloatSliderDef, dephault, 64, 4);
+ASSERT_HOST_MEMBER(PF_FloatSliderDef, precision, 68, 2);
+ASSERT_HOST_MEMBER(PF_FloatSliderDef, display_flags, 70, 2);
+ASSERT_HOST_MEMBER(PF_FloatSliderDef, fs_flags, 72, 4);
+ASSERT_HOST_MEMBER(PF_FloatSliderDef, curve_tolerance, 76, 4);
+ASSERT_HOST_MEMBER(PF_FloatSliderDef, useExponent, 80, 1);
+ASSERT_HOST_MEMBER(PF_FloatSliderDef, exponent, 84, 4);
+
+static_assert(sizeof(PF_ParamDefUnion) == 120 && alignof(PF_ParamDefUnion) == 8);
+
+static_assert(sizeof(PF_ParamDef) == 176);
+ASSERT_HOST_MEMBER(PF_ParamDef, uu, 0, 4);
+ASSERT_HOST_MEMBER(PF_ParamDef, ui_flags, 4, 4);
+ASSERT_HOST_MEMBER(PF_ParamDef, ui_width, 8, 2);
+ASSERT_HOST_MEMBER(PF_ParamDef, ui_height, 10, 2);
+ASSERT_HOST_MEMBER(PF_ParamDef, param_type, 12, 4);
+ASSERT_HOST_MEMBER(PF_ParamDef, name, 16, 32);
+ASSERT_HOST_MEMBER(PF_ParamDef, flags, 48, 4);
+ASSERT_HOST_MEMBER(PF_ParamDef, unused, 52, 4);
+ASSERT_HOST_MEMBER(PF_ParamDef, u, 56, 120);

@@ -101,7 +101,7 @@ const char* TypeName(PF_ParamType type) {
 // One line a slot: slot, identifier, type, name, limits, default.
 void PrintParams(hostsim::Host& host) {
   for (int slot = 0; slot < static_cast<int>(host.param_count()); ++slot) {
-    const PF_ParamDef& def = host.param(slot);
+    const PF_ParamDef& def = host.description(slot);
     const std::string id = slot == 0 ? "-" : std::to_string(def.uu.id);
     char name[sizeof def.name + 2] = "(input layer)";
     if (slot != 0) std::snprintf(name, sizeof name, "\"%.*s\"", int{sizeof def.name}, def.name);
@@ -230,7 +230,7 @@ int Run(const Options& options) {
 
   std::vector<PF_ParamDef> records;
   for (int slot = 0; slot < static_cast<int>(host.param_count()); ++slot) {
-    records.push_back(host.param(slot));
+    records.push_back(host.description(slot));
   }
   EffectControls controls;
   try {
@@ -242,8 +242,8 @@ int Run(const Options& options) {
     const int entry_count = static_cast<int>(controls.entries.size());
     ValidateEntryNumber(entry, entry_count);
     const EntryControls& slots = controls.entries[static_cast<std::size_t>(entry.number - 1)];
-    ValidateEntryValues(entry, SliderLimits(host.param(slots.range)),
-                        SliderLimits(host.param(slots.softness)));
+    ValidateEntryValues(entry, SliderLimits(host.description(slots.range)),
+                        SliderLimits(host.description(slots.softness)));
   }
   ApplySettings(host, controls, options);
 
