@@ -16,9 +16,9 @@
 #include "frame_generator.h"
 #include "host.h"
 #include "params/param_layout.h"
+#include "reference/plain_selection_pass.h"
 #include "render/colour_entry_table.h"
 #include "render/colour_rule.h"
-#include "render/fast_selection_pass.h"
 #include "render/image_rows.h"
 #include "render/selection_pass.h"
 #include "support/colour_entry_params.h"
@@ -191,7 +191,7 @@ void PlainFrames(benchmark::State& state, FrameKind kind, int count, bool claims
   World input = pristine;
   World output(Depth::k8, kWidth, kHeight);
   TimeEachFrame(state, pristine, input, [&] {
-    const huesieve::SelectionBounds bounds = huesieve::SelectionPass(
+    const huesieve::SelectionBounds bounds = huesieve::PlainSelectionPass(
         huesieve::ImageRows<PF_Pixel>(input.def().data, input.def().rowbytes), kHeight, table);
     benchmark::DoNotOptimize(bounds);
     hostsim::CopyImage(input.def(), output.def());
@@ -211,11 +211,11 @@ void PassFrames(benchmark::State& state, Depth depth, FrameKind kind, int count,
   TimeEachFrame(state, pristine, input, [&] {
     huesieve::SelectionBounds bounds;
     if (depth == Depth::k16) {
-      bounds = huesieve::FastSelectionPass(
+      bounds = huesieve::SelectionPass(
           huesieve::ImageRows<PF_Pixel16>(input.def().data, input.def().rowbytes), kHeight, table,
           isa);
     } else {
-      bounds = huesieve::FastSelectionPass(
+      bounds = huesieve::SelectionPass(
           huesieve::ImageRows<PF_Pixel>(input.def().data, input.def().rowbytes), kHeight, table,
           isa);
     }

@@ -6,7 +6,7 @@
 #include <ostream>
 #include <string>
 
-#include "pixel_compare.h"
+#include "support/pixel_compare.h"
 #include "render/colour_rule.h"
 
 namespace {

@@ -18,6 +18,7 @@
 #include "host.h"
 #include "params/param_layout.h"
 #include "support/colour_entry_params.h"
+#include "support/pixel_depth.h"
 #include "world.h"
 
 namespace {
@@ -35,25 +36,8 @@ Channels ChannelsOf(const Pixel& pixel) {
   return {pixel.alpha, pixel.red, pixel.green, pixel.blue};
 }
 
-template <typename Pixel>
-struct DepthTraits;
-template <>
-struct DepthTraits<PF_Pixel> {
-  static constexpr Depth kDepth = Depth::k8;
-  static constexpr int kFull = 255;
-};
-template <>
-struct DepthTraits<PF_Pixel16> {
-  static constexpr Depth kDepth = Depth::k16;
-  static constexpr int kFull = 32768;
-};
-
-template <typename Pixel>
-Pixel MakePixel(int alpha, int red, int green, int blue) {
-  using Channel = decltype(Pixel{}.alpha);
-  return Pixel{static_cast<Channel>(alpha), static_cast<Channel>(red), static_cast<Channel>(green),
-               static_cast<Channel>(blue)};
-}
+using huesieve_test::DepthOf;
+using huesieve_test::MakePixel;
 
 class HostFixture : public ::testing::Test {
  protected:
@@ -78,12 +62,12 @@ constexpr PF_Pixel kRedColour{255, 255, 0, 0};
 template <typename Pixel>
 class RenderContractTest : public HostFixture {
  protected:
-  static constexpr int kFull = DepthTraits<Pixel>::kFull;
+  static constexpr int kFull = DepthOf<Pixel>::kFull;
   static Pixel Red() { return MakePixel<Pixel>(kFull, kFull, 0, 0); }
   static Pixel Blue() { return MakePixel<Pixel>(kFull, 0, 0, kFull); }
   static Pixel Filler() { return MakePixel<Pixel>(7, 7, 7, 7); }
   static World MakeWorld(A_long width, A_long height, A_long rowbytes = 0) {
-    return World(DepthTraits<Pixel>::kDepth, width, height, rowbytes);
+    return World(DepthOf<Pixel>::kDepth, width, height, rowbytes);
   }
   static constexpr A_long kPixelSize = static_cast<A_long>(sizeof(Pixel));
 };

@@ -92,7 +92,8 @@ std::vector<PF_Pixel> PatchFrame(std::int64_t width, std::int64_t height) {
       frame[static_cast<std::size_t>(y * width + x)] =
           patch ? equivalence::SpreadColour(static_cast<std::size_t>(x % 3))
                 : PF_Pixel{static_cast<A_u_char>(x ^ y), static_cast<A_u_char>(x & 255),
-                           static_cast<A_u_char>((y * 2) & 255), static_cast<A_u_char>(255 - x % 256)};
+                           static_cast<A_u_char>((y * 2) & 255),
+                           static_cast<A_u_char>(255 - x % 256)};
     }
   }
   return frame;
@@ -106,8 +107,9 @@ TEST_P(FastPassLayouts, PixelsAndBoundsMatchPlainWalk) {
   std::vector<PF_Pixel16> frame16(frame8.size());
   for (std::size_t i = 0; i < frame8.size(); ++i) {
     const PF_Pixel& p = frame8[i];
-    frame16[i] = PF_Pixel16{static_cast<A_u_short>(p.alpha * 128), static_cast<A_u_short>(p.red * 128 + 64),
-                            static_cast<A_u_short>(p.green * 129), static_cast<A_u_short>(p.blue * 128)};
+    frame16[i] =
+        PF_Pixel16{static_cast<A_u_short>(p.alpha * 128), static_cast<A_u_short>(p.red * 128 + 64),
+                   static_cast<A_u_short>(p.green * 129), static_cast<A_u_short>(p.blue * 128)};
   }
   const auto rowbytes = [&](std::int64_t pixel_size) {
     const std::int64_t bytes = layout.width * pixel_size + layout.extra_bytes;
@@ -125,17 +127,15 @@ TEST_P(FastPassLayouts, PixelsAndBoundsMatchPlainWalk) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(Strides, FastPassLayouts,
-                         ::testing::Values(Layout{"Packed", 203, 61, 0, false},
-                                           Layout{"Padded", 203, 61, 40, false},
-                                           Layout{"OddStride", 97, 33, 3, false},
-                                           Layout{"BottomUp", 203, 61, 24, true},
-                                           Layout{"BottomUpOdd", 97, 33, 5, true},
-                                           Layout{"OneRow", 50, 1, 0, false},
-                                           Layout{"NarrowerThanVector", 5, 7, 2, false}),
-                         [](const ::testing::TestParamInfo<Layout>& param_info) {
-                           return std::string(param_info.param.name);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Strides, FastPassLayouts,
+    ::testing::Values(Layout{"Packed", 203, 61, 0, false}, Layout{"Padded", 203, 61, 40, false},
+                      Layout{"OddStride", 97, 33, 3, false}, Layout{"BottomUp", 203, 61, 24, true},
+                      Layout{"BottomUpOdd", 97, 33, 5, true}, Layout{"OneRow", 50, 1, 0, false},
+                      Layout{"NarrowerThanVector", 5, 7, 2, false}),
+    [](const ::testing::TestParamInfo<Layout>& param_info) {
+      return std::string(param_info.param.name);
+    });
 
 // The bounds of a pass where a known slot is the only claimed one, worked by
 // hand: the plain walk is not the only witness.
@@ -150,7 +150,7 @@ TEST(FastPassBounds, SingleClaimedSlotGivesHandWorkedBounds) {
   for (KernelIsa isa : RunnableKernels()) {
     std::vector<PF_Pixel> pixels = frame;
     const SelectionBounds bounds =
-        FastSelectionPass(ImageRows<PF_Pixel>(pixels.data(), 20 * 4), 12, table, isa);
+        SelectionPass(ImageRows<PF_Pixel>(pixels.data(), 20 * 4), 12, table, isa);
     EXPECT_EQ(bounds.left, 5) << KernelIsaName(isa);
     EXPECT_EQ(bounds.top, 7) << KernelIsaName(isa);
     EXPECT_EQ(bounds.right, 6) << KernelIsaName(isa);

@@ -7,8 +7,8 @@
 #include "frame_generator.h"
 #include "host.h"
 #include "params/param_layout.h"
+#include "reference/plain_selection_pass.h"
 #include "render/corner_marker.h"
-#include "render/selection_pass.h"
 #include "support/colour_entry_params.h"
 
 namespace huesieve {
@@ -49,8 +49,8 @@ template <typename Pixel>
 World Expected(const World& input, const ColourEntryTable& table) {
   World expected_input = input;
   const SelectionBounds bounds =
-      SelectionPass(ImageRows<Pixel>(expected_input.def().data, expected_input.def().rowbytes),
-                    expected_input.def().height, table);
+      PlainSelectionPass(ImageRows<Pixel>(expected_input.def().data, expected_input.def().rowbytes),
+                         expected_input.def().height, table);
   World expected(input.depth(), input.def().width, input.def().height, input.def().rowbytes);
   hostsim::CopyImage(expected_input.def(), expected.def());
   const ImageRows<Pixel> rows(expected.def().data, expected.def().rowbytes);

@@ -9,33 +9,16 @@
 #include "entry/effect_main.h"
 #include "host.h"
 #include "params/param_layout.h"
-#include "pixel_compare.h"
 #include "support/colour_entry_params.h"
+#include "support/pixel_compare.h"
+#include "support/pixel_depth.h"
 
 namespace {
 
 using hostsim::Depth;
 using hostsim::World;
 
-template <typename Pixel>
-struct DepthOf;
-
-template <>
-struct DepthOf<PF_Pixel> {
-  static constexpr Depth kDepth = Depth::k8;
-  static constexpr A_u_char kFull = 255;
-  static A_u_char Channel(int eight_bit) { return static_cast<A_u_char>(eight_bit); }
-};
-
-template <>
-struct DepthOf<PF_Pixel16> {
-  static constexpr Depth kDepth = Depth::k16;
-  static constexpr A_u_short kFull = 32768;
-  // The 16-bit value nearest to an 8-bit one; it converts back exactly.
-  static A_u_short Channel(int eight_bit) {
-    return static_cast<A_u_short>(std::lround(eight_bit * 32768.0 / 255.0));
-  }
-};
+using huesieve_test::DepthOf;
 
 template <typename Pixel>
 class RenderTest : public ::testing::Test {

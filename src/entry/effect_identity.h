@@ -17,10 +17,14 @@ constexpr std::uint32_t PackVersion(std::uint32_t major, std::uint32_t minor, st
          (bug & 0xFu) << 11 | (stage & 0x3u) << 9 | (build & 0x1FFu);
 }
 
+// The one definition of the effect's version: the build, Global Setup, the
+// property list, About and the command-line tool all read it.
 inline constexpr int kMajorVersion = 1;
 inline constexpr int kMinorVersion = 0;
+inline constexpr int kBugFixVersion = 0;
+inline constexpr int kBuildNumber = 1;
 inline constexpr std::uint32_t kEffectVersion =
-    PackVersion(kMajorVersion, kMinorVersion, 0, PF_Stage_DEVELOP, 1);
+    PackVersion(kMajorVersion, kMinorVersion, kBugFixVersion, PF_Stage_DEVELOP, kBuildNumber);
 inline constexpr std::uint32_t kOutFlags =
     PF_OutFlag_DEEP_COLOR_AWARE | PF_OutFlag_I_WRITE_INPUT_BUFFER;
 inline constexpr std::uint32_t kOutFlags2 = PF_OutFlag2_SUPPORTS_THREADED_RENDERING;
@@ -29,6 +33,7 @@ static_assert(kEffectVersion == 0x00080001);
 static_assert(kOutFlags == 0x02000800);
 static_assert(kOutFlags2 == 0x08000000);
 
+// The effect's name: the menu entry, the module file's name and About's.
 inline constexpr char kEffectName[] = "Huesieve";
 inline constexpr char kMatchName[] = "Quorvel VFX Huesieve";
 inline constexpr char kCategory[] = "Quorvel VFX";

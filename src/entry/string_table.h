@@ -5,6 +5,10 @@
 #include <cstdint>
 #include <string_view>
 
+#include "entry/effect_identity.h"
+#include "params/param_layout.h"
+#include "params/param_names.h"
+
 namespace huesieve {
 
 struct StringRow {
@@ -12,42 +16,44 @@ struct StringRow {
   char text[256];
 };
 
-inline constexpr int kStringRowCount = 44;
-
-// Rows, by position.
+// Rows, by position: the effect's own, then one row per colour entry for each
+// of its four named controls.
 enum StringId : int {
   kStrNone = 0,
   kStrName = 1,
   kStrDescription = 2,
   kStrEnableEffect = 3,
-  kStrEnableColour = 4,  // + entry number, 0 to 9
-  kStrColour = 14,
-  kStrRange = 24,
-  kStrSoftness = 34,
+  kStrEnableColour = 4,  // + entry number
+  kStrColour = kStrEnableColour + kColourEntryCount,
+  kStrRange = kStrColour + kColourEntryCount,
+  kStrSoftness = kStrRange + kColourEntryCount,
+  kStringRowCount = kStrSoftness + kColourEntryCount,
 };
+static_assert(kStringRowCount == 44);
+
+inline constexpr char kDescription[] = "\n\nCopyright 2026 Quorvel VFX.\nhttps://quorvelvfx.com";
 
 namespace string_table_detail {
 
-constexpr StringRow MakeRow(std::int32_t index, std::string_view text) {
-  StringRow row{index, {}};
-  for (std::size_t i = 0; i < text.size(); ++i) row.text[i] = text[i];
-  return row;
-}
-
 constexpr std::string_view RowText(int row) {
-  if (row == kStrName) return "Huesieve";
-  if (row == kStrDescription) return "\n\nCopyright 2026 Quorvel VFX.\nhttps://quorvelvfx.com";
-  if (row == kStrEnableEffect) return "Enable Effect";
-  if (row >= kStrEnableColour && row < kStrColour) return "Enable color";
-  if (row >= kStrColour && row < kStrRange) return "Color";
-  if (row >= kStrRange && row < kStrSoftness) return "Range";
-  if (row >= kStrSoftness) return "Softness";
+  if (row == kStrName) return kEffectName;
+  if (row == kStrDescription) return kDescription;
+  if (row == kStrEnableEffect) return kEnableEffectName;
+  if (row >= kStrSoftness) return kSoftnessName;
+  if (row >= kStrRange) return kRangeName;
+  if (row >= kStrColour) return kColourName;
+  if (row >= kStrEnableColour) return kEnableColourName;
   return "";
 }
 
 constexpr std::array<StringRow, kStringRowCount> MakeTable() {
   std::array<StringRow, kStringRowCount> table{};
-  for (int row = 0; row < kStringRowCount; ++row) table[static_cast<std::size_t>(row)] = MakeRow(row, RowText(row));
+  for (int row = 0; row < kStringRowCount; ++row) {
+    StringRow& entry = table[static_cast<std::size_t>(row)];
+    entry.index = row;
+    const std::string_view text = RowText(row);
+    for (std::size_t i = 0; i < text.size(); ++i) entry.text[i] = text[i];
+  }
   return table;
 }
 

@@ -3,8 +3,8 @@
 #include <array>
 #include <cstring>
 
-#include "entry/string_table.h"
 #include "params/param_layout.h"
+#include "params/param_names.h"
 
 namespace huesieve {
 namespace {
@@ -14,11 +14,6 @@ struct ParamRow {
   PF_ParamType type;
   const char* name;     // null for group ends, which carry no name
   SliderLimits limits;  // sliders only
-};
-
-constexpr const char* kGroupNames[kColourEntryCount] = {
-    "Color 1", "Color 2", "Color 3", "Color 4", "Color 5",
-    "Color 6", "Color 7", "Color 8", "Color 9", "Color 10",
 };
 
 // Checkbox labels point here; the host may read the label after the call.
@@ -31,15 +26,14 @@ constexpr PF_FpShort kCurveTolerance = 0.05f;
 constexpr std::array<ParamRow, kParamCount - 1> MakeParamRows() {
   std::array<ParamRow, kParamCount - 1> rows{};
   std::size_t i = 0;
-  rows[i++] = {kEnableEffectSlot, PF_Param_CHECKBOX, GetString(kStrEnableEffect), {}};
+  rows[i++] = {kEnableEffectSlot, PF_Param_CHECKBOX, kEnableEffectName, {}};
   for (int k = 0; k < kColourEntryCount; ++k) {
     const ColourEntrySlots slots = EntrySlots(k);
     rows[i++] = {slots.group_start, PF_Param_GROUP_START, kGroupNames[k], {}};
-    rows[i++] = {slots.enable, PF_Param_CHECKBOX, GetString(kStrEnableColour + k), {}};
-    rows[i++] = {slots.colour, PF_Param_COLOR, GetString(kStrColour + k), {}};
-    rows[i++] = {slots.range, PF_Param_FLOAT_SLIDER, GetString(kStrRange + k), kRangeLimits};
-    rows[i++] = {slots.softness, PF_Param_FLOAT_SLIDER, GetString(kStrSoftness + k),
-                 kSoftnessLimits};
+    rows[i++] = {slots.enable, PF_Param_CHECKBOX, kEnableColourName, {}};
+    rows[i++] = {slots.colour, PF_Param_COLOR, kColourName, {}};
+    rows[i++] = {slots.range, PF_Param_FLOAT_SLIDER, kRangeName, kRangeLimits};
+    rows[i++] = {slots.softness, PF_Param_FLOAT_SLIDER, kSoftnessName, kSoftnessLimits};
     rows[i++] = {slots.group_end, PF_Param_GROUP_END, nullptr, {}};
   }
   return rows;

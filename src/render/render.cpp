@@ -6,7 +6,7 @@
 #include "params/param_layout.h"
 #include "render/colour_entry_table.h"
 #include "render/corner_marker.h"
-#include "render/fast_selection_pass.h"
+#include "render/selection_pass.h"
 
 namespace huesieve {
 namespace {
@@ -51,7 +51,7 @@ PF_Err RenderPixels(const PF_InData& in_data, PF_ParamDef* params[], PF_LayerDef
   }
 
   const ColourEntryTable table = GatherColourEntries(params);
-  const SelectionBounds bounds = FastSelectionPass(ImageRows<Pixel>(input_pixels, input.rowbytes),
+  const SelectionBounds bounds = SelectionPass(ImageRows<Pixel>(input_pixels, input.rowbytes),
                                                    input.height, table, BestKernelIsa());
 
   const PF_Err copy_err = CopyInputToOutput(in_data, input, output);

@@ -1,13 +1,14 @@
 // The walk over the input: applies the colour rule to every slot in place and
-// finds the rectangle of claimed slots.
+// finds the rectangle of claimed slots. The outcome, pixel for pixel and in
+// the bounds, is that of MatchPixel applied to every slot in buffer order; the
+// rule is prepared once per frame and run by a kernel chosen for the
+// processor.
 #pragma once
 
-#include <algorithm>
-#include <cstdint>
-
+#include "host/pf_types.h"
 #include "render/colour_entry_table.h"
-#include "render/colour_rule.h"
 #include "render/image_rows.h"
+#include "render/kernel_isa.h"
 
 namespace huesieve {
 
@@ -18,37 +19,15 @@ using SelectionBounds = PF_Rect;
 
 // Every slot of a row is walked, the padding past the image width included:
 // the walk is bounded by the stride, and padding slots are judged like pixels.
+// `isa` must be one the processor runs (KernelIsaRuns); the render passes
+// BestKernelIsa(), the tests every kernel in turn.
 template <typename Pixel>
 SelectionBounds SelectionPass(const ImageRows<Pixel>& rows, A_long height,
-                              const ColourEntryTable& table) {
-  const std::int64_t slots_per_row = rows.slots_per_row();
-  bool any_claimed = false;
-  std::int64_t first_row = 0;
-  std::int64_t smallest_column = slots_per_row;
-  std::int64_t largest_column = 0;
-  std::int64_t largest_row = 0;
+                              const ColourEntryTable& table, KernelIsa isa);
 
-  for (std::int64_t row = 0; row < height; ++row) {
-    std::byte* slot = rows.RowStart(row);
-    for (std::int64_t column = 0; column < slots_per_row; ++column, slot += sizeof(Pixel)) {
-      Pixel pixel = ImageRows<Pixel>::Load(slot);
-      const bool claimed = MatchPixel(pixel, table);
-      ImageRows<Pixel>::Store(slot, pixel);
-      if (!claimed) continue;
-      if (!any_claimed) first_row = row;
-      any_claimed = true;
-      smallest_column = std::min(smallest_column, column);
-      largest_column = std::max(largest_column, column);
-      largest_row = row;
-    }
-  }
-
-  return SelectionBounds{
-      static_cast<A_long>(any_claimed ? smallest_column : 0),
-      static_cast<A_long>(any_claimed ? first_row : 0),
-      static_cast<A_long>(largest_column + 1),
-      static_cast<A_long>(largest_row + 1),
-  };
-}
+extern template SelectionBounds SelectionPass(const ImageRows<PF_Pixel>&, A_long,
+                                              const ColourEntryTable&, KernelIsa);
+extern template SelectionBounds SelectionPass(const ImageRows<PF_Pixel16>&, A_long,
+                                              const ColourEntryTable&, KernelIsa);
 
 }  // namespace huesieve

@@ -10,15 +10,13 @@
 #include <string>
 
 #include "effect_controls.h"
+#include "entry/effect_identity.h"
 #include "host.h"
 #include "options.h"
 #include "png_io.h"
 
 namespace huesieve::cli {
 namespace {
-
-constexpr char kModuleFileName[] = "Huesieve.so";
-constexpr char kEntryPointName[] = "EffectMain";
 
 // Every failure other than a usage mistake; the tool exits with status 1.
 class ToolError : public std::runtime_error {
@@ -32,7 +30,7 @@ std::string ModuleBesideTool() {
   std::error_code error;
   const std::filesystem::path tool = std::filesystem::read_symlink("/proc/self/exe", error);
   if (error) throw ToolError("cannot find the tool's own path: " + error.message());
-  return (tool.parent_path() / kModuleFileName).string();
+  return (tool.parent_path() / (std::string(kEffectName) + ".so")).string();
 }
 
 class Module {
@@ -204,7 +202,8 @@ int Run(const Options& options) {
     return 0;
   }
   if (options.command == Command::kVersion) {
-    std::printf("%s %s\n", kToolName, kToolVersion);
+    // The tool is versioned with the effect it ships with.
+    std::printf("%s %d.%d.%d\n", kToolName, kMajorVersion, kMinorVersion, kBugFixVersion);
     return 0;
   }
 

@@ -13,7 +13,6 @@
 namespace huesieve::cli {
 
 inline constexpr char kToolName[] = "huesieve-render";
-inline constexpr char kToolVersion[] = "1.0.0";
 
 // A mistake in the arguments; the tool exits with status 2.
 class UsageError : public std::runtime_error {

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
+#include "reference/plain_selection_pass.h"
 #include "render/colour_entry_table.h"
-#include "render/fast_selection_pass.h"
 #include "render/image_rows.h"
 #include "render/selection_pass.h"
 
@@ -37,10 +37,9 @@ inline ColourEntryTable RandomTable(std::uint32_t seed, std::int32_t count) {
   table.count = count;
   for (std::size_t k = 0; k < kMaxColourEntries; ++k) {
     table.enabled[k] = byte(random) < 192 ? 1 : 0;
-    table.colours[k] = PF_Pixel{static_cast<A_u_char>(byte(random)),
-                                static_cast<A_u_char>(byte(random)),
-                                static_cast<A_u_char>(byte(random)),
-                                static_cast<A_u_char>(byte(random))};
+    table.colours[k] =
+        PF_Pixel{static_cast<A_u_char>(byte(random)), static_cast<A_u_char>(byte(random)),
+                 static_cast<A_u_char>(byte(random)), static_cast<A_u_char>(byte(random))};
     table.ranges[k] = range(random);
     table.softness[k] = softness(random);
   }
@@ -58,7 +57,8 @@ inline PF_Pixel SpreadColour(std::size_t k) {
 // square), and the floats just below and above them: the claim test sits on
 // its edge there.
 inline ColourEntryTable SquareRootRanges(int nudge) {
-  constexpr double kSums[kMaxColourEntries] = {1, 2, 100, 257, 1000, 2500, 4096, 7777, 12000, 16384};
+  constexpr double kSums[kMaxColourEntries] = {1,    2,    100,  257,   1000,
+                                               2500, 4096, 7777, 12000, 16384};
   ColourEntryTable table;
   table.count = kMaxColourEntries;
   for (std::size_t k = 0; k < kMaxColourEntries; ++k) {
@@ -99,34 +99,33 @@ inline std::vector<TableCase> HostileTables() {
   cases.push_back({"sqrt_sums", SquareRootRanges(0)});
   cases.push_back({"sqrt_sums_down", SquareRootRanges(-1)});
   cases.push_back({"sqrt_sums_up", SquareRootRanges(+1)});
-  cases.push_back({"range_0_and_128",
-                   FromColumns({1, 1, 0, 1, 1, 1, 0, 1, 1, 1},
-                               {0, 128, 128, 0, 128, 0, 128, 128, 0, 128},
-                               {0, 100, 50, 100, 1e-3f, 0, 0, 25, 100, 1e-6f})});
-  cases.push_back({"softness_extremes",
-                   FromColumns({1, 1, 1, 1, 1, 1, 1, 1, 1, 1},
-                               {40, 60, 80, 100, 120, 30, 50, 70, 90, 110},
-                               {0, 100, 1e-6f, 1e-3f, 99, 100, 1e-6f, 1e-3f, 0.5f, 99.999f})});
-  cases.push_back({"tiny_softness_wide",
-                   FromColumns({1, 1, 1}, {128, 128, 128}, {1e-6f, 1e-3f, 1e-5f})});
-  cases.push_back({"disabled_in_front",
-                   FromColumns({0, 0, 0, 0, 0, 1, 1, 1, 1, 1},
-                               {30, 45, 60, 75, 90, 128, 128, 128, 128, 128},
-                               {50, 50, 50, 50, 50, 60, 70, 80, 90, 100})});
+  cases.push_back({"range_0_and_128", FromColumns({1, 1, 0, 1, 1, 1, 0, 1, 1, 1},
+                                                  {0, 128, 128, 0, 128, 0, 128, 128, 0, 128},
+                                                  {0, 100, 50, 100, 1e-3f, 0, 0, 25, 100, 1e-6f})});
+  cases.push_back(
+      {"softness_extremes",
+       FromColumns({1, 1, 1, 1, 1, 1, 1, 1, 1, 1}, {40, 60, 80, 100, 120, 30, 50, 70, 90, 110},
+                   {0, 100, 1e-6f, 1e-3f, 99, 100, 1e-6f, 1e-3f, 0.5f, 99.999f})});
+  cases.push_back(
+      {"tiny_softness_wide", FromColumns({1, 1, 1}, {128, 128, 128}, {1e-6f, 1e-3f, 1e-5f})});
+  cases.push_back({"disabled_in_front", FromColumns({0, 0, 0, 0, 0, 1, 1, 1, 1, 1},
+                                                    {30, 45, 60, 75, 90, 128, 128, 128, 128, 128},
+                                                    {50, 50, 50, 50, 50, 60, 70, 80, 90, 100})});
   cases.push_back({"hostile_ranges",
                    FromColumns({1, 1, 1, 1, 1, 0, 1, 1, 1, 1},
                                {kNaN, -kInf, -5, -0.0f, FLT_TRUE_MIN, 1e30f, FLT_MAX, 3, kInf, 20},
                                {50, 50, 50, 50, 50, 50, 50, 50, 50, 50})});
-  cases.push_back({"hostile_softness",
-                   FromColumns({1, 1, 1, 1, 1, 1, 1, 1, 1, 1},
-                               {50, 60, 70, 80, 90, 100, 110, 120, 25, kInf},
-                               {kNaN, kInf, -kInf, -10, 1000, FLT_TRUE_MIN, FLT_MAX, 100, 1e-30f, 50})});
+  cases.push_back(
+      {"hostile_softness",
+       FromColumns({1, 1, 1, 1, 1, 1, 1, 1, 1, 1}, {50, 60, 70, 80, 90, 100, 110, 120, 25, kInf},
+                   {kNaN, kInf, -kInf, -10, 1000, FLT_TRUE_MIN, FLT_MAX, 100, 1e-30f, 50})});
   // One colour, nested ranges: the first entry decides even where a later one
   // is closer to its inner part.
-  ColourEntryTable nested = FromColumns({1, 0, 1, 1, 0, 1, 1, 0, 1, 1},
-                                        {10, 20, 30, 40, 50, 60, 70, 80, 90, 128},
-                                        {100, 0, 50, 0, 100, 1e-3f, 99, 0, 30, 70});
-  for (std::size_t k = 0; k < kMaxColourEntries; ++k) nested.colours[k] = PF_Pixel{0, 128, 128, 128};
+  ColourEntryTable nested =
+      FromColumns({1, 0, 1, 1, 0, 1, 1, 0, 1, 1}, {10, 20, 30, 40, 50, 60, 70, 80, 90, 128},
+                  {100, 0, 50, 0, 100, 1e-3f, 99, 0, 30, 70});
+  for (std::size_t k = 0; k < kMaxColourEntries; ++k)
+    nested.colours[k] = PF_Pixel{0, 128, 128, 128};
   cases.push_back({"nested_one_colour", nested});
   return cases;
 }
@@ -153,7 +152,8 @@ inline std::vector<PF_Pixel> ColourFrame8(std::size_t sample) {
   std::vector<PF_Pixel> pixels(sample);
   std::mt19937 random(2024);
   for (std::size_t i = 0; i < sample; ++i) {
-    const std::uint32_t colour = sample == kAll ? static_cast<std::uint32_t>(i) : random() & 0xFFFFFFu;
+    const std::uint32_t colour =
+        sample == kAll ? static_cast<std::uint32_t>(i) : random() & 0xFFFFFFu;
     pixels[i] = PF_Pixel{static_cast<A_u_char>((colour * 2654435761u) >> 24),
                          static_cast<A_u_char>(colour >> 16), static_cast<A_u_char>(colour >> 8),
                          static_cast<A_u_char>(colour)};
@@ -224,16 +224,16 @@ class ReferenceRun {
                   static_cast<std::size_t>(width) * sizeof(Pixel));
     }
     expected_ = input_;
-    bounds_ = SelectionPass(ImageRows<Pixel>(expected_.data() + first_, rowbytes_), height32(),
-                            table_);
+    bounds_ = PlainSelectionPass(ImageRows<Pixel>(expected_.data() + first_, rowbytes_), height32(),
+                                 table_);
   }
 
   // The first difference of the pass with kernel `isa` from the plain walk,
   // in pixels or bounds; empty when everything agrees.
   std::string Compare(KernelIsa isa) const {
     std::vector<std::byte> actual = input_;
-    const SelectionBounds bounds = FastSelectionPass(
-        ImageRows<Pixel>(actual.data() + first_, rowbytes_), height32(), table_, isa);
+    const SelectionBounds bounds =
+        SelectionPass(ImageRows<Pixel>(actual.data() + first_, rowbytes_), height32(), table_, isa);
     std::ostringstream difference;
     if (std::memcmp(&bounds, &bounds_, sizeof bounds) != 0) {
       difference << "bounds differ: expected " << bounds_.left << ',' << bounds_.top << ','

@@ -1,4 +1,4 @@
-#include "render/fast_selection_pass.h"
+#include "render/selection_pass.h"
 
 #include <algorithm>
 
@@ -27,11 +27,10 @@ static_assert(sizeof(FrameRule<PF_Pixel16>) < 96 * 1024);
 
 }  // namespace
 
-// The bounds follow SelectionPass: rows in order, columns from the kernels'
-// first and last claimed slot of each row.
+// Rows in order; the kernels report each row's first and last claimed slot.
 template <typename Pixel>
-SelectionBounds FastSelectionPass(const ImageRows<Pixel>& rows, A_long height,
-                                  const ColourEntryTable& table, KernelIsa isa) {
+SelectionBounds SelectionPass(const ImageRows<Pixel>& rows, A_long height,
+                              const ColourEntryTable& table, KernelIsa isa) {
   FrameRule<Pixel> rule(table);
   const RowKernel<Pixel> kernel = KernelFor<Pixel>(KernelIsaRuns(isa) ? isa : KernelIsa::kPortable);
   const std::int64_t slots_per_row = rows.slots_per_row();
@@ -59,9 +58,9 @@ SelectionBounds FastSelectionPass(const ImageRows<Pixel>& rows, A_long height,
   };
 }
 
-template SelectionBounds FastSelectionPass(const ImageRows<PF_Pixel>&, A_long,
-                                           const ColourEntryTable&, KernelIsa);
-template SelectionBounds FastSelectionPass(const ImageRows<PF_Pixel16>&, A_long,
-                                           const ColourEntryTable&, KernelIsa);
+template SelectionBounds SelectionPass(const ImageRows<PF_Pixel>&, A_long, const ColourEntryTable&,
+                                       KernelIsa);
+template SelectionBounds SelectionPass(const ImageRows<PF_Pixel16>&, A_long,
+                                       const ColourEntryTable&, KernelIsa);
 
 }  // namespace huesieve
