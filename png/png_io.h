@@ -1,12 +1,16 @@
-// PNG files in and out of the host's pixel scales: any PNG in, straight
-// (never premultiplied) RGBA out, at 8 or 16 bits per channel.
+// Whole PNG images in memory, for the sample generator, the tests and their
+// fixtures: any PNG in, straight (never premultiplied) RGBA out, at 8 or 16
+// bits per channel. The command-line tool streams rows instead
+// (png_reader.h, png_writer.h).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "png_error.h"
+#include "png_reader.h"
 
 namespace huesieve::png {
 
@@ -23,20 +27,10 @@ struct Image {
   }
 };
 
-// Anything that makes a file unreadable or unwritable; the text says why.
-class PngError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// Larger images are refused before any pixel memory is taken: a corrupt or
-// hostile header must not make the reader allocate gigabytes.
-inline constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 28;
-
-// Decodes a PNG held in memory: every colour type, 1 to 16 bits, interlaced
-// or not, tRNS as alpha. Palette and depths below 8 come out at 8 bits; no
-// gamma or colour-space conversion is applied. Throws PngError.
-Image DecodePng(const std::uint8_t* data, std::size_t size);
+// Decodes a PNG held in memory (see Reader for the formats). Throws PngError,
+// also for an image of more than `max_pixels` pixels.
+Image DecodePng(const std::uint8_t* data, std::size_t size,
+                std::uint64_t max_pixels = kDefaultMaxPixels);
 
 // Reads and decodes a file. Throws PngError, its text naming the file.
 Image ReadPng(const std::string& path);

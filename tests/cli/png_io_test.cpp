@@ -223,7 +223,8 @@ TEST(PngDamage, HugeImageIsRefusedFromItsHeader) {
     bytes.push_back(static_cast<std::uint8_t>(crc >> shift));
   // The header of an empty IDAT: libpng reads the header chunks up to here.
   bytes.insert(bytes.end(), {0, 0, 0, 0, 'I', 'D', 'A', 'T'});
-  EXPECT_EQ(DecodeError(bytes), "image of 20000 x 20000 pixels is too large");
+  EXPECT_EQ(DecodeError(bytes),
+            "image of 20000 x 20000 pixels exceeds the limit of 268435456 pixels");
 }
 
 // Files.
