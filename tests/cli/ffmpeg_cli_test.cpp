@@ -23,6 +23,8 @@ struct PixelFormat {
   const char* raw;  // and for the raw stream
 };
 
+void PrintTo(const PixelFormat& format, std::ostream* out) { *out << format.png; }
+
 class FfmpegRoundTrip : public ::testing::TestWithParam<PixelFormat> {
  protected:
   void SetUp() override {

@@ -191,6 +191,10 @@ struct StreamCase {
   const char* jobs;
 };
 
+void PrintTo(const StreamCase& stream, std::ostream* out) {
+  *out << stream.depth << "-bit, --jobs " << stream.jobs;
+}
+
 class RawStream : public Footage, public ::testing::WithParamInterface<StreamCase> {
  protected:
   static constexpr std::uint32_t kWidth = 24;

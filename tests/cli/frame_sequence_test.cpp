@@ -3,17 +3,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "png_fixtures.h"
 #include "tool_errors.h"
 
 namespace {
 
-using huesieve::cli::FindFrames;
 using huesieve::cli::FramePattern;
-using huesieve::cli::FrameRange;
-using huesieve::cli::ToolError;
 using huesieve::cli::UsageError;
-using ::testing::ElementsAre;
 using ::testing::Optional;
 
 struct Worked {
@@ -21,6 +16,10 @@ struct Worked {
   std::uint64_t frame;
   const char* path;
 };
+
+void PrintTo(const Worked& worked, std::ostream* out) {
+  *out << worked.pattern << " frame " << worked.frame;
+}
 
 class FramePatternPath : public ::testing::TestWithParam<Worked> {};
 
@@ -67,40 +66,6 @@ TEST(FramePattern, TwoFieldsOrAFieldInTheDirectoryAreUsageErrors) {
   EXPECT_THROW(FramePattern::Parse("a.%04d.%04d.png"), UsageError);
   EXPECT_THROW(FramePattern::Parse("a.##.%d.png"), UsageError);
   EXPECT_THROW(FramePattern::Parse("shots.####/in.png"), UsageError);
-}
-
-class FindFramesInDirectory : public ::testing::Test {
- protected:
-  void Touch(const std::string& name) const { cli_test::WriteBytes(dir_ / name, {1}); }
-  FramePattern Pattern(const std::string& name) const {
-    return *FramePattern::Parse((dir_ / name).string());
-  }
-  cli_test::ScratchDir dir_;
-};
-
-TEST_F(FindFramesInDirectory, WithoutARangeEveryMatchingFileInOrder) {
-  for (const char* name : {"s.0010.png", "s.0002.png", "s.10000.png", "s.002.png", "t.0003.png"}) {
-    Touch(name);
-  }
-  std::filesystem::create_directory(dir_ / "s.0005.png");
-  EXPECT_THAT(FindFrames(Pattern("s.####.png"), std::nullopt), ElementsAre(2, 10, 10000));
-}
-
-TEST_F(FindFramesInDirectory, RangeNeedsEveryFrameAndTakesNoOther) {
-  for (const char* name : {"s.1.png", "s.2.png", "s.3.png", "s.4.png"}) Touch(name);
-  EXPECT_THAT(FindFrames(Pattern("s.%d.png"), FrameRange{2, 3}), ElementsAre(2, 3));
-  try {
-    FindFrames(Pattern("s.%d.png"), FrameRange{3, 5});
-    FAIL() << "a missing frame was not reported";
-  } catch (const ToolError& error) {
-    EXPECT_EQ(std::string(error.what()),
-              (dir_ / "s.5.png").string() + ": frame 5 of 3-5 is missing");
-  }
-}
-
-TEST_F(FindFramesInDirectory, NoMatchIsAnError) {
-  Touch("other.png");
-  EXPECT_THROW(FindFrames(Pattern("s.%d.png"), std::nullopt), ToolError);
 }
 
 }  // namespace

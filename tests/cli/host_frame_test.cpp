@@ -1,13 +1,10 @@
-// Host frames: memory taken as rows arrive, rows kept as the storage grows,
-// and the conversions between RGBA samples and host pixels.
+// Host frames: memory taken as rows arrive, rows kept as the storage grows.
 #include "host_frame.h"
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "host_pixels.h"
 #include "png_fixtures.h"
 #include "png_frames.h"
 #include "poison.h"
@@ -15,7 +12,6 @@
 namespace {
 
 using huesieve::cli::HostFrame;
-using ::testing::ElementsAre;
 
 constexpr std::size_t kMiB = std::size_t{1} << 20;
 
@@ -74,41 +70,6 @@ TEST(HostFrame, DecodingAFileThatEndsEarlyTakesWhatItHeld) {
   EXPECT_THROW(huesieve::cli::DecodeFrame(reader, std::uint64_t{1} << 28, frame),
                huesieve::png::PngError);
   EXPECT_EQ(frame.capacity(), kMiB);
-}
-
-// RGBA samples and host pixels (alpha first; 16-bit on 0 to 32768).
-
-TEST(HostPixels, EightBitRgbaBecomesArgbAndBack) {
-  std::byte row[8];
-  const std::uint8_t rgba[8] = {1, 2, 3, 4, 250, 251, 252, 253};
-  std::memcpy(row, rgba, sizeof row);
-  huesieve::cli::RgbaToHost(row, 2, false);
-  PF_Pixel pixels[2];
-  std::memcpy(pixels, row, sizeof pixels);
-  EXPECT_EQ(pixels[0].alpha, 4);
-  EXPECT_EQ(pixels[0].red, 1);
-  EXPECT_EQ(pixels[1].blue, 252);
-  std::uint8_t back[8];
-  huesieve::cli::HostToRgba(row, back, 2, false);
-  EXPECT_THAT(back, ElementsAre(1, 2, 3, 4, 250, 251, 252, 253));
-}
-
-// Little-endian samples 65535, 1, 40000, 12345 are host 32768, 1, 20000 and
-// 6173 (6172.59 rounded), and come back as 65535, 2, 39999, 12346.
-TEST(HostPixels, SixteenBitLittleEndianSamplesMapToTheHostScaleAndBack) {
-  const std::uint8_t rgba[8] = {0xFF, 0xFF, 0x01, 0x00, 0x40, 0x9C, 0x39, 0x30};
-  std::byte row[8];
-  std::memcpy(row, rgba, sizeof row);
-  huesieve::cli::RgbaToHost(row, 1, true);
-  PF_Pixel16 pixel;
-  std::memcpy(&pixel, row, sizeof pixel);
-  EXPECT_EQ(pixel.alpha, 6173);
-  EXPECT_EQ(pixel.red, 32768);
-  EXPECT_EQ(pixel.green, 1);
-  EXPECT_EQ(pixel.blue, 20000);
-  std::uint8_t back[8];
-  huesieve::cli::HostToRgba(row, back, 1, true);
-  EXPECT_THAT(back, ElementsAre(0xFF, 0xFF, 0x02, 0x00, 0x3F, 0x9C, 0x3A, 0x30));
 }
 
 }  // namespace

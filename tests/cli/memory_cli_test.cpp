@@ -36,6 +36,8 @@ struct HostileHeader {
   bool interlaced;
 };
 
+void PrintTo(const HostileHeader& header, std::ostream* out) { *out << header.name; }
+
 class HostileHeaderCli : public ::testing::TestWithParam<HostileHeader> {
  protected:
   cli_test::ScratchDir dir_;

@@ -165,6 +165,8 @@ struct Mistake {
   const char* message;
 };
 
+void PrintTo(const Mistake& mistake, std::ostream* out) { *out << mistake.message; }
+
 class FootageMistake : public ::testing::TestWithParam<Mistake> {};
 
 TEST_P(FootageMistake, IsAUsageErrorSayingWhy) {
