@@ -30,6 +30,13 @@ TEST(Host16Mapping, EveryHostValueSurvivesTheTripOutAndBack) {
   }
 }
 
+TEST(Host16Mapping, FileToHostIsTheRoundedDivisionForEveryValue) {
+  for (std::uint32_t value = 0; value <= 65535; ++value) {
+    ASSERT_EQ(ToHost16(static_cast<std::uint16_t>(value)), (value * 32768 + 32767) / 65535)
+        << "file value " << value;
+  }
+}
+
 TEST(Host16Mapping, FileToHostRoundsToNearest) {
   EXPECT_EQ(ToHost16(0), 0);
   EXPECT_EQ(ToHost16(1), 1);          // 0.50001

@@ -1,5 +1,6 @@
 #include "host_pixels.h"
 
+#include <bit>
 #include <cstring>
 
 #include "host/pf_types.h"
@@ -8,58 +9,58 @@
 namespace huesieve::cli {
 namespace {
 
-std::uint16_t LittleEndian16(const std::byte* bytes) {
-  return static_cast<std::uint16_t>(std::to_integer<unsigned>(bytes[0]) |
-                                    std::to_integer<unsigned>(bytes[1]) << 8);
+// Whole pixels are rotated as one integer, which compilers turn into vector
+// code: with little-endian samples and host pixels, RGBA read as an integer
+// becomes ARGB by a rotation of one channel.
+static_assert(std::endian::native == std::endian::little,
+              "the conversions rotate little-endian pixels");
+static_assert(sizeof(PF_Pixel) == 4 && sizeof(PF_Pixel16) == 8);
+
+template <typename Word>
+Word Load(const void* at) {
+  Word word;
+  std::memcpy(&word, at, sizeof word);
+  return word;
 }
 
-void PutLittleEndian16(std::uint8_t* bytes, std::uint16_t value) {
-  bytes[0] = static_cast<std::uint8_t>(value & 0xFF);
-  bytes[1] = static_cast<std::uint8_t>(value >> 8);
+template <typename Word>
+void Store(void* at, Word word) {
+  std::memcpy(at, &word, sizeof word);
 }
 
 }  // namespace
 
 void RgbaToHost(std::byte* row, std::size_t pixels, bool deep) {
-  if (deep) {
+  if (!deep) {
     for (std::size_t i = 0; i < pixels; ++i) {
-      std::byte* at = row + i * sizeof(PF_Pixel16);
-      const PF_Pixel16 pixel{
-          png::ToHost16(LittleEndian16(at + 6)), png::ToHost16(LittleEndian16(at)),
-          png::ToHost16(LittleEndian16(at + 2)), png::ToHost16(LittleEndian16(at + 4))};
-      std::memcpy(at, &pixel, sizeof pixel);
+      std::byte* at = row + i * 4;
+      Store(at, std::rotl(Load<std::uint32_t>(at), 8));
     }
     return;
   }
+  for (std::size_t i = 0; i < pixels * 4; ++i) {
+    std::byte* at = row + i * 2;
+    Store(at, png::ToHost16(Load<std::uint16_t>(at)));
+  }
   for (std::size_t i = 0; i < pixels; ++i) {
-    std::byte* at = row + i * sizeof(PF_Pixel);
-    const PF_Pixel pixel{std::to_integer<A_u_char>(at[3]), std::to_integer<A_u_char>(at[0]),
-                         std::to_integer<A_u_char>(at[1]), std::to_integer<A_u_char>(at[2])};
-    std::memcpy(at, &pixel, sizeof pixel);
+    std::byte* at = row + i * 8;
+    Store(at, std::rotl(Load<std::uint64_t>(at), 16));
   }
 }
 
 void HostToRgba(const std::byte* host_row, std::uint8_t* rgba, std::size_t pixels, bool deep) {
-  if (deep) {
+  if (!deep) {
     for (std::size_t i = 0; i < pixels; ++i) {
-      PF_Pixel16 pixel;
-      std::memcpy(&pixel, host_row + i * sizeof pixel, sizeof pixel);
-      std::uint8_t* out = rgba + i * 8;
-      PutLittleEndian16(out, png::FromHost16(pixel.red));
-      PutLittleEndian16(out + 2, png::FromHost16(pixel.green));
-      PutLittleEndian16(out + 4, png::FromHost16(pixel.blue));
-      PutLittleEndian16(out + 6, png::FromHost16(pixel.alpha));
+      Store(rgba + i * 4, std::rotr(Load<std::uint32_t>(host_row + i * 4), 8));
     }
     return;
   }
   for (std::size_t i = 0; i < pixels; ++i) {
-    PF_Pixel pixel;
-    std::memcpy(&pixel, host_row + i * sizeof pixel, sizeof pixel);
-    std::uint8_t* out = rgba + i * 4;
-    out[0] = pixel.red;
-    out[1] = pixel.green;
-    out[2] = pixel.blue;
-    out[3] = pixel.alpha;
+    Store(rgba + i * 8, std::rotr(Load<std::uint64_t>(host_row + i * 8), 16));
+  }
+  for (std::size_t i = 0; i < pixels * 4; ++i) {
+    std::uint8_t* at = rgba + i * 2;
+    Store(at, png::FromHost16(Load<std::uint16_t>(at)));
   }
 }
 
