@@ -46,6 +46,8 @@ TEST_F(RenderCli, HelpShowsUsageWithAnExample) {
     EXPECT_THAT(result.out, StartsWith("Usage: huesieve-render [options] INPUT.png OUTPUT.png"));
     EXPECT_THAT(result.out, HasSubstr("Example"));
     EXPECT_THAT(result.out, HasSubstr("--entry K:RRGGBB:RANGE:SOFTNESS[:off]"));
+    EXPECT_THAT(result.out, HasSubstr("--max-pixels N        refuse images of more than N pixels "
+                                      "(default 268435456,"));
   }
 }
 
