@@ -121,7 +121,7 @@ TEST_F(RenderCli, SixteenBitBypassReturnsTheInput) {
 }
 
 // Values between the host's 32769 levels come back as the nearest level:
-// 12345 is host 6172 (6172.47), which is 12346 (12345.89) in the file.
+// 12345 is host 6173 (6172.59), which is 12346 (12345.81) in the file.
 TEST_F(RenderCli, SixteenBitBypassRoundsToTheHostScale) {
   Write("in.png", {1, 1, 16, {12345, 1, 65534, 65535}});
   ASSERT_EQ(RunTool({Path("in.png"), Path("out.png")}).status, 0);
