@@ -1,42 +1,41 @@
 // Any bytes given to the command-line tool's PNG reader end in a clean error
-// or in a well-formed image.
+// or in a well-formed host frame. The reader takes memory only for the rows
+// the data fills, so headers that claim huge images are fuzzed too.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 
-#include "png_io.h"
+#include "host/pf_types.h"
+#include "host_frame.h"
+#include "png_frames.h"
 
 namespace {
 
-std::uint32_t BigEndian32(const std::uint8_t* bytes) {
-  return std::uint32_t{bytes[0]} << 24 | std::uint32_t{bytes[1]} << 16 |
-         std::uint32_t{bytes[2]} << 8 | std::uint32_t{bytes[3]};
-}
-
-// The reader takes the whole image in memory, as it must for interlaced
-// files, so a header may rightly ask for gigabytes. Such inputs only measure
-// the machine's memory; leave them out.
-bool ClaimsHugeImage(const std::uint8_t* data, std::size_t size) {
-  constexpr std::size_t kWidthOffset = 16;  // signature, chunk length and type
-  if (size < kWidthOffset + 8) return false;
-  const std::uint64_t pixels =
-      std::uint64_t{BigEndian32(data + kWidthOffset)} * BigEndian32(data + kWidthOffset + 4);
-  return pixels > (std::uint64_t{1} << 22);
+// A decoded frame holds host pixels: 16-bit channels no higher than 32768.
+bool WellFormed(huesieve::cli::HostFrame& frame) {
+  if (!frame.deep()) return true;
+  for (std::uint32_t row = 0; row < frame.height(); ++row) {
+    const std::byte* pixels = frame.Row(row);
+    for (std::uint32_t i = 0; i < frame.width() * 4; ++i) {
+      std::uint16_t channel;
+      std::memcpy(&channel, pixels + i * 2, sizeof channel);
+      if (channel > 32768) return false;
+    }
+  }
+  return true;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  if (ClaimsHugeImage(data, size)) return -1;
+  huesieve::cli::HostFrame frame;
   try {
-    const huesieve::png::Image image = huesieve::png::DecodePng(data, size);
-    const std::uint16_t max = image.bit_depth == 16 ? 65535 : 255;
-    if ((image.bit_depth != 8 && image.bit_depth != 16) ||
-        image.rgba.size() != std::size_t{image.width} * image.height * 4) {
+    huesieve::png::Reader reader(data, size);
+    huesieve::cli::DecodeFrame(reader, std::uint64_t{1} << 28, frame);
+    if (frame.image_bytes() != std::size_t{frame.width()} * frame.height() * frame.pixel_size() ||
+        !WellFormed(frame)) {
       std::abort();
-    }
-    for (const std::uint16_t channel : image.rgba) {
-      if (channel > max) std::abort();
     }
   } catch (const huesieve::png::PngError&) {
     // A clean refusal is a correct answer to bad bytes.

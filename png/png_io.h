@@ -1,12 +1,16 @@
-// PNG files in and out of the host's pixel scales: any PNG in, straight
-// (never premultiplied) RGBA out, at 8 or 16 bits per channel.
+// Whole PNG images in memory, for the sample generator, the tests and their
+// fixtures: any PNG in, straight (never premultiplied) RGBA out, at 8 or 16
+// bits per channel. The command-line tool streams rows instead
+// (png_reader.h, png_writer.h).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "png_error.h"
+#include "png_reader.h"
 
 namespace huesieve::png {
 
@@ -23,20 +27,10 @@ struct Image {
   }
 };
 
-// Anything that makes a file unreadable or unwritable; the text says why.
-class PngError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// Larger images are refused before any pixel memory is taken: a corrupt or
-// hostile header must not make the reader allocate gigabytes.
-inline constexpr std::uint64_t kMaxPixels = std::uint64_t{1} << 28;
-
-// Decodes a PNG held in memory: every colour type, 1 to 16 bits, interlaced
-// or not, tRNS as alpha. Palette and depths below 8 come out at 8 bits; no
-// gamma or colour-space conversion is applied. Throws PngError.
-Image DecodePng(const std::uint8_t* data, std::size_t size);
+// Decodes a PNG held in memory (see Reader for the formats). Throws PngError,
+// also for an image of more than `max_pixels` pixels.
+Image DecodePng(const std::uint8_t* data, std::size_t size,
+                std::uint64_t max_pixels = kDefaultMaxPixels);
 
 // Reads and decodes a file. Throws PngError, its text naming the file.
 Image ReadPng(const std::string& path);
@@ -48,8 +42,12 @@ void WritePng(const std::string& path, const Image& image);
 
 // The host's 16-bit channels run from 0 to 32768. Both directions round to
 // the nearest value, so every host value survives the trip out and back.
+// ToHost16 is (value × 32768 + 32767) / 65535, the division written as shifts
+// and adds (exact for every 16-bit value), which vectorises where a division
+// does not.
 constexpr std::uint16_t ToHost16(std::uint16_t value) {
-  return static_cast<std::uint16_t>((std::uint32_t{value} * 32768u + 32767u) / 65535u);
+  const std::uint32_t scaled = std::uint32_t{value} * 32768u + 32767u;
+  return static_cast<std::uint16_t>((scaled + (scaled >> 16) + 1u) >> 16);
 }
 
 // Values past 32768 do not arise from the host scale; they saturate.

@@ -3,7 +3,7 @@
 # Usage: scripts/setup.sh [extra Debian packages...]
 set -euo pipefail
 
-packages=(cmake ninja-build g++ googletest libgtest-dev libgmock-dev libpng-dev "$@")
+packages=(cmake ninja-build g++ googletest libgtest-dev libgmock-dev libpng-dev ffmpeg "$@")
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||

@@ -7,6 +7,7 @@
 
 #include "png_fixtures.h"
 #include "png_io.h"
+#include "tool_runner.h"
 
 namespace {
 

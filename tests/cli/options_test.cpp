@@ -126,6 +126,87 @@ TEST(CommandLine, MistakesAreUsageErrors) {
   EXPECT_EQ(ParseError({"--enable=yes", "a.png", "b.png"}), "--enable takes no value");
 }
 
+// Footage: sequences, ranges, raw streams, jobs, progress and the pixel limit.
+
+TEST(FootageOptions, SequencesOnBothSidesWithARange) {
+  const Options options = Parse({"--frames", "1001-1100", "shot.####.png", "key.%04d.png"});
+  ASSERT_TRUE(options.input_frames.has_value());
+  ASSERT_TRUE(options.output_frames.has_value());
+  EXPECT_EQ(options.input_frames->Path(1001), "shot.1001.png");
+  EXPECT_EQ(options.output_frames->Path(1100), "key.1100.png");
+  ASSERT_TRUE(options.frames.has_value());
+  EXPECT_EQ(options.frames->first, 1001u);
+  EXPECT_EQ(options.frames->last, 1100u);
+}
+
+TEST(FootageOptions, RawStreamOfEitherDepth) {
+  const Options eight = Parse({"--raw", "1920x1080", "-", "-"});
+  ASSERT_TRUE(eight.raw.has_value());
+  EXPECT_EQ(eight.raw->width, 1920u);
+  EXPECT_EQ(eight.raw->height, 1080u);
+  EXPECT_EQ(eight.raw_depth, 8);
+  EXPECT_EQ(Parse({"--raw=4x2", "--raw-depth", "16", "in.raw", "-"}).raw_depth, 16);
+}
+
+TEST(FootageOptions, JobsQuietAndPixelLimit) {
+  const Options defaults = Parse({"a.png", "b.png"});
+  EXPECT_EQ(defaults.jobs, 0);
+  EXPECT_FALSE(defaults.quiet);
+  EXPECT_EQ(defaults.max_pixels, 268435456u);
+  const Options set = Parse({"-j", "3", "-q", "--max-pixels=1000", "a.png", "b.png"});
+  EXPECT_EQ(set.jobs, 3);
+  EXPECT_TRUE(set.quiet);
+  EXPECT_EQ(set.max_pixels, 1000u);
+  EXPECT_EQ(Parse({"--jobs=2", "--quiet", "a.png", "b.png"}).jobs, 2);
+}
+
+struct Mistake {
+  std::vector<const char*> args;
+  const char* message;
+};
+
+void PrintTo(const Mistake& mistake, std::ostream* out) { *out << mistake.message; }
+
+class FootageMistake : public ::testing::TestWithParam<Mistake> {};
+
+TEST_P(FootageMistake, IsAUsageErrorSayingWhy) {
+  EXPECT_EQ(ParseError(GetParam().args), GetParam().message);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Arguments, FootageMistake,
+    ::testing::Values(
+        Mistake{{"in.png", "out.####.png"},
+                "INPUT and OUTPUT must both be image sequences or both single images; "
+                "out.####.png is a sequence"},
+        Mistake{{"in.%04d.png", "out.png"},
+                "INPUT and OUTPUT must both be image sequences or both single images; "
+                "in.%04d.png is a sequence"},
+        Mistake{{"--frames", "1-5", "in.png", "out.png"},
+                "--frames needs INPUT and OUTPUT to be image sequences"},
+        Mistake{{"--frames", "5-1", "a.#.png", "b.#.png"}, "--frames 5-1: FIRST is after LAST"},
+        Mistake{{"--frames", "5", "a.#.png", "b.#.png"}, "--frames 5: expected FIRST-LAST"},
+        Mistake{{"--frames", "1-x", "a.#.png", "b.#.png"},
+                "--frames x: expected a whole number from 0 to 999999999999999999"},
+        Mistake{{"a.%d.%d.png", "b.%d.png"}, "a.%d.%d.png: more than one frame field"},
+        Mistake{{"--raw", "64x48", "a.#.png", "-"},
+                "a.#.png: --raw reads and writes streams, not image sequences"},
+        Mistake{{"--raw", "64x48", "--frames", "1-2", "-", "-"},
+                "--frames applies to image sequences, not --raw"},
+        Mistake{{"--raw", "64", "-", "-"}, "--raw 64: expected WIDTHxHEIGHT"},
+        Mistake{{"--raw", "0x48", "-", "-"}, "--raw 0: expected a whole number from 1 to 1000000"},
+        Mistake{{"--raw", "64x48", "--raw-depth", "12", "-", "-"}, "--raw-depth 12: 8 or 16"},
+        Mistake{{"--raw-depth", "16", "a.png", "b.png"}, "--raw-depth needs --raw"},
+        Mistake{{"-", "b.png"}, "- (standard input or output) needs --raw"},
+        Mistake{{"a.png", "-"}, "- (standard input or output) needs --raw"},
+        Mistake{{"--jobs", "0", "a.png", "b.png"},
+                "--jobs 0: expected a whole number from 1 to 256"},
+        Mistake{{"-j", "two", "a.png", "b.png"}, "-j two: expected a whole number from 1 to 256"},
+        Mistake{{"--max-pixels", "-1", "a.png", "b.png"},
+                "--max-pixels -1: expected a whole number from 1 to 1099511627776"},
+        Mistake{{"--quiet=yes", "a.png", "b.png"}, "--quiet takes no value"},
+        Mistake{{"--about", "--jobs", "2"}, "--jobs applies only when rendering"}));
+
 // Limits come from the module's records; the bounds themselves are accepted.
 TEST(EntryLimits, ValuesOutsideTheAcceptedLimitsAreRefused) {
   const huesieve::cli::Limits range{1.0, 128.0};

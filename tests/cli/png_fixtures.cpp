@@ -1,15 +1,13 @@
 #include "png_fixtures.h"
 
 #include <png.h>
-#include <sys/wait.h>
 #include <unistd.h>
+#include <zlib.h>
 
 #include <algorithm>
 #include <csetjmp>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <sstream>
 #include <stdexcept>
 
 namespace cli_test {
@@ -50,25 +48,6 @@ bool WriteAll(png_structp png, png_infop info, const RawPng& raw, png_bytepp row
   return true;
 }
 
-std::string ReadText(const std::filesystem::path& path) {
-  std::ifstream in(path);
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
-std::string Quote(const std::string& arg) {
-  std::string quoted = "'";
-  for (char c : arg) {
-    if (c == '\'') {
-      quoted += "'\\''";
-    } else {
-      quoted += c;
-    }
-  }
-  return quoted + "'";
-}
-
 }  // namespace
 
 std::vector<std::uint8_t> EncodePng(const RawPng& raw) {
@@ -84,6 +63,38 @@ std::vector<std::uint8_t> EncodePng(const RawPng& raw) {
   const bool written = WriteAll(png, info, raw, rows.data());
   png_destroy_write_struct(&png, &info);
   if (!written) throw std::runtime_error("test PNG could not be encoded");
+  return out;
+}
+
+std::vector<std::uint8_t> HeaderOnlyPng(std::uint32_t width, std::uint32_t height, int bit_depth,
+                                        bool interlaced) {
+  std::vector<std::uint8_t> out = {0x89, 'P', 'N', 'G', 0x0D, 0x0A, 0x1A, 0x0A};
+  const auto put32 = [](std::vector<std::uint8_t>& bytes, std::uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8) {
+      bytes.push_back(static_cast<std::uint8_t>(value >> shift));
+    }
+  };
+  const auto chunk = [&](const char* type, const std::vector<std::uint8_t>& data) {
+    put32(out, static_cast<std::uint32_t>(data.size()));
+    std::vector<std::uint8_t> typed(type, type + 4);
+    typed.insert(typed.end(), data.begin(), data.end());
+    out.insert(out.end(), typed.begin(), typed.end());
+    put32(out, static_cast<std::uint32_t>(crc32(0, typed.data(), static_cast<uInt>(typed.size()))));
+  };
+  std::vector<std::uint8_t> header;
+  put32(header, width);
+  put32(header, height);
+  header.insert(header.end(), {static_cast<std::uint8_t>(bit_depth), PNG_COLOR_TYPE_RGBA, 0, 0,
+                               static_cast<std::uint8_t>(interlaced ? 1 : 0)});
+  chunk("IHDR", header);
+  // 64 zero bytes, compressed: a filter byte and the start of the first row.
+  const std::vector<std::uint8_t> zeros(64);
+  std::vector<std::uint8_t> data(compressBound(zeros.size()));
+  uLongf size = data.size();
+  compress2(data.data(), &size, zeros.data(), zeros.size(), 9);
+  data.resize(size);
+  chunk("IDAT", data);
+  chunk("IEND", {});
   return out;
 }
 
@@ -116,46 +127,6 @@ std::vector<std::string> ScratchDir::Names() const {
   }
   std::sort(names.begin(), names.end());
   return names;
-}
-
-ToolResult RunTool(const std::vector<std::string>& args,
-                   const std::filesystem::path& working_directory) {
-  const ScratchDir streams;
-  // Appended piece by piece: GCC 12 misreads `"literal" + std::string` at -O3
-  // as an overlapping copy (-Wrestrict).
-  std::string command;
-  if (!working_directory.empty()) {
-    command += "cd ";
-    command += Quote(working_directory.string());
-    command += " && ";
-  }
-  command += Quote(HUESIEVE_RENDER_PATH);
-  for (const std::string& arg : args) {
-    command += ' ';
-    command += Quote(arg);
-  }
-  command += " >";
-  command += Quote((streams / "out").string());
-  command += " 2>";
-  command += Quote((streams / "err").string());
-  command += " </dev/null";
-  const int status = std::system(command.c_str());
-  ToolResult result;
-  result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.out = ReadText(streams / "out");
-  result.err = ReadText(streams / "err");
-  return result;
-}
-
-int RunProgram(const std::string& program, const std::vector<std::string>& args) {
-  std::string command = Quote(program);
-  for (const std::string& arg : args) {
-    command += ' ';
-    command += Quote(arg);
-  }
-  command += " >/dev/null 2>&1 </dev/null";
-  const int status = std::system(command.c_str());
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 }  // namespace cli_test

@@ -1,5 +1,5 @@
-// Test helpers: PNG files of any format built byte by byte with libpng, a
-// scratch directory, and a runner for the built tool.
+// Test helpers: PNG files of any format built byte by byte with libpng, and
+// a scratch directory.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +26,11 @@ struct RawPng {
 
 std::vector<std::uint8_t> EncodePng(const RawPng& png);
 
+// An RGBA PNG whose header claims width × height pixels but whose image data
+// holds a dozen bytes of zlib stream: what a hostile or broken writer leaves.
+std::vector<std::uint8_t> HeaderOnlyPng(std::uint32_t width, std::uint32_t height, int bit_depth,
+                                        bool interlaced);
+
 std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 
@@ -45,19 +50,5 @@ class ScratchDir {
  private:
   std::filesystem::path path_;
 };
-
-struct ToolResult {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs the built huesieve-render with `args`, in `working_directory` when
-// one is given.
-ToolResult RunTool(const std::vector<std::string>& args,
-                   const std::filesystem::path& working_directory = {});
-
-// Runs `program` with `args` through the shell; returns the exit status.
-int RunProgram(const std::string& program, const std::vector<std::string>& args);
 
 }  // namespace cli_test

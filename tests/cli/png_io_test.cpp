@@ -30,6 +30,13 @@ TEST(Host16Mapping, EveryHostValueSurvivesTheTripOutAndBack) {
   }
 }
 
+TEST(Host16Mapping, FileToHostIsTheRoundedDivisionForEveryValue) {
+  for (std::uint32_t value = 0; value <= 65535; ++value) {
+    ASSERT_EQ(ToHost16(static_cast<std::uint16_t>(value)), (value * 32768 + 32767) / 65535)
+        << "file value " << value;
+  }
+}
+
 TEST(Host16Mapping, FileToHostRoundsToNearest) {
   EXPECT_EQ(ToHost16(0), 0);
   EXPECT_EQ(ToHost16(1), 1);          // 0.50001
@@ -223,7 +230,55 @@ TEST(PngDamage, HugeImageIsRefusedFromItsHeader) {
     bytes.push_back(static_cast<std::uint8_t>(crc >> shift));
   // The header of an empty IDAT: libpng reads the header chunks up to here.
   bytes.insert(bytes.end(), {0, 0, 0, 0, 'I', 'D', 'A', 'T'});
-  EXPECT_EQ(DecodeError(bytes), "image of 20000 x 20000 pixels is too large");
+  EXPECT_EQ(DecodeError(bytes),
+            "image of 20000 x 20000 pixels exceeds the limit of 268435456 pixels");
+}
+
+// The reader hands out rows as it reaches them.
+
+std::vector<std::uint32_t> RowsAskedFor(const std::vector<std::uint8_t>& bytes) {
+  huesieve::png::Reader reader(bytes.data(), bytes.size());
+  std::vector<std::uint8_t> storage(reader.header().row_bytes() * reader.header().height);
+  std::vector<std::uint32_t> rows;
+  try {
+    reader.ReadImage([&](std::uint32_t row) {
+      rows.push_back(row);
+      return storage.data() + row * reader.header().row_bytes();
+    });
+  } catch (const PngError&) {
+    rows.push_back(UINT32_MAX);  // marks the failure
+  }
+  return rows;
+}
+
+TEST(PngRows, PlainImageAsksForEachRowOnceInOrder) {
+  EXPECT_THAT(RowsAskedFor(ValidRgbPng()), ElementsAre(0, 1, 2, 3, 4, 5, 6, 7));
+}
+
+TEST(PngRows, InterlacedImageVisitsEveryRowOncePerPass) {
+  cli_test::RawPng raw = Raw(3, 2, PNG_COLOR_TYPE_GRAY, 8, {1, 2, 3, 4, 5, 6});
+  raw.interlaced = true;
+  EXPECT_THAT(RowsAskedFor(cli_test::EncodePng(raw)),
+              ElementsAre(0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1, 0, 1));
+}
+
+// A header that claims 16384 rows of 128 KiB, with a dozen bytes of data:
+// only the first row is asked for before the data runs out.
+TEST(PngRows, FileEndingEarlyAsksOnlyForTheRowsItHolds) {
+  const std::vector<std::uint8_t> bytes = cli_test::HeaderOnlyPng(16384, 16384, 16, false);
+  huesieve::png::Reader reader(bytes.data(), bytes.size());
+  EXPECT_EQ(reader.header().row_bytes(), 131072u);
+  std::vector<std::uint8_t> row(131072);
+  std::vector<std::uint32_t> rows;
+  EXPECT_THAT(
+      [&] {
+        reader.ReadImage([&](std::uint32_t at) {
+          rows.push_back(at);
+          return row.data();
+        });
+      },
+      ::testing::ThrowsMessage<PngError>(::testing::StrEq("Not enough image data")));
+  EXPECT_THAT(rows, ElementsAre(0));
 }
 
 // Files.

@@ -12,6 +12,7 @@
 
 #include "png_fixtures.h"
 #include "png_io.h"
+#include "tool_runner.h"
 
 namespace {
 

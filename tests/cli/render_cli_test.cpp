@@ -7,6 +7,7 @@
 
 #include "png_fixtures.h"
 #include "png_io.h"
+#include "tool_runner.h"
 
 namespace {
 
@@ -45,6 +46,8 @@ TEST_F(RenderCli, HelpShowsUsageWithAnExample) {
     EXPECT_THAT(result.out, StartsWith("Usage: huesieve-render [options] INPUT.png OUTPUT.png"));
     EXPECT_THAT(result.out, HasSubstr("Example"));
     EXPECT_THAT(result.out, HasSubstr("--entry K:RRGGBB:RANGE:SOFTNESS[:off]"));
+    EXPECT_THAT(result.out, HasSubstr("--max-pixels N        refuse images of more than N pixels "
+                                      "(default 268435456,"));
   }
 }
 
@@ -118,7 +121,7 @@ TEST_F(RenderCli, SixteenBitBypassReturnsTheInput) {
 }
 
 // Values between the host's 32769 levels come back as the nearest level:
-// 12345 is host 6172 (6172.47), which is 12346 (12345.89) in the file.
+// 12345 is host 6173 (6172.59), which is 12346 (12345.81) in the file.
 TEST_F(RenderCli, SixteenBitBypassRoundsToTheHostScale) {
   Write("in.png", {1, 1, 16, {12345, 1, 65534, 65535}});
   ASSERT_EQ(RunTool({Path("in.png"), Path("out.png")}).status, 0);

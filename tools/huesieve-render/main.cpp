@@ -1,72 +1,30 @@
 // huesieve-render: loads the built effect module through its exported
 // EffectMain, drives it through the simulated host exactly as the compositing
-// host would (Global Setup, Params Setup, Render), and applies it to PNG files.
-#include <dlfcn.h>
+// host would (Global Setup, Params Setup, Render), and applies it to PNG
+// files, image sequences and raw video streams.
+#include <sched.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <filesystem>
+#include <memory>
 #include <string>
 
 #include "effect_controls.h"
 #include "entry/effect_identity.h"
+#include "files.h"
+#include "frame_pipeline.h"
+#include "frame_work.h"
 #include "host.h"
+#include "module.h"
 #include "options.h"
-#include "png_io.h"
+#include "png_reader.h"
+#include "progress.h"
+#include "raw_frames.h"
 
 namespace huesieve::cli {
 namespace {
-
-// Every failure other than a usage mistake; the tool exits with status 1.
-class ToolError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// The module built beside the tool, wherever the build tree or the tool was
-// moved: found from the tool's own path, not the working directory.
-std::string ModuleBesideTool() {
-  std::error_code error;
-  const std::filesystem::path tool = std::filesystem::read_symlink("/proc/self/exe", error);
-  if (error) throw ToolError("cannot find the tool's own path: " + error.message());
-  return (tool.parent_path() / (std::string(kEffectName) + ".so")).string();
-}
-
-class Module {
- public:
-  explicit Module(const std::string& path) : path_(path) {
-    // A bare file name would send dlopen searching the library path; the user
-    // means the file in the working directory.
-    const std::string file = path.find('/') == std::string::npos ? "./" + path : path;
-    handle_ = ::dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (handle_ == nullptr) throw ToolError("cannot load module " + path + ": " + ::dlerror());
-    void* symbol = ::dlsym(handle_, kEntryPointName);
-    if (symbol == nullptr) {
-      ::dlclose(handle_);
-      throw ToolError("module " + path + " does not export " + kEntryPointName);
-    }
-    effect_main_ = reinterpret_cast<hostsim::EffectMainFn>(symbol);
-  }
-  ~Module() { ::dlclose(handle_); }
-  Module(const Module&) = delete;
-  Module& operator=(const Module&) = delete;
-
-  hostsim::EffectMainFn effect_main() const { return effect_main_; }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-  void* handle_ = nullptr;
-  hostsim::EffectMainFn effect_main_ = nullptr;
-};
-
-void Check(PF_Err err, const Module& module, const std::string& command) {
-  if (err != PF_Err_NONE) {
-    throw ToolError("module " + module.path() + " failed " + command + ": host error code " +
-                    std::to_string(err));
-  }
-}
 
 // The host's Mac-style line ends in the About text become the terminal's.
 void PrintAbout(const PF_OutData& out_data) {
@@ -144,56 +102,93 @@ void ApplySettings(hostsim::Host& host, const EffectControls& controls, const Op
   }
 }
 
-hostsim::World ToWorld(const png::Image& image) {
-  const bool deep = image.bit_depth == 16;
-  hostsim::World world(deep ? hostsim::Depth::k16 : hostsim::Depth::k8,
-                       static_cast<A_long>(image.width), static_cast<A_long>(image.height));
-  for (std::uint32_t row = 0; row < image.height; ++row) {
-    for (std::uint32_t column = 0; column < image.width; ++column) {
-      const std::uint16_t* rgba = &image.rgba[image.Index(column, row)];
-      const auto c = static_cast<A_long>(column);
-      const auto r = static_cast<A_long>(row);
-      if (deep) {
-        world.Set(c, r,
-                  PF_Pixel16{png::ToHost16(rgba[3]), png::ToHost16(rgba[0]), png::ToHost16(rgba[1]),
-                             png::ToHost16(rgba[2])});
-      } else {
-        world.Set(c, r,
-                  PF_Pixel{static_cast<A_u_char>(rgba[3]), static_cast<A_u_char>(rgba[0]),
-                           static_cast<A_u_char>(rgba[1]), static_cast<A_u_char>(rgba[2])});
-      }
-    }
-  }
-  return world;
+int Processors() {
+  cpu_set_t set;
+  if (::sched_getaffinity(0, sizeof set, &set) != 0) return 1;
+  return std::max(1, CPU_COUNT(&set));
 }
 
-png::Image FromWorld(const hostsim::World& world, const png::Image& like) {
-  png::Image image;
-  image.width = like.width;
-  image.height = like.height;
-  image.bit_depth = like.bit_depth;
-  image.rgba.resize(like.rgba.size());
-  for (std::uint32_t row = 0; row < image.height; ++row) {
-    for (std::uint32_t column = 0; column < image.width; ++column) {
-      std::uint16_t* rgba = &image.rgba[image.Index(column, row)];
-      const auto c = static_cast<A_long>(column);
-      const auto r = static_cast<A_long>(row);
-      if (image.bit_depth == 16) {
-        const auto pixel = world.Get<PF_Pixel16>(c, r);
-        rgba[0] = png::FromHost16(pixel.red);
-        rgba[1] = png::FromHost16(pixel.green);
-        rgba[2] = png::FromHost16(pixel.blue);
-        rgba[3] = png::FromHost16(pixel.alpha);
-      } else {
-        const auto pixel = world.Get<PF_Pixel>(c, r);
-        rgba[0] = pixel.red;
-        rgba[1] = pixel.green;
-        rgba[2] = pixel.blue;
-        rgba[3] = pixel.alpha;
-      }
+int Workers(const Options& options, std::uint64_t frames) {
+  const std::uint64_t jobs =
+      static_cast<std::uint64_t>(options.jobs > 0 ? options.jobs : Processors());
+  return static_cast<int>(std::max<std::uint64_t>(1, std::min(jobs, frames)));
+}
+
+// Ends a run of frames: the progress line goes, and a failure becomes the
+// tool's message (none for a broken pipe). Returns the exit status.
+int Conclude(Progress& progress, const std::optional<FrameFailure>& failure) {
+  progress.Finish(!failure);
+  if (!failure) return 0;
+  if (failure->quiet) return 1;
+  throw ToolError(failure->message);
+}
+
+// A single image, or a sequence: each frame from its own file to its own.
+int RenderFiles(const Options& options, const Renderer& renderer) {
+  std::vector<std::string> inputs = {options.input};
+  std::vector<std::string> outputs = {options.output};
+  const bool sequence = options.input_frames.has_value();
+  if (sequence) {
+    inputs.clear();
+    outputs.clear();
+    for (const std::uint64_t frame : FindFrames(*options.input_frames, options.frames)) {
+      inputs.push_back(options.input_frames->Path(frame));
+      outputs.push_back(options.output_frames->Path(frame));
     }
   }
-  return image;
+  const bool shown = sequence && !options.quiet;
+  Progress progress(stderr, shown && StandardErrorIsATerminal(), shown, inputs.size());
+  const PipelineSettings settings{Workers(options, inputs.size()), false, inputs.size()};
+  return Conclude(progress, RunFrames(
+                                settings,
+                                [&] {
+                                  return std::make_unique<FileFrames>(renderer, inputs, outputs,
+                                                                      options.max_pixels);
+                                },
+                                [&] { progress.FrameDone(); }));
+}
+
+// Raw frames from INPUT to OUTPUT, in order, until the input ends.
+int RenderStream(const Options& options, const Renderer& renderer) {
+  const RawFormat format{options.raw->width, options.raw->height, options.raw_depth == 16};
+  try {
+    png::CheckPixelLimit(format.width, format.height, options.max_pixels);
+  } catch (const png::PngError& error) {
+    throw ToolError("--raw " + std::to_string(format.width) + "x" + std::to_string(format.height) +
+                    ": " + error.what());
+  }
+  const bool from_standard_input = options.input == kStandardStream;
+  const std::string input_name = from_standard_input ? "standard input" : options.input;
+  png::InputFile input_file;
+  if (!from_standard_input) input_file = png::OpenForReading(options.input);
+
+  const bool to_standard_output = options.output == kStandardStream;
+  const std::string output_name = to_standard_output ? "standard output" : options.output;
+  std::unique_ptr<png::ReplacingFile> output_file;
+  try {
+    if (!to_standard_output) output_file = std::make_unique<png::ReplacingFile>(options.output);
+  } catch (const png::FileError& error) {
+    throw ToolError(options.output + ": " + error.what());
+  }
+
+  RawReader reader(from_standard_input ? stdin : input_file.get(), input_name, format);
+  RawWriter writer(to_standard_output ? stdout : output_file->file(), output_name, format);
+  Progress progress(stderr, !options.quiet && StandardErrorIsATerminal(), !options.quiet,
+                    std::nullopt);
+  const PipelineSettings settings{Workers(options, UINT64_MAX), true, std::nullopt};
+  const std::optional<FrameFailure> failure = RunFrames(
+      settings,
+      [&] { return std::make_unique<StreamFrames>(renderer, reader, writer, input_name); },
+      [&] { progress.FrameDone(); });
+  if (!failure && output_file) {
+    try {
+      output_file->Commit();
+    } catch (const png::FileError& error) {
+      progress.Finish(false);
+      throw ToolError(options.output + ": " + error.what());
+    }
+  }
+  return Conclude(progress, failure);
 }
 
 int Run(const Options& options) {
@@ -209,14 +204,14 @@ int Run(const Options& options) {
 
   const Module module(options.module_path.empty() ? ModuleBesideTool() : options.module_path);
   hostsim::Host host(module.effect_main());
-  Check(host.GlobalSetup(), module, "Global Setup");
+  module.Check(host.GlobalSetup(), "Global Setup");
   if (options.command == Command::kAbout) {
-    Check(host.About(), module, "About");
+    module.Check(host.About(), "About");
     PrintAbout(host.out_data);
     return 0;
   }
 
-  Check(host.ParamsSetup(), module, "Params Setup");
+  module.Check(host.ParamsSetup(), "Params Setup");
   if (host.out_data.num_params != static_cast<A_long>(host.param_count())) {
     throw ToolError("module " + module.path() + " reports " +
                     std::to_string(host.out_data.num_params) + " parameters but added " +
@@ -246,16 +241,8 @@ int Run(const Options& options) {
   }
   ApplySettings(host, controls, options);
 
-  const png::Image image = png::ReadPng(options.input);
-  if (image.bit_depth == 16 && (host.out_data.out_flags & PF_OutFlag_DEEP_COLOR_AWARE) == 0) {
-    throw ToolError(options.input + ": 16-bit image, but module " + module.path() +
-                    " does not declare 16-bit rendering (flag 0x02000000)");
-  }
-  hostsim::World input = ToWorld(image);
-  hostsim::World output(input.depth(), input.def().width, input.def().height);
-  Check(host.Render(input, output), module, "to render " + options.input);
-  png::WritePng(options.output, FromWorld(output, image));
-  return 0;
+  const Renderer renderer(host, module);
+  return options.raw ? RenderStream(options, renderer) : RenderFiles(options, renderer);
 }
 
 }  // namespace
@@ -268,6 +255,9 @@ int main(int argc, char* argv[]) {
     if (status == 2) std::fprintf(stderr, "Try '%s --help'.\n", kToolName);
     return status;
   };
+  // A reader that goes away shows as a failed write, which ends the run
+  // quietly, instead of as a signal.
+  std::signal(SIGPIPE, SIG_IGN);
   try {
     const Options options =
         ParseOptions(std::span<const char* const>(argv + 1, static_cast<std::size_t>(argc - 1)));

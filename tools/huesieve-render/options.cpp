@@ -8,6 +8,10 @@
 namespace huesieve::cli {
 namespace {
 
+constexpr std::uint64_t kMaxJobs = 256;
+// Beyond this an image could not be held on any workstation anyway.
+constexpr std::uint64_t kMaxMaxPixels = std::uint64_t{1} << 40;
+
 std::vector<std::string_view> Split(std::string_view text, char separator) {
   std::vector<std::string_view> fields;
   std::size_t start = 0;
@@ -51,6 +55,76 @@ bool ParseDecimal(std::string_view text, double& value) {
   const auto [end, error] =
       std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
   return error == std::errc{} && end == text.data() + text.size() && std::isfinite(value);
+}
+
+// A whole number from `min` to `max`, digits only.
+std::uint64_t ParseWhole(std::string_view option, std::string_view text, std::uint64_t min,
+                         std::uint64_t max) {
+  std::uint64_t value = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (text.empty() || text.front() == '-' || error != std::errc{} ||
+      end != text.data() + text.size() || value < min || value > max) {
+    throw UsageError(std::string(option) + " " + std::string(text) +
+                     ": expected a whole number from " + std::to_string(min) + " to " +
+                     std::to_string(max));
+  }
+  return value;
+}
+
+// Two whole numbers around `separator`, as in FIRST-LAST or WIDTHxHEIGHT.
+std::pair<std::string_view, std::string_view> SplitPair(std::string_view option,
+                                                        std::string_view text, char separator,
+                                                        std::string_view form) {
+  const std::size_t at = text.find(separator);
+  if (at == std::string_view::npos) {
+    throw UsageError(std::string(option) + " " + std::string(text) + ": expected " +
+                     std::string(form));
+  }
+  return {text.substr(0, at), text.substr(at + 1)};
+}
+
+FrameRange ParseFrameRange(std::string_view text) {
+  const auto [first, last] = SplitPair("--frames", text, '-', "FIRST-LAST");
+  constexpr std::uint64_t kLastFrame = 999'999'999'999'999'999;
+  FrameRange range{ParseWhole("--frames", first, 0, kLastFrame),
+                   ParseWhole("--frames", last, 0, kLastFrame)};
+  if (range.first > range.last) {
+    throw UsageError("--frames " + std::string(text) + ": FIRST is after LAST");
+  }
+  return range;
+}
+
+RawSize ParseRawSize(std::string_view text) {
+  const auto [width, height] = SplitPair("--raw", text, 'x', "WIDTHxHEIGHT");
+  return {static_cast<std::uint32_t>(ParseWhole("--raw", width, 1, kMaxRawSide)),
+          static_cast<std::uint32_t>(ParseWhole("--raw", height, 1, kMaxRawSide))};
+}
+
+// INPUT and OUTPUT: single files, image sequences or raw streams, the two
+// alike.
+void CheckInputAndOutput(Options& options, bool raw_depth_given) {
+  const bool standard = options.input == kStandardStream || options.output == kStandardStream;
+  if (options.raw) {
+    if (options.frames) throw UsageError("--frames applies to image sequences, not --raw");
+    for (const std::string& path : {options.input, options.output}) {
+      if (FramePattern::Parse(path)) {
+        throw UsageError(path + ": --raw reads and writes streams, not image sequences");
+      }
+    }
+    return;
+  }
+  if (raw_depth_given) throw UsageError("--raw-depth needs --raw");
+  if (standard) throw UsageError("- (standard input or output) needs --raw");
+  options.input_frames = FramePattern::Parse(options.input);
+  options.output_frames = FramePattern::Parse(options.output);
+  if (options.input_frames.has_value() != options.output_frames.has_value()) {
+    const std::string& sequence = options.input_frames.has_value() ? options.input : options.output;
+    throw UsageError("INPUT and OUTPUT must both be image sequences or both single images; " +
+                     sequence + " is a sequence");
+  }
+  if (options.frames && !options.input_frames) {
+    throw UsageError("--frames needs INPUT and OUTPUT to be image sequences");
+  }
 }
 
 std::string FormatNumber(double value) {
@@ -108,6 +182,8 @@ Options ParseOptions(std::span<const char* const> args) {
   std::set<int> numbers;
   bool command_given = false;
   bool options_ended = false;
+  bool raw_depth_given = false;
+  std::string render_only;  // the first option that applies only to rendering
 
   auto set_command = [&](Command command, std::string_view flag) {
     if (command_given && options.command != command) {
@@ -171,6 +247,28 @@ Options ParseOptions(std::span<const char* const> args) {
     } else if (name == "--module") {
       options.module_path = value();
       if (options.module_path.empty()) throw UsageError("--module needs a path");
+    } else if (name == "--frames") {
+      options.frames = ParseFrameRange(value());
+      render_only = name;
+    } else if (name == "--jobs" || name == "-j") {
+      options.jobs = static_cast<int>(ParseWhole(name, value(), 1, kMaxJobs));
+      render_only = name;
+    } else if (name == "--quiet" || name == "-q") {
+      no_value();
+      options.quiet = true;
+      render_only = name;
+    } else if (name == "--raw") {
+      options.raw = ParseRawSize(value());
+      render_only = name;
+    } else if (name == "--raw-depth") {
+      const std::string depth = value();
+      if (depth != "8" && depth != "16") throw UsageError("--raw-depth " + depth + ": 8 or 16");
+      options.raw_depth = depth == "16" ? 16 : 8;
+      raw_depth_given = true;
+      render_only = name;
+    } else if (name == "--max-pixels") {
+      options.max_pixels = ParseWhole(name, value(), 1, kMaxMaxPixels);
+      render_only = name;
     } else {
       throw UsageError("unknown option " + std::string(arg));
     }
@@ -183,11 +281,13 @@ Options ParseOptions(std::span<const char* const> args) {
     }
     options.input = positional[0];
     options.output = positional[1];
+    CheckInputAndOutput(options, raw_depth_given);
   } else {
     if (!positional.empty()) throw UsageError("unexpected argument " + positional[0]);
     if (options.enable_effect || !options.entries.empty()) {
       throw UsageError("--enable and --entry apply only when rendering an image");
     }
+    if (!render_only.empty()) throw UsageError(render_only + " applies only when rendering");
   }
   return options;
 }
@@ -211,16 +311,19 @@ void ValidateEntryValues(const EntrySetting& entry, const Limits& range, const L
 
 std::string UsageText() {
   return R"(Usage: huesieve-render [options] INPUT.png OUTPUT.png
+       huesieve-render [options] [--frames FIRST-LAST] IN.%04d.png OUT.%04d.png
+       huesieve-render [options] --raw WIDTHxHEIGHT [--raw-depth 16] INPUT OUTPUT
        huesieve-render --about | --list-params | --help | --version
 
-Applies the Huesieve colour-isolation effect to a PNG image, loading the
-effect module and driving it as the compositing host does. Pixels near one of
-the chosen colours are kept (feathered in the outer Softness percent of the
-Range), everything else becomes transparent, and four red pixels mark the
-corners of the selection. An 8-bit PNG is rendered at 8 bits, a 16-bit PNG at
-16 bits; the output is an RGBA PNG of the same size and bit depth.
+Applies the Huesieve colour-isolation effect to PNG images, image sequences or
+raw video, loading the effect module and driving it as the compositing host
+does. Pixels near one of the chosen colours are kept (feathered in the outer
+Softness percent of the Range), everything else becomes transparent, and four
+red pixels mark the corners of the selection. An 8-bit PNG is rendered at 8
+bits, a 16-bit PNG at 16 bits; the output is an RGBA PNG of the same size and
+bit depth.
 
-Options:
+Effect:
   --enable              turn on "Enable Effect"; without it the output is a
                         copy of the input
   --entry K:RRGGBB:RANGE:SOFTNESS[:off]
@@ -236,6 +339,26 @@ Options:
                         not given keep their defaults (off, Range 0)
   --module PATH         load this build of the module instead of the
                         Huesieve.so beside the tool
+
+Footage:
+  IN.%04d.png, IN.####.png
+                        an image sequence: the frame number, zero-padded to
+                        the field's digits (%d: not padded; one # a digit).
+                        INPUT and OUTPUT are both sequences or both single
+                        files; each output frame keeps its input's number
+  --frames FIRST-LAST   render these frames, every one of which must exist;
+                        without it, every file that matches INPUT
+  --raw WIDTHxHEIGHT    INPUT and OUTPUT are raw video streams of frames of
+                        this size, RGBA 8-bit (ffmpeg's rgba); - is standard
+                        input or output. Frames are written in input order
+  --raw-depth 16        raw frames are RGBA 16-bit little-endian (rgba64le)
+  -j, --jobs N          render N frames at once (default: one a processor);
+                        each frame in flight holds its input and output images
+  -q, --quiet           no progress line and no summary
+  --max-pixels N        refuse images of more than N pixels (default 268435456,
+                        2^28), before any memory is taken for them
+
+Information:
   --about               print the module's About text
   --list-params         print the module's parameters as the host sees them,
                         one a line: slot, identifier, type, name, accepted
@@ -243,12 +366,20 @@ Options:
   -h, --help            show this help
   --version             print the tool's version
 
-Example: keep the reds and the greens of a picture
+While a sequence or stream renders and standard error is a terminal, one line
+shows the frames done, frames per second and time left; a finished run prints
+a summary line.
+
+Examples: keep the reds and the greens of a picture, of a sequence, of a video
   huesieve-render --enable --entry 1:DB2924:110:60 --entry 2:29B33D:100:50 \
       in.png out.png
+  huesieve-render --enable --entry 1:DB2924:110:60 shot.####.png key.####.png
+  ffmpeg -i in.mov -f rawvideo -pix_fmt rgba - |
+    huesieve-render --raw 1920x1080 --enable --entry 1:DB2924:110:60 - - |
+    ffmpeg -f rawvideo -pix_fmt rgba -s 1920x1080 -r 25 -i - -c:v png out.mov
 
 Exit status: 0 on success, 2 for a mistake in the arguments, 1 for any other
-failure. OUTPUT.png is written whole or not at all.
+failure. Each output file is written whole or not at all.
 )";
 }
 

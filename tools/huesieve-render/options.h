@@ -4,21 +4,27 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "frame_sequence.h"
+#include "tool_errors.h"
 
 namespace huesieve::cli {
 
 inline constexpr char kToolName[] = "huesieve-render";
 
-// A mistake in the arguments; the tool exits with status 2.
-class UsageError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
+// The largest image the tool takes unless told otherwise (--max-pixels).
+inline constexpr std::uint64_t kDefaultMaxPixels = std::uint64_t{1} << 28;
+
+// Raw frames may be no wider or taller than a PNG (libpng's own limit).
+inline constexpr std::uint32_t kMaxRawSide = 1000000;
+
+// `-` as INPUT or OUTPUT of a raw stream.
+inline constexpr char kStandardStream[] = "-";
 
 enum class Command { kRender, kAbout, kListParams, kHelp, kVersion };
 
@@ -34,6 +40,12 @@ struct EntrySetting {
   std::string argument;  // as given, for messages
 };
 
+// `--raw WIDTHxHEIGHT` and `--raw-depth`.
+struct RawSize {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+};
+
 struct Options {
   Command command = Command::kRender;
   bool enable_effect = false;
@@ -41,6 +53,15 @@ struct Options {
   std::string module_path;  // empty: the module built beside the tool
   std::string input;
   std::string output;
+  // Set when INPUT and OUTPUT name image sequences.
+  std::optional<FramePattern> input_frames;
+  std::optional<FramePattern> output_frames;
+  std::optional<FrameRange> frames;  // --frames FIRST-LAST
+  std::optional<RawSize> raw;        // INPUT and OUTPUT are raw streams
+  int raw_depth = 8;
+  int jobs = 0;  // 0: one a processor
+  bool quiet = false;
+  std::uint64_t max_pixels = kDefaultMaxPixels;
 };
 
 // Throws UsageError.

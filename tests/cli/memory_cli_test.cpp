@@ -1,0 +1,144 @@
+// The tool's memory follows the data and the frames actually needed: a header
+// that claims gigabytes costs nothing, a frame costs its input and output
+// images, and the pixel limit is the user's to set.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "png_fixtures.h"
+#include "png_io.h"
+#include "tool_runner.h"
+
+namespace {
+
+using cli_test::RunShell;
+using cli_test::RunTool;
+using cli_test::ToolCommand;
+using cli_test::ToolResult;
+
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kSanitized = true;  // the sanitizers reserve terabytes of addresses
+#else
+constexpr bool kSanitized = false;
+#endif
+
+// The tool with its address space limited to `mebibytes`.
+ToolResult RunToolWithin(int mebibytes, const std::vector<std::string>& args) {
+  return RunShell("ulimit -v " + std::to_string(mebibytes * 1024) + " && " + ToolCommand(args));
+}
+
+struct HostileHeader {
+  const char* name;
+  std::uint32_t width;
+  std::uint32_t height;
+  int bit_depth;
+  bool interlaced;
+};
+
+void PrintTo(const HostileHeader& header, std::ostream* out) { *out << header.name; }
+
+class HostileHeaderCli : public ::testing::TestWithParam<HostileHeader> {
+ protected:
+  cli_test::ScratchDir dir_;
+};
+
+// Each header claims up to 2 GiB of pixels, within the default pixel limit,
+// and the file ends after a few bytes of image data: the run fails on the
+// data, within an address space of 64 MiB, and writes nothing.
+TEST_P(HostileHeaderCli, FailsOnTheMissingDataWithoutTakingTheClaimedMemory) {
+  if (kSanitized) GTEST_SKIP() << "address-space limits do not apply under the sanitizers";
+  const HostileHeader& header = GetParam();
+  const std::string in = (dir_ / "hostile.png").string();
+  cli_test::WriteBytes(in, cli_test::HeaderOnlyPng(header.width, header.height, header.bit_depth,
+                                                   header.interlaced));
+  const ToolResult result =
+      RunToolWithin(64, {"--enable", "--entry", "1:FF0000:20:0", in, (dir_ / "out.png").string()});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "huesieve-render: " + in + ": Not enough image data\n");
+  EXPECT_THAT(dir_.Names(), ::testing::ElementsAre("hostile.png"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Headers, HostileHeaderCli,
+                         ::testing::Values(HostileHeader{"Square16Bit", 16384, 16384, 16, false},
+                                           HostileHeader{"Square8Bit", 16384, 16384, 8, false},
+                                           HostileHeader{"Interlaced16Bit", 16384, 16384, 16, true},
+                                           HostileHeader{"OneHugeRow", 268435, 1000, 8, false}),
+                         [](const ::testing::TestParamInfo<HostileHeader>& param_info) {
+                           return param_info.param.name;
+                         });
+
+// A 2048 × 2048 16-bit frame is 32 MiB on the host. Input and output images
+// with a row of working set each fit, beside the program itself (about 12
+// MiB), in 144 MiB; the intermediate full-size copies of a whole-image reader
+// and writer would not.
+TEST(FrameMemoryCli, SixteenBitFrameRendersWithinThreeFramesOfAddressSpace) {
+  if (kSanitized) GTEST_SKIP() << "address-space limits do not apply under the sanitizers";
+  const cli_test::ScratchDir dir;
+  huesieve::png::Image image{2048, 2048, 16, {}};
+  image.rgba.resize(std::size_t{2048} * 2048 * 4);
+  for (std::size_t i = 0; i < image.rgba.size(); ++i) {
+    image.rgba[i] = static_cast<std::uint16_t>(i % 4 == 3 ? 65535 : (i * 2654435761u) >> 16);
+  }
+  const std::string in = (dir / "in.png").string(), out = (dir / "out.png").string();
+  huesieve::png::WritePng(in, image);
+  const ToolResult result = RunToolWithin(144, {"--enable", "--entry", "1:FF0000:60:30", in, out});
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(huesieve::png::ReadPng(out).width, 2048u);
+}
+
+// The pixel limit.
+
+class PixelLimitCli : public ::testing::Test {
+ protected:
+  std::string Write(const std::string& name, std::uint32_t width, std::uint32_t height) const {
+    const huesieve::png::Image image{width, height, 8,
+                                     std::vector<std::uint16_t>(width * height * 4, 90)};
+    huesieve::png::WritePng((dir_ / name).string(), image);
+    return (dir_ / name).string();
+  }
+
+  cli_test::ScratchDir dir_;
+};
+
+TEST_F(PixelLimitCli, ImageOfExactlyTheLimitRenders) {
+  const ToolResult result =
+      RunTool({"--max-pixels", "12", Write("in.png", 4, 3), (dir_ / "out.png").string()});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(huesieve::png::ReadPng((dir_ / "out.png").string()).rgba.size(), 48u);
+}
+
+TEST_F(PixelLimitCli, OnePixelPastTheLimitIsRefusedWithSizeAndLimit) {
+  const std::string in = Write("in.png", 4, 3);
+  const ToolResult result = RunTool({"--max-pixels", "11", in, (dir_ / "out.png").string()});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err,
+            "huesieve-render: " + in + ": image of 4 x 3 pixels exceeds the limit of 11 pixels\n");
+  EXPECT_THAT(dir_.Names(), ::testing::ElementsAre("in.png"));
+}
+
+TEST_F(PixelLimitCli, DefaultLimitIsTwoToThe28th) {
+  const std::string in = (dir_ / "wide.png").string();
+  cli_test::WriteBytes(in, cli_test::HeaderOnlyPng(1 << 15, (1 << 13) + 1, 8, false));
+  const ToolResult result = RunTool({in, (dir_ / "out.png").string()});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "huesieve-render: " + in +
+                            ": image of 32768 x 8193 pixels exceeds the limit of 268435456 "
+                            "pixels\n");
+}
+
+// In a sequence, frames within the limit render and the first beyond it stops
+// the run, named.
+TEST_F(PixelLimitCli, SequenceStopsAtTheFirstFrameBeyondTheLimit) {
+  Write("in.1.png", 4, 3);
+  const std::string second = Write("in.2.png", 13, 1);
+  const ToolResult result = RunTool({"-j", "1", "--max-pixels", "12", (dir_ / "in.%d.png").string(),
+                                     (dir_ / "out.%d.png").string()});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "huesieve-render: " + second +
+                            ": image of 13 x 1 pixels exceeds the limit of 12 pixels\n");
+  EXPECT_TRUE(std::filesystem::exists(dir_ / "out.1.png"));
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "out.2.png"));
+}
+
+}  // namespace

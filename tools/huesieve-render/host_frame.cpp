@@ -1,0 +1,58 @@
+#include "host_frame.h"
+
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <new>
+
+#include "world.h"
+
+namespace huesieve::cli {
+namespace {
+
+// Growth doubles the mapping, so an image is mapped in a few steps, but never
+// past the image: the address space held stays within twice the rows
+// decoded.
+constexpr std::size_t kFirstMapping = std::size_t{1} << 20;
+
+std::size_t PageRounded(std::size_t bytes) {
+  const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
+  return (bytes + page - 1) / page * page;
+}
+
+}  // namespace
+
+HostFrame::~HostFrame() {
+  if (base_ != nullptr) ::munmap(base_, capacity_);
+}
+
+void HostFrame::Reset(bool deep, std::uint32_t width, std::uint32_t height) {
+  deep_ = deep;
+  width_ = width;
+  height_ = height;
+}
+
+std::byte* HostFrame::Rows(std::uint32_t first, std::uint32_t count) {
+  Reserve((std::size_t{first} + count) * row_bytes());
+  return base_ + std::size_t{first} * row_bytes();
+}
+
+PF_LayerDef HostFrame::Record() {
+  return hostsim::ImageRecord(deep_, Whole(), static_cast<A_long>(width_),
+                              static_cast<A_long>(height_), static_cast<A_long>(row_bytes()));
+}
+
+void HostFrame::Reserve(std::size_t bytes) {
+  if (bytes <= capacity_) return;
+  const std::size_t wanted =
+      PageRounded(std::max(bytes, std::min(image_bytes(), std::max(kFirstMapping, 2 * capacity_))));
+  void* mapping = base_ == nullptr ? ::mmap(nullptr, wanted, PROT_READ | PROT_WRITE,
+                                            MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
+                                   : ::mremap(base_, capacity_, wanted, MREMAP_MAYMOVE);
+  if (mapping == MAP_FAILED) throw std::bad_alloc();
+  base_ = static_cast<std::byte*>(mapping);
+  capacity_ = wanted;
+}
+
+}  // namespace huesieve::cli
