@@ -57,7 +57,8 @@ CellTable::CellTable(const EntryThresholds& thresholds) : thresholds_(thresholds
       const std::int64_t red = AxisGap(c << kCellShift, kSpan, thresholds_.red[entry]);
       const std::int64_t green = AxisGap(c << kCellShift, kSpan, thresholds_.green[entry]);
       const std::int64_t blue = AxisGap(c << kCellShift, kSpan, thresholds_.blue[entry]);
-      if (2 * red * red < claim_below) red_reach_[at] = static_cast<std::uint16_t>(red_reach_[at] | bit);
+      if (2 * red * red < claim_below)
+        red_reach_[at] = static_cast<std::uint16_t>(red_reach_[at] | bit);
       if (4 * green * green < claim_below) {
         green_reach_[at] = static_cast<std::uint16_t>(green_reach_[at] | bit);
       }
@@ -70,9 +71,9 @@ CellTable::CellTable(const EntryThresholds& thresholds) : thresholds_(thresholds
 
 std::uint16_t CellTable::Classify(std::int32_t cell) {
   constexpr std::int32_t kSpan = 1 << kCellShift;
-  const std::int32_t red_low = ((cell >> 10) & (kCellsPerAxis - 1)) << kCellShift;
-  const std::int32_t green_low = ((cell >> 5) & (kCellsPerAxis - 1)) << kCellShift;
-  const std::int32_t blue_low = (cell & (kCellsPerAxis - 1)) << kCellShift;
+  const std::int32_t red_low = ((cell >> kRedPlace) & kAxisMask) << kCellShift;
+  const std::int32_t green_low = ((cell >> kGreenPlace) & kAxisMask) << kCellShift;
+  const std::int32_t blue_low = ((cell >> kBluePlace) & kAxisMask) << kCellShift;
 
   unsigned reach = red_reach_[static_cast<std::size_t>(red_low >> kCellShift)] &
                    green_reach_[static_cast<std::size_t>(green_low >> kCellShift)] &
@@ -83,9 +84,9 @@ std::uint16_t CellTable::Classify(std::int32_t cell) {
     const int k = __builtin_ctz(reach);
     reach &= reach - 1;
     const auto entry = static_cast<std::size_t>(k);
-    const SumBounds sums = CellSumBounds(red_low, green_low, blue_low, kSpan,
-                                         thresholds_.red[entry], thresholds_.green[entry],
-                                         thresholds_.blue[entry]);
+    const SumBounds sums =
+        CellSumBounds(red_low, green_low, blue_low, kSpan, thresholds_.red[entry],
+                      thresholds_.green[entry], thresholds_.blue[entry]);
     const auto claim_below = static_cast<std::int32_t>(thresholds_.claim_below[entry]);
     if (sums.low >= claim_below) continue;  // claims none of the cell
     const std::uint16_t bit = static_cast<std::uint16_t>(1u << k);
