@@ -116,7 +116,7 @@ class LaneRule {
   [[gnu::always_inline]] HUESIEVE_LANES_TARGET Fates Decide(U32 pixels) {
     // Footage holds long runs within one cell (flat areas, gradients): then
     // one cell word decides, or names the entries to try, for every lane.
-    const U32 coordinates = Ops::And(pixels, Ops::Splat(kCoordinateBits));
+    const U32 coordinates = pixels & Ops::Splat(kCoordinateBits);
     const std::uint32_t first = Ops::FirstLane(coordinates);
     if (Ops::Bits(Ops::Equal(coordinates, Ops::Splat(first))) == Ops::Bits(Ops::AllLanes())) {
       const U32 word = Ops::Splat(cells_.Lookup(static_cast<std::int32_t>(LaneCellIndex(first))));
@@ -125,10 +125,9 @@ class LaneRule {
 
     // Entries that may claim a colour with each lane's coordinate on every
     // axis; a lane no entry reaches is cleared without a look at the cells.
-    const U32 reach =
-        Ops::And(Ops::And(Ops::template Lookup32<kRedCoordinate>(red_reach_, pixels),
-                          Ops::template Lookup32<kGreenCoordinate>(green_reach_, pixels)),
-                 Ops::template Lookup32<kBlueCoordinate>(blue_reach_, pixels));
+    const U32 reach = Ops::template Lookup32<kRedCoordinate>(red_reach_, pixels) &
+                      Ops::template Lookup32<kGreenCoordinate>(green_reach_, pixels) &
+                      Ops::template Lookup32<kBlueCoordinate>(blue_reach_, pixels);
     const Mask reached = Ops::TestAny(reach, CellTable::kEntryMask);
     if (Ops::Bits(reached) == 0) {
       return {Ops::AllLanes(), Ops::NoLanes(), Ops::NoLanes(), Ops::Splat(0)};
@@ -181,14 +180,12 @@ class LaneRule {
 
   [[gnu::always_inline]] HUESIEVE_LANES_TARGET static U32 CellIndex(U32 pixels) {
     constexpr std::uint32_t kAxis = CellTable::kAxisMask;
-    const U32 red =
-        Ops::And(Ops::template ShiftRight<kRedCoordinate - CellTable::kRedPlace>(pixels),
-                 Ops::Splat(kAxis << CellTable::kRedPlace));
-    const U32 green =
-        Ops::And(Ops::template ShiftRight<kGreenCoordinate - CellTable::kGreenPlace>(pixels),
-                 Ops::Splat(kAxis << CellTable::kGreenPlace));
-    const U32 blue = Ops::template ShiftRight<kBlueCoordinate - CellTable::kBluePlace>(pixels);
-    return Ops::Or(Ops::Or(red, green), blue);
+    const U32 red = (pixels >> (kRedCoordinate - CellTable::kRedPlace)) &
+                    Ops::Splat(kAxis << CellTable::kRedPlace);
+    const U32 green = (pixels >> (kGreenCoordinate - CellTable::kGreenPlace)) &
+                      Ops::Splat(kAxis << CellTable::kGreenPlace);
+    const U32 blue = pixels >> (kBlueCoordinate - CellTable::kBluePlace);
+    return red | green | blue;
   }
 
   // The lanes whose cell word decides them, and the entries a word to test
@@ -219,15 +216,14 @@ class LaneRule {
   // 4 dg^2 is (2 dg)^2. Every intermediate lies below 2^26.
   [[gnu::always_inline]] HUESIEVE_LANES_TARGET static U32 Square(const Channels& pixel,
                                                                  const EntryLanes& entry) {
-    const U32 weight_red = Ops::template ShiftRight<1>(Ops::Add(pixel.red, entry.red_bias));
-    const U32 dr = Ops::Sub(pixel.red, entry.red);
-    const U32 dg2 = Ops::Sub(pixel.green2, entry.green2);
-    const U32 db = Ops::Sub(pixel.blue, entry.blue);
-    const U32 red_term = Ops::template ShiftRight<8>(Ops::MulLow(weight_red, Ops::MulLow(dr, dr)));
-    const U32 green_term = Ops::MulLow(dg2, dg2);
-    const U32 blue_term = Ops::template ShiftRight<8>(
-        Ops::MulLow(Ops::Sub(Ops::Splat(1279), weight_red), Ops::MulLow(db, db)));
-    return Ops::Add(Ops::Add(red_term, green_term), blue_term);
+    const U32 weight_red = (pixel.red + entry.red_bias) >> 1;
+    const U32 dr = pixel.red - entry.red;
+    const U32 dg2 = pixel.green2 - entry.green2;
+    const U32 db = pixel.blue - entry.blue;
+    const U32 red_term = (weight_red * (dr * dr)) >> 8;
+    const U32 green_term = dg2 * dg2;
+    const U32 blue_term = ((Ops::Splat(1279) - weight_red) * (db * db)) >> 8;
+    return red_term + green_term + blue_term;
   }
 
   // The open lanes and, in the claimed ones, the claiming entry's sum and
@@ -275,10 +271,8 @@ class LaneRule {
   [[gnu::always_inline]] HUESIEVE_LANES_TARGET void TestEntries(U32 pixels, U32 candidate_bits,
                                                                 Mask tested, Fates& fates) {
     const U32 byte = Ops::Splat(0xFF);
-    const Channels pixel{
-        Ops::And(Ops::template ShiftRight<kRedAt>(pixels), byte),
-        Ops::And(Ops::template ShiftRight<kGreenAt - 1>(pixels), Ops::Splat(0x1FE)),
-        Ops::template ShiftRight<kBlueAt>(pixels)};
+    const Channels pixel{(pixels >> kRedAt) & byte, (pixels >> (kGreenAt - 1)) & Ops::Splat(0x1FE),
+                         pixels >> kBlueAt};
     std::uint32_t entries = Ops::OrAcross(candidate_bits, tested) & CellTable::kEntryMask;
     // The entries tried are the usual ones, a superset of these: which
     // entries to load, and how many rounds, need not wait for this vector's
@@ -308,10 +302,10 @@ class LaneRule {
     const F32 distance = Ops::Sqrt(Ops::ToFloat(sum));
     const F32 hundred = Ops::SplatFloat(100.0f);
     const F32 maximum = Ops::SplatFloat(static_cast<float>(ramp_max_));
-    F32 value = Ops::DivFloat(Ops::SubFloat(range, distance), band);
-    value = Ops::MulFloat(value, hundred);
-    value = Ops::DivFloat(value, hundred);
-    value = Ops::MulFloat(value, maximum);
+    F32 value = (range - distance) / band;
+    value = value * hundred;
+    value = value / hundred;
+    value = value * maximum;
     // Not above 0 (NaN included) gives 0, the maximum or more the maximum.
     const Mask positive = Ops::Greater(value, Ops::SplatFloat(0.0f));
     const Mask full = Ops::GreaterEqual(value, maximum);

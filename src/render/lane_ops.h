@@ -1,9 +1,13 @@
 // What the lane kernel asks of an instruction set: a thin vector-operations
-// type. Each type wraps its instructions one for one; the kernel's lane maths
-// is written once over it (lane_kernel.h). The contract of every operation is
-// stated here, once: the instruction-set types follow it, and the emulated
-// wide type of the tests computes it in plain code, so a kernel that is right
-// over the emulation is right over every type that keeps the contract.
+// type. Lane arithmetic is written as operators on the type's vectors (GNU
+// vector types in the instruction-set types, which the compiler turns into
+// that set's instructions); what differs between instruction sets (masks,
+// comparisons, lookups, gathers, conversions, loads and stores) is a function
+// of the type, each wrapping its instructions one for one. The contract of
+// every operation is stated here, once: the instruction-set types follow it,
+// and the emulated wide type of the tests computes it in plain code, so a
+// kernel that is right over the emulation is right over every type that keeps
+// the contract.
 //
 // Lanes are 32 bits; lane i of a vector belongs to slot i of the vector's
 // slots. A Mask holds one flag per lane; Bits(m) has bit i set for lane i.
@@ -16,6 +20,15 @@
 
 namespace huesieve {
 
+// The lane vectors of the instruction-set types: GNU vector types, whose
+// operators the compiler turns into the instructions of the function's target.
+template <int kCount>
+struct GnuLanes {
+  static constexpr int kLanes = kCount;
+  typedef std::uint32_t U32 __attribute__((vector_size(4 * kCount)));
+  typedef float F32 __attribute__((vector_size(4 * kCount)));
+};
+
 template <typename Ops>
 concept LaneOps = requires(typename Ops::U32 u, typename Ops::F32 f, typename Ops::Mask m,
                            const typename Ops::Table32& table32,
@@ -24,25 +37,25 @@ concept LaneOps = requires(typename Ops::U32 u, typename Ops::F32 f, typename Op
                            const std::uint16_t* words, std::uint32_t* lanes) {
   { Ops::kLanes } -> std::convertible_to<int>;
 
-  // 32-bit integer lanes.
+  // 32-bit integer lanes: + - * (the low 32 bits), & |, and logical shifts
+  // by a constant below 32, lane by lane.
+  { u + u } -> std::same_as<typename Ops::U32>;
+  { u - u } -> std::same_as<typename Ops::U32>;
+  { u* u } -> std::same_as<typename Ops::U32>;
+  { u& u } -> std::same_as<typename Ops::U32>;
+  { u | u } -> std::same_as<typename Ops::U32>;
+  { u >> 3 } -> std::same_as<typename Ops::U32>;
+  { u << 3 } -> std::same_as<typename Ops::U32>;
   { Ops::Splat(n) } -> std::same_as<typename Ops::U32>;
-  { Ops::Add(u, u) } -> std::same_as<typename Ops::U32>;
-  { Ops::Sub(u, u) } -> std::same_as<typename Ops::U32>;
-  { Ops::MulLow(u, u) } -> std::same_as<typename Ops::U32>;  // low 32 bits of the product
-  { Ops::And(u, u) } -> std::same_as<typename Ops::U32>;
-  { Ops::Or(u, u) } -> std::same_as<typename Ops::U32>;
-  // Logical shifts by a constant below 32.
-  { Ops::template ShiftRight<3>(u) } -> std::same_as<typename Ops::U32>;
-  { Ops::template ShiftLeft<3>(u) } -> std::same_as<typename Ops::U32>;
   // Lanes whose value shares a bit with `n` (n below 2^31) / shares none.
   { Ops::TestAny(u, n) } -> std::same_as<typename Ops::Mask>;
   { Ops::TestNone(u, n) } -> std::same_as<typename Ops::Mask>;
   // Lanes where a < b; both operands below 2^31.
   { Ops::Less(u, u) } -> std::same_as<typename Ops::Mask>;
-  // Select(m, yes, no): yes in the lanes of m, no elsewhere.
-  { Ops::Select(m, u, u) } -> std::same_as<typename Ops::U32>;
   { Ops::Equal(u, u) } -> std::same_as<typename Ops::Mask>;
   { Ops::FirstLane(u) } -> std::same_as<std::uint32_t>;  // lane 0
+  // Select(m, yes, no): yes in the lanes of m, no elsewhere.
+  { Ops::Select(m, u, u) } -> std::same_as<typename Ops::U32>;
   // The OR of the lanes of m; 0 when m is empty.
   { Ops::OrAcross(u, m) } -> std::same_as<std::uint32_t>;
   // Every lane in order, to the kLanes values at `lanes`.
@@ -66,15 +79,15 @@ concept LaneOps = requires(typename Ops::U32 u, typename Ops::F32 f, typename Op
   { Ops::MaskNot(m) } -> std::same_as<typename Ops::Mask>;
   { Ops::Bits(m) } -> std::same_as<std::uint32_t>;
 
-  // Single-precision lanes, each operation rounded once as IEEE 754 says, so
-  // lane by lane they give the bits of the same scalar operation.
+  // Single-precision lanes: - * /, each rounded once as IEEE 754 says, so lane
+  // by lane they give the bits of the same scalar operation.
+  { f - f } -> std::same_as<typename Ops::F32>;
+  { f* f } -> std::same_as<typename Ops::F32>;
+  { f / f } -> std::same_as<typename Ops::F32>;
   { Ops::SplatFloat(x) } -> std::same_as<typename Ops::F32>;
   { Ops::AsFloat(u) } -> std::same_as<typename Ops::F32>;  // the same bits
   { Ops::ToFloat(u) } -> std::same_as<typename Ops::F32>;  // every u_i below 2^31
-  { Ops::Sqrt(f) } -> std::same_as<typename Ops::F32>;
-  { Ops::SubFloat(f, f) } -> std::same_as<typename Ops::F32>;
-  { Ops::MulFloat(f, f) } -> std::same_as<typename Ops::F32>;
-  { Ops::DivFloat(f, f) } -> std::same_as<typename Ops::F32>;
+  { Ops::Sqrt(f) } -> std::same_as<typename Ops::F32>;     // correctly rounded
   // Ordered comparisons: false where either operand is NaN.
   { Ops::Greater(f, f) } -> std::same_as<typename Ops::Mask>;
   { Ops::GreaterEqual(f, f) } -> std::same_as<typename Ops::Mask>;

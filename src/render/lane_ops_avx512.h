@@ -10,60 +10,45 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "render/lane_ops.h"
+
 #define HUESIEVE_AVX512 __attribute__((target("avx512f,avx512bw,avx512vl,avx2"), always_inline))
 
 namespace huesieve {
 
-struct Avx512Ops {
-  static constexpr int kLanes = 16;
-  using U32 = __m512i;
-  using F32 = __m512;
+struct Avx512Ops : GnuLanes<16> {
   using Mask = __mmask16;
   using Table32 = __m512i;  // 32 16-bit entries
   struct Slots16 {
-    __m512i low;  // slots 0..7
-    __m512i high;
+    __m512i low, high;  // slots 0..7 and 8..15
   };
 
   HUESIEVE_AVX512 static U32 Splat(std::uint32_t value) {
-    return _mm512_set1_epi32(static_cast<int>(value));
-  }
-  HUESIEVE_AVX512 static U32 Add(U32 a, U32 b) { return _mm512_add_epi32(a, b); }
-  HUESIEVE_AVX512 static U32 Sub(U32 a, U32 b) { return _mm512_sub_epi32(a, b); }
-  HUESIEVE_AVX512 static U32 MulLow(U32 a, U32 b) { return _mm512_mullo_epi32(a, b); }
-  HUESIEVE_AVX512 static U32 And(U32 a, U32 b) { return _mm512_and_si512(a, b); }
-  HUESIEVE_AVX512 static U32 Or(U32 a, U32 b) { return _mm512_or_si512(a, b); }
-  template <int kBits>
-  HUESIEVE_AVX512 static U32 ShiftRight(U32 a) {
-    return _mm512_srli_epi32(a, kBits);
-  }
-  template <int kBits>
-  HUESIEVE_AVX512 static U32 ShiftLeft(U32 a) {
-    return _mm512_slli_epi32(a, kBits);
+    return Lanes(_mm512_set1_epi32(static_cast<int>(value)));
   }
   // vptestmd, vptestnmd: (a AND bits) != 0, == 0.
   HUESIEVE_AVX512 static Mask TestAny(U32 a, std::uint32_t bits) {
-    return _mm512_test_epi32_mask(a, Splat(bits));
+    return _mm512_test_epi32_mask(Raw(a), Raw(Splat(bits)));
   }
   HUESIEVE_AVX512 static Mask TestNone(U32 a, std::uint32_t bits) {
-    return _mm512_testn_epi32_mask(a, Splat(bits));
+    return _mm512_testn_epi32_mask(Raw(a), Raw(Splat(bits)));
   }
-  HUESIEVE_AVX512 static Mask Less(U32 a, U32 b) { return _mm512_cmplt_epu32_mask(a, b); }
-  HUESIEVE_AVX512 static Mask Equal(U32 a, U32 b) { return _mm512_cmpeq_epi32_mask(a, b); }
-  HUESIEVE_AVX512 static std::uint32_t FirstLane(U32 a) {
-    return static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm512_castsi512_si128(a)));
+  // vpcmpud with the less-than predicate.
+  HUESIEVE_AVX512 static Mask Less(U32 a, U32 b) { return _mm512_cmplt_epu32_mask(Raw(a), Raw(b)); }
+  HUESIEVE_AVX512 static Mask Equal(U32 a, U32 b) {
+    return _mm512_cmpeq_epi32_mask(Raw(a), Raw(b));
   }
+  HUESIEVE_AVX512 static std::uint32_t FirstLane(U32 a) { return a[0]; }
   // vmovdqa32 under a mask: `yes` where set, the source `no` elsewhere.
   HUESIEVE_AVX512 static U32 Select(Mask mask, U32 yes, U32 no) {
-    return _mm512_mask_mov_epi32(no, mask, yes);
+    return Lanes(_mm512_mask_mov_epi32(Raw(no), mask, Raw(yes)));
   }
   // Lanes outside the mask count as 0, the identity of OR.
   HUESIEVE_AVX512 static std::uint32_t OrAcross(U32 a, Mask mask) {
-    return static_cast<std::uint32_t>(_mm512_mask_reduce_or_epi32(mask, a));
+    return static_cast<std::uint32_t>(_mm512_mask_reduce_or_epi32(mask, Raw(a)));
   }
-
   HUESIEVE_AVX512 static void StoreLanes(std::uint32_t* lanes, U32 a) {
-    _mm512_storeu_si512(lanes, a);
+    _mm512_storeu_si512(lanes, Raw(a));
   }
 
   HUESIEVE_AVX512 static Table32 LoadTable32(const std::uint16_t* entries) {
@@ -73,11 +58,11 @@ struct Avx512Ops {
   // half is the entry asked for, the high half the entry at bits s+16..s+20.
   template <int kShift>
   HUESIEVE_AVX512 static U32 Lookup32(const Table32& table, U32 a) {
-    return _mm512_permutexvar_epi16(_mm512_srli_epi32(a, kShift), table);
+    return Lanes(_mm512_permutexvar_epi16(Raw(a >> kShift), table));
   }
   // 32 bits read at 2-byte steps: the word asked for, then the next.
   HUESIEVE_AVX512 static U32 Gather16(const std::uint16_t* words, U32 index, Mask mask) {
-    return _mm512_mask_i32gather_epi32(_mm512_setzero_si512(), mask, index, words, 2);
+    return Lanes(_mm512_mask_i32gather_epi32(_mm512_setzero_si512(), mask, Raw(index), words, 2));
   }
 
   HUESIEVE_AVX512 static Mask AllLanes() { return static_cast<Mask>(0xFFFF); }
@@ -89,26 +74,22 @@ struct Avx512Ops {
   HUESIEVE_AVX512 static std::uint32_t Bits(Mask a) { return a; }
 
   HUESIEVE_AVX512 static F32 SplatFloat(float value) { return _mm512_set1_ps(value); }
-  HUESIEVE_AVX512 static F32 AsFloat(U32 a) { return _mm512_castsi512_ps(a); }
-  HUESIEVE_AVX512 static F32 ToFloat(U32 a) { return _mm512_cvtepi32_ps(a); }
+  HUESIEVE_AVX512 static F32 AsFloat(U32 a) { return _mm512_castsi512_ps(Raw(a)); }
+  HUESIEVE_AVX512 static F32 ToFloat(U32 a) { return _mm512_cvtepi32_ps(Raw(a)); }
   HUESIEVE_AVX512 static F32 Sqrt(F32 a) { return _mm512_sqrt_ps(a); }
-  HUESIEVE_AVX512 static F32 SubFloat(F32 a, F32 b) { return _mm512_sub_ps(a, b); }
-  HUESIEVE_AVX512 static F32 MulFloat(F32 a, F32 b) { return _mm512_mul_ps(a, b); }
-  HUESIEVE_AVX512 static F32 DivFloat(F32 a, F32 b) { return _mm512_div_ps(a, b); }
+  // vcmpps with the ordered, non-signalling predicates.
   HUESIEVE_AVX512 static Mask Greater(F32 a, F32 b) { return _mm512_cmp_ps_mask(a, b, _CMP_GT_OQ); }
   HUESIEVE_AVX512 static Mask GreaterEqual(F32 a, F32 b) {
     return _mm512_cmp_ps_mask(a, b, _CMP_GE_OQ);
   }
-  HUESIEVE_AVX512 static U32 Truncate(F32 a) { return _mm512_cvttps_epi32(a); }
+  HUESIEVE_AVX512 static U32 Truncate(F32 a) { return Lanes(_mm512_cvttps_epi32(a)); }
 
-  HUESIEVE_AVX512 static U32 Load8(const std::byte* at) { return _mm512_loadu_si512(at); }
+  HUESIEVE_AVX512 static U32 Load8(const std::byte* at) { return Lanes(_mm512_loadu_si512(at)); }
   // Masked stores write only the slots that change; clearing comes last.
   HUESIEVE_AVX512 static void Store8(std::byte* at, U32 pixels, Mask cleared, Mask ramped,
                                      U32 alpha) {
     if (ramped != 0) {
-      const __m512i with_alpha = _mm512_or_si512(
-          _mm512_and_si512(pixels, _mm512_set1_epi32(static_cast<int>(0xFFFFFF00u))), alpha);
-      _mm512_mask_storeu_epi32(at, ramped, with_alpha);
+      _mm512_mask_storeu_epi32(at, ramped, Raw((pixels & Splat(0xFFFFFF00u)) | alpha));
     }
     if (cleared != 0) _mm512_mask_storeu_epi32(at, cleared, _mm512_setzero_si512());
   }
@@ -120,19 +101,23 @@ struct Avx512Ops {
   // it needs c below 32768, and every c from 32767 up converts to 255. The
   // results fit a byte, so narrowing each 16-bit channel keeps them.
   HUESIEVE_AVX512 static U32 ToBytes(const Slots16& slots) {
-    return _mm512_inserti64x4(_mm512_castsi256_si512(HalfToBytes(slots.low)),
-                              HalfToBytes(slots.high), 1);
+    return Lanes(_mm512_inserti64x4(_mm512_castsi256_si512(HalfToBytes(slots.low)),
+                                    HalfToBytes(slots.high), 1));
   }
   HUESIEVE_AVX512 static void Store16(std::byte* at, const Slots16& slots, Mask cleared,
                                       Mask ramped, U32 alpha) {
     if ((cleared | ramped) == 0) return;
     StoreHalf16(at, slots.low, static_cast<__mmask8>(cleared), static_cast<__mmask8>(ramped),
-                _mm512_castsi512_si256(alpha));
+                _mm512_castsi512_si256(Raw(alpha)));
     StoreHalf16(at + 64, slots.high, static_cast<__mmask8>(cleared >> 8),
-                static_cast<__mmask8>(ramped >> 8), _mm512_extracti64x4_epi64(alpha, 1));
+                static_cast<__mmask8>(ramped >> 8), _mm512_extracti64x4_epi64(Raw(alpha), 1));
   }
 
  private:
+  // The same 512 bits seen as the intrinsics' type and as lanes.
+  HUESIEVE_AVX512 static __m512i Raw(U32 a) { return (__m512i)a; }
+  HUESIEVE_AVX512 static U32 Lanes(__m512i a) { return (U32)a; }
+
   HUESIEVE_AVX512 static __m256i HalfToBytes(__m512i slots) {
     const __m512i below_half = _mm512_min_epu16(slots, _mm512_set1_epi16(32767));
     return _mm512_cvtepi16_epi8(_mm512_mulhrs_epi16(below_half, _mm512_set1_epi16(255)));

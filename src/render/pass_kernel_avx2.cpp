@@ -10,17 +10,8 @@
 
 namespace huesieve {
 
-template <>
-HUESIEVE_LANES_TARGET RowClaims Avx2Row(std::byte* row, std::int64_t slots,
-                                        FrameRule<PF_Pixel>& rule) {
-  return lanes::LaneRow<Avx2Ops>(row, slots, rule);
-}
-
-template <>
-HUESIEVE_LANES_TARGET RowClaims Avx2Row(std::byte* row, std::int64_t slots,
-                                        FrameRule<PF_Pixel16>& rule) {
-  return lanes::LaneRow<Avx2Ops>(row, slots, rule);
-}
+const LaneKernels kAvx2Kernels{&lanes::LaneRow<Avx2Ops, PF_Pixel>,
+                               &lanes::LaneRow<Avx2Ops, PF_Pixel16>};
 
 }  // namespace huesieve
 

@@ -3,6 +3,10 @@
 
 #ifdef HUESIEVE_X86_KERNELS
 
+#include "render/lane_ops_avx512.h"
+
+#define HUESIEVE_LANES_TARGET __attribute__((target("avx512f,avx512bw,avx512vl,avx2")))
+
 // GCC 12's AVX-512 intrinsics start from a deliberately undefined register and
 // then warn about it; unoptimised, its masked gathers are macros that narrow
 // the mask to a signed short.
@@ -12,24 +16,12 @@
 #pragma GCC diagnostic ignored "-Wsign-conversion"
 #endif
 
-#include "render/lane_ops_avx512.h"
-
-#define HUESIEVE_LANES_TARGET __attribute__((target("avx512f,avx512bw,avx512vl,avx2")))
 #include "render/lane_kernel.h"
 
 namespace huesieve {
 
-template <>
-HUESIEVE_LANES_TARGET RowClaims Avx512Row(std::byte* row, std::int64_t slots,
-                                          FrameRule<PF_Pixel>& rule) {
-  return lanes::LaneRow<Avx512Ops>(row, slots, rule);
-}
-
-template <>
-HUESIEVE_LANES_TARGET RowClaims Avx512Row(std::byte* row, std::int64_t slots,
-                                          FrameRule<PF_Pixel16>& rule) {
-  return lanes::LaneRow<Avx512Ops>(row, slots, rule);
-}
+const LaneKernels kAvx512Kernels{&lanes::LaneRow<Avx512Ops, PF_Pixel>,
+                                 &lanes::LaneRow<Avx512Ops, PF_Pixel16>};
 
 }  // namespace huesieve
 

@@ -18,9 +18,9 @@ RowKernel<Pixel> RowKernelFor(KernelIsa isa) {
   switch (KernelIsaRuns(isa) ? isa : KernelIsa::kPortable) {
 #ifdef HUESIEVE_X86_KERNELS
     case KernelIsa::kAvx512:
-      return &Avx512Row<Pixel>;
+      return kAvx512Kernels.For<Pixel>();
     case KernelIsa::kAvx2:
-      return &Avx2Row<Pixel>;
+      return kAvx2Kernels.For<Pixel>();
 #endif
     default:
       return &PortableRow<Pixel>;

@@ -20,11 +20,58 @@ template <std::size_t kWidth>
 struct EmulatedLaneOps {
   static_assert(kWidth >= 1 && kWidth <= 16);
   static constexpr int kLanes = static_cast<int>(kWidth);
+  // Lane-by-lane operators, as the GNU vector types of the instruction-set
+  // types have them: wrapping integer arithmetic and logical shifts.
   struct U32 {
     std::array<std::uint32_t, kWidth> lane;
+
+    template <typename Op>
+    friend U32 Each(const U32& a, const U32& b, Op op) {
+      U32 result;
+      for (std::size_t i = 0; i < kWidth; ++i) result.lane[i] = op(a.lane[i], b.lane[i]);
+      return result;
+    }
+    friend U32 operator+(const U32& a, const U32& b) {
+      return Each(a, b, [](std::uint32_t x, std::uint32_t y) { return x + y; });
+    }
+    friend U32 operator-(const U32& a, const U32& b) {
+      return Each(a, b, [](std::uint32_t x, std::uint32_t y) { return x - y; });
+    }
+    friend U32 operator*(const U32& a, const U32& b) {
+      return Each(a, b, [](std::uint32_t x, std::uint32_t y) { return x * y; });
+    }
+    friend U32 operator&(const U32& a, const U32& b) {
+      return Each(a, b, [](std::uint32_t x, std::uint32_t y) { return x & y; });
+    }
+    friend U32 operator|(const U32& a, const U32& b) {
+      return Each(a, b, [](std::uint32_t x, std::uint32_t y) { return x | y; });
+    }
+    friend U32 operator>>(const U32& a, int bits) {
+      return Each(a, a, [bits](std::uint32_t x, std::uint32_t) { return x >> bits; });
+    }
+    friend U32 operator<<(const U32& a, int bits) {
+      return Each(a, a, [bits](std::uint32_t x, std::uint32_t) { return x << bits; });
+    }
   };
+  // Each operation rounded once, in single precision (no contraction).
   struct F32 {
     std::array<float, kWidth> lane;
+
+    template <typename Op>
+    friend F32 Each(const F32& a, const F32& b, Op op) {
+      F32 result;
+      for (std::size_t i = 0; i < kWidth; ++i) result.lane[i] = op(a.lane[i], b.lane[i]);
+      return result;
+    }
+    friend F32 operator-(const F32& a, const F32& b) {
+      return Each(a, b, [](float x, float y) { return x - y; });
+    }
+    friend F32 operator*(const F32& a, const F32& b) {
+      return Each(a, b, [](float x, float y) { return x * y; });
+    }
+    friend F32 operator/(const F32& a, const F32& b) {
+      return Each(a, b, [](float x, float y) { return x / y; });
+    }
   };
   using Mask = std::uint32_t;  // bit i for lane i; the bits from kWidth up stay clear
   using Table32 = std::array<std::uint16_t, 32>;
@@ -48,29 +95,6 @@ struct EmulatedLaneOps {
 
   static U32 Splat(std::uint32_t value) {
     return Map([=](std::size_t) { return value; });
-  }
-  static U32 Add(U32 a, U32 b) {
-    return Map([&](std::size_t i) { return a.lane[i] + b.lane[i]; });
-  }
-  static U32 Sub(U32 a, U32 b) {
-    return Map([&](std::size_t i) { return a.lane[i] - b.lane[i]; });
-  }
-  static U32 MulLow(U32 a, U32 b) {
-    return Map([&](std::size_t i) { return a.lane[i] * b.lane[i]; });
-  }
-  static U32 And(U32 a, U32 b) {
-    return Map([&](std::size_t i) { return a.lane[i] & b.lane[i]; });
-  }
-  static U32 Or(U32 a, U32 b) {
-    return Map([&](std::size_t i) { return a.lane[i] | b.lane[i]; });
-  }
-  template <int kBits>
-  static U32 ShiftRight(U32 a) {
-    return Map([&](std::size_t i) { return a.lane[i] >> kBits; });
-  }
-  template <int kBits>
-  static U32 ShiftLeft(U32 a) {
-    return Map([&](std::size_t i) { return a.lane[i] << kBits; });
   }
   static Mask TestAny(U32 a, std::uint32_t bits) {
     return Where([&](std::size_t i) { return (a.lane[i] & bits) != 0; });
@@ -146,15 +170,6 @@ struct EmulatedLaneOps {
   }
   static F32 Sqrt(F32 a) {
     return MapFloat([&](std::size_t i) { return std::sqrt(a.lane[i]); });
-  }
-  static F32 SubFloat(F32 a, F32 b) {
-    return MapFloat([&](std::size_t i) { return a.lane[i] - b.lane[i]; });
-  }
-  static F32 MulFloat(F32 a, F32 b) {
-    return MapFloat([&](std::size_t i) { return a.lane[i] * b.lane[i]; });
-  }
-  static F32 DivFloat(F32 a, F32 b) {
-    return MapFloat([&](std::size_t i) { return a.lane[i] / b.lane[i]; });
   }
   static Mask Greater(F32 a, F32 b) {
     return Where([&](std::size_t i) { return a.lane[i] > b.lane[i]; });
