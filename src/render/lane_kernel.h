@@ -330,6 +330,8 @@ template <LaneOps Ops, typename Pixel>
 HUESIEVE_LANES_TARGET RowClaims LaneRow(std::byte* row, std::int64_t slots,
                                         FrameRule<Pixel>& rule) {
   constexpr std::int64_t kLanes = Ops::kLanes;
+  // The row's rule lives on the stack beside the frame's.
+  static_assert(sizeof(LaneRule<Ops>) + sizeof(FrameRule<Pixel>) < 128 * 1024);
   LaneRule<Ops> lanes(rule);
   RowClaims claims;
   std::int64_t column = 0;

@@ -61,9 +61,18 @@ struct Avx512Ops : GnuLanes<16> {
     return Lanes(_mm512_permutexvar_epi16(Raw(a >> kShift), table));
   }
   // 32 bits read at 2-byte steps: the word asked for, then the next.
+  // Unoptimised, GCC's masked gather is a macro that narrows the mask to a
+  // signed short.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wsign-conversion"
+#endif
   HUESIEVE_AVX512 static U32 Gather16(const std::uint16_t* words, U32 index, Mask mask) {
     return Lanes(_mm512_mask_i32gather_epi32(_mm512_setzero_si512(), mask, Raw(index), words, 2));
   }
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 
   HUESIEVE_AVX512 static Mask AllLanes() { return static_cast<Mask>(0xFFFF); }
   HUESIEVE_AVX512 static Mask NoLanes() { return 0; }

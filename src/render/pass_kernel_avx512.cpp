@@ -8,12 +8,10 @@
 #define HUESIEVE_LANES_TARGET __attribute__((target("avx512f,avx512bw,avx512vl,avx2")))
 
 // GCC 12's AVX-512 intrinsics start from a deliberately undefined register and
-// then warn about it; unoptimised, its masked gathers are macros that narrow
-// the mask to a signed short.
+// then warn about it where they are inlined.
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #pragma GCC diagnostic ignored "-Wuninitialized"
-#pragma GCC diagnostic ignored "-Wsign-conversion"
 #endif
 
 #include "render/lane_kernel.h"
