@@ -10,6 +10,7 @@
 #include <cstring>
 #include <limits>
 
+#include "render/cell_table.h"
 #include "render/entry_thresholds.h"
 #include "support/emulated_kernel.h"
 
@@ -44,6 +45,26 @@ TEST(LaneCellIndex, MatchesTheCellTableForEveryColourWhateverTheAlpha) {
     }
   }
   EXPECT_EQ(differing, 0u);
+}
+
+// Range 10 claims sums below 100: red and blue reach d with 2 d^2 < 100,
+// d = 7; green 4 d^2 < 100, d = 4; the box is clipped to 0..255. Range 0
+// claims nothing and has no box.
+TEST(ColourBoxes, BoundEachAxisByItsShareAndClipToTheScale) {
+  ColourEntryTable table;
+  table.count = 3;
+  table.enabled = {1, 1, 0};
+  table.colours[0] = PF_Pixel{0, 100, 50, 200};
+  table.colours[1] = PF_Pixel{0, 3, 250, 252};
+  table.colours[2] = PF_Pixel{0, 9, 9, 9};
+  table.ranges = {10.0f, 10.0f, 0.0f};
+  const EntryThresholds thresholds = MakeEntryThresholds(table);
+  const CellTable cells(thresholds);
+  ASSERT_EQ(cells.box_count(), 2);
+  EXPECT_EQ(cells.boxes()[0].low, lanes::Lane(0, 93, 46, 193));
+  EXPECT_EQ(cells.boxes()[0].width, lanes::Lane(255, 14, 8, 14));
+  EXPECT_EQ(cells.boxes()[1].low, lanes::Lane(0, 0, 246, 245));
+  EXPECT_EQ(cells.boxes()[1].width, lanes::Lane(255, 10, 8, 10));
 }
 
 Emulated::U32 Lanes(std::initializer_list<std::uint32_t> values) {
@@ -94,6 +115,21 @@ TEST(EmulatedLaneOps, TruncateGivesTheIntegerIndefiniteOutsideTheRange) {
   EXPECT_EQ(truncated.lane[5], 0x80000000u);
   EXPECT_EQ(truncated.lane[6], 0x80000000u);
   EXPECT_EQ(truncated.lane[7], 0x80000000u);
+}
+
+// vpsubb then vpsubusb: a byte inside low..low + width gives 0, one below
+// wraps round and stays above the width.
+TEST(EmulatedLaneOps, OutsideBoxIsZeroExactlyInsideEveryByteRange) {
+  const Emulated::U32 low = Emulated::Splat(lanes::Lane(0, 93, 46, 193));
+  const Emulated::U32 width = Emulated::Splat(lanes::Lane(255, 14, 8, 14));
+  const Emulated::U32 outside =
+      Emulated::OutsideBox(Lanes({lanes::Lane(7, 93, 54, 207), lanes::Lane(7, 92, 50, 200),
+                                  lanes::Lane(7, 108, 50, 200), lanes::Lane(7, 100, 55, 200)}),
+                           low, width);
+  EXPECT_EQ(outside.lane[0], 0u);
+  EXPECT_EQ(outside.lane[1], lanes::Lane(0, 255 - 14, 0, 0));
+  EXPECT_EQ(outside.lane[2], lanes::Lane(0, 1, 0, 0));
+  EXPECT_EQ(outside.lane[3], lanes::Lane(0, 0, 1, 0));
 }
 
 // Unsigned, as vpcmpud: 2^31 is above 1.

@@ -40,6 +40,22 @@ SumBounds CellSumBounds(std::int32_t red_low, std::int32_t green_low, std::int32
   };
 }
 
+// The largest d within 0..255 whose share weight × d^2 lies below
+// `claim_below` (which is above 0).
+std::uint32_t AxisReachOf(std::int64_t weight, std::int64_t claim_below) {
+  std::uint32_t low = 0;
+  std::uint32_t high = 255;
+  while (low < high) {
+    const std::uint32_t middle = (low + high + 1) / 2;
+    if (weight * middle * middle < claim_below) {
+      low = middle;
+    } else {
+      high = middle - 1;
+    }
+  }
+  return low;
+}
+
 }  // namespace
 
 // Each term of the redmean sum is at least its share alone: red and blue at
@@ -66,6 +82,18 @@ CellTable::CellTable(const EntryThresholds& thresholds) : thresholds_(thresholds
         blue_reach_[at] = static_cast<std::uint16_t>(blue_reach_[at] | bit);
       }
     }
+    if (claim_below == 0) continue;
+    ColourBox box{0, 0xFF};
+    const auto bound = [&box](std::uint32_t colour, std::uint32_t reach, int shift) {
+      const std::uint32_t from = colour > reach ? colour - reach : 0;
+      const std::uint32_t to = colour + reach < 255 ? colour + reach : 255;
+      box.low |= from << shift;
+      box.width |= (to - from) << shift;
+    };
+    bound(thresholds_.red[entry], AxisReachOf(2, claim_below), 8);
+    bound(thresholds_.green[entry], AxisReachOf(4, claim_below), 16);
+    bound(thresholds_.blue[entry], AxisReachOf(2, claim_below), 24);
+    boxes_[static_cast<std::size_t>(box_count_++)] = box;
   }
 }
 

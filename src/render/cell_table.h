@@ -58,6 +58,17 @@ class CellTable {
   const AxisReach& green_reach() const { return green_reach_; }
   const AxisReach& blue_reach() const { return blue_reach_; }
 
+  // The same bound per value rather than per cell, for each entry that can
+  // claim anything: the box of colours it may claim, as the lane words of an
+  // 8-bit pixel (alpha, red, green, blue bytes) of its low corner and of its
+  // width per byte; alpha is not bounded. A colour in no box is claimed by none.
+  struct ColourBox {
+    std::uint32_t low;
+    std::uint32_t width;
+  };
+  const std::array<ColourBox, kMaxColourEntries>& boxes() const { return boxes_; }
+  std::int32_t box_count() const { return box_count_; }
+
   // For vector gathers of 32-bit words at 2-byte steps: the table ends in
   // padding so the last cell's read stays inside.
   static constexpr std::int32_t kStoredWords = kCellCount + 2;
@@ -72,6 +83,8 @@ class CellTable {
   AxisReach red_reach_{};
   AxisReach green_reach_{};
   AxisReach blue_reach_{};
+  std::array<ColourBox, kMaxColourEntries> boxes_{};
+  std::int32_t box_count_ = 0;
   std::array<std::uint16_t, kStoredWords> words_{};
 };
 

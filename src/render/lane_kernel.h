@@ -1,8 +1,10 @@
 // The selection pass's row kernel, written once over a vector-operations type
-// (lane_ops.h) and instantiated per instruction set. Per vector of slots:
-// per-axis reach rules out the slots no entry can claim, a gather of cell
-// words decides most of the rest, and the slots left are resolved in all
-// lanes at once by the entries' integer thresholds and the rule's own ramp.
+// (lane_ops.h) and instantiated per instruction set. Per vector of slots: a
+// vector within one cell takes that cell's word; otherwise the entries'
+// colour boxes (while they are cheap and pay) or their per-axis reach rule out
+// the slots no entry can claim, a gather of cell words decides most of the
+// rest, and the slots left are resolved in all lanes at once by the entries'
+// integer thresholds and the rule's own ramp.
 //
 // A file that instantiates the kernel defines HUESIEVE_LANES_TARGET, the
 // target attribute of its instruction set, before including this header:
@@ -97,6 +99,11 @@ class LaneRule {
         green_reach_(Ops::LoadTable32(rule.cells().green_reach().data())),
         blue_reach_(Ops::LoadTable32(rule.cells().blue_reach().data())),
         ramp_max_(PixelTraits<Pixel>::kRampMax) {
+    box_count_ = static_cast<std::size_t>(rule.cells().box_count());
+    for (std::size_t i = 0; i < box_count_; ++i) {
+      const CellTable::ColourBox& box = rule.cells().boxes()[i];
+      boxes_[i] = {Ops::Splat(box.low), Ops::Splat(box.width)};
+    }
     const EntryThresholds& thresholds = rule.thresholds();
     for (std::size_t k = 0; k < static_cast<std::size_t>(thresholds.count); ++k) {
       entries_[k] = {
@@ -113,14 +120,27 @@ class LaneRule {
   }
 
   // A vector of 8-bit pixels (16-bit ones brought to the 8-bit scale).
-  [[gnu::always_inline]] HUESIEVE_LANES_TARGET Fates Decide(U32 pixels) {
+  // `try_boxes`: whether the entries' colour boxes are tried first.
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET Fates Decide(U32 pixels, bool try_boxes) {
     // Footage holds long runs within one cell (flat areas, gradients): then
     // one cell word decides, or names the entries to try, for every lane.
     const U32 coordinates = pixels & Ops::Splat(kCoordinateBits);
     const std::uint32_t first = Ops::FirstLane(coordinates);
     if (Ops::Bits(Ops::Equal(coordinates, Ops::Splat(first))) == Ops::Bits(Ops::AllLanes())) {
-      const U32 word = Ops::Splat(cells_.Lookup(static_cast<std::int32_t>(LaneCellIndex(first))));
-      return FromCellWords(pixels, word, Ops::TestAny(word, CellTable::kTest));
+      return OneCell(pixels, first);
+    }
+
+    // The entries' colour boxes rule a vector out in a few steps.
+    if (try_boxes) {
+      Mask inside = Ops::NoLanes();
+      for (std::size_t i = 0; i < box_count_; ++i) {
+        inside = Ops::MaskOr(
+            inside,
+            Ops::Equal(Ops::OutsideBox(pixels, boxes_[i].low, boxes_[i].width), Ops::Splat(0)));
+      }
+      if (Ops::Bits(inside) == 0) {
+        return {Ops::AllLanes(), Ops::NoLanes(), Ops::NoLanes(), Ops::Splat(0)};
+      }
     }
 
     // Entries that may claim a colour with each lane's coordinate on every
@@ -154,7 +174,30 @@ class LaneRule {
     return FromCellWords(pixels, word, tested);
   }
 
+  // Boxes are worth trying while they cost less than the per-axis reach, from
+  // a vector with nothing claimed on, until one with a claim.
+  bool BoxesPay(std::uint32_t last_claimed) const {
+    return box_count_ <= static_cast<std::size_t>(Ops::kCheaperBoxes) && last_claimed == 0;
+  }
+
  private:
+  // A vector whose lanes lie in one cell, with coordinate bits `coordinates`.
+  // Runs repeat the cell of the vector before.
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET Fates OneCell(U32 pixels,
+                                                             std::uint32_t coordinates) {
+    if (coordinates != one_cell_) {
+      one_cell_ = coordinates;
+      one_cell_word_ = cells_.Lookup(static_cast<std::int32_t>(LaneCellIndex(coordinates)));
+    }
+    if ((one_cell_word_ & CellTable::kTest) == 0) {
+      const bool claimed = (one_cell_word_ & CellTable::kClaimed) != 0;
+      const bool kept = (one_cell_word_ & CellTable::kKeep) != 0;
+      return {kept ? Ops::NoLanes() : Ops::AllLanes(), Ops::NoLanes(),
+              claimed ? Ops::AllLanes() : Ops::NoLanes(), Ops::Splat(0)};
+    }
+    return FromCellWords(pixels, Ops::Splat(one_cell_word_), Ops::AllLanes());
+  }
+
   // A vector's channels as Square takes them: green doubled.
   struct Channels {
     U32 red;
@@ -176,6 +219,10 @@ class LaneRule {
     U32 band;   // float bits
   };
   static constexpr std::uint32_t kDisabled = 1u << 30;
+  struct BoxLanes {
+    U32 low;
+    U32 width;
+  };
   static_assert(kSquareSumLimit < kDisabled);
 
   [[gnu::always_inline]] HUESIEVE_LANES_TARGET static U32 CellIndex(U32 pixels) {
@@ -318,11 +365,17 @@ class LaneRule {
   typename Ops::Table32 green_reach_;
   typename Ops::Table32 blue_reach_;
   std::array<EntryLanes, kMaxColourEntries> entries_;
+  std::size_t box_count_;
+  std::array<BoxLanes, kMaxColourEntries> boxes_;
   std::uint32_t usual_ = 0;
   std::size_t usual_count_ = 0;
   std::array<std::uint8_t, kMaxColourEntries> usual_list_{};
   std::uint32_t ramp_max_;
   bool cells_pay_ = true;
+  // The cell of the last vector lying in one cell (its coordinate bits; no
+  // lane has other bits set, so ~0 is none), and the cell's word.
+  std::uint32_t one_cell_ = ~0u;
+  std::uint16_t one_cell_word_ = 0;
 };
 
 // One row: whole vectors, then the remaining slots one at a time.
@@ -334,20 +387,24 @@ HUESIEVE_LANES_TARGET RowClaims LaneRow(std::byte* row, std::int64_t slots,
   static_assert(sizeof(LaneRule<Ops>) + sizeof(FrameRule<Pixel>) < 128 * 1024);
   LaneRule<Ops> lanes(rule);
   RowClaims claims;
+  bool try_boxes = lanes.BoxesPay(0);
   std::int64_t column = 0;
   for (; column + kLanes <= slots; column += kLanes) {
     std::byte* at = row + column * std::int64_t{sizeof(Pixel)};
+    std::uint32_t claimed;
     if constexpr (sizeof(Pixel) == 8) {
       const typename Ops::Slots16 pixels = Ops::Load16(at);
-      const auto fates = lanes.Decide(Ops::ToBytes(pixels));
+      const auto fates = lanes.Decide(Ops::ToBytes(pixels), try_boxes);
       Ops::Store16(at, pixels, fates.cleared, fates.ramped, fates.alpha);
-      claims.NoteLanes(column, Ops::Bits(fates.claimed));
+      claimed = Ops::Bits(fates.claimed);
     } else {
       const typename Ops::U32 pixels = Ops::Load8(at);
-      const auto fates = lanes.Decide(pixels);
+      const auto fates = lanes.Decide(pixels, try_boxes);
       Ops::Store8(at, pixels, fates.cleared, fates.ramped, fates.alpha);
-      claims.NoteLanes(column, Ops::Bits(fates.claimed));
+      claimed = Ops::Bits(fates.claimed);
     }
+    claims.NoteLanes(column, claimed);
+    try_boxes = lanes.BoxesPay(claimed);
   }
   FateMemo<Pixel> memo(rule);
   for (; column < slots; ++column) {

@@ -36,6 +36,9 @@ concept LaneOps = requires(typename Ops::U32 u, typename Ops::F32 f, typename Op
                            const std::byte* from, std::uint32_t n, float x,
                            const std::uint16_t* words, std::uint32_t* lanes) {
   { Ops::kLanes } -> std::convertible_to<int>;
+  // Up to how many entries their colour boxes (OutsideBox) rule a vector out
+  // at less cost than the three Lookup32 of the per-axis reach.
+  { Ops::kCheaperBoxes } -> std::convertible_to<int>;
 
   // 32-bit integer lanes: + - * (the low 32 bits), & |, and logical shifts
   // by a constant below 32, lane by lane.
@@ -56,6 +59,9 @@ concept LaneOps = requires(typename Ops::U32 u, typename Ops::F32 f, typename Op
   { Ops::FirstLane(u) } -> std::same_as<std::uint32_t>;  // lane 0
   // Select(m, yes, no): yes in the lanes of m, no elsewhere.
   { Ops::Select(m, u, u) } -> std::same_as<typename Ops::U32>;
+  // Per byte of each lane, how far (a - low) mod 256 lies above `width`, or
+  // 0: a lane is 0 exactly when each of its bytes lies in its low..low+width.
+  { Ops::OutsideBox(u, u, u) } -> std::same_as<typename Ops::U32>;
   // The OR of the lanes of m; 0 when m is empty.
   { Ops::OrAcross(u, m) } -> std::same_as<std::uint32_t>;
   // Every lane in order, to the kLanes values at `lanes`.

@@ -17,6 +17,8 @@
 namespace huesieve {
 
 struct Avx512Ops : GnuLanes<16> {
+  // A lookup is one permute and a shift: three boxes cost about the reach.
+  static constexpr int kCheaperBoxes = 3;
   using Mask = __mmask16;
   using Table32 = __m512i;  // 32 16-bit entries
   struct Slots16 {
@@ -42,6 +44,10 @@ struct Avx512Ops : GnuLanes<16> {
   // vmovdqa32 under a mask: `yes` where set, the source `no` elsewhere.
   HUESIEVE_AVX512 static U32 Select(Mask mask, U32 yes, U32 no) {
     return Lanes(_mm512_mask_mov_epi32(Raw(no), mask, Raw(yes)));
+  }
+  // vpsubb, then vpsubusb (saturating at 0).
+  HUESIEVE_AVX512 static U32 OutsideBox(U32 a, U32 low, U32 width) {
+    return Lanes(_mm512_subs_epu8(_mm512_sub_epi8(Raw(a), Raw(low)), Raw(width)));
   }
   // Lanes outside the mask count as 0, the identity of OR.
   HUESIEVE_AVX512 static std::uint32_t OrAcross(U32 a, Mask mask) {

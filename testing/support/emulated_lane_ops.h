@@ -20,6 +20,7 @@ template <std::size_t kWidth>
 struct EmulatedLaneOps {
   static_assert(kWidth >= 1 && kWidth <= 16);
   static constexpr int kLanes = static_cast<int>(kWidth);
+  static constexpr int kCheaperBoxes = 3;  // as on AVX-512
   // Lane-by-lane operators, as the GNU vector types of the instruction-set
   // types have them: wrapping integer arithmetic and logical shifts.
   struct U32 {
@@ -112,6 +113,18 @@ struct EmulatedLaneOps {
   static std::uint32_t FirstLane(U32 a) { return a.lane[0]; }
   static U32 Select(Mask mask, U32 yes, U32 no) {
     return Map([&](std::size_t i) { return In(mask, i) ? yes.lane[i] : no.lane[i]; });
+  }
+  // vpsubb (wrapping), then vpsubusb (saturating at 0), byte by byte.
+  static U32 OutsideBox(U32 a, U32 low, U32 width) {
+    return Map([&](std::size_t i) {
+      std::uint32_t lane = 0;
+      for (int byte = 0; byte < 32; byte += 8) {
+        const std::uint32_t offset = ((a.lane[i] >> byte) - (low.lane[i] >> byte)) & 0xFF;
+        const std::uint32_t limit = (width.lane[i] >> byte) & 0xFF;
+        lane |= (offset > limit ? offset - limit : 0) << byte;
+      }
+      return lane;
+    });
   }
   static std::uint32_t OrAcross(U32 a, Mask mask) {
     std::uint32_t result = 0;
