@@ -120,7 +120,7 @@ class LaneRule {
   }
 
   // A vector of 8-bit pixels (16-bit ones brought to the 8-bit scale).
-  // `try_boxes`: whether the entries' colour boxes are tried first.
+  // `try_boxes`: whether the entries' colour boxes are tried (BoxesPay).
   [[gnu::always_inline]] HUESIEVE_LANES_TARGET Fates Decide(U32 pixels, bool try_boxes) {
     // Footage holds long runs within one cell (flat areas, gradients): then
     // one cell word decides, or names the entries to try, for every lane.
@@ -219,11 +219,12 @@ class LaneRule {
     U32 band;   // float bits
   };
   static constexpr std::uint32_t kDisabled = 1u << 30;
+  static_assert(kSquareSumLimit < kDisabled);
+  // An entry's colour box (CellTable::ColourBox), as whole vectors.
   struct BoxLanes {
     U32 low;
     U32 width;
   };
-  static_assert(kSquareSumLimit < kDisabled);
 
   [[gnu::always_inline]] HUESIEVE_LANES_TARGET static U32 CellIndex(U32 pixels) {
     constexpr std::uint32_t kAxis = CellTable::kAxisMask;
@@ -312,9 +313,10 @@ class LaneRule {
   // each claiming the open lanes whose sum lies below its threshold; then
   // enable and feather per lane from the claiming entry. `candidate_bits`
   // holds, in its low bits, a superset of the entries that may claim each
-  // lane: only their union is tried, and an entry tried in a lane where it is
-  // no candidate claims nothing there, its sum lying at or above its threshold
-  // (or, in a cell decided for an earlier entry, the lane is claimed already).
+  // lane; the entries tried are a superset of their union, and an entry tried
+  // in a lane where it is no candidate claims nothing there, its sum lying at
+  // or above its threshold (or, in a cell an earlier entry claims whole, the
+  // lane is claimed already).
   [[gnu::always_inline]] HUESIEVE_LANES_TARGET void TestEntries(U32 pixels, U32 candidate_bits,
                                                                 Mask tested, Fates& fates) {
     const U32 byte = Ops::Splat(0xFF);
