@@ -1,7 +1,7 @@
 // Checks the render's selection pass against the plain rule for every kernel
-// the processor runs, over a sample of colours (or all 2^24), for the hostile
-// entry tables; prints a summary and exits 1 on any difference.
-// Usage: huesieve_equivalence_check [sample]   (default and 0: all colours)
+// the processor runs and for the emulated 16-lane one, over a sample of colours (or all 2^24), for
+// the hostile entry tables; prints a summary and exits 1 on any difference. Usage:
+// huesieve_equivalence_check [sample]   (default and 0: all colours)
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -23,15 +23,13 @@ int CheckFrame(const std::vector<Pixel>& frame, const char* depth, int& checks) 
       const auto rowbytes = static_cast<A_long>(width * std::int64_t{sizeof(Pixel)} + extra);
       const huesieve::equivalence::ReferenceRun<Pixel> reference(frame, width, rowbytes,
                                                                  table_case.table);
-      for (KernelIsa isa : huesieve::kAllKernelIsas) {
-        if (!huesieve::KernelIsaRuns(isa)) continue;
+      for (const auto& kernel : huesieve::equivalence::JudgedKernels<Pixel>()) {
         ++checks;
-        const std::string difference = reference.Compare(isa);
+        const std::string difference = reference.Compare(kernel.row);
         if (difference.empty()) continue;
         ++failures;
         std::printf("DIFFERENT %s-bit %s %s stride+%lld: %s\n", depth, table_case.name.c_str(),
-                    huesieve::KernelIsaName(isa), static_cast<long long>(extra),
-                    difference.c_str());
+                    kernel.name.c_str(), static_cast<long long>(extra), difference.c_str());
       }
     }
   }
@@ -49,8 +47,10 @@ int main(int argc, char** argv) {
   }
   std::printf("kernels:");
   for (KernelIsa isa : huesieve::kAllKernelIsas) {
-    std::printf(" %s%s", huesieve::KernelIsaName(isa), huesieve::KernelIsaRuns(isa) ? "" : "(absent)");
+    std::printf(" %s%s", huesieve::KernelIsaName(isa),
+                huesieve::KernelIsaRuns(isa) ? "" : "(absent)");
   }
+  std::printf(" %s", huesieve::testing_support::kEmulatedWideName);
   std::printf("\ncolours: %zu\n", sample);
 
   const auto start = std::chrono::steady_clock::now();

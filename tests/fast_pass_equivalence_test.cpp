@@ -1,7 +1,8 @@
 // The prepared-rule pass against the plain walk that applies MatchPixel to
 // every slot: every 8-bit colour, the 16-bit conversion boundaries, padded,
-// odd and bottom-up strides, for tables chosen to sit on the rule's edges and
-// for every kernel this processor runs.
+// odd and bottom-up strides, for tables chosen to sit on the rule's edges, for
+// every kernel this processor runs and for the lane kernel over the emulated
+// 16-lane operations.
 #include <gtest/gtest.h>
 
 #include "render/kernel_isa.h"
@@ -16,19 +17,13 @@ namespace huesieve {
 namespace {
 
 using equivalence::HostileTables;
+using equivalence::JudgedKernel;
+using equivalence::JudgedKernels;
 using equivalence::ReferenceRun;
 using equivalence::TableCase;
 
 constexpr std::size_t kAllColours = std::size_t{1} << 24;
 constexpr std::int64_t kFrameWidth = 4096;
-
-std::vector<KernelIsa> RunnableKernels() {
-  std::vector<KernelIsa> kernels;
-  for (KernelIsa isa : kAllKernelIsas) {
-    if (KernelIsaRuns(isa)) kernels.push_back(isa);
-  }
-  return kernels;
-}
 
 const std::vector<PF_Pixel>& Colours8() {
   static const std::vector<PF_Pixel> frame =
@@ -53,8 +48,8 @@ TEST_P(FastPassEquivalence, EveryColour8MatchesPlainWalk) {
   const std::int64_t width = WidthFor(frame.size());
   const ReferenceRun<PF_Pixel> reference(frame, width, static_cast<A_long>(width * 4),
                                          GetParam().table);
-  for (KernelIsa isa : RunnableKernels()) {
-    EXPECT_EQ(reference.Compare(isa), "") << KernelIsaName(isa);
+  for (const JudgedKernel<PF_Pixel>& kernel : JudgedKernels<PF_Pixel>()) {
+    EXPECT_EQ(reference.Compare(kernel.row), "") << kernel.name;
   }
 }
 
@@ -63,8 +58,8 @@ TEST_P(FastPassEquivalence, ConversionBoundaries16MatchPlainWalk) {
   const std::int64_t width = WidthFor(frame.size());
   const ReferenceRun<PF_Pixel16> reference(frame, width, static_cast<A_long>(width * 8),
                                            GetParam().table);
-  for (KernelIsa isa : RunnableKernels()) {
-    EXPECT_EQ(reference.Compare(isa), "") << KernelIsaName(isa);
+  for (const JudgedKernel<PF_Pixel16>& kernel : JudgedKernels<PF_Pixel16>()) {
+    EXPECT_EQ(reference.Compare(kernel.row), "") << kernel.name;
   }
 }
 
@@ -119,10 +114,12 @@ TEST_P(FastPassLayouts, PixelsAndBoundsMatchPlainWalk) {
     const ReferenceRun<PF_Pixel> reference8(frame8, layout.width, rowbytes(4), table_case.table);
     const ReferenceRun<PF_Pixel16> reference16(frame16, layout.width, rowbytes(8),
                                                table_case.table);
-    for (KernelIsa isa : RunnableKernels()) {
-      EXPECT_EQ(reference8.Compare(isa), "") << table_case.name << " 8-bit " << KernelIsaName(isa);
-      EXPECT_EQ(reference16.Compare(isa), "")
-          << table_case.name << " 16-bit " << KernelIsaName(isa);
+    for (const JudgedKernel<PF_Pixel>& kernel : JudgedKernels<PF_Pixel>()) {
+      EXPECT_EQ(reference8.Compare(kernel.row), "") << table_case.name << " 8-bit " << kernel.name;
+    }
+    for (const JudgedKernel<PF_Pixel16>& kernel : JudgedKernels<PF_Pixel16>()) {
+      EXPECT_EQ(reference16.Compare(kernel.row), "")
+          << table_case.name << " 16-bit " << kernel.name;
     }
   }
 }
@@ -147,16 +144,16 @@ TEST(FastPassBounds, SingleClaimedSlotGivesHandWorkedBounds) {
   table.ranges[0] = 1.0f;  // only the exact colour (distance 0) lies below
   std::vector<PF_Pixel> frame(20 * 12, PF_Pixel{255, 0, 0, 0});
   frame[7 * 20 + 5] = PF_Pixel{77, 10, 200, 30};
-  for (KernelIsa isa : RunnableKernels()) {
+  for (const JudgedKernel<PF_Pixel>& kernel : JudgedKernels<PF_Pixel>()) {
     std::vector<PF_Pixel> pixels = frame;
     const SelectionBounds bounds =
-        SelectionPass(ImageRows<PF_Pixel>(pixels.data(), 20 * 4), 12, table, isa);
-    EXPECT_EQ(bounds.left, 5) << KernelIsaName(isa);
-    EXPECT_EQ(bounds.top, 7) << KernelIsaName(isa);
-    EXPECT_EQ(bounds.right, 6) << KernelIsaName(isa);
-    EXPECT_EQ(bounds.bottom, 8) << KernelIsaName(isa);
-    EXPECT_EQ(pixels[7 * 20 + 5].alpha, 77) << KernelIsaName(isa);
-    EXPECT_EQ(pixels[0].alpha, 0) << KernelIsaName(isa);
+        SelectionPass(ImageRows<PF_Pixel>(pixels.data(), 20 * 4), 12, table, kernel.row);
+    EXPECT_EQ(bounds.left, 5) << kernel.name;
+    EXPECT_EQ(bounds.top, 7) << kernel.name;
+    EXPECT_EQ(bounds.right, 6) << kernel.name;
+    EXPECT_EQ(bounds.bottom, 8) << kernel.name;
+    EXPECT_EQ(pixels[7 * 20 + 5].alpha, 77) << kernel.name;
+    EXPECT_EQ(pixels[0].alpha, 0) << kernel.name;
   }
 }
 

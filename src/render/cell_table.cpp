@@ -40,6 +40,22 @@ SumBounds CellSumBounds(std::int32_t red_low, std::int32_t green_low, std::int32
   };
 }
 
+// The largest d within 0..255 whose share weight × d^2 lies below
+// `claim_below` (which is above 0).
+std::uint32_t AxisReachOf(std::int64_t weight, std::int64_t claim_below) {
+  std::uint32_t low = 0;
+  std::uint32_t high = 255;
+  while (low < high) {
+    const std::uint32_t middle = (low + high + 1) / 2;
+    if (weight * middle * middle < claim_below) {
+      low = middle;
+    } else {
+      high = middle - 1;
+    }
+  }
+  return low;
+}
+
 }  // namespace
 
 // Each term of the redmean sum is at least its share alone: red and blue at
@@ -57,7 +73,8 @@ CellTable::CellTable(const EntryThresholds& thresholds) : thresholds_(thresholds
       const std::int64_t red = AxisGap(c << kCellShift, kSpan, thresholds_.red[entry]);
       const std::int64_t green = AxisGap(c << kCellShift, kSpan, thresholds_.green[entry]);
       const std::int64_t blue = AxisGap(c << kCellShift, kSpan, thresholds_.blue[entry]);
-      if (2 * red * red < claim_below) red_reach_[at] = static_cast<std::uint16_t>(red_reach_[at] | bit);
+      if (2 * red * red < claim_below)
+        red_reach_[at] = static_cast<std::uint16_t>(red_reach_[at] | bit);
       if (4 * green * green < claim_below) {
         green_reach_[at] = static_cast<std::uint16_t>(green_reach_[at] | bit);
       }
@@ -65,14 +82,26 @@ CellTable::CellTable(const EntryThresholds& thresholds) : thresholds_(thresholds
         blue_reach_[at] = static_cast<std::uint16_t>(blue_reach_[at] | bit);
       }
     }
+    if (claim_below == 0) continue;
+    ColourBox box{0, 0xFF};
+    const auto bound = [&box](std::uint32_t colour, std::uint32_t reach, int shift) {
+      const std::uint32_t from = colour > reach ? colour - reach : 0;
+      const std::uint32_t to = colour + reach < 255 ? colour + reach : 255;
+      box.low |= from << shift;
+      box.width |= (to - from) << shift;
+    };
+    bound(thresholds_.red[entry], AxisReachOf(2, claim_below), 8);
+    bound(thresholds_.green[entry], AxisReachOf(4, claim_below), 16);
+    bound(thresholds_.blue[entry], AxisReachOf(2, claim_below), 24);
+    boxes_[static_cast<std::size_t>(box_count_++)] = box;
   }
 }
 
 std::uint16_t CellTable::Classify(std::int32_t cell) {
   constexpr std::int32_t kSpan = 1 << kCellShift;
-  const std::int32_t red_low = ((cell >> 10) & (kCellsPerAxis - 1)) << kCellShift;
-  const std::int32_t green_low = ((cell >> 5) & (kCellsPerAxis - 1)) << kCellShift;
-  const std::int32_t blue_low = (cell & (kCellsPerAxis - 1)) << kCellShift;
+  const std::int32_t red_low = ((cell >> kRedPlace) & kAxisMask) << kCellShift;
+  const std::int32_t green_low = ((cell >> kGreenPlace) & kAxisMask) << kCellShift;
+  const std::int32_t blue_low = ((cell >> kBluePlace) & kAxisMask) << kCellShift;
 
   unsigned reach = red_reach_[static_cast<std::size_t>(red_low >> kCellShift)] &
                    green_reach_[static_cast<std::size_t>(green_low >> kCellShift)] &
@@ -83,9 +112,9 @@ std::uint16_t CellTable::Classify(std::int32_t cell) {
     const int k = __builtin_ctz(reach);
     reach &= reach - 1;
     const auto entry = static_cast<std::size_t>(k);
-    const SumBounds sums = CellSumBounds(red_low, green_low, blue_low, kSpan,
-                                         thresholds_.red[entry], thresholds_.green[entry],
-                                         thresholds_.blue[entry]);
+    const SumBounds sums =
+        CellSumBounds(red_low, green_low, blue_low, kSpan, thresholds_.red[entry],
+                      thresholds_.green[entry], thresholds_.blue[entry]);
     const auto claim_below = static_cast<std::int32_t>(thresholds_.claim_below[entry]);
     if (sums.low >= claim_below) continue;  // claims none of the cell
     const std::uint16_t bit = static_cast<std::uint16_t>(1u << k);

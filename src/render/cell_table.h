@@ -14,16 +14,24 @@ namespace huesieve {
 class CellTable {
  public:
   static constexpr std::int32_t kCellShift = 3;  // 8 values per axis in a cell
-  static constexpr std::int32_t kCellsPerAxis = 256 >> kCellShift;
+  // A cell's coordinate on one axis: the top bits of the 8-bit channel.
+  static constexpr std::int32_t kAxisBits = 8 - kCellShift;
+  static constexpr std::int32_t kCellsPerAxis = 1 << kAxisBits;
+  static constexpr std::int32_t kAxisMask = kCellsPerAxis - 1;
   static constexpr std::int32_t kCellCount = kCellsPerAxis * kCellsPerAxis * kCellsPerAxis;
+  // Where each axis's coordinate sits in a cell index: red, green, blue from
+  // the top.
+  static constexpr std::int32_t kRedPlace = 2 * kAxisBits;
+  static constexpr std::int32_t kGreenPlace = kAxisBits;
+  static constexpr std::int32_t kBluePlace = 0;
 
   // Cell words. 0 is a cell not yet classified. A cell to test holds the
   // entries that may claim some of its colours in the low bits; every other
   // entry claims none of them, so trying only these keeps the first claimer.
   static constexpr std::uint16_t kUnknown = 0;
-  static constexpr std::uint16_t kDecided = 0x1000;   // one outcome for every colour
-  static constexpr std::uint16_t kClaimed = 0x2000;   // ... which counts for the bounds
-  static constexpr std::uint16_t kKeep = 0x4000;      // ... and leaves the pixel as it is
+  static constexpr std::uint16_t kDecided = 0x1000;  // one outcome for every colour
+  static constexpr std::uint16_t kClaimed = 0x2000;  // ... which counts for the bounds
+  static constexpr std::uint16_t kKeep = 0x4000;     // ... and leaves the pixel as it is
   static constexpr std::uint16_t kTest = 0x8000;
   static constexpr std::uint16_t kEntryMask = (1u << kMaxColourEntries) - 1;
   static constexpr std::uint16_t kUnclaimed = kDecided;
@@ -33,7 +41,8 @@ class CellTable {
   explicit CellTable(const EntryThresholds& thresholds);
 
   static constexpr std::int32_t CellOf(std::int32_t red, std::int32_t green, std::int32_t blue) {
-    return ((red >> kCellShift) << 10) | ((green >> kCellShift) << 5) | (blue >> kCellShift);
+    return ((red >> kCellShift) << kRedPlace) | ((green >> kCellShift) << kGreenPlace) |
+           ((blue >> kCellShift) << kBluePlace);
   }
 
   std::uint16_t Lookup(std::int32_t cell) {
@@ -49,8 +58,20 @@ class CellTable {
   const AxisReach& green_reach() const { return green_reach_; }
   const AxisReach& blue_reach() const { return blue_reach_; }
 
+  // The same bound per value rather than per cell, for each entry that can
+  // claim anything: the box of colours it may claim, as the lane words of an
+  // 8-bit pixel (alpha, red, green, blue bytes) of its low corner and of its
+  // width per byte; alpha is not bounded. A colour in no box is claimed by none.
+  struct ColourBox {
+    std::uint32_t low;
+    std::uint32_t width;
+  };
+  const std::array<ColourBox, kMaxColourEntries>& boxes() const { return boxes_; }
+  std::int32_t box_count() const { return box_count_; }
+
   // For vector gathers of 32-bit words at 2-byte steps: the table ends in
   // padding so the last cell's read stays inside.
+  static constexpr std::int32_t kStoredWords = kCellCount + 2;
   const std::uint16_t* words() const { return words_.data(); }
 
  private:
@@ -62,7 +83,9 @@ class CellTable {
   AxisReach red_reach_{};
   AxisReach green_reach_{};
   AxisReach blue_reach_{};
-  std::array<std::uint16_t, kCellCount + 2> words_{};
+  std::array<ColourBox, kMaxColourEntries> boxes_{};
+  std::int32_t box_count_ = 0;
+  std::array<std::uint16_t, kStoredWords> words_{};
 };
 
 }  // namespace huesieve

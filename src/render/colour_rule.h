@@ -47,20 +47,31 @@ inline double RedmeanDistance(float pixel_red, float pixel_green, float pixel_bl
   return std::sqrt(static_cast<double>(red_term + green_term + blue_term));
 }
 
-// Alpha inside the feather band: the maximum at the band's inner edge, falling
-// linearly to 0 at the range. The steps are single precision and deliberately
-// roundabout: `band` is not `part`, and `× 100 ÷ 100` is no identity in single
-// precision. Both change some alphas by one, and rendered projects depend on it.
-inline float SoftnessRamp(float distance, float range, float softness, float maximum) {
+// The width of an entry's feather band. The steps are single precision and
+// deliberately roundabout: `band` is not `part`, and the difference changes
+// some alphas by one, mostly at 16 bits.
+inline float FeatherBand(float range, float softness) {
   float part = softness / 100.0f;
   part = part * range;
   const float inner = range - part;
-  const float band = range - inner;
+  return range - inner;
+}
+
+// The ramp within a band of known width. `× 100 ÷ 100` is no identity in
+// single precision: it changes some alphas by one, and rendered projects
+// depend on it.
+inline float RampInBand(float distance, float range, float band, float maximum) {
   float value = (range - distance) / band;
   value = value * 100.0f;
   value = value / 100.0f;
   value = value * maximum;
   return value;
+}
+
+// Alpha inside the feather band: the maximum at the band's inner edge, falling
+// linearly to 0 at the range.
+inline float SoftnessRamp(float distance, float range, float softness, float maximum) {
+  return RampInBand(distance, range, FeatherBand(range, softness), maximum);
 }
 
 // The ramp value as a channel: truncated toward zero and kept within 0 and the
@@ -86,11 +97,10 @@ bool MatchPixel(Pixel& pixel, const ColourEntryTable& table) {
   for (std::int32_t k = 0; k < table.count; ++k) {
     const auto entry = static_cast<std::size_t>(k);
     const PF_Pixel& colour = table.colours[entry];
-    const double distance =
-        RedmeanDistance(static_cast<float>(pixel.red), static_cast<float>(pixel.green),
-                        static_cast<float>(pixel.blue), static_cast<float>(colour.red),
-                        static_cast<float>(colour.green), static_cast<float>(colour.blue),
-                        Traits::kDepth);
+    const double distance = RedmeanDistance(
+        static_cast<float>(pixel.red), static_cast<float>(pixel.green),
+        static_cast<float>(pixel.blue), static_cast<float>(colour.red),
+        static_cast<float>(colour.green), static_cast<float>(colour.blue), Traits::kDepth);
     const float range = table.ranges[entry];
     if (!(distance < static_cast<double>(range))) continue;
 
@@ -100,8 +110,7 @@ bool MatchPixel(Pixel& pixel, const ColourEntryTable& table) {
     } else if (softness > 0.0f) {
       const float ratio = static_cast<float>(distance / static_cast<double>(range) * 100.0);
       if (ratio >= 100.0f - softness) {
-        pixel.alpha = RampToAlpha<Pixel>(SoftnessRamp(static_cast<float>(distance), range,
-                                                      softness,
+        pixel.alpha = RampToAlpha<Pixel>(SoftnessRamp(static_cast<float>(distance), range, softness,
                                                       static_cast<float>(Traits::kRampMax)));
       }
     }

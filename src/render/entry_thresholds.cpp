@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "render/colour_rule.h"
+
 namespace huesieve {
 namespace {
 
@@ -44,13 +46,12 @@ EntryThresholds MakeEntryThresholds(const ColourEntryTable& table) {
     const auto entry = static_cast<std::size_t>(k);
     const float range = table.ranges[entry];
     const float softness = table.softness[entry];
-    const std::uint32_t claim_below = FirstHolding(
-        0, kSquareSumLimit, [range](std::uint32_t s) { return !Claims(s, range); });
+    const std::uint32_t claim_below =
+        FirstHolding(0, kSquareSumLimit, [range](std::uint32_t s) { return !Claims(s, range); });
     std::uint32_t ramp_from = claim_below;
     if (table.enabled[entry] != 0 && softness > 0.0f) {
-      ramp_from = FirstHolding(0, claim_below, [range, softness](std::uint32_t s) {
-        return Ramps(s, range, softness);
-      });
+      ramp_from = FirstHolding(
+          0, claim_below, [range, softness](std::uint32_t s) { return Ramps(s, range, softness); });
     }
     thresholds.claim_below[entry] = claim_below;
     thresholds.ramp_from[entry] = ramp_from;
@@ -58,6 +59,8 @@ EntryThresholds MakeEntryThresholds(const ColourEntryTable& table) {
     thresholds.red[entry] = table.colours[entry].red;
     thresholds.green[entry] = table.colours[entry].green;
     thresholds.blue[entry] = table.colours[entry].blue;
+    thresholds.range[entry] = range;
+    thresholds.band[entry] = FeatherBand(range, softness);
   }
   return thresholds;
 }

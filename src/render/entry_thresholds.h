@@ -38,6 +38,9 @@ struct EntryThresholds {
   std::array<std::uint8_t, kMaxColourEntries> red{};
   std::array<std::uint8_t, kMaxColourEntries> green{};
   std::array<std::uint8_t, kMaxColourEntries> blue{};
+  // The ramp's inputs besides the distance, as the rule computes them.
+  std::array<float, kMaxColourEntries> range{};
+  std::array<float, kMaxColourEntries> band{};
 };
 
 // Hostile values are welcome: a NaN, negative or zero range claims nothing,

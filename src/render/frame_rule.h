@@ -16,7 +16,7 @@ template <typename Pixel>
 class FrameRule {
  public:
   explicit FrameRule(const ColourEntryTable& table)
-      : table_(table), thresholds_(MakeEntryThresholds(table)), cells_(thresholds_) {}
+      : thresholds_(MakeEntryThresholds(table)), cells_(thresholds_) {}
   FrameRule(const FrameRule&) = delete;
   FrameRule& operator=(const FrameRule&) = delete;
 
@@ -39,13 +39,11 @@ class FrameRule {
 
   CellTable& cells() { return cells_; }
   const EntryThresholds& thresholds() const { return thresholds_; }
-  const ColourEntryTable& table() const { return table_; }
 
  private:
   ColourFate TestEntries(std::uint16_t word, std::int32_t red, std::int32_t green,
                          std::int32_t blue) const;
 
-  const ColourEntryTable& table_;
   EntryThresholds thresholds_;
   CellTable cells_;
 };

@@ -70,12 +70,25 @@ using RowKernel = RowClaims (*)(std::byte* row, std::int64_t slots, FrameRule<Pi
 template <typename Pixel>
 RowClaims PortableRow(std::byte* row, std::int64_t slots, FrameRule<Pixel>& rule);
 
+// The lane kernel (lane_kernel.h) for one instruction set, at both depths.
+struct LaneKernels {
+  RowKernel<PF_Pixel> eight;
+  RowKernel<PF_Pixel16> sixteen;
+
+  template <typename Pixel>
+  constexpr RowKernel<Pixel> For() const {
+    if constexpr (sizeof(Pixel) == 8) {
+      return sixteen;
+    } else {
+      return eight;
+    }
+  }
+};
+
 #if defined(__x86_64__) || defined(__i386__)
 #define HUESIEVE_X86_KERNELS 1
-template <typename Pixel>
-RowClaims Avx2Row(std::byte* row, std::int64_t slots, FrameRule<Pixel>& rule);
-template <typename Pixel>
-RowClaims Avx512Row(std::byte* row, std::int64_t slots, FrameRule<Pixel>& rule);
+extern const LaneKernels kAvx2Kernels;
+extern const LaneKernels kAvx512Kernels;
 #endif
 
 }  // namespace huesieve

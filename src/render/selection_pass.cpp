@@ -8,31 +8,36 @@
 namespace huesieve {
 namespace {
 
+// The frame's rule lives on the stack of a render thread: keep it small.
+static_assert(sizeof(FrameRule<PF_Pixel16>) < 96 * 1024);
+
+}  // namespace
+
 template <typename Pixel>
-RowKernel<Pixel> KernelFor(KernelIsa isa) {
-  switch (isa) {
+RowKernel<Pixel> RowKernelFor(KernelIsa isa) {
+  switch (KernelIsaRuns(isa) ? isa : KernelIsa::kPortable) {
 #ifdef HUESIEVE_X86_KERNELS
     case KernelIsa::kAvx512:
-      return &Avx512Row<Pixel>;
+      return kAvx512Kernels.For<Pixel>();
     case KernelIsa::kAvx2:
-      return &Avx2Row<Pixel>;
+      return kAvx2Kernels.For<Pixel>();
 #endif
     default:
       return &PortableRow<Pixel>;
   }
 }
 
-// The frame's rule lives on the stack of a render thread: keep it small.
-static_assert(sizeof(FrameRule<PF_Pixel16>) < 96 * 1024);
-
-}  // namespace
+template <typename Pixel>
+SelectionBounds SelectionPass(const ImageRows<Pixel>& rows, A_long height,
+                              const ColourEntryTable& table, KernelIsa isa) {
+  return SelectionPass(rows, height, table, RowKernelFor<Pixel>(isa));
+}
 
 // Rows in order; the kernels report each row's first and last claimed slot.
 template <typename Pixel>
 SelectionBounds SelectionPass(const ImageRows<Pixel>& rows, A_long height,
-                              const ColourEntryTable& table, KernelIsa isa) {
+                              const ColourEntryTable& table, RowKernel<Pixel> kernel) {
   FrameRule<Pixel> rule(table);
-  const RowKernel<Pixel> kernel = KernelFor<Pixel>(KernelIsaRuns(isa) ? isa : KernelIsa::kPortable);
   const std::int64_t slots_per_row = rows.slots_per_row();
   bool any_claimed = false;
   std::int64_t first_row = 0;
@@ -58,9 +63,15 @@ SelectionBounds SelectionPass(const ImageRows<Pixel>& rows, A_long height,
   };
 }
 
+template RowKernel<PF_Pixel> RowKernelFor(KernelIsa);
+template RowKernel<PF_Pixel16> RowKernelFor(KernelIsa);
 template SelectionBounds SelectionPass(const ImageRows<PF_Pixel>&, A_long, const ColourEntryTable&,
                                        KernelIsa);
 template SelectionBounds SelectionPass(const ImageRows<PF_Pixel16>&, A_long,
                                        const ColourEntryTable&, KernelIsa);
+template SelectionBounds SelectionPass(const ImageRows<PF_Pixel>&, A_long, const ColourEntryTable&,
+                                       RowKernel<PF_Pixel>);
+template SelectionBounds SelectionPass(const ImageRows<PF_Pixel16>&, A_long,
+                                       const ColourEntryTable&, RowKernel<PF_Pixel16>);
 
 }  // namespace huesieve

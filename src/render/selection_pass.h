@@ -9,6 +9,7 @@
 #include "render/colour_entry_table.h"
 #include "render/image_rows.h"
 #include "render/kernel_isa.h"
+#include "render/pass_kernels.h"
 
 namespace huesieve {
 
@@ -25,9 +26,25 @@ template <typename Pixel>
 SelectionBounds SelectionPass(const ImageRows<Pixel>& rows, A_long height,
                               const ColourEntryTable& table, KernelIsa isa);
 
+// The row kernel of `isa`, or the portable one where the processor lacks it.
+template <typename Pixel>
+RowKernel<Pixel> RowKernelFor(KernelIsa isa);
+
+// The same walk with a given row kernel, for tests of kernels the module
+// does not choose itself.
+template <typename Pixel>
+SelectionBounds SelectionPass(const ImageRows<Pixel>& rows, A_long height,
+                              const ColourEntryTable& table, RowKernel<Pixel> kernel);
+
 extern template SelectionBounds SelectionPass(const ImageRows<PF_Pixel>&, A_long,
                                               const ColourEntryTable&, KernelIsa);
 extern template SelectionBounds SelectionPass(const ImageRows<PF_Pixel16>&, A_long,
                                               const ColourEntryTable&, KernelIsa);
+extern template RowKernel<PF_Pixel> RowKernelFor(KernelIsa);
+extern template RowKernel<PF_Pixel16> RowKernelFor(KernelIsa);
+extern template SelectionBounds SelectionPass(const ImageRows<PF_Pixel>&, A_long,
+                                              const ColourEntryTable&, RowKernel<PF_Pixel>);
+extern template SelectionBounds SelectionPass(const ImageRows<PF_Pixel16>&, A_long,
+                                              const ColourEntryTable&, RowKernel<PF_Pixel16>);
 
 }  // namespace huesieve

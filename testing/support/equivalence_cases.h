@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -19,7 +20,9 @@
 #include "reference/plain_selection_pass.h"
 #include "render/colour_entry_table.h"
 #include "render/image_rows.h"
+#include "render/kernel_isa.h"
 #include "render/selection_pass.h"
+#include "support/emulated_kernel.h"
 
 namespace huesieve::equivalence {
 
@@ -73,6 +76,31 @@ inline ColourEntryTable SquareRootRanges(int nudge) {
   return table;
 }
 
+// Ranges that are the float rounded up from the square root of a whole sum,
+// with a Softness so small that the band cancels to 0: a pixel at that sum is
+// claimed, its ratio rounds to 100 so it ramps, and the ramp is 0 over 0, a
+// NaN that must become alpha 0 in every lane as in the rule.
+inline ColourEntryTable CancelledBands() {
+  ColourEntryTable table;
+  table.count = kMaxColourEntries;
+  constexpr std::uint32_t kFrom[kMaxColourEntries] = {2,    12,   60,   250,   900,
+                                                      2000, 4000, 7000, 11000, 15000};
+  for (std::size_t k = 0; k < kMaxColourEntries; ++k) {
+    for (std::uint32_t sum = kFrom[k];; ++sum) {
+      const double root = std::sqrt(static_cast<double>(sum));
+      const float range = static_cast<float>(root);
+      if (!(static_cast<double>(range) > root)) continue;
+      if (static_cast<float>(root / static_cast<double>(range) * 100.0) < 100.0f) continue;
+      table.enabled[k] = 1;
+      table.colours[k] = SpreadColour(k);
+      table.ranges[k] = range;
+      table.softness[k] = 1e-30f;
+      break;
+    }
+  }
+  return table;
+}
+
 inline ColourEntryTable FromColumns(std::vector<std::uint8_t> enabled, std::vector<float> ranges,
                                     std::vector<float> softness) {
   ColourEntryTable table;
@@ -99,6 +127,7 @@ inline std::vector<TableCase> HostileTables() {
   cases.push_back({"sqrt_sums", SquareRootRanges(0)});
   cases.push_back({"sqrt_sums_down", SquareRootRanges(-1)});
   cases.push_back({"sqrt_sums_up", SquareRootRanges(+1)});
+  cases.push_back({"cancelled_bands", CancelledBands()});
   cases.push_back({"range_0_and_128", FromColumns({1, 1, 0, 1, 1, 1, 0, 1, 1, 1},
                                                   {0, 128, 128, 0, 128, 0, 128, 128, 0, 128},
                                                   {0, 100, 50, 100, 1e-3f, 0, 0, 25, 100, 1e-6f})});
@@ -145,15 +174,45 @@ inline std::size_t SampleFromEnvironment(std::size_t all) {
   return sample == 0 || sample > all ? all : static_cast<std::size_t>(sample);
 }
 
+// Colours in cell-major order: the 8 × 8 × 8 cells one after another, red,
+// green and blue coordinates from the top, and within each cell its 512
+// colours, red, green and blue offsets from the top. Independent of the
+// module's own cell index.
+inline std::uint32_t CellMajorColour(std::uint32_t place) {
+  const std::uint32_t cell = place >> 9;
+  const std::uint32_t within = place & 511;
+  const std::uint32_t red = ((cell >> 10) & 31) << 3 | within >> 6;
+  const std::uint32_t green = ((cell >> 5) & 31) << 3 | ((within >> 3) & 7);
+  const std::uint32_t blue = (cell & 31) << 3 | (within & 7);
+  return red << 16 | green << 8 | blue;
+}
+
+// The colour of a slot in blocks of 16: an even block holds 16 colours of one
+// cell, so that every vector of 8 or 16 slots in it lies in one cell; an odd
+// block holds colours of 16 different cells, its place within the block
+// (bits 0..3) swapped with cell bits (15..18). Over 2^24 slots every colour
+// comes once.
+inline std::uint32_t BlockColour(std::uint32_t slot) {
+  std::uint32_t place = slot;
+  if ((slot & 16) != 0) {
+    const std::uint32_t within_block = slot & 15;
+    const std::uint32_t cell_bits = (slot >> 15) & 15;
+    place = (slot & ~(15u | 15u << 15)) | within_block << 15 | cell_bits;
+  }
+  return CellMajorColour(place);
+}
+
 // A frame 4096 slots wide holding the colours: every 8-bit colour once when
-// `sample` is 2^24, otherwise `sample` colours at random; alphas vary.
+// `sample` is 2^24, otherwise `sample` colours from blocks picked at random;
+// alphas vary.
 inline std::vector<PF_Pixel> ColourFrame8(std::size_t sample) {
   constexpr std::size_t kAll = std::size_t{1} << 24;
   std::vector<PF_Pixel> pixels(sample);
   std::mt19937 random(2024);
+  std::uint32_t block = 0;
   for (std::size_t i = 0; i < sample; ++i) {
-    const std::uint32_t colour =
-        sample == kAll ? static_cast<std::uint32_t>(i) : random() & 0xFFFFFFu;
+    if (i % 16 == 0) block = sample == kAll ? static_cast<std::uint32_t>(i) : random() & 0xFFFFF0u;
+    const std::uint32_t colour = BlockColour(block | static_cast<std::uint32_t>(i % 16));
     pixels[i] = PF_Pixel{static_cast<A_u_char>((colour * 2654435761u) >> 24),
                          static_cast<A_u_char>(colour >> 16), static_cast<A_u_char>(colour >> 8),
                          static_cast<A_u_char>(colour)};
@@ -181,19 +240,46 @@ inline std::vector<A_u_short> ConversionBoundaries() {
   return values;
 }
 
-// Half the slots from the boundary values, half uniform over the 16-bit range
-// (mostly within 0..32768); alphas over the whole 16-bit range.
+// In blocks of 16 slots. An even block lies in one cell after conversion:
+// each channel of each slot is a random 16-bit value (the first, the last, or
+// any) of those converting to a random 8-bit value of the block's cell. In an
+// odd block half the slots take the boundary values and half are uniform over
+// the 16-bit range (mostly within 0..32768). Alphas over the whole 16-bit range.
 inline std::vector<PF_Pixel16> ColourFrame16(std::size_t sample) {
   const std::vector<A_u_short> boundaries = ConversionBoundaries();
+  // The 16-bit values converting to each 8-bit value: first[v] to first[v + 1] - 1.
+  std::array<int, 257> first{};
+  for (int c = 65535; c >= 0; --c)
+    first[static_cast<std::size_t>(std::min(255, (c * 255 + 16384) / 32768))] = c;
+  first[256] = 65536;
   std::mt19937 random(16);
   std::uniform_int_distribution<std::size_t> pick(0, boundaries.size() - 1);
   std::uniform_int_distribution<int> any(0, 65535);
   std::uniform_int_distribution<int> scale(0, 32768);
+  std::uniform_int_distribution<int> coordinate(0, 31);
+  std::uniform_int_distribution<int> offset(0, 7);
+  std::array<int, 3> cell{};
+  const auto in_cell = [&](int axis) {
+    const auto value =
+        static_cast<std::size_t>(cell[static_cast<std::size_t>(axis)] * 8 + offset(random));
+    const int low = first[value];
+    const int high = first[value + 1] - 1;
+    const int choice = offset(random) % 3;
+    return static_cast<A_u_short>(choice == 0 ? low
+                                  : choice == 1
+                                      ? high
+                                      : std::uniform_int_distribution<int>(low, high)(random));
+  };
   std::vector<PF_Pixel16> pixels(sample);
   for (std::size_t i = 0; i < sample; ++i) {
     PF_Pixel16& pixel = pixels[i];
     pixel.alpha = static_cast<A_u_short>(any(random));
-    if (i % 2 == 0) {
+    if (i % 32 < 16) {
+      if (i % 16 == 0) cell = {coordinate(random), coordinate(random), coordinate(random)};
+      pixel.red = in_cell(0);
+      pixel.green = in_cell(1);
+      pixel.blue = in_cell(2);
+    } else if (i % 2 == 0) {
       pixel.red = boundaries[pick(random)];
       pixel.green = boundaries[pick(random)];
       pixel.blue = boundaries[pick(random)];
@@ -205,6 +291,25 @@ inline std::vector<PF_Pixel16> ColourFrame16(std::size_t sample) {
     }
   }
   return pixels;
+}
+
+// Every kernel the checks judge: each the processor runs, and the lane kernel
+// over the emulated 16-lane operations, which mirrors the AVX-512 kernel and
+// runs anywhere.
+template <typename Pixel>
+struct JudgedKernel {
+  std::string name;
+  RowKernel<Pixel> row;
+};
+
+template <typename Pixel>
+std::vector<JudgedKernel<Pixel>> JudgedKernels() {
+  std::vector<JudgedKernel<Pixel>> kernels;
+  for (KernelIsa isa : kAllKernelIsas) {
+    if (KernelIsaRuns(isa)) kernels.push_back({KernelIsaName(isa), RowKernelFor<Pixel>(isa)});
+  }
+  kernels.push_back({testing_support::kEmulatedWideName, &testing_support::EmulatedWideRow<Pixel>});
+  return kernels;
 }
 
 // The plain walk's result over `frame` laid out `rowbytes` apart (negative:
@@ -228,12 +333,12 @@ class ReferenceRun {
                                  table_);
   }
 
-  // The first difference of the pass with kernel `isa` from the plain walk,
-  // in pixels or bounds; empty when everything agrees.
-  std::string Compare(KernelIsa isa) const {
+  // The first difference of the pass with `kernel` from the plain walk, in
+  // pixels or bounds; empty when everything agrees.
+  std::string Compare(RowKernel<Pixel> kernel) const {
     std::vector<std::byte> actual = input_;
-    const SelectionBounds bounds =
-        SelectionPass(ImageRows<Pixel>(actual.data() + first_, rowbytes_), height32(), table_, isa);
+    const SelectionBounds bounds = SelectionPass(
+        ImageRows<Pixel>(actual.data() + first_, rowbytes_), height32(), table_, kernel);
     std::ostringstream difference;
     if (std::memcmp(&bounds, &bounds_, sizeof bounds) != 0) {
       difference << "bounds differ: expected " << bounds_.left << ',' << bounds_.top << ','
