@@ -40,6 +40,7 @@ struct Log {
   std::mutex mutex;
   std::vector<std::uint64_t> read;
   std::vector<std::uint64_t> written;
+  std::size_t read_when_first_failed = 0;  // frames read when a Render first threw
   int done_calls = 0;
 };
 
@@ -62,6 +63,10 @@ class FakeWork : public FrameWork {
     EXPECT_EQ(index, current_);
     std::this_thread::sleep_for(std::chrono::milliseconds(script_.render_ms(index)));
     if (script_.render_fails.contains(index)) {
+      {
+        std::lock_guard lock(log_.mutex);
+        if (log_.read_when_first_failed == 0) log_.read_when_first_failed = log_.read.size();
+      }
       throw std::runtime_error("frame " + std::to_string(index) + " failed");
     }
   }
@@ -91,6 +96,7 @@ struct Outcome {
   std::optional<FrameFailure> failure;
   std::vector<std::uint64_t> read;
   std::vector<std::uint64_t> written;
+  std::size_t read_when_first_failed = 0;
   int done_calls = 0;
 };
 
@@ -103,6 +109,7 @@ Outcome RunScript(const Script& script, int workers, bool in_order) {
       settings, [&] { return std::make_unique<FakeWork>(script, log); }, [&] { ++log.done_calls; });
   outcome.read = log.read;
   outcome.written = log.written;
+  outcome.read_when_first_failed = log.read_when_first_failed;
   outcome.done_calls = log.done_calls;
   return outcome;
 }
@@ -167,13 +174,18 @@ TEST_P(EarliestFailure, IsTheOneReported) {
   Script script;
   script.frames = 12;
   script.render_fails = {5, 6};
-  script.render_ms = [](std::uint64_t index) { return index == 5 ? 40 : 0; };
-  const Outcome outcome = RunScript(script, 3, GetParam());
+  // Frames after 6 take long enough that the failure is known before any of
+  // them ends, however the threads are scheduled around the throw.
+  script.render_ms = [](std::uint64_t index) { return index == 5 ? 40 : index > 6 ? 20 : 0; };
+  const int workers = 3;
+  const Outcome outcome = RunScript(script, workers, GetParam());
   ASSERT_TRUE(outcome.failure.has_value());
   EXPECT_EQ(outcome.failure->index, 5u);
   EXPECT_EQ(outcome.failure->message, "frame 5 failed");
-  // No frame is begun once a failure is known: at most those in flight then.
-  EXPECT_LE(outcome.read.size(), 9u);
+  // No frame is begun once a failure is known: beyond those read when frame 6
+  // threw, at most one a worker other than its own had already claimed.
+  ASSERT_GT(outcome.read_when_first_failed, 0u);
+  EXPECT_LE(outcome.read.size(), outcome.read_when_first_failed + (workers - 1));
 }
 
 INSTANTIATE_TEST_SUITE_P(Modes, EarliestFailure, ::testing::Bool(),
