@@ -155,13 +155,18 @@ class LaneRule {
 
     // Where most vectors need the entries tried anyway (noise, feather
     // bands), the cell words save nothing: the reached lanes are tried at once
-    // with the entries that reach them, until a vector with one outcome for
-    // all its reached lanes suggests decided cells again.
+    // with the entries that reach them, until a few vectors in a row, each
+    // with one outcome for all its reached lanes, suggest decided cells again.
+    // One such vector is no sign: in noise with feather bands one in ten is
+    // so by chance, and a gather for it was wasted and two branches missed.
     if (!cells_pay_) {
       Fates fates{Ops::MaskNot(reached), Ops::NoLanes(), Ops::NoLanes(), Ops::Splat(0)};
       TestEntries(pixels, reach, reached, fates);
       const std::uint32_t claimed = Ops::Bits(fates.claimed);
-      cells_pay_ = Ops::Bits(fates.ramped) == 0 && (claimed == 0 || claimed == Ops::Bits(reached));
+      const bool one_outcome = Ops::Bits(fates.ramped) == 0 &&
+                               (claimed == 0 || claimed == Ops::Bits(reached));
+      one_outcome_run_ = one_outcome ? one_outcome_run_ + 1 : 0;
+      cells_pay_ = one_outcome_run_ >= kOneOutcomeRun;
       return fates;
     }
 
@@ -171,6 +176,7 @@ class LaneRule {
     if (Ops::Bits(unknown) != 0) word = ClassifyAndGather(cell, unknown, reached);
     const Mask tested = Ops::TestAny(word, CellTable::kTest);
     cells_pay_ = Ops::Bits(tested) == 0;
+    one_outcome_run_ = 0;
     return FromCellWords(pixels, word, tested);
   }
 
@@ -374,6 +380,9 @@ class LaneRule {
   std::array<std::uint8_t, kMaxColourEntries> usual_list_{};
   std::uint32_t ramp_max_;
   bool cells_pay_ = true;
+  // Vectors in a row, tried without cell words, each with one outcome.
+  static constexpr int kOneOutcomeRun = 4;
+  int one_outcome_run_ = 0;
   // The cell of the last vector lying in one cell (its coordinate bits; no
   // lane has other bits set, so ~0 is none), and the cell's word.
   std::uint32_t one_cell_ = ~0u;
