@@ -163,8 +163,8 @@ class LaneRule {
       Fates fates{Ops::MaskNot(reached), Ops::NoLanes(), Ops::NoLanes(), Ops::Splat(0)};
       TestEntries(pixels, reach, reached, fates);
       const std::uint32_t claimed = Ops::Bits(fates.claimed);
-      const bool one_outcome = Ops::Bits(fates.ramped) == 0 &&
-                               (claimed == 0 || claimed == Ops::Bits(reached));
+      const bool one_outcome =
+          Ops::Bits(fates.ramped) == 0 && (claimed == 0 || claimed == Ops::Bits(reached));
       one_outcome_run_ = one_outcome ? one_outcome_run_ + 1 : 0;
       cells_pay_ = one_outcome_run_ >= kOneOutcomeRun;
       return fates;
