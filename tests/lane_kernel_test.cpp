@@ -49,18 +49,20 @@ TEST(LaneCellIndex, MatchesTheCellTableForEveryColourWhateverTheAlpha) {
 
 // Range 10 claims sums below 100: red and blue reach d with 2 d^2 < 100,
 // d = 7; green 4 d^2 < 100, d = 4; the box is clipped to 0..255. Range 0
-// claims nothing and has no box.
+// claims nothing and has no box, so the boxes name their entries.
 TEST(ColourBoxes, BoundEachAxisByItsShareAndClipToTheScale) {
   ColourEntryTable table;
   table.count = 3;
-  table.enabled = {1, 1, 0};
-  table.colours[0] = PF_Pixel{0, 100, 50, 200};
-  table.colours[1] = PF_Pixel{0, 3, 250, 252};
-  table.colours[2] = PF_Pixel{0, 9, 9, 9};
-  table.ranges = {10.0f, 10.0f, 0.0f};
+  table.enabled = {0, 1, 1};
+  table.colours[0] = PF_Pixel{0, 9, 9, 9};
+  table.colours[1] = PF_Pixel{0, 100, 50, 200};
+  table.colours[2] = PF_Pixel{0, 3, 250, 252};
+  table.ranges = {0.0f, 10.0f, 10.0f};
   const EntryThresholds thresholds = MakeEntryThresholds(table);
   const CellTable cells(thresholds);
   ASSERT_EQ(cells.box_count(), 2);
+  EXPECT_EQ(cells.box_entry(0), 1);
+  EXPECT_EQ(cells.box_entry(1), 2);
   EXPECT_EQ(cells.boxes()[0].low, lanes::Lane(0, 93, 46, 193));
   EXPECT_EQ(cells.boxes()[0].width, lanes::Lane(255, 14, 8, 14));
   EXPECT_EQ(cells.boxes()[1].low, lanes::Lane(0, 0, 246, 245));

@@ -93,7 +93,8 @@ CellTable::CellTable(const EntryThresholds& thresholds) : thresholds_(thresholds
     bound(thresholds_.red[entry], AxisReachOf(2, claim_below), 8);
     bound(thresholds_.green[entry], AxisReachOf(4, claim_below), 16);
     bound(thresholds_.blue[entry], AxisReachOf(2, claim_below), 24);
-    boxes_[static_cast<std::size_t>(box_count_++)] = box;
+    boxes_[static_cast<std::size_t>(box_count_)] = box;
+    box_entries_[static_cast<std::size_t>(box_count_++)] = k;
   }
 }
 

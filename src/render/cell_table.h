@@ -68,6 +68,8 @@ class CellTable {
   };
   const std::array<ColourBox, kMaxColourEntries>& boxes() const { return boxes_; }
   std::int32_t box_count() const { return box_count_; }
+  // The entry whose box is boxes()[i].
+  std::int32_t box_entry(std::int32_t i) const { return box_entries_[static_cast<std::size_t>(i)]; }
 
   // For vector gathers of 32-bit words at 2-byte steps: the table ends in
   // padding so the last cell's read stays inside.
@@ -84,6 +86,7 @@ class CellTable {
   AxisReach green_reach_{};
   AxisReach blue_reach_{};
   std::array<ColourBox, kMaxColourEntries> boxes_{};
+  std::array<std::int32_t, kMaxColourEntries> box_entries_{};
   std::int32_t box_count_ = 0;
   std::array<std::uint16_t, kStoredWords> words_{};
 };

@@ -4,7 +4,9 @@
 // colour boxes (while they are cheap and pay) or their per-axis reach rule out
 // the slots no entry can claim, a gather of cell words decides most of the
 // rest, and the slots left are resolved in all lanes at once by the entries'
-// integer thresholds and the rule's own ramp.
+// integer thresholds and the rule's own ramp. Where the cell words do not pay,
+// the boxes of the entries not usually tried, when they hold no slot, stand in
+// for the reach.
 //
 // A file that instantiates the kernel defines HUESIEVE_LANES_TARGET, the
 // target attribute of its instruction set, before including this header:
@@ -103,7 +105,11 @@ class LaneRule {
     for (std::size_t i = 0; i < box_count_; ++i) {
       const CellTable::ColourBox& box = rule.cells().boxes()[i];
       boxes_[i] = {Ops::Splat(box.low), Ops::Splat(box.width)};
+      const std::int32_t entry = rule.cells().box_entry(static_cast<std::int32_t>(i));
+      entry_boxes_[static_cast<std::size_t>(entry)] = boxes_[i];
+      can_claim_ |= 1u << entry;
     }
+    Widen(0);
     const EntryThresholds& thresholds = rule.thresholds();
     for (std::size_t k = 0; k < static_cast<std::size_t>(thresholds.count); ++k) {
       entries_[k] = {
@@ -134,13 +140,29 @@ class LaneRule {
     if (try_boxes) {
       Mask inside = Ops::NoLanes();
       for (std::size_t i = 0; i < box_count_; ++i) {
-        inside = Ops::MaskOr(
-            inside,
-            Ops::Equal(Ops::OutsideBox(pixels, boxes_[i].low, boxes_[i].width), Ops::Splat(0)));
+        inside = Ops::MaskOr(inside, InBox(pixels, boxes_[i]));
       }
       if (Ops::Bits(inside) == 0) {
         return {Ops::AllLanes(), Ops::NoLanes(), Ops::NoLanes(), Ops::Splat(0)};
       }
+    }
+
+    // Without cell words, the reach serves only to show that no entry beyond
+    // the usual ones may claim a lane; while few entries lie beyond them,
+    // their boxes show it in fewer steps.
+    if (!cells_pay_ && others_boxes_pay_ &&
+        others_count_ <= static_cast<std::size_t>(Ops::kCheaperBoxes)) {
+      Mask inside = Ops::NoLanes();
+      for (std::size_t i = 0; i < others_count_; ++i) {
+        inside = Ops::MaskOr(inside, InBox(pixels, entry_boxes_[others_list_[i]]));
+      }
+      if (Ops::Bits(inside) == 0) {
+        Fates fates{Ops::NoLanes(), Ops::NoLanes(), Ops::NoLanes(), Ops::Splat(0)};
+        TryUsual(pixels, Ops::AllLanes(), fates);
+        NoteOutcome(fates, Ops::Bits(Ops::AllLanes()));
+        return fates;
+      }
+      others_boxes_pay_ = false;
     }
 
     // Entries that may claim a colour with each lane's coordinate on every
@@ -162,11 +184,7 @@ class LaneRule {
     if (!cells_pay_) {
       Fates fates{Ops::MaskNot(reached), Ops::NoLanes(), Ops::NoLanes(), Ops::Splat(0)};
       TestEntries(pixels, reach, reached, fates);
-      const std::uint32_t claimed = Ops::Bits(fates.claimed);
-      const bool one_outcome =
-          Ops::Bits(fates.ramped) == 0 && (claimed == 0 || claimed == Ops::Bits(reached));
-      one_outcome_run_ = one_outcome ? one_outcome_run_ + 1 : 0;
-      cells_pay_ = one_outcome_run_ >= kOneOutcomeRun;
+      NoteOutcome(fates, Ops::Bits(reached));
       return fates;
     }
 
@@ -187,6 +205,20 @@ class LaneRule {
   }
 
  private:
+  // Counts the vectors in a row, tried without cell words, whose tried lanes
+  // (`tried`) all had one outcome.
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET void NoteOutcome(const Fates& fates,
+                                                                std::uint32_t tried) {
+    const std::uint32_t claimed = Ops::Bits(fates.claimed);
+    const bool one_outcome = Ops::Bits(fates.ramped) == 0 && (claimed == 0 || claimed == tried);
+    one_outcome_run_ = one_outcome ? one_outcome_run_ + 1 : 0;
+    cells_pay_ = one_outcome_run_ >= kOneOutcomeRun;
+  }
+
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static Mask InBox(U32 pixels, const auto& box) {
+    return Ops::Equal(Ops::OutsideBox(pixels, box.low, box.width), Ops::Splat(0));
+  }
+
   // A vector whose lanes lie in one cell, with coordinate bits `coordinates`.
   // Runs repeat the cell of the vector before.
   [[gnu::always_inline]] HUESIEVE_LANES_TARGET Fates OneCell(U32 pixels,
@@ -313,6 +345,10 @@ class LaneRule {
     for (std::uint32_t left = usual_; left != 0; left &= left - 1) {
       usual_list_[usual_count_++] = static_cast<std::uint8_t>(std::countr_zero(left));
     }
+    others_count_ = 0;
+    for (std::uint32_t left = can_claim_ & ~usual_; left != 0; left &= left - 1) {
+      others_list_[others_count_++] = static_cast<std::uint8_t>(std::countr_zero(left));
+    }
   }
 
   // The rule for the lanes of `tested`, all at once: the entries in order,
@@ -325,15 +361,23 @@ class LaneRule {
   // lane is claimed already).
   [[gnu::always_inline]] HUESIEVE_LANES_TARGET void TestEntries(U32 pixels, U32 candidate_bits,
                                                                 Mask tested, Fates& fates) {
-    const U32 byte = Ops::Splat(0xFF);
-    const Channels pixel{(pixels >> kRedAt) & byte, (pixels >> (kGreenAt - 1)) & Ops::Splat(0x1FE),
-                         pixels >> kBlueAt};
     std::uint32_t entries = Ops::OrAcross(candidate_bits, tested) & CellTable::kEntryMask;
     // The entries tried are the usual ones, a superset of these: which
     // entries to load, and how many rounds, need not wait for this vector's
     // union to be worked out, and the rounds end where the branch predictor
     // expects.
-    if ((entries & ~usual_) != 0) Widen(entries);
+    others_boxes_pay_ = (entries & ~usual_) == 0;
+    if (!others_boxes_pay_) Widen(entries);
+    TryUsual(pixels, tested, fates);
+  }
+
+  // The usual entries tried in the lanes of `tested`, where no other entry
+  // may claim.
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET void TryUsual(U32 pixels, Mask tested,
+                                                             Fates& fates) {
+    const U32 byte = Ops::Splat(0xFF);
+    const Channels pixel{(pixels >> kRedAt) & byte, (pixels >> (kGreenAt - 1)) & Ops::Splat(0x1FE),
+                         pixels >> kBlueAt};
     Claiming claiming{tested, Ops::Splat(0), Ops::Splat(0), Ops::Splat(0), Ops::Splat(0)};
     for (std::size_t i = 0; i < usual_count_; ++i) Try(pixel, usual_list_[i], claiming);
     const auto& [open, sum, feather_from, range, band] = claiming;
@@ -375,9 +419,20 @@ class LaneRule {
   std::array<EntryLanes, kMaxColourEntries> entries_;
   std::size_t box_count_;
   std::array<BoxLanes, kMaxColourEntries> boxes_;
+  // Entry k's box, for the entries that can claim anything (bit k of
+  // can_claim_); the others never claim.
+  std::array<BoxLanes, kMaxColourEntries> entry_boxes_;
+  std::uint32_t can_claim_ = 0;
   std::uint32_t usual_ = 0;
   std::size_t usual_count_ = 0;
   std::array<std::uint8_t, kMaxColourEntries> usual_list_{};
+  // The entries that can claim but are not usual.
+  std::size_t others_count_ = 0;
+  std::array<std::uint8_t, kMaxColourEntries> others_list_{};
+  // Whether their boxes are tried: not after a vector with a lane in one of
+  // them, which needed the reach as well, until a vector whose candidates
+  // are all usual suggests they rule vectors out again.
+  bool others_boxes_pay_ = true;
   std::uint32_t ramp_max_;
   bool cells_pay_ = true;
   // Vectors in a row, tried without cell words, each with one outcome.
