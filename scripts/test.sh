@@ -10,3 +10,6 @@ ctest --preset debug
 scripts/test-windows.sh
 scripts/test-sanitizers.sh
 scripts/fuzz.sh 20
+# The quick start's first command: the optimised build of everything, the
+# Windows module and the sample rendered.
+scripts/demo.sh
