@@ -1,7 +1,8 @@
 // Checks the render's selection pass against the plain rule for every kernel
-// the processor runs and for the emulated 16-lane one, over a sample of colours (or all 2^24), for
-// the hostile entry tables; prints a summary and exits 1 on any difference. Usage:
-// huesieve_equivalence_check [sample]   (default and 0: all colours)
+// the processor runs and for the emulated 16-lane one, over a sample of
+// colours (or all 2^24), for the hostile entry tables; prints a summary and
+// exits 1 on any difference.
+// Usage: huesieve_equivalence_check [sample]   (default and 0: all colours)
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>

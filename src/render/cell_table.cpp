@@ -73,8 +73,9 @@ CellTable::CellTable(const EntryThresholds& thresholds) : thresholds_(thresholds
       const std::int64_t red = AxisGap(c << kCellShift, kSpan, thresholds_.red[entry]);
       const std::int64_t green = AxisGap(c << kCellShift, kSpan, thresholds_.green[entry]);
       const std::int64_t blue = AxisGap(c << kCellShift, kSpan, thresholds_.blue[entry]);
-      if (2 * red * red < claim_below)
+      if (2 * red * red < claim_below) {
         red_reach_[at] = static_cast<std::uint16_t>(red_reach_[at] | bit);
+      }
       if (4 * green * green < claim_below) {
         green_reach_[at] = static_cast<std::uint16_t>(green_reach_[at] | bit);
       }

@@ -105,9 +105,6 @@ class LaneRule {
     for (std::size_t i = 0; i < box_count_; ++i) {
       const CellTable::ColourBox& box = rule.cells().boxes()[i];
       boxes_[i] = {Ops::Splat(box.low), Ops::Splat(box.width)};
-      const std::int32_t entry = rule.cells().box_entry(static_cast<std::int32_t>(i));
-      entry_boxes_[static_cast<std::size_t>(entry)] = boxes_[i];
-      can_claim_ |= 1u << entry;
     }
     Widen(0);
     const EntryThresholds& thresholds = rule.thresholds();
@@ -137,14 +134,9 @@ class LaneRule {
     }
 
     // The entries' colour boxes rule a vector out in a few steps.
-    if (try_boxes) {
-      Mask inside = Ops::NoLanes();
-      for (std::size_t i = 0; i < box_count_; ++i) {
-        inside = Ops::MaskOr(inside, InBox(pixels, boxes_[i]));
-      }
-      if (Ops::Bits(inside) == 0) {
-        return {Ops::AllLanes(), Ops::NoLanes(), Ops::NoLanes(), Ops::Splat(0)};
-      }
+    if (try_boxes &&
+        Ops::Bits(InAnyBox(pixels, box_count_, [](std::size_t i) { return i; })) == 0) {
+      return {Ops::AllLanes(), Ops::NoLanes(), Ops::NoLanes(), Ops::Splat(0)};
     }
 
     // Without cell words, the reach serves only to show that no entry beyond
@@ -152,10 +144,8 @@ class LaneRule {
     // their boxes show it in fewer steps.
     if (!cells_pay_ && others_boxes_pay_ &&
         others_count_ <= static_cast<std::size_t>(Ops::kCheaperBoxes)) {
-      Mask inside = Ops::NoLanes();
-      for (std::size_t i = 0; i < others_count_; ++i) {
-        inside = Ops::MaskOr(inside, InBox(pixels, entry_boxes_[others_list_[i]]));
-      }
+      const Mask inside =
+          InAnyBox(pixels, others_count_, [this](std::size_t i) { return others_list_[i]; });
       if (Ops::Bits(inside) == 0) {
         Fates fates{Ops::NoLanes(), Ops::NoLanes(), Ops::NoLanes(), Ops::Splat(0)};
         TryUsual(pixels, Ops::AllLanes(), fates);
@@ -215,8 +205,17 @@ class LaneRule {
     cells_pay_ = one_outcome_run_ >= kOneOutcomeRun;
   }
 
-  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static Mask InBox(U32 pixels, const auto& box) {
-    return Ops::Equal(Ops::OutsideBox(pixels, box.low, box.width), Ops::Splat(0));
+  // The lanes inside any of `count` boxes, boxes_[position(i)] for i below
+  // `count`.
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET Mask InAnyBox(U32 pixels, std::size_t count,
+                                                             auto position) const {
+    Mask inside = Ops::NoLanes();
+    for (std::size_t i = 0; i < count; ++i) {
+      const BoxLanes& box = boxes_[position(i)];
+      inside = Ops::MaskOr(inside,
+                           Ops::Equal(Ops::OutsideBox(pixels, box.low, box.width), Ops::Splat(0)));
+    }
+    return inside;
   }
 
   // A vector whose lanes lie in one cell, with coordinate bits `coordinates`.
@@ -346,8 +345,10 @@ class LaneRule {
       usual_list_[usual_count_++] = static_cast<std::uint8_t>(std::countr_zero(left));
     }
     others_count_ = 0;
-    for (std::uint32_t left = can_claim_ & ~usual_; left != 0; left &= left - 1) {
-      others_list_[others_count_++] = static_cast<std::uint8_t>(std::countr_zero(left));
+    for (std::size_t i = 0; i < box_count_; ++i) {
+      if ((usual_ >> cells_.box_entry(static_cast<std::int32_t>(i)) & 1u) == 0) {
+        others_list_[others_count_++] = static_cast<std::uint8_t>(i);
+      }
     }
   }
 
@@ -419,14 +420,11 @@ class LaneRule {
   std::array<EntryLanes, kMaxColourEntries> entries_;
   std::size_t box_count_;
   std::array<BoxLanes, kMaxColourEntries> boxes_;
-  // Entry k's box, for the entries that can claim anything (bit k of
-  // can_claim_); the others never claim.
-  std::array<BoxLanes, kMaxColourEntries> entry_boxes_;
-  std::uint32_t can_claim_ = 0;
   std::uint32_t usual_ = 0;
   std::size_t usual_count_ = 0;
   std::array<std::uint8_t, kMaxColourEntries> usual_list_{};
-  // The entries that can claim but are not usual.
+  // The boxes (positions in boxes_) of the entries that can claim but are not
+  // usual; an entry without a box never claims.
   std::size_t others_count_ = 0;
   std::array<std::uint8_t, kMaxColourEntries> others_list_{};
   // Whether their boxes are tried: not after a vector with a lane in one of
