@@ -109,7 +109,7 @@ TEST(CommandLine, InformationCommandsTakeNoImages) {
   EXPECT_EQ(ParseError({"--about", "--version"}),
             "--version cannot be combined with another command");
   EXPECT_EQ(ParseError({"--list-params", "--enable"}),
-            "--enable and --entry apply only when rendering an image");
+            "--enable, --entry and --settings apply only when rendering an image");
 }
 
 TEST(CommandLine, RepeatedEntryNumberIsAUsageError) {

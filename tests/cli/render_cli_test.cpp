@@ -223,6 +223,36 @@ TEST_F(RenderCli, DisabledEntryClearsWhatItClaims) {
   EXPECT_THAT(Read("out.png").rgba, ElementsAre(255, 0, 0, 255, 255, 0, 0, 255, 0, 0, 0, 0));
 }
 
+// A settings file renders as the same entries given with --entry; an entry
+// left at Range 0 claims nothing, and --entry replaces the file's entry.
+TEST_F(RenderCli, SettingsFileRendersAsTheSameEntries) {
+  Write("in.png", {4, 1, 8, {255, 0, 0, 255, 250, 10, 0, 200, 0, 255, 0, 128, 0, 0, 255, 255}});
+  const std::string settings =
+      R"({"enable": true, "entries": [
+           {"enabled": true, "color": "#FA0A00", "range": 25, "softness": 30},
+           {"enabled": true, "color": "#00FF00", "range": 0, "softness": 0},
+           {"enabled": false, "color": "#0000FF", "range": 12.3, "softness": 0}]})";
+  cli_test::WriteBytes(dir_ / "key.json", {settings.begin(), settings.end()});
+
+  const ToolResult from_file =
+      RunTool({"--settings", Path("key.json"), Path("in.png"), Path("file.png")});
+  const ToolResult from_entries = RunTool({"--enable", "--entry", "1:FA0A00:25:30", "--entry",
+                                           "3:0000FF:12.3:0:off", Path("in.png"), Path("cli.png")});
+  const ToolResult overridden = RunTool({"--settings", Path("key.json"), "--entry", "2:00FF00:10:0",
+                                         Path("in.png"), Path("over.png")});
+
+  ASSERT_EQ(from_file.status, 0) << from_file.err;
+  ASSERT_EQ(from_entries.status, 0) << from_entries.err;
+  ASSERT_EQ(overridden.status, 0) << overridden.err;
+  EXPECT_EQ(Read("file.png").rgba, Read("cli.png").rgba);
+  // Entry 1 keeps the two reds (the first under the top-left marker); the
+  // green stays unclaimed until --entry 2 claims it; entry 3 clears the blue.
+  EXPECT_THAT(Read("file.png").rgba,
+              ElementsAre(255, 0, 0, 255, 250, 10, 0, 200, 0, 0, 0, 0, 0, 0, 0, 0));
+  EXPECT_THAT(Read("over.png").rgba,
+              ElementsAre(255, 0, 0, 255, 250, 10, 0, 200, 0, 255, 0, 128, 0, 0, 0, 0));
+}
+
 // Errors: a one-line message naming the culprit, the right status, no output.
 
 struct ErrorCase {
@@ -247,6 +277,13 @@ class RenderCliErrors : public RenderCli, public ::testing::WithParamInterface<E
     damaged[20] ^= 0x01;  // IHDR height, CRC now wrong
     cli_test::WriteBytes(dir_ / "damaged.png", damaged);
     std::filesystem::create_directory(dir_ / "a-directory");
+    const std::string truncated_settings = R"({"enable": true, "entries": [)";
+    cli_test::WriteBytes(dir_ / "truncated.json",
+                         {truncated_settings.begin(), truncated_settings.end()});
+    const std::string wide_settings =
+        R"({"enable": true, "entries": [{"enabled": true, "color": "#FF0000", "range": 200,
+            "softness": 0}]})";
+    cli_test::WriteBytes(dir_ / "wide.json", {wide_settings.begin(), wide_settings.end()});
   }
 
   std::string Substitute(std::string text) const {
@@ -325,6 +362,20 @@ INSTANTIATE_TEST_SUITE_P(
             {"--entry", "3:FF0000:20:0", "--entry", "3:00FF00:20:0", "{dir}good.png", "{out}"},
             2,
             "huesieve-render: --entry 3:00FF00:20:0: entry 3 is given more than once"},
+        ErrorCase{"SettingsFileMissing",
+                  {"--settings", "{dir}missing.json", "{dir}good.png", "{out}"},
+                  1,
+                  "huesieve-render: {dir}missing.json: No such file or directory"},
+        ErrorCase{"SettingsFileTruncated",
+                  {"--settings", "{dir}truncated.json", "{dir}good.png", "{out}"},
+                  2,
+                  "huesieve-render: {dir}truncated.json: not valid JSON: parse error at line 1, "
+                  "column 30: syntax error while parsing value - unexpected end of input; "
+                  "expected '[', '{', or a literal"},
+        ErrorCase{"SettingsRangeAboveItsLimit",
+                  {"--settings", "{dir}wide.json", "{dir}good.png", "{out}"},
+                  2,
+                  "huesieve-render: {dir}wide.json: entry 1: RANGE 200 is outside 1 to 128"},
         ErrorCase{"MissingOutput",
                   {"{dir}good.png"},
                   2,

@@ -22,6 +22,7 @@
 #include "png_reader.h"
 #include "progress.h"
 #include "raw_frames.h"
+#include "settings_file.h"
 
 namespace huesieve::cli {
 namespace {
@@ -191,7 +192,7 @@ int RenderStream(const Options& options, const Renderer& renderer) {
   return Conclude(progress, failure);
 }
 
-int Run(const Options& options) {
+int Run(Options options) {
   if (options.command == Command::kHelp) {
     std::fputs(UsageText().c_str(), stdout);
     return 0;
@@ -200,6 +201,10 @@ int Run(const Options& options) {
     // The tool is versioned with the effect it ships with.
     std::printf("%s %d.%d.%d\n", kToolName, kMajorVersion, kMinorVersion, kBugFixVersion);
     return 0;
+  }
+
+  if (!options.settings_file.empty()) {
+    CombineWithSettingsFile(ReadSettingsFile(options.settings_file), options);
   }
 
   const Module module(options.module_path.empty() ? ModuleBesideTool() : options.module_path);

@@ -23,8 +23,8 @@ std::vector<std::string_view> Split(std::string_view text, char separator) {
   return fields;
 }
 
-[[noreturn]] void Fail(std::string_view argument, std::string_view why) {
-  throw UsageError("--entry " + std::string(argument) + ": " + std::string(why));
+[[noreturn]] void Fail(std::string_view source, std::string_view why) {
+  throw UsageError(std::string(source) + ": " + std::string(why));
 }
 
 int HexDigit(char c) {
@@ -135,12 +135,29 @@ std::string FormatNumber(double value) {
 
 }  // namespace
 
+void ParseEntryColour(std::string_view text, EntrySetting& entry) {
+  if (!text.empty() && text.front() == '#') text.remove_prefix(1);
+  int channels[3] = {};
+  bool hex = text.size() == 6;
+  for (std::size_t i = 0; hex && i < 6; i += 2) {
+    const int high = HexDigit(text[i]);
+    const int low = HexDigit(text[i + 1]);
+    hex = high >= 0 && low >= 0;
+    channels[i / 2] = high * 16 + low;
+  }
+  if (!hex) Fail(entry.source, "the colour must be six hexadecimal digits, RRGGBB");
+  entry.red = static_cast<std::uint8_t>(channels[0]);
+  entry.green = static_cast<std::uint8_t>(channels[1]);
+  entry.blue = static_cast<std::uint8_t>(channels[2]);
+}
+
 EntrySetting ParseEntry(std::string_view argument) {
   EntrySetting entry;
-  entry.argument = argument;
+  entry.source = "--entry " + std::string(argument);
+  const std::string_view source = entry.source;
   const std::vector<std::string_view> fields = Split(argument, ':');
   if (fields.size() != 4 && fields.size() != 5) {
-    Fail(argument, "expected K:RRGGBB:RANGE:SOFTNESS or K:RRGGBB:RANGE:SOFTNESS:off");
+    Fail(source, "expected K:RRGGBB:RANGE:SOFTNESS or K:RRGGBB:RANGE:SOFTNESS:off");
   }
 
   const std::string_view number = fields[0];
@@ -148,29 +165,15 @@ EntrySetting ParseEntry(std::string_view argument) {
       std::from_chars(number.data(), number.data() + number.size(), entry.number);
   if (number.empty() || number.front() == '-' || error != std::errc{} ||
       end != number.data() + number.size() || entry.number < 1) {
-    Fail(argument, "the entry number K must be a whole number from 1");
+    Fail(source, "the entry number K must be a whole number from 1");
   }
 
-  std::string_view colour = fields[1];
-  if (!colour.empty() && colour.front() == '#') colour.remove_prefix(1);
-  int channels[3] = {};
-  bool hex = colour.size() == 6;
-  for (std::size_t i = 0; hex && i < 6; i += 2) {
-    const int high = HexDigit(colour[i]);
-    const int low = HexDigit(colour[i + 1]);
-    hex = high >= 0 && low >= 0;
-    channels[i / 2] = high * 16 + low;
-  }
-  if (!hex) Fail(argument, "the colour must be six hexadecimal digits, RRGGBB");
-  entry.red = static_cast<std::uint8_t>(channels[0]);
-  entry.green = static_cast<std::uint8_t>(channels[1]);
-  entry.blue = static_cast<std::uint8_t>(channels[2]);
-
-  if (!ParseDecimal(fields[2], entry.range)) Fail(argument, "RANGE must be a decimal number");
-  if (!ParseDecimal(fields[3], entry.softness)) Fail(argument, "SOFTNESS must be a decimal number");
+  ParseEntryColour(fields[1], entry);
+  if (!ParseDecimal(fields[2], entry.range)) Fail(source, "RANGE must be a decimal number");
+  if (!ParseDecimal(fields[3], entry.softness)) Fail(source, "SOFTNESS must be a decimal number");
 
   if (fields.size() == 5) {
-    if (fields[4] != "off") Fail(argument, "the last field may only be 'off'");
+    if (fields[4] != "off") Fail(source, "the last field may only be 'off'");
     entry.enabled = false;
   }
   return entry;
@@ -240,10 +243,14 @@ Options ParseOptions(std::span<const char* const> args) {
     } else if (name == "--entry") {
       EntrySetting entry = ParseEntry(value());
       if (!numbers.insert(entry.number).second) {
-        throw UsageError("--entry " + entry.argument + ": entry " + std::to_string(entry.number) +
+        throw UsageError(entry.source + ": entry " + std::to_string(entry.number) +
                          " is given more than once");
       }
       options.entries.push_back(std::move(entry));
+    } else if (name == "--settings") {
+      if (!options.settings_file.empty()) throw UsageError("--settings is given more than once");
+      options.settings_file = value();
+      if (options.settings_file.empty()) throw UsageError("--settings needs a file name");
     } else if (name == "--module") {
       options.module_path = value();
       if (options.module_path.empty()) throw UsageError("--module needs a path");
@@ -284,8 +291,8 @@ Options ParseOptions(std::span<const char* const> args) {
     CheckInputAndOutput(options, raw_depth_given);
   } else {
     if (!positional.empty()) throw UsageError("unexpected argument " + positional[0]);
-    if (options.enable_effect || !options.entries.empty()) {
-      throw UsageError("--enable and --entry apply only when rendering an image");
+    if (options.enable_effect || !options.entries.empty() || !options.settings_file.empty()) {
+      throw UsageError("--enable, --entry and --settings apply only when rendering an image");
     }
     if (!render_only.empty()) throw UsageError(render_only + " applies only when rendering");
   }
@@ -294,18 +301,18 @@ Options ParseOptions(std::span<const char* const> args) {
 
 void ValidateEntryNumber(const EntrySetting& entry, int entry_count) {
   if (entry.number > entry_count) {
-    Fail(entry.argument, "the module has colour entries 1 to " + std::to_string(entry_count));
+    Fail(entry.source, "the module has colour entries 1 to " + std::to_string(entry_count));
   }
 }
 
 void ValidateEntryValues(const EntrySetting& entry, const Limits& range, const Limits& softness) {
   auto check = [&](const char* what, double value, const Limits& limits) {
     if (value < limits.min || value > limits.max) {
-      Fail(entry.argument, std::string(what) + " " + FormatNumber(value) + " is outside " +
-                               FormatNumber(limits.min) + " to " + FormatNumber(limits.max));
+      Fail(entry.source, std::string(what) + " " + FormatNumber(value) + " is outside " +
+                             FormatNumber(limits.min) + " to " + FormatNumber(limits.max));
     }
   };
-  check("RANGE", entry.range, range);
+  if (!(entry.zero_range_allowed && entry.range == 0.0)) check("RANGE", entry.range, range);
   check("SOFTNESS", entry.softness, softness);
 }
 
@@ -337,6 +344,10 @@ Effect:
                         within its Range. Entries are tried in order; the
                         first that claims a pixel decides. Repeatable; entries
                         not given keep their defaults (off, Range 0)
+  --settings FILE       read "Enable Effect" and the colour entries from a
+                        JSON settings file, as the tuner saves it; --enable
+                        turns the switch on whatever the file says, and each
+                        --entry K replaces the file's entry K
   --module PATH         load this build of the module instead of the
                         Huesieve.so beside the tool
 

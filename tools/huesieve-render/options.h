@@ -37,7 +37,12 @@ struct EntrySetting {
   double range = 0.0;
   double softness = 0.0;
   bool enabled = true;
-  std::string argument;  // as given, for messages
+  // Where the entry was given, for messages: "--entry K:RRGGBB:..." or
+  // "FILE: entry K".
+  std::string source;
+  // A settings file may leave an entry's Range at 0, the module's initial
+  // value, below the slider's minimum: such an entry claims nothing.
+  bool zero_range_allowed = false;
 };
 
 // `--raw WIDTHxHEIGHT` and `--raw-depth`.
@@ -50,7 +55,8 @@ struct Options {
   Command command = Command::kRender;
   bool enable_effect = false;
   std::vector<EntrySetting> entries;
-  std::string module_path;  // empty: the module built beside the tool
+  std::string settings_file;  // --settings FILE; empty when not given
+  std::string module_path;    // empty: the module built beside the tool
   std::string input;
   std::string output;
   // Set when INPUT and OUTPUT name image sequences.
@@ -66,6 +72,10 @@ struct Options {
 
 // Throws UsageError.
 EntrySetting ParseEntry(std::string_view argument);
+
+// Sets the entry's colour from RRGGBB or #RRGGBB. Throws UsageError naming
+// `entry.source`.
+void ParseEntryColour(std::string_view text, EntrySetting& entry);
 
 // `args` excludes the program name. Throws UsageError.
 Options ParseOptions(std::span<const char* const> args);
