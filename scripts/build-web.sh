@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Builds the tuner into build/web/: the page, the worker, the render core as
+# WebAssembly (Debian's emscripten) and the sample. Installs what is missing:
+# emscripten, Node and npm, Chromium (for the tests) and the npm packages of
+# web/package-lock.json.
+# Usage: scripts/build-web.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+extra=()
+command -v emcc >/dev/null || extra+=(emscripten)
+command -v node >/dev/null || extra+=(nodejs)
+command -v npm >/dev/null || extra+=(npm)
+command -v chromium >/dev/null || extra+=(chromium)
+scripts/setup.sh "${extra[@]}"
+
+# Debian's emscripten finds its JavaScript modules (acorn) only here.
+export NODE_PATH=/usr/share/nodejs
+
+(cd web && npm ci --no-audit --no-fund --loglevel=error)
+
+out=build/web
+rm -rf "$out"
+mkdir -p "$out/src/vendor"
+cp web/index.html web/tuner.css samples/huesieve-sample.png "$out/"
+cp web/src/*.js "$out/src/"
+
+# jpeg-js is a CommonJS module; the page loads ES modules, so its decoder is
+# wrapped as one.
+{
+  echo "const module = { exports: {} };"
+  cat web/node_modules/jpeg-js/lib/decoder.js
+  echo "export default module.exports;"
+} >"$out/src/vendor/jpeg-decoder.js"
+
+# The core as in the module: warnings as errors, no floating-point
+# contraction, WebAssembly SIMD for the lane kernel.
+core_flags=(-std=c++20 -O3 -msimd128 -ffp-contract=off -Isrc
+  -Wall -Wextra -Wpedantic -Wconversion -Wsign-conversion -Wshadow -Werror)
+exports=_malloc,_free,_huesieve_table_new,_huesieve_table_set,_huesieve_render,_huesieve_map_claims
+emcc "${core_flags[@]}" src/core/*.cpp web/wasm/tuner_core.cpp -o "$out/src/huesieve_core.js" \
+  --no-entry -sMODULARIZE=1 -sEXPORT_ES6=1 -sENVIRONMENT=worker -sFILESYSTEM=0 \
+  -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=2GB -sEXPORTED_FUNCTIONS="$exports"
+
+echo "Built $out/ (serve it with scripts/serve-web.sh)"

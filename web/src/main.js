@@ -1,0 +1,371 @@
+// The page: the controls, the picture and the files. Every change of a control
+// or of the image marks the picture busy at once and asks the worker for a
+// render; while one is in flight, later changes wait and only the latest is
+// rendered. The picture is idle again when what it shows, and what "Save
+// result" writes, matches every control and the open image.
+import { kEntryColours } from './claim_map.js';
+import { encodePng } from './png.js';
+import {
+  commandLine, decimalText, defaultSettings, formatSettings, kEntryCount, outputName,
+  parseSettings, SettingsError, snapRange,
+} from './settings.js';
+
+const kSampleName = 'huesieve-sample.png';
+const kSettingsName = 'huesieve-settings.json';
+
+const $ = (id) => document.getElementById(id);
+const canvas = $('result');
+const context = canvas.getContext('2d');
+
+const state = { settings: defaultSettings(), claimMap: false, before: false, zoom: 1 };
+let image = null;  // { name, kind, width, height, source: Uint8ClampedArray }
+let shown = null;  // the latest current render from the worker
+let picking = -1;  // the entry the eyedropper sets, or -1
+
+// --- The worker: requests by number, replies as promises.
+
+const worker = new Worker(new URL('./worker.js', import.meta.url), { type: 'module' });
+const replies = new Map();
+let nextRequest = 0;
+
+function ask(request, transfer = []) {
+  const id = nextRequest++;
+  return new Promise((resolve) => {
+    replies.set(id, resolve);
+    worker.postMessage({ ...request, id }, transfer);
+  });
+}
+
+worker.onmessage = ({ data: reply }) => {
+  const resolve = replies.get(reply.id);
+  replies.delete(reply.id);
+  resolve?.(reply);
+};
+
+// --- Busy and idle.
+
+let generation = 0;          // counts changes of the controls and the image
+let renderedGeneration = 0;  // the generation the picture shows
+let filesInHand = 1;         // files being read or decoded; the sample at first
+let rendering = false;
+let idleWaiters = [];
+
+function busy() {
+  return filesInHand > 0 || (image !== null && renderedGeneration !== generation);
+}
+
+function updateBusy() {
+  const now = busy();
+  canvas.setAttribute('aria-busy', String(now));
+  if (!now) {
+    for (const resolve of idleWaiters) resolve();
+    idleWaiters = [];
+  }
+}
+
+function idle() {
+  return busy() ? new Promise((resolve) => idleWaiters.push(resolve)) : Promise.resolve();
+}
+
+// Called inside the handler of every event that changes what is rendered.
+function changed() {
+  generation++;
+  updateBusy();
+  renderLatest();
+}
+
+async function renderLatest() {
+  if (rendering || image === null || renderedGeneration === generation) return;
+  rendering = true;
+  const asked = generation;
+  const settings = structuredClone(state.settings);
+  const reply = await ask({ type: 'render', settings, claimMap: state.claimMap });
+  rendering = false;
+  if (reply.type === 'failed') showMessage(reply.message);
+  if (asked === generation) {
+    if (reply.type === 'rendered') {
+      shown = { ...reply, result: new Uint8ClampedArray(reply.result),
+                claims: reply.claims && new Uint8ClampedArray(reply.claims) };
+      draw();
+    }
+    renderedGeneration = asked;
+  }
+  updateBusy();
+  renderLatest();
+}
+
+// --- Messages.
+
+function showMessage(text) {
+  $('message').textContent = text;
+}
+
+// --- The picture.
+
+function draw() {
+  if (image === null) return;
+  if (canvas.width !== image.width || canvas.height !== image.height) {
+    canvas.width = image.width;
+    canvas.height = image.height;
+  }
+  const claimsShown = state.claimMap && !state.before && shown?.claims;
+  const pixels = state.before || shown === null ? image.source : claimsShown ? shown.claims :
+                                                  shown.result;
+  context.putImageData(new ImageData(pixels, image.width, image.height), 0, 0);
+  canvas.style.width = `${image.width * state.zoom}px`;
+  canvas.style.height = `${image.height * state.zoom}px`;
+
+  const outline = $('bounds');
+  outline.hidden = !claimsShown;
+  if (claimsShown) {
+    const [left, top, right, bottom] = shown.claimBounds;
+    Object.assign(outline.style, {
+      left: `${left * state.zoom}px`, top: `${top * state.zoom}px`,
+      width: `${(right - left) * state.zoom}px`, height: `${(bottom - top) * state.zoom}px`,
+    });
+  }
+  drawLegend();
+}
+
+function drawLegend() {
+  const legend = $('legend');
+  legend.hidden = !state.claimMap || state.before;
+  const items = state.settings.entries.map((entry, k) => {
+    const off = entry.enabled ? '' : ', off: striped, clears';
+    return [kEntryColours[k], `Entry ${k + 1}${off}`];
+  });
+  items.push(['#000000', 'Nothing claims'], ['', 'Darker: feather band']);
+  legend.replaceChildren(...items.map(([colour, text]) => {
+    const item = document.createElement('li');
+    if (colour) {
+      const swatch = document.createElement('span');
+      swatch.className = 'swatch';
+      swatch.style.background = colour;
+      item.append(swatch);
+    }
+    item.append(text);
+    return item;
+  }));
+}
+
+// --- Files.
+
+function download(blob, name) {
+  const link = document.createElement('a');
+  link.href = URL.createObjectURL(blob);
+  link.download = name;
+  link.click();
+  setTimeout(() => URL.revokeObjectURL(link.href), 10000);
+}
+
+// Reads and decodes a file in the worker; the open image changes only when
+// it succeeds. `filesInHand` was counted by the caller, inside its event.
+async function openImage(name, bytes) {
+  const reply = await ask({ type: 'open', name, bytes }, [bytes]);
+  filesInHand--;
+  if (reply.type === 'opened') {
+    image = { name, kind: reply.kind, width: reply.width, height: reply.height,
+              source: new Uint8ClampedArray(reply.source) };
+    shown = null;
+    showMessage('');
+    $('image-info').textContent = `${name}: ${image.width} × ${image.height} pixels, ` +
+                                  reply.kind.toUpperCase();
+    changed();
+  } else {
+    showMessage(reply.message);
+    updateBusy();
+  }
+}
+
+async function loadSettings(file) {
+  let settings = null;
+  try {
+    settings = parseSettings(await file.text(), file.name);
+  } catch (error) {
+    showMessage(error instanceof SettingsError ? error.message : `${file.name}: ${error.message}`);
+  }
+  filesInHand--;
+  if (settings === null) {
+    updateBusy();
+    return;
+  }
+  state.settings = settings;
+  showMessage('');
+  showSettings();
+  changed();
+}
+
+// --- Controls.
+
+const rows = [];  // per entry: its controls
+
+function showSettings() {
+  $('enable-effect').checked = state.settings.enable;
+  state.settings.entries.forEach((entry, k) => {
+    const row = rows[k];
+    row.enabled.checked = entry.enabled;
+    row.color.value = entry.color.toLowerCase();
+    // The slider shows the nearest step; the entry keeps the exact value.
+    row.range.value = String(entry.range);
+    row.rangeValue.value = decimalText(entry.range);
+    row.softness.value = String(entry.softness);
+    row.softnessValue.value = decimalText(entry.softness);
+  });
+}
+
+function stopPicking() {
+  picking = -1;
+  for (const row of rows) row.pick.setAttribute('aria-pressed', 'false');
+  canvas.classList.remove('picking');
+  $('picking').hidden = true;
+}
+
+function buildEntryRows() {
+  const template = $('entry-row');
+  for (let k = 0; k < kEntryCount; k++) {
+    const number = k + 1;
+    const fragment = template.content.cloneNode(true);
+    const find = (name) => fragment.querySelector(`.${name}`);
+    const row = {
+      enabled: find('enabled'), color: find('color'), pick: find('pick'), range: find('range'),
+      rangeValue: find('range-value'), softness: find('softness'),
+      softnessValue: find('softness-value'),
+    };
+    find('number').textContent = String(number);
+    row.enabled.setAttribute('aria-label', `Enable color ${number}`);
+    row.color.setAttribute('aria-label', `Color ${number}`);
+    row.pick.setAttribute('aria-label', `Pick color ${number}`);
+    row.pick.setAttribute('aria-pressed', 'false');
+    row.range.setAttribute('aria-label', `Range ${number}`);
+    row.softness.setAttribute('aria-label', `Softness ${number}`);
+    row.range.id = `range-${number}`;
+    row.rangeValue.htmlFor = row.range.id;
+    row.softness.id = `softness-${number}`;
+    row.softnessValue.htmlFor = row.softness.id;
+
+    const entry = () => state.settings.entries[k];
+    row.enabled.addEventListener('input', () => {
+      entry().enabled = row.enabled.checked;
+      changed();
+    });
+    row.color.addEventListener('input', () => {
+      entry().color = row.color.value.toUpperCase();
+      changed();
+    });
+    row.range.addEventListener('input', () => {
+      const value = snapRange(row.range.valueAsNumber);
+      if (value !== row.range.valueAsNumber) row.range.value = String(value);
+      entry().range = value;
+      row.rangeValue.value = decimalText(value);
+      changed();
+    });
+    row.softness.addEventListener('input', () => {
+      entry().softness = row.softness.valueAsNumber;
+      row.softnessValue.value = decimalText(entry().softness);
+      changed();
+    });
+    row.pick.addEventListener('click', () => {
+      const again = picking === k;
+      stopPicking();
+      if (again || image === null) return;
+      picking = k;
+      row.pick.setAttribute('aria-pressed', 'true');
+      canvas.classList.add('picking');
+      $('picking').textContent = `Click the picture to pick color ${number}; Esc cancels.`;
+      $('picking').hidden = false;
+    });
+    rows.push(row);
+    $('entries').append(fragment);
+  }
+}
+
+// The eyedropper reads the stored source sample under the pointer, at any
+// zoom, never a canvas pixel.
+function pickAt(event) {
+  if (picking < 0 || image === null) return;
+  const box = canvas.getBoundingClientRect();
+  const column = Math.floor(((event.clientX - box.left) / box.width) * image.width);
+  const line = Math.floor(((event.clientY - box.top) / box.height) * image.height);
+  const x = Math.min(image.width - 1, Math.max(0, column));
+  const y = Math.min(image.height - 1, Math.max(0, line));
+  const at = (y * image.width + x) * 4;
+  const hex = Array.from(image.source.subarray(at, at + 3),
+                         (v) => v.toString(16).padStart(2, '0')).join('');
+  const k = picking;
+  state.settings.entries[k].color = `#${hex.toUpperCase()}`;
+  rows[k].color.value = `#${hex}`;
+  stopPicking();
+  changed();
+}
+
+function wireControls() {
+  $('enable-effect').addEventListener('input', (event) => {
+    state.settings.enable = event.target.checked;
+    changed();
+  });
+  $('claim-map').addEventListener('input', (event) => {
+    state.claimMap = event.target.checked;
+    changed();
+  });
+  $('before').addEventListener('input', (event) => {
+    state.before = event.target.checked;
+    draw();
+  });
+  $('zoom').addEventListener('input', (event) => {
+    state.zoom = Number(event.target.value);
+    draw();
+  });
+  canvas.addEventListener('click', pickAt);
+  document.addEventListener('keydown', (event) => {
+    if (event.key === 'Escape') stopPicking();
+  });
+
+  $('open-image').addEventListener('change', (event) => {
+    const file = event.target.files[0];
+    if (file === undefined) return;
+    filesInHand++;
+    updateBusy();
+    event.target.value = '';
+    file.arrayBuffer().then((bytes) => openImage(file.name, bytes));
+  });
+  $('load-settings').addEventListener('change', (event) => {
+    const file = event.target.files[0];
+    if (file === undefined) return;
+    filesInHand++;
+    updateBusy();
+    event.target.value = '';
+    loadSettings(file);
+  });
+  $('save-settings').addEventListener('click', () => {
+    download(new Blob([formatSettings(state.settings)], { type: 'application/json' }),
+             kSettingsName);
+  });
+  $('copy-command').addEventListener('click', () => {
+    const text = commandLine(state.settings, image?.name ?? kSampleName);
+    $('command').value = text;
+    $('command').select();
+    navigator.clipboard?.writeText(text).catch(() => {});
+  });
+  $('save-result').addEventListener('click', async () => {
+    await idle();
+    if (image === null || shown === null) return;
+    const { width, height } = image;
+    const blob = await encodePng({ width, height, rgba: new Uint8Array(shown.result.buffer) });
+    download(blob, outputName(image.name));
+  });
+}
+
+buildEntryRows();
+wireControls();
+showSettings();
+fetch(kSampleName)
+    .then((response) => {
+      if (!response.ok) throw new Error(`${response.status} ${response.statusText}`);
+      return response.arrayBuffer();
+    })
+    .then((bytes) => openImage(kSampleName, bytes))
+    .catch((error) => {
+      filesInHand--;
+      showMessage(`${kSampleName}: ${error.message}`);
+      updateBusy();
+    });

@@ -1,0 +1,132 @@
+// The render worker: holds the open image inside the core's WebAssembly
+// memory, decodes files, renders the key and maps the claims, so that the
+// page never waits on a frame. Each reply carries the request's number; the
+// page decides what is current.
+import createCore from './huesieve_core.js';
+import { decodeImage, ImageError } from './image_files.js';
+import { paintClaims } from './claim_map.js';
+
+let core = null;
+// The open image and the buffers sized for it, in the core's memory.
+let image = null;  // { width, height, pixels, source, result, codes }
+let table = 0;   // the core's colour entry table
+let bounds = 0;  // four int32: left, top, right, bottom
+
+function heap() {
+  return core.HEAPU8;  // a new view after the memory grows
+}
+
+function release(buffers) {
+  if (buffers) for (const pointer of [buffers.source, buffers.result, buffers.codes]) core._free(pointer);
+}
+
+// Memory for an image of `pixels` pixels, or null when the core cannot grow
+// that far.
+function allocate(pixels) {
+  const source = core._malloc(pixels * 4);
+  const result = core._malloc(pixels * 4);
+  const codes = core._malloc(pixels);
+  if (source && result && codes) return { source, result, codes };
+  release({ source, result, codes });
+  return null;
+}
+
+function setTable(settings) {
+  settings.entries.forEach((entry, k) => {
+    const rgb = parseInt(entry.color.slice(1), 16);
+    // The core's parameters are floats: the slider's double is narrowed as
+    // the host module narrows it, to the nearest float.
+    core._huesieve_table_set(table, k, entry.enabled ? 1 : 0, rgb >> 16, (rgb >> 8) & 0xff,
+                             rgb & 0xff, entry.range, entry.softness);
+  });
+}
+
+function readBounds() {
+  return Array.from(new Int32Array(heap().buffer, bounds, 4));
+}
+
+function open({ name, bytes }) {
+  return decodeImage(new Uint8Array(bytes), name).then((decoded) => {
+    const pixels = decoded.width * decoded.height;
+    const buffers = allocate(pixels);
+    if (buffers === null) {
+      throw new ImageError(`${name}: not enough memory for an image of ${decoded.width} × ` +
+                           `${decoded.height} pixels`);
+    }
+    release(image);
+    image = { width: decoded.width, height: decoded.height, pixels, ...buffers };
+    heap().set(decoded.rgba, image.source);
+    return { type: 'opened', name, width: image.width, height: image.height,
+             source: decoded.rgba.buffer, kind: decoded.kind };
+  });
+}
+
+function render({ settings, claimMap, kernel = 0 }) {
+  setTable(settings);
+  const started = performance.now();
+  core._huesieve_render(image.source, image.result, image.width, image.height,
+                        settings.enable ? 1 : 0, table, bounds, kernel);
+  const renderMs = performance.now() - started;
+  const reply = {
+    type: 'rendered',
+    width: image.width,
+    height: image.height,
+    result: heap().slice(image.result, image.result + image.pixels * 4).buffer,
+    bounds: readBounds(),
+    renderMs,
+  };
+  if (claimMap) {
+    core._huesieve_map_claims(image.source, image.codes, image.width, image.height, table, bounds);
+    const codes = heap().subarray(image.codes, image.codes + image.pixels);
+    reply.claims = paintClaims(codes, image.width, image.height, settings).buffer;
+    reply.claimBounds = readBounds();
+  }
+  return reply;
+}
+
+// The core's render alone, `runs` times, for the benchmark.
+function time({ settings, runs, kernel }) {
+  setTable(settings);
+  const times = [];
+  for (let i = 0; i < runs; i++) {
+    const started = performance.now();
+    core._huesieve_render(image.source, image.result, image.width, image.height,
+                          settings.enable ? 1 : 0, table, bounds, kernel);
+    times.push(performance.now() - started);
+  }
+  return { type: 'timed', times };
+}
+
+const handlers = {
+  open,
+  render: (request) => {
+    if (image === null) return { type: 'failed', message: 'no image is open' };
+    return render(request);
+  },
+  time,
+};
+
+async function handle(request) {
+  let reply;
+  try {
+    reply = await handlers[request.type](request);
+  } catch (error) {
+    const message = error instanceof ImageError ? error.message :
+                    `${request.name ?? 'render'}: ${error.message}`;
+    reply = { type: 'failed', message };
+  }
+  reply.id = request.id;
+  const transfer = [reply.source, reply.result, reply.claims].filter((b) => b !== undefined);
+  self.postMessage(reply, transfer);
+}
+
+// Requests run one after another, in the order they came, once the core has
+// loaded; none is lost while it loads.
+let queue = createCore().then((loaded) => {
+  core = loaded;
+  table = core._huesieve_table_new();
+  bounds = core._malloc(16);
+});
+self.onmessage = ({ data: request }) => {
+  queue = queue.then(() => handle(request));
+};

@@ -1,0 +1,91 @@
+// The key's file and command line: the same checks and messages as the tool,
+// and text the tool reads back as the same numbers.
+import assert from 'node:assert/strict';
+import { describe, it } from 'node:test';
+
+import {
+  commandLine, decimalText, defaultSettings, formatSettings, parseSettings, shellWord, snapRange,
+} from '../src/settings.js';
+
+function settingsWith(entries, enable = true) {
+  const settings = defaultSettings();
+  settings.enable = enable;
+  entries.forEach((entry, k) => { settings.entries[k] = { ...settings.entries[k], ...entry }; });
+  return settings;
+}
+
+describe('settings file', () => {
+  it('reads back what it writes, every entry', () => {
+    const settings = settingsWith([
+      { enabled: true, color: '#DB2924', range: 110, softness: 60 },
+      { enabled: false, color: '#0A0B0C', range: 12.3, softness: 0.1 },
+    ]);
+    assert.deepEqual(parseSettings(formatSettings(settings), 'key.json'), settings);
+  });
+
+  it('gives entries the file leaves out their defaults', () => {
+    const settings = parseSettings(
+        '{"enable": false, "entries": [{"enabled": true, "color": "00ff00", "range": 0, "softness": 5}]}',
+        'key.json');
+    assert.deepEqual(settings.entries[0], { enabled: true, color: '#00FF00', range: 0, softness: 5 });
+    assert.deepEqual(settings.entries[9], { enabled: false, color: '#FFFFFF', range: 0, softness: 0 });
+  });
+
+  const entry = '{"enabled": true, "color": "#FFFFFF", "range": 10, "softness": 0}';
+  for (const [text, message] of [
+    ['{"enable": true', /^key\.json: not valid JSON: /],
+    ['[]', /^key\.json: expected an object \{"enable", "entries"\}$/],
+    ['{"enable": true}', /^key\.json: the member "entries" is missing$/],
+    ['{"enable": true, "entries": [], "zoom": 2}', /^key\.json: unknown member "zoom"$/],
+    ['{"enable": "on", "entries": []}', /^key\.json: "enable" must be true or false$/],
+    [`{"enable": true, "entries": [${Array(11).fill(entry).join(',')}]}`,
+     /^key\.json: entry 11: the module has colour entries 1 to 10$/],
+    ['{"enable": true, "entries": [{"enabled": true, "color": "#FFF", "range": 10, "softness": 0}]}',
+     /^key\.json: entry 1: the colour must be six hexadecimal digits, RRGGBB$/],
+    ['{"enable": true, "entries": [{"enabled": true, "color": "#FFFFFF", "range": 200, "softness": 0}]}',
+     /^key\.json: entry 1: RANGE 200 is outside 1 to 128$/],
+    ['{"enable": true, "entries": [{"enabled": true, "color": "#FFFFFF", "range": 0.5, "softness": 0}]}',
+     /^key\.json: entry 1: RANGE 0.5 is outside 1 to 128$/],
+    ['{"enable": true, "entries": [{"enabled": true, "color": "#FFFFFF", "range": 5, "softness": -1}]}',
+     /^key\.json: entry 1: SOFTNESS -1 is outside 0 to 100$/],
+    ['{"enable": true, "entries": [{"enabled": true, "color": "#FFFFFF", "range": "5", "softness": 0}]}',
+     /^key\.json: entry 1: RANGE must be a decimal number$/],
+  ]) {
+    it(`refuses ${text.slice(0, 60)}`, () => {
+      assert.throws(() => parseSettings(text, 'key.json'), (error) => message.test(error.message));
+    });
+  }
+});
+
+describe('command line', () => {
+  it('names the switch, every entry with a Range, and the two files', () => {
+    const settings = settingsWith([
+      { enabled: true, color: '#DB2924', range: 110, softness: 60 },
+      { enabled: true, color: '#00FF00', range: 0, softness: 50 },
+      { enabled: false, color: '#E6731A', range: 12.3, softness: 0.1 },
+    ]);
+    assert.equal(commandLine(settings, 'shot 1.png'),
+                 "huesieve-render --enable --entry 1:DB2924:110:60 --entry 3:E6731A:12.3:0.1:off " +
+                 "'shot 1.png' 'shot 1-huesieve.png'");
+    assert.equal(commandLine(defaultSettings(), 'a.png'), 'huesieve-render a.png a-huesieve.png');
+  });
+
+  it('writes numbers in plain decimals that read back as the same doubles', () => {
+    for (const value of [0, 1, 12.3, 127.9, 100, 1e-7, 5e-324, 0.1 + 0.2, 123456789012345680000]) {
+      const text = decimalText(value);
+      assert.match(text, /^\d+(\.\d+)?$/);
+      assert.equal(Number(text), value);
+    }
+  });
+
+  it('quotes file names for the shell', () => {
+    assert.equal(shellWord('plain_name-1.png'), 'plain_name-1.png');
+    assert.equal(shellWord("it's.png"), "'it'\\''s.png'");
+    assert.equal(shellWord('-dash.png'), './-dash.png');
+    assert.equal(shellWord('$(rm).png'), "'$(rm).png'");
+  });
+
+  it('snaps a Range between 0 and 1 to 1', () => {
+    assert.deepEqual([0, 0.1, 0.9, 1, 1.1, 128].map(snapRange), [0, 1, 1, 1, 1.1, 128]);
+  });
+});
