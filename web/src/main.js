@@ -130,9 +130,11 @@ function draw() {
 function drawLegend() {
   const legend = $('legend');
   legend.hidden = !state.claimMap || state.before;
-  const items = state.settings.entries.map((entry, k) => {
-    const off = entry.enabled ? '' : ', off: striped, clears';
-    return [kEntryColours[k], `Entry ${k + 1}${off}`];
+  // Only entries with a Range can claim.
+  const items = state.settings.entries.flatMap((entry, k) => {
+    if (entry.range === 0) return [];
+    const off = entry.enabled ? '' : ' (off: striped, clears)';
+    return [[kEntryColours[k], `Entry ${k + 1}${off}`]];
   });
   items.push(['#000000', 'Nothing claims'], ['', 'Darker: feather band']);
   legend.replaceChildren(...items.map(([colour, text]) => {
@@ -280,9 +282,10 @@ function buildEntryRows() {
 }
 
 // The eyedropper reads the stored source sample under the pointer, at any
-// zoom, never a canvas pixel.
+// zoom, never a canvas pixel. It acts on the pointer going down, whose
+// position has the fractions of a pixel that a click's lacks.
 function pickAt(event) {
-  if (picking < 0 || image === null) return;
+  if (picking < 0 || image === null || event.button !== 0) return;
   const box = canvas.getBoundingClientRect();
   const column = Math.floor(((event.clientX - box.left) / box.width) * image.width);
   const line = Math.floor(((event.clientY - box.top) / box.height) * image.height);
@@ -315,7 +318,7 @@ function wireControls() {
     state.zoom = Number(event.target.value);
     draw();
   });
-  canvas.addEventListener('click', pickAt);
+  canvas.addEventListener('pointerdown', pickAt);
   document.addEventListener('keydown', (event) => {
     if (event.key === 'Escape') stopPicking();
   });

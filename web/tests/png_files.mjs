@@ -1,6 +1,7 @@
 // PNG files of every colour type, bit depth and interlacing, written here
 // independently of the page's reader, and the tool run on them.
 import { execFileSync } from 'node:child_process';
+import { resolve } from 'node:path';
 import { deflateSync } from 'node:zlib';
 
 const kCrc = Array.from({ length: 256 }, (_, n) => {
@@ -96,7 +97,8 @@ export function randomSource(seed) {
   };
 }
 
-export const kTool = process.env.HUESIEVE_RENDER ?? new URL('../../build/release/huesieve-render', import.meta.url).pathname;
+export const kTool = resolve(process.env.HUESIEVE_RENDER ??
+                             new URL('../../build/release/huesieve-render', import.meta.url).pathname);
 
 // Runs huesieve-render; returns { status, stderr }.
 export function runTool(args, options = {}) {

@@ -1,0 +1,339 @@
+// The tuner in headless Chromium, against huesieve-render: what "Save result"
+// writes equals the tool's output pixel for pixel, for the key set through
+// the controls, the copied command, loaded settings and the eyedropper; bad
+// files leave everything as it was.
+import assert from 'node:assert/strict';
+import { readFileSync, writeFileSync } from 'node:fs';
+import { join } from 'node:path';
+import { after, before, describe, it } from 'node:test';
+
+import jpeg from 'jpeg-js';
+
+import { chunk, makePng, randomSource } from './png_files.mjs';
+import {
+  alertText, copyCommand, idle, label, loadSettings, openImage, result, runCommand,
+  saveResult, saveSettings, setEntry, toolRender, Tuner,
+} from './tuner_page.mjs';
+
+const kSample = new URL('../../samples/huesieve-sample.png', import.meta.url).pathname;
+
+let tuner;
+before(async () => { tuner = await Tuner.start(); });
+after(async () => { await tuner.stop(); });
+
+function assertSamePixels(actual, expected) {
+  assert.equal(actual.width, expected.width);
+  assert.equal(actual.height, expected.height);
+  const a = actual.rgba;
+  const e = expected.rgba;
+  for (let i = 0; i < e.length; i++) {
+    if (a[i] !== e[i]) {
+      const pixel = i >> 2;
+      assert.fail(`pixel (${pixel % e.width ?? 0}, ${Math.floor(pixel / actual.width)}) differs: ` +
+                  `[${a.subarray(pixel * 4, pixel * 4 + 4)}] against the tool's ` +
+                  `[${e.subarray(pixel * 4, pixel * 4 + 4)}]`);
+    }
+  }
+}
+
+// The documented settings file, written here by hand.
+function settingsText(enable, entries) {
+  return JSON.stringify({ enable, entries });
+}
+
+// A key for a frame: colours taken from its pixels, so that entries claim,
+// values on the sliders' 0.1 steps, some entries off, one left at Range 0.
+function keyFor(rgba, seed) {
+  const random = randomSource(seed);
+  const pixels = rgba.length / 4;
+  return Array.from({ length: 10 }, (_, k) => {
+    const at = (random() % pixels) * 4;
+    const hex = Array.from(rgba.subarray(at, at + 3), (v) => v.toString(16).padStart(2, '0'));
+    return {
+      enabled: random() % 4 !== 0,
+      color: `#${hex.join('').toUpperCase()}`,
+      range: k === 6 ? 0 : (10 + (random() % 1180)) / 10,
+      softness: (random() % 1001) / 10,
+    };
+  });
+}
+
+function randomFrame({ width, height, seed, colourType = 6, depth = 8, interlaced = false,
+                       extra = [] }) {
+  const random = randomSource(seed);
+  const top = (1 << depth) - 1;
+  // A few colours repeated with noise, as footage has them, and all alphas.
+  const base = Array.from({ length: 6 }, () => [random() & 255, random() & 255, random() & 255]);
+  const samples = () => {
+    const [r, g, b] = base[random() % base.length].map((v) => (v + (random() % 41) - 20) & 255);
+    const a = random() & 255;
+    switch (colourType) {
+      case 0: return [random() & top];
+      case 2: return [r, g, b];
+      case 3: return [random() & top];
+      case 4: return [r, a];
+      default: return [r, g, b, a];
+    }
+  };
+  return makePng({ width, height, depth, colourType, interlaced, samples, extra });
+}
+
+describe('the tuner renders as huesieve-render', () => {
+  it('the sample at start, keyed through the controls, as the copied command renders it',
+     async () => {
+       const page = await tuner.open();
+       await label(page, 'Enable Effect').check();
+       await setEntry(page, 1, { enabled: true, color: '#E6731A', range: 50, softness: 0 });
+       await setEntry(page, 1, { enabled: false });
+       await setEntry(page, 2, { enabled: true, color: '#DB2924', range: 127.9, softness: 50.3 });
+       await setEntry(page, 3, { enabled: true, color: '#F2D126', range: 0.4, softness: 12.3 });
+       assert.equal(await page.getByText('12.3', { exact: true }).count(), 1);
+
+       const command = await copyCommand(page);
+       const saved = await saveResult(page);
+
+       // Range 0.4 snapped to 1, the host's minimum.
+       assert.equal(command, 'huesieve-render --enable --entry 1:E6731A:50:0:off ' +
+                             '--entry 2:DB2924:127.9:50.3 --entry 3:F2D126:1:12.3 ' +
+                             'huesieve-sample.png huesieve-sample-huesieve.png');
+       assert.equal(saved.name, 'huesieve-sample-huesieve.png');
+       writeFileSync(tuner.path('huesieve-sample.png'), readFileSync(kSample));
+       assertSamePixels(saved.image,
+                        await runCommand(command, tuner.directory, 'huesieve-sample-huesieve.png'));
+       assert.deepEqual(page.errors, []);
+       await page.close();
+     });
+
+  const frames = [
+    { name: 'one-pixel.png', width: 1, height: 1, seed: 1 },
+    { name: 'odd-rgba.png', width: 61, height: 37, seed: 2 },
+    { name: 'wide-rgba.png', width: 517, height: 3, seed: 3 },
+    { name: 'rgb-interlaced.png', width: 45, height: 29, seed: 4, colourType: 2, interlaced: true },
+    { name: 'grey-alpha.png', width: 33, height: 31, seed: 5, colourType: 4 },
+    { name: 'grey-2bit.png', width: 19, height: 23, seed: 6, colourType: 0, depth: 2,
+      extra: [['tRNS', [0, 1]]] },
+    { name: 'palette-trns.png', width: 40, height: 20, seed: 7, colourType: 3, depth: 4,
+      extra: [['PLTE', Array.from({ length: 48 }, (_, i) => (i * 53) & 255)],
+              ['tRNS', [0, 128, 255, 7]]] },
+  ];
+  for (const frame of frames) {
+    it(`${frame.name} (${frame.width} × ${frame.height}) with a loaded key`, async () => {
+      const page = await tuner.open();
+      const bytes = randomFrame(frame);
+      await openImage(page, frame.name, bytes);
+      const source = await saveResult(page);  // the switch is off: the source itself
+      const key = settingsText(true, keyFor(source.image.rgba, frame.seed));
+      await loadSettings(page, 'key.json', key);
+
+      const saved = await saveResult(page);
+
+      assertSamePixels(saved.image, await toolRender(tuner.directory, frame.name, bytes, key));
+      assert.equal(saved.name, frame.name.replace('.png', '-huesieve.png'));
+      assert.equal(await alertText(page), '');
+      await page.close();
+    });
+  }
+
+  it('a JPEG, decoded once, as the tool renders the same samples', async () => {
+    const width = 48;
+    const height = 32;
+    const random = randomSource(8);
+    const data = Buffer.from(Array.from({ length: width * height * 4 }, (_, i) =>
+      (i % 4 === 3 ? 255 : ((i >> 2) % width) * 5 + (random() & 15))));
+    const file = jpeg.encode({ width, height, data }, 90).data;
+    const decoded = jpeg.decode(file, { useTArray: true, formatAsRGBA: true });
+    const page = await tuner.open();
+    await openImage(page, 'photo.jpg', file, 'image/jpeg');
+    const key = settingsText(true, keyFor(decoded.data, 9));
+    await loadSettings(page, 'key.json', key);
+
+    const saved = await saveResult(page);
+
+    const samples = makePng({ width, height, depth: 8, colourType: 6,
+                              samples: (x, y) => Array.from(decoded.data.subarray((y * width + x) * 4, (y * width + x) * 4 + 4)) });
+    assertSamePixels(saved.image, await toolRender(tuner.directory, 'photo.png', samples, key));
+    await page.close();
+  });
+});
+
+describe('controls', () => {
+  it('take the host module\'s defaults', async () => {
+    const page = await tuner.open();
+    assert.equal(await label(page, 'Enable Effect').isChecked(), false);
+    for (let k = 1; k <= 10; k++) {
+      assert.equal(await label(page, `Enable color ${k}`).isChecked(), false);
+      assert.equal(await label(page, `Color ${k}`).inputValue(), '#ffffff');
+      assert.equal(await label(page, `Range ${k}`).inputValue(), '0');
+      assert.equal(await label(page, `Softness ${k}`).inputValue(), '0');
+    }
+    for (const [name, max] of [['Range 4', '128'], ['Softness 4', '100']]) {
+      assert.equal(await label(page, name).getAttribute('step'), '0.1');
+      assert.equal(await label(page, name).getAttribute('max'), max);
+    }
+    await page.close();
+  });
+
+  it('mark the picture busy inside the event that changes them', async () => {
+    const page = await tuner.open();
+    const busy = await page.evaluate(() => {
+      const seen = [];
+      const slider = document.querySelector('[aria-label="Range 2"]');
+      const canvas = document.querySelector('canvas[aria-label="Result"]');
+      slider.value = '40';
+      slider.dispatchEvent(new Event('input', { bubbles: true }));
+      seen.push(canvas.getAttribute('aria-busy'));
+      const open = document.querySelector('#open-image');
+      open.addEventListener('change', () => seen.push(canvas.getAttribute('aria-busy')));
+      return seen;
+    });
+    assert.deepEqual(busy, ['true']);
+    // A file chosen: the check runs after the page's own change handler.
+    const seen = page.evaluate(() => new Promise((resolve) => {
+      const canvas = document.querySelector('canvas[aria-label="Result"]');
+      document.querySelector('#open-image').addEventListener(
+          'change', () => resolve(canvas.getAttribute('aria-busy')));
+    }));
+    await label(page, 'Open image').setInputFiles(
+        { name: 'x.png', mimeType: 'image/png', buffer: randomFrame({ width: 5, height: 5, seed: 3 }) });
+    assert.equal(await seen, 'true');
+    await idle(page);
+    await page.close();
+  });
+
+  it('the eyedropper takes the stored colour of a half-transparent pixel, at any zoom',
+     async () => {
+       const page = await tuner.open();
+       // Alpha 3: a canvas's premultiplied colour would have lost these values.
+       const width = 9;
+       const height = 7;
+       const colour = (x, y) => [x * 28 + 1, y * 36 + 2, (x * y * 7 + 99) & 255, 3];
+       await openImage(page, 'faint.png', makePng({ width, height, depth: 8, colourType: 6,
+                                                    samples: colour }));
+       for (const [zoom, x, y] of [['800 %', 7, 2], ['100 %', 3, 6], ['25 %', 0, 0]]) {
+         await label(page, 'Zoom').selectOption({ label: zoom });
+         await page.getByRole('button', { name: 'Pick color 4', exact: true }).click();
+         const box = await result(page).boundingBox();
+         await result(page).click({ position: { x: ((x + 0.5) * box.width) / width,
+                                                y: ((y + 0.5) * box.height) / height } });
+         await idle(page);
+         const hex = colour(x, y).slice(0, 3).map((v) => v.toString(16).padStart(2, '0')).join('');
+         assert.equal(await label(page, 'Color 4').inputValue(), `#${hex}`, `zoom ${zoom}`);
+       }
+       await page.close();
+     });
+
+  it('save settings as the documented file and load them back', async () => {
+    const page = await tuner.open();
+    await label(page, 'Enable Effect').check();
+    await setEntry(page, 2, { enabled: true, color: '#29B33D', range: 100, softness: 50 });
+    await setEntry(page, 5, { enabled: false, color: '#102030', range: 3.3, softness: 99.9 });
+
+    const saved = await saveSettings(page);
+
+    assert.equal(saved.name, 'huesieve-settings.json');
+    const file = JSON.parse(saved.text);
+    assert.equal(file.enable, true);
+    assert.equal(file.entries.length, 10);
+    assert.deepEqual(file.entries[1], { enabled: true, color: '#29B33D', range: 100, softness: 50 });
+    assert.deepEqual(file.entries[4], { enabled: false, color: '#102030', range: 3.3, softness: 99.9 });
+    assert.deepEqual(file.entries[0], { enabled: false, color: '#FFFFFF', range: 0, softness: 0 });
+
+    const fresh = await tuner.open();
+    await loadSettings(fresh, 'huesieve-settings.json', saved.text);
+    assert.equal(await label(fresh, 'Enable Effect').isChecked(), true);
+    assert.equal(await label(fresh, 'Color 5').inputValue(), '#102030');
+    assert.equal(await label(fresh, 'Range 5').inputValue(), '3.3');
+    assert.equal(await label(fresh, 'Softness 5').inputValue(), '99.9');
+    assert.equal(await label(fresh, 'Enable color 5').isChecked(), false);
+    assertSamePixels((await saveResult(fresh)).image,
+                     await toolRender(tuner.directory, 'huesieve-sample.png', readFileSync(kSample),
+                                      saved.text));
+    await page.close();
+    await fresh.close();
+  });
+
+  it('the claim map colours each pixel by the entry that claims it', async () => {
+    const page = await tuner.open();
+    // Red, green, blue, grey; entry 1 keeps red, entry 2 (off) clears green,
+    // entry 3 keeps blue with its whole range feathered.
+    const pixels = [[255, 0, 0, 255], [0, 255, 0, 255], [0, 0, 255, 255], [128, 128, 128, 255]];
+    await openImage(page, 'four.png', makePng({ width: 4, height: 1, depth: 8, colourType: 6,
+                                                samples: (x) => pixels[x] }));
+    await loadSettings(page, 'key.json', settingsText(true, [
+      { enabled: true, color: '#FF0000', range: 20, softness: 0 },
+      { enabled: false, color: '#00FF00', range: 20, softness: 0 },
+      { enabled: true, color: '#0000FF', range: 40, softness: 100 },
+    ]));
+    await label(page, 'Claim map').check();
+    await idle(page);
+
+    const shown = await page.evaluate(() => {
+      const canvas = document.querySelector('canvas[aria-label="Result"]');
+      return Array.from(canvas.getContext('2d').getImageData(0, 0, 4, 1).data);
+    });
+
+    // Entry colours 1 to 3 of the legend; entry 3 at half brightness.
+    assert.deepEqual(shown, [0x4e, 0x79, 0xa7, 255, 0xf2, 0x8e, 0x2b, 255,
+                             0xe1 >> 1, 0x57 >> 1, 0x59 >> 1, 255, 0, 0, 0, 255]);
+    assert.equal(await page.locator('#bounds').isVisible(), true);
+    assert.match(await page.getByRole('list', { name: 'Claim map legend' }).textContent(),
+                 /Entry 1.*Entry 2 \(off: striped, clears\).*Entry 3/);
+    // "Save result" still writes the result, not the map.
+    const saved = await saveResult(page);
+    assert.deepEqual(Array.from(saved.image.rgba.subarray(0, 4)), [255, 0, 0, 255]);
+    await page.close();
+  });
+});
+
+describe('bad input', () => {
+  const good = readFileSync(kSample);
+  const header = Buffer.alloc(13);
+  header.writeUInt32BE(8193, 0);
+  header.writeUInt32BE(4097, 4);
+  header[8] = 8;
+  header[9] = 6;
+  const huge = Buffer.concat([good.subarray(0, 8), chunk('IHDR', header),
+                              chunk('IDAT', [0x78, 0x9c, 3, 0]), chunk('IEND', [])]);
+  const deep = makePng({ width: 2, height: 2, depth: 16, colourType: 6, samples: () => [1, 2, 3, 4] });
+  const cases = [
+    ['a file that is no image', 'notes.png', () => openImage, Buffer.from('just some text'),
+     'notes.png: not a PNG or JPEG image'],
+    ['a truncated PNG', 'cut.png', () => openImage, good.subarray(0, 5000),
+     'cut.png: the file is truncated'],
+    ['an image over the pixel limit', 'huge.png', () => openImage, huge,
+     'huge.png: image of 8193 × 4097 pixels exceeds the tuner\'s limit of 33554432 pixels'],
+    ['a 16-bit PNG', 'deep.png', () => openImage, deep,
+     'deep.png: 16-bit PNG: the tuner takes images of up to 8 bits per channel'],
+    ['malformed settings', 'key.json', () => loadSettings, '{"enable": true, "entries": [',
+     /^key\.json: not valid JSON: /],
+    ['settings out of limits', 'key.json', () => loadSettings,
+     settingsText(true, [{ enabled: true, color: '#FF0000', range: 200, softness: 0 }]),
+     'key.json: entry 1: RANGE 200 is outside 1 to 128'],
+  ];
+  for (const [what, name, action, bytes, message] of cases) {
+    it(`${what}: a message, nothing else changed, and the worker renders on`, async () => {
+      const page = await tuner.open();
+      await label(page, 'Enable Effect').check();
+      await setEntry(page, 1, { enabled: true, color: '#DB2924', range: 110, softness: 60 });
+      const before = await saveResult(page);
+      const info = await page.locator('#image-info').textContent();
+
+      await action()(page, name, bytes);
+
+      const text = await alertText(page);
+      if (typeof message === 'string') assert.equal(text, message);
+      else assert.match(text, message);
+      assert.equal(await page.locator('#image-info').textContent(), info);
+      assert.equal(await label(page, 'Range 1').inputValue(), '110');
+      assert.equal(await label(page, 'Enable Effect').isChecked(), true);
+      assertSamePixels((await saveResult(page)).image, before.image);
+
+      await setEntry(page, 2, { enabled: true, color: '#29B33D', range: 100, softness: 50 });
+      const command = await copyCommand(page);
+      writeFileSync(join(tuner.directory, 'huesieve-sample.png'), good);
+      assertSamePixels((await saveResult(page)).image,
+                       await runCommand(command, tuner.directory, 'huesieve-sample-huesieve.png'));
+      await page.close();
+    });
+  }
+});
