@@ -13,16 +13,17 @@
 #include <vector>
 
 #include "entry/effect_main.h"
-#include "frame_generator.h"
-#include "host.h"
+#include "hostsim/frame_generator.h"
+#include "hostsim/host.h"
 #include "params/param_layout.h"
-#include "reference/plain_selection_pass.h"
-#include "render/colour_entry_table.h"
-#include "render/colour_rule.h"
-#include "render/image_rows.h"
-#include "render/selection_pass.h"
-#include "support/colour_entry_params.h"
-#include "world.h"
+#include "testing/reference/match_pixel.h"
+#include "testing/reference/plain_selection_pass.h"
+#include "core/colour_entry_table.h"
+#include "core/pixel_formats.h"
+#include "render/host_image_view.h"
+#include "core/selection_pass.h"
+#include "testing/support/colour_entry_params.h"
+#include "hostsim/world.h"
 
 namespace {
 
@@ -127,7 +128,7 @@ huesieve::ColourEntryTable Table(const std::vector<Entry>& entries) {
   table.count = huesieve::kMaxColourEntries;
   for (std::size_t k = 0; k < entries.size(); ++k) {
     table.enabled[k] = entries[k].enabled ? 1 : 0;
-    table.colours[k] = entries[k].colour;
+    table.colours[k] = {entries[k].colour.red, entries[k].colour.green, entries[k].colour.blue};
     table.ranges[k] = static_cast<float>(entries[k].range);
     table.softness[k] = static_cast<float>(entries[k].softness);
   }
@@ -142,11 +143,11 @@ double ClaimedShare(const World& frame, const std::vector<Entry>& entries) {
   for (A_long row = 0; row < kHeight; ++row) {
     for (A_long column = row % 17; column < kWidth; column += 17, ++tried) {
       if (frame.depth() == Depth::k16) {
-        PF_Pixel16 pixel = frame.Get<PF_Pixel16>(column, row);
-        if (huesieve::MatchPixel(pixel, table)) ++claimed;
+        auto pixel = frame.Get<huesieve::Argb16::Pixel>(column, row);
+        if (huesieve::MatchPixel<huesieve::Argb16>(pixel, table)) ++claimed;
       } else {
-        PF_Pixel pixel = frame.Get<PF_Pixel>(column, row);
-        if (huesieve::MatchPixel(pixel, table)) ++claimed;
+        auto pixel = frame.Get<huesieve::Argb8::Pixel>(column, row);
+        if (huesieve::MatchPixel<huesieve::Argb8>(pixel, table)) ++claimed;
       }
     }
   }
@@ -191,8 +192,8 @@ void PlainFrames(benchmark::State& state, FrameKind kind, int count, bool claims
   World input = pristine;
   World output(Depth::k8, kWidth, kHeight);
   TimeEachFrame(state, pristine, input, [&] {
-    const huesieve::SelectionBounds bounds = huesieve::PlainSelectionPass(
-        huesieve::ImageRows<PF_Pixel>(input.def().data, input.def().rowbytes), kHeight, table);
+    const huesieve::SelectionBounds bounds = huesieve::PlainSelectionPass<huesieve::Argb8>(
+        huesieve::HostImageView<huesieve::Argb8>(input.def(), input.def().data), table);
     benchmark::DoNotOptimize(bounds);
     hostsim::CopyImage(input.def(), output.def());
   });
@@ -211,13 +212,11 @@ void PassFrames(benchmark::State& state, Depth depth, FrameKind kind, int count,
   TimeEachFrame(state, pristine, input, [&] {
     huesieve::SelectionBounds bounds;
     if (depth == Depth::k16) {
-      bounds = huesieve::SelectionPass(
-          huesieve::ImageRows<PF_Pixel16>(input.def().data, input.def().rowbytes), kHeight, table,
-          isa);
+      bounds = huesieve::SelectionPass<huesieve::Argb16>(
+          huesieve::HostImageView<huesieve::Argb16>(input.def(), input.def().data), table, isa);
     } else {
-      bounds = huesieve::SelectionPass(
-          huesieve::ImageRows<PF_Pixel>(input.def().data, input.def().rowbytes), kHeight, table,
-          isa);
+      bounds = huesieve::SelectionPass<huesieve::Argb8>(
+          huesieve::HostImageView<huesieve::Argb8>(input.def(), input.def().data), table, isa);
     }
     benchmark::DoNotOptimize(bounds);
   });

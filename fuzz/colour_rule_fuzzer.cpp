@@ -1,15 +1,16 @@
-// Differential fuzzing of the colour match rule: the module's MatchPixel
-// against the plain second implementation in the test tree, for any pixel and
-// any entry table at both depths. They must agree on the pixel and on whether
-// it was claimed.
+// Differential fuzzing of the colour match rule: the core's scalar rule (as
+// MatchPixel applies it) against the plain second implementation in the test
+// tree, for any pixel and any entry table at both depths. They must agree on
+// the pixel and on whether it was claimed.
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
-#include "fuzz_values.h"
-#include "reference/plain_colour_rule.h"
-#include "render/colour_rule.h"
+#include "core/pixel_formats.h"
+#include "fuzz/fuzz_values.h"
+#include "testing/reference/match_pixel.h"
+#include "testing/reference/plain_colour_rule.h"
 
 namespace {
 
@@ -21,22 +22,22 @@ std::uint8_t NearBy(std::uint16_t channel, bool deep, int offset) {
   return static_cast<std::uint8_t>(std::clamp(byte_value + offset, 0, 255));
 }
 
-template <typename Pixel>
-Channels ChannelsOf(const Pixel& pixel) {
-  return {pixel.alpha, pixel.red, pixel.green, pixel.blue};
+template <typename Format>
+Channels ChannelsOf(const typename Format::Pixel& pixel) {
+  return {pixel[Format::kAlpha], pixel[Format::kRed], pixel[Format::kGreen], pixel[Format::kBlue]};
 }
 
-template <typename Pixel>
-void Compare(const Pixel& given, const huesieve::ColourEntryTable& table,
+template <typename Format>
+void Compare(const typename Format::Pixel& given, const huesieve::ColourEntryTable& table,
              const plain_reference::Entry* entries, int depth) {
-  Pixel pixel = given;
-  const bool matched = huesieve::MatchPixel(pixel, table);
+  typename Format::Pixel pixel = given;
+  const bool matched = huesieve::MatchPixel<Format>(pixel, table);
   const plain_reference::Verdict expected =
-      plain_reference::Judge(ChannelsOf(given), entries, table.count, depth);
-  if (matched == expected.matched && ChannelsOf(pixel) == expected.pixel) return;
+      plain_reference::Judge(ChannelsOf<Format>(given), entries, table.count, depth);
+  if (matched == expected.matched && ChannelsOf<Format>(pixel) == expected.pixel) return;
 
-  const Channels before = ChannelsOf(given);
-  const Channels after = ChannelsOf(pixel);
+  const Channels before = ChannelsOf<Format>(given);
+  const Channels after = ChannelsOf<Format>(pixel);
   std::fprintf(stderr,
                "depth %d pixel %u,%u,%u,%u: MatchPixel gave %u,%u,%u,%u matched %d; "
                "the plain rule gives %u,%u,%u,%u matched %d\n",
@@ -65,8 +66,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   table.count = data.ConsumeIntegralInRange<std::int32_t>(0, huesieve::kMaxColourEntries);
   for (std::size_t k = 0; k < static_cast<std::size_t>(table.count); ++k) {
     const bool enabled = data.ConsumeBool();
-    PF_Pixel colour{data.ConsumeIntegral<std::uint8_t>(), data.ConsumeIntegral<std::uint8_t>(),
-                    data.ConsumeIntegral<std::uint8_t>(), data.ConsumeIntegral<std::uint8_t>()};
+    data.ConsumeIntegral<std::uint8_t>();  // the alpha of a host's colour, which the rule ignores
+    huesieve::Rgb8 colour{data.ConsumeIntegral<std::uint8_t>(),
+                          data.ConsumeIntegral<std::uint8_t>(),
+                          data.ConsumeIntegral<std::uint8_t>()};
     // Colours near the pixel are where the decisions lie; reach them often.
     if (data.ConsumeBool()) {
       colour.red = NearBy(channels[1], deep, data.ConsumeIntegralInRange<int>(-6, 6));
@@ -83,13 +86,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   }
 
   if (deep) {
-    const PF_Pixel16 pixel{channels[0], channels[1], channels[2], channels[3]};
-    Compare(pixel, table, entries, 16);
+    Compare<huesieve::Argb16>({channels[0], channels[1], channels[2], channels[3]}, table, entries,
+                              16);
   } else {
-    const PF_Pixel pixel{
-        static_cast<std::uint8_t>(channels[0]), static_cast<std::uint8_t>(channels[1]),
-        static_cast<std::uint8_t>(channels[2]), static_cast<std::uint8_t>(channels[3])};
-    Compare(pixel, table, entries, 8);
+    Compare<huesieve::Argb8>(
+        {static_cast<std::uint8_t>(channels[0]), static_cast<std::uint8_t>(channels[1]),
+         static_cast<std::uint8_t>(channels[2]), static_cast<std::uint8_t>(channels[3])},
+        table, entries, 8);
   }
   return 0;
 }

@@ -7,8 +7,8 @@
 #include <cstring>
 
 #include "host/pf_types.h"
-#include "host_frame.h"
-#include "png_frames.h"
+#include "tools/huesieve-render/host_frame.h"
+#include "tools/huesieve-render/png_frames.h"
 
 namespace {
 

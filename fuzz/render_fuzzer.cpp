@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "entry/effect_main.h"
-#include "exact_world.h"
-#include "fuzz_values.h"
-#include "host.h"
+#include "hostsim/exact_world.h"
+#include "fuzz/fuzz_values.h"
+#include "hostsim/host.h"
 #include "params/param_layout.h"
-#include "reference/plain_render.h"
-#include "support/colour_entry_params.h"
+#include "testing/reference/plain_render.h"
+#include "testing/support/colour_entry_params.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "callback_traps.h"
+#include "hostsim/callback_traps.h"
 
 #include <algorithm>
 #include <array>

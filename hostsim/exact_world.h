@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "host/pf_types.h"
-#include "world.h"
+#include "hostsim/world.h"
 
 namespace hostsim {
 

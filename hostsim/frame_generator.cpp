@@ -1,4 +1,4 @@
-#include "frame_generator.h"
+#include "hostsim/frame_generator.h"
 
 #include <algorithm>
 #include <array>

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "world.h"
+#include "hostsim/world.h"
 
 namespace hostsim {
 

@@ -1,4 +1,4 @@
-#include "host.h"
+#include "hostsim/host.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -9,8 +9,8 @@
 #include <new>
 #include <string>
 
-#include "callback_traps.h"
-#include "poison.h"
+#include "hostsim/callback_traps.h"
+#include "hostsim/poison.h"
 
 namespace hostsim {
 namespace {

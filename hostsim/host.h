@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "host/pf_callbacks.h"
-#include "record_audit.h"
-#include "world.h"
+#include "hostsim/record_audit.h"
+#include "hostsim/world.h"
 
 namespace hostsim {
 

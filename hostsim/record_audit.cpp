@@ -1,4 +1,4 @@
-#include "record_audit.h"
+#include "hostsim/record_audit.h"
 
 namespace hostsim {
 

@@ -1,4 +1,4 @@
-#include "registration.h"
+#include "hostsim/registration.h"
 
 namespace hostsim {
 

@@ -1,9 +1,9 @@
-#include "world.h"
+#include "hostsim/world.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "poison.h"
+#include "hostsim/poison.h"
 
 namespace hostsim {
 namespace {

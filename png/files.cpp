@@ -1,4 +1,4 @@
-#include "files.h"
+#include "png/files.h"
 
 #include <sys/stat.h>
 #include <unistd.h>

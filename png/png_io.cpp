@@ -1,9 +1,9 @@
-#include "png_io.h"
+#include "png/png_io.h"
 
 #include <cstdio>
 
-#include "files.h"
-#include "png_writer.h"
+#include "png/files.h"
+#include "png/png_writer.h"
 
 namespace huesieve::png {
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "png_error.h"
-#include "png_reader.h"
+#include "png/png_error.h"
+#include "png/png_reader.h"
 
 namespace huesieve::png {
 

@@ -1,4 +1,4 @@
-#include "png_reader.h"
+#include "png/png_reader.h"
 
 #include <png.h>
 
@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "libpng_errors.h"
+#include "png/libpng_errors.h"
 
 namespace huesieve::png {
 

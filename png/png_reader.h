@@ -9,7 +9,7 @@
 #include <functional>
 #include <memory>
 
-#include "png_error.h"
+#include "png/png_error.h"
 
 namespace huesieve::png {
 

@@ -1,10 +1,10 @@
-#include "png_writer.h"
+#include "png/png_writer.h"
 
 #include <png.h>
 
 #include <csetjmp>
 
-#include "libpng_errors.h"
+#include "png/libpng_errors.h"
 
 namespace huesieve::png {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <memory>
 
-#include "png_error.h"
+#include "png/png_error.h"
 
 namespace huesieve::png {
 

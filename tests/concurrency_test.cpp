@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "entry/effect_main.h"
-#include "host.h"
+#include "hostsim/host.h"
 #include "params/param_layout.h"
-#include "reference/plain_render.h"
-#include "support/colour_entry_params.h"
-#include "world.h"
+#include "testing/reference/plain_render.h"
+#include "testing/support/colour_entry_params.h"
+#include "hostsim/world.h"
 
 namespace {
 

@@ -14,12 +14,12 @@
 #include <vector>
 
 #include "entry/effect_main.h"
-#include "exact_world.h"
-#include "host.h"
+#include "hostsim/exact_world.h"
+#include "hostsim/host.h"
 #include "params/param_layout.h"
-#include "support/colour_entry_params.h"
-#include "support/pixel_depth.h"
-#include "world.h"
+#include "testing/support/colour_entry_params.h"
+#include "testing/support/pixel_depth.h"
+#include "hostsim/world.h"
 
 namespace {
 

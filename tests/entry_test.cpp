@@ -7,7 +7,7 @@
 #include <string>
 
 #include "entry/effect_main.h"
-#include "host.h"
+#include "hostsim/host.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "entry/effect_main.h"
-#include "host.h"
-#include "poison.h"
-#include "support/colour_entry_params.h"
+#include "hostsim/host.h"
+#include "hostsim/poison.h"
+#include "testing/support/colour_entry_params.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "registration.h"
+#include "hostsim/registration.h"
 
 namespace {
 

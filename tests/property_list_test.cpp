@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "entry/effect_main.h"
-#include "host.h"
+#include "hostsim/host.h"
 
 namespace {
 

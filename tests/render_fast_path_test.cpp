@@ -4,12 +4,13 @@
 #include <gtest/gtest.h>
 
 #include "entry/effect_main.h"
-#include "frame_generator.h"
-#include "host.h"
+#include "hostsim/frame_generator.h"
+#include "hostsim/host.h"
 #include "params/param_layout.h"
-#include "reference/plain_selection_pass.h"
-#include "render/corner_marker.h"
-#include "support/colour_entry_params.h"
+#include "testing/reference/plain_selection_pass.h"
+#include "core/corner_markers.h"
+#include "render/host_image_view.h"
+#include "testing/support/colour_entry_params.h"
 
 namespace huesieve {
 namespace {
@@ -36,28 +37,23 @@ ColourEntryTable Entries() {
   ColourEntryTable table;
   table.count = kMaxColourEntries;
   table.enabled = {0, 1, 1, 1};
-  table.colours[0] = PF_Pixel{0, 150, 110, 80};
-  table.colours[1] = PF_Pixel{0, 95, 140, 207};
-  table.colours[2] = PF_Pixel{0, 210, 90, 40};
-  table.colours[3] = PF_Pixel{0, 128, 128, 128};
+  table.colours[0] = Rgb8{150, 110, 80};
+  table.colours[1] = Rgb8{95, 140, 207};
+  table.colours[2] = Rgb8{210, 90, 40};
+  table.colours[3] = Rgb8{128, 128, 128};
   table.ranges = {20.0f, 100.0f, 60.0f, 128.0f};
   table.softness = {0.0f, 40.0f, 100.0f, 1e-3f};
   return table;
 }
 
-template <typename Pixel>
+template <typename Format>
 World Expected(const World& input, const ColourEntryTable& table) {
   World expected_input = input;
-  const SelectionBounds bounds =
-      PlainSelectionPass(ImageRows<Pixel>(expected_input.def().data, expected_input.def().rowbytes),
-                         expected_input.def().height, table);
+  const SelectionBounds bounds = PlainSelectionPass<Format>(
+      HostImageView<Format>(expected_input.def(), expected_input.def().data), table);
   World expected(input.depth(), input.def().width, input.def().height, input.def().rowbytes);
   hostsim::CopyImage(expected_input.def(), expected.def());
-  const ImageRows<Pixel> rows(expected.def().data, expected.def().rowbytes);
-  DrawCornerMarker(rows, expected.def().height, bounds.left, bounds.top);
-  DrawCornerMarker(rows, expected.def().height, bounds.left, bounds.bottom);
-  DrawCornerMarker(rows, expected.def().height, bounds.right, bounds.top);
-  DrawCornerMarker(rows, expected.def().height, bounds.right, bounds.bottom);
+  DrawCornerMarkers<Format>(HostImageView<Format>(expected.def(), expected.def().data), bounds);
   return expected;
 }
 
@@ -76,11 +72,13 @@ TEST_P(RenderFastPath, OutputMatchesPlainRule) {
   host.param(kEnableEffectSlot).u.bd.value = 1;
   for (int k = 0; k < kColourEntryCount; ++k) {
     const auto entry = static_cast<std::size_t>(k);
-    huesieve_test::SetColourEntry(host, k, table.enabled[entry], table.colours[entry],
+    const Rgb8 colour = table.colours[entry];
+    huesieve_test::SetColourEntry(host, k, table.enabled[entry],
+                                  PF_Pixel{255, colour.red, colour.green, colour.blue},
                                   table.ranges[entry], table.softness[entry]);
   }
   const World expected =
-      c.depth == Depth::k16 ? Expected<PF_Pixel16>(input, table) : Expected<PF_Pixel>(input, table);
+      c.depth == Depth::k16 ? Expected<Argb16>(input, table) : Expected<Argb8>(input, table);
   World output(c.depth, kWidth, kHeight, rowbytes);
   ASSERT_EQ(host.Render(input, output), PF_Err_NONE);
   EXPECT_TRUE(output.storage() == expected.storage());

@@ -7,11 +7,11 @@
 #include <vector>
 
 #include "entry/effect_main.h"
-#include "host.h"
+#include "hostsim/host.h"
 #include "params/param_layout.h"
-#include "support/colour_entry_params.h"
-#include "support/pixel_compare.h"
-#include "support/pixel_depth.h"
+#include "testing/support/colour_entry_params.h"
+#include "testing/support/pixel_compare.h"
+#include "testing/support/pixel_depth.h"
 
 namespace {
 

@@ -1,17 +1,28 @@
 #include "render/render.h"
 
 #include <cfloat>
+#include <cstddef>
 #include <cmath>
+#include <cstdint>
 
+#include "core/colour_entry_table.h"
+#include "core/corner_markers.h"
+#include "core/pixel_formats.h"
+#include "core/selection_pass.h"
 #include "params/param_layout.h"
-#include "render/colour_entry_table.h"
-#include "render/corner_marker.h"
-#include "render/selection_pass.h"
+#include "render/host_image_view.h"
 
 namespace huesieve {
 namespace {
 
 static_assert(kMaxColourEntries == kColourEntryCount);
+
+// The host's pixel types and the core's formats describe the same bytes.
+static_assert(sizeof(PF_Pixel) == sizeof(Argb8::Pixel) && offsetof(PF_Pixel, alpha) == 0 &&
+              offsetof(PF_Pixel, red) == Argb8::kRed && offsetof(PF_Pixel, blue) == Argb8::kBlue);
+static_assert(sizeof(PF_Pixel16) == sizeof(Argb16::Pixel) && offsetof(PF_Pixel16, alpha) == 0 &&
+              offsetof(PF_Pixel16, red) == 2 * Argb16::kRed &&
+              offsetof(PF_Pixel16, blue) == 2 * Argb16::kBlue);
 
 // The nearest float to a slider value. A finite double beyond the float range
 // is undefined to convert in C++; round it as the hardware would.
@@ -30,8 +41,9 @@ ColourEntryTable GatherColourEntries(PF_ParamDef* const params[]) {
   for (int k = 0; k < kColourEntryCount; ++k) {
     const auto entry = static_cast<std::size_t>(k);
     const ColourEntrySlots slots = EntrySlots(k);
+    const PF_Pixel& colour = params[slots.colour]->u.cd.value;
     table.enabled[entry] = params[slots.enable]->u.bd.value != 0 ? 1 : 0;
-    table.colours[entry] = params[slots.colour]->u.cd.value;
+    table.colours[entry] = {colour.red, colour.green, colour.blue};
     table.ranges[entry] = NarrowToFloat(params[slots.range]->u.fs_d.value);
     table.softness[entry] = NarrowToFloat(params[slots.softness]->u.fs_d.value);
   }
@@ -42,26 +54,19 @@ PF_Err CopyInputToOutput(const PF_InData& in_data, PF_LayerDef& input, PF_LayerD
   return in_data.utils->copy(in_data.effect_ref, &input, &output, nullptr, nullptr);
 }
 
-template <typename Pixel>
+template <typename Format>
 PF_Err RenderPixels(const PF_InData& in_data, PF_ParamDef* params[], PF_LayerDef& input,
-                    PF_LayerDef& output, Pixel* input_pixels, Pixel* output_pixels) {
+                    PF_LayerDef& output, void* input_pixels, void* output_pixels) {
   // The effect runs only when the master switch is exactly on.
   if (params[kEnableEffectSlot]->u.bd.value != 1) {
     return CopyInputToOutput(in_data, input, output);
   }
 
-  const ColourEntryTable table = GatherColourEntries(params);
-  const SelectionBounds bounds = SelectionPass(ImageRows<Pixel>(input_pixels, input.rowbytes),
-                                                   input.height, table, BestKernelIsa());
-
+  const SelectionBounds bounds = SelectionPass<Format>(
+      HostImageView<Format>(input, input_pixels), GatherColourEntries(params), BestKernelIsa());
   const PF_Err copy_err = CopyInputToOutput(in_data, input, output);
-
   // The markers are drawn whether or not the copy succeeded.
-  const ImageRows<Pixel> output_rows(output_pixels, output.rowbytes);
-  DrawCornerMarker(output_rows, output.height, bounds.left, bounds.top);
-  DrawCornerMarker(output_rows, output.height, bounds.left, bounds.bottom);
-  DrawCornerMarker(output_rows, output.height, bounds.right, bounds.top);
-  DrawCornerMarker(output_rows, output.height, bounds.right, bounds.bottom);
+  DrawCornerMarkers<Format>(HostImageView<Format>(output, output_pixels), bounds);
   return copy_err;
 }
 
@@ -80,7 +85,7 @@ PF_Err Render(PF_InData* in_data, PF_OutData* /*out_data*/, PF_ParamDef* params[
   utils.get_pixel_data16(output, nullptr, &output16);
   utils.get_pixel_data16(&input, nullptr, &input16);
   if (output16 != nullptr && input16 != nullptr) {
-    return RenderPixels(*in_data, params, input, *output, input16, output16);
+    return RenderPixels<Argb16>(*in_data, params, input, *output, input16, output16);
   }
 
   PF_Pixel8* output8 = nullptr;
@@ -89,7 +94,7 @@ PF_Err Render(PF_InData* in_data, PF_OutData* /*out_data*/, PF_ParamDef* params[
   utils.get_pixel_data8(&input, nullptr, &input8);
   // Without both buffers there is nothing safe to do, and success would be a lie.
   if (output8 == nullptr || input8 == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
-  return RenderPixels(*in_data, params, input, *output, input8, output8);
+  return RenderPixels<Argb8>(*in_data, params, input, *output, input8, output8);
 }
 
 }  // namespace huesieve

@@ -12,8 +12,8 @@
 #include <cstring>
 
 #include "host/pf_types.h"
-#include "reference/plain_colour_rule.h"
-#include "world.h"
+#include "testing/reference/plain_colour_rule.h"
+#include "hostsim/world.h"
 
 namespace plain_reference {
 

@@ -1,33 +1,31 @@
-// The plain walk over the input, slot by slot through MatchPixel: what the
-// module's selection pass must equal, pixel for pixel and in the bounds.
+// The plain walk over a picture, pixel by pixel through MatchPixel: what the
+// core's selection pass must equal, pixel for pixel and in the bounds.
 #pragma once
 
 #include <algorithm>
 #include <cstdint>
 
-#include "render/colour_entry_table.h"
-#include "render/colour_rule.h"
-#include "render/image_rows.h"
-#include "render/selection_pass.h"
+#include "core/colour_entry_table.h"
+#include "core/image_view.h"
+#include "core/selection_bounds.h"
+#include "testing/reference/match_pixel.h"
 
 namespace huesieve {
 
-template <typename Pixel>
-SelectionBounds PlainSelectionPass(const ImageRows<Pixel>& rows, A_long height,
-                                   const ColourEntryTable& table) {
-  const std::int64_t slots_per_row = rows.slots_per_row();
+template <typename Format>
+SelectionBounds PlainSelectionPass(const ImageView& image, const ColourEntryTable& table) {
   bool any_claimed = false;
   std::int64_t first_row = 0;
-  std::int64_t smallest_column = slots_per_row;
+  std::int64_t smallest_column = image.pixels_per_row;
   std::int64_t largest_column = 0;
   std::int64_t largest_row = 0;
 
-  for (std::int64_t row = 0; row < height; ++row) {
-    std::byte* slot = rows.RowStart(row);
-    for (std::int64_t column = 0; column < slots_per_row; ++column, slot += sizeof(Pixel)) {
-      Pixel pixel = ImageRows<Pixel>::Load(slot);
-      const bool claimed = MatchPixel(pixel, table);
-      ImageRows<Pixel>::Store(slot, pixel);
+  for (std::int64_t row = 0; row < image.rows; ++row) {
+    for (std::int64_t column = 0; column < image.pixels_per_row; ++column) {
+      std::byte* at = PixelAt<Format>(image, column, row);
+      typename Format::Pixel pixel = LoadPixel<Format>(at);
+      const bool claimed = MatchPixel<Format>(pixel, table);
+      StorePixel<Format>(at, pixel);
       if (!claimed) continue;
       if (!any_claimed) first_row = row;
       any_claimed = true;
@@ -38,10 +36,10 @@ SelectionBounds PlainSelectionPass(const ImageRows<Pixel>& rows, A_long height,
   }
 
   return SelectionBounds{
-      static_cast<A_long>(any_claimed ? smallest_column : 0),
-      static_cast<A_long>(any_claimed ? first_row : 0),
-      static_cast<A_long>(largest_column + 1),
-      static_cast<A_long>(largest_row + 1),
+      static_cast<std::int32_t>(any_claimed ? smallest_column : 0),
+      static_cast<std::int32_t>(any_claimed ? first_row : 0),
+      static_cast<std::int32_t>(largest_column + 1),
+      static_cast<std::int32_t>(largest_row + 1),
   };
 }
 

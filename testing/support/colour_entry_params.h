@@ -2,7 +2,7 @@
 // with Render, by the module's slot layout.
 #pragma once
 
-#include "host.h"
+#include "hostsim/host.h"
 #include "params/param_layout.h"
 
 namespace huesieve_test {

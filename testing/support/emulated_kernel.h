@@ -5,20 +5,20 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "support/emulated_lane_ops.h"
+#include "testing/support/emulated_lane_ops.h"
 
 // Plain code: no instruction set to enable.
 #define HUESIEVE_LANES_TARGET
-#include "render/lane_kernel.h"
+#include "core/lane_kernel.h"
 #undef HUESIEVE_LANES_TARGET
 
 namespace huesieve::testing_support {
 
 inline constexpr const char* kEmulatedWideName = "emulated-avx512";
 
-template <typename Pixel>
-RowClaims EmulatedWideRow(std::byte* row, std::int64_t slots, FrameRule<Pixel>& rule) {
-  return lanes::LaneRow<EmulatedLaneOps<16>>(row, slots, rule);
+template <typename Format>
+RowClaims EmulatedWideRow(std::byte* row, std::int64_t pixels, FrameRule<Format>& rule) {
+  return lanes::LaneRow<EmulatedLaneOps<16>, Format>(row, pixels, rule);
 }
 
 }  // namespace huesieve::testing_support

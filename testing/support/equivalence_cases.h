@@ -1,6 +1,6 @@
 // Entry tables chosen to break the prepared-rule pass, the frames that hold
 // every 8-bit colour or the 16-bit conversion boundaries, and the comparison
-// of the pass with the plain walk that applies MatchPixel to every slot.
+// of the pass with the plain walk that applies MatchPixel to every pixel.
 // Standard library only: the gtest suite and the standalone checker share it.
 #pragma once
 
@@ -17,12 +17,13 @@
 #include <string>
 #include <vector>
 
-#include "reference/plain_selection_pass.h"
-#include "render/colour_entry_table.h"
-#include "render/image_rows.h"
-#include "render/kernel_isa.h"
-#include "render/selection_pass.h"
-#include "support/emulated_kernel.h"
+#include "core/colour_entry_table.h"
+#include "core/image_view.h"
+#include "core/kernel_isa.h"
+#include "core/pixel_formats.h"
+#include "core/selection_pass.h"
+#include "testing/reference/plain_selection_pass.h"
+#include "testing/support/emulated_kernel.h"
 
 namespace huesieve::equivalence {
 
@@ -40,9 +41,10 @@ inline ColourEntryTable RandomTable(std::uint32_t seed, std::int32_t count) {
   table.count = count;
   for (std::size_t k = 0; k < kMaxColourEntries; ++k) {
     table.enabled[k] = byte(random) < 192 ? 1 : 0;
-    table.colours[k] =
-        PF_Pixel{static_cast<A_u_char>(byte(random)), static_cast<A_u_char>(byte(random)),
-                 static_cast<A_u_char>(byte(random)), static_cast<A_u_char>(byte(random))};
+    byte(random);  // the alpha a host's colour control carries, which the rule ignores
+    table.colours[k] = Rgb8{static_cast<std::uint8_t>(byte(random)),
+                            static_cast<std::uint8_t>(byte(random)),
+                            static_cast<std::uint8_t>(byte(random))};
     table.ranges[k] = range(random);
     table.softness[k] = softness(random);
   }
@@ -50,10 +52,10 @@ inline ColourEntryTable RandomTable(std::uint32_t seed, std::int32_t count) {
 }
 
 // Colours spread over the cube, so each entry meets colours at every distance.
-inline PF_Pixel SpreadColour(std::size_t k) {
-  return PF_Pixel{255, static_cast<A_u_char>((k * 97 + 13) % 256),
-                  static_cast<A_u_char>((k * 59 + 200) % 256),
-                  static_cast<A_u_char>((k * 151 + 77) % 256)};
+inline Rgb8 SpreadColour(std::size_t k) {
+  return Rgb8{static_cast<std::uint8_t>((k * 97 + 13) % 256),
+              static_cast<std::uint8_t>((k * 59 + 200) % 256),
+              static_cast<std::uint8_t>((k * 151 + 77) % 256)};
 }
 
 // Ranges at the square root of whole redmean sums (exact when the sum is a
@@ -154,7 +156,7 @@ inline std::vector<TableCase> HostileTables() {
       FromColumns({1, 0, 1, 1, 0, 1, 1, 0, 1, 1}, {10, 20, 30, 40, 50, 60, 70, 80, 90, 128},
                   {100, 0, 50, 0, 100, 1e-3f, 99, 0, 30, 70});
   for (std::size_t k = 0; k < kMaxColourEntries; ++k)
-    nested.colours[k] = PF_Pixel{0, 128, 128, 128};
+    nested.colours[k] = Rgb8{128, 128, 128};
   cases.push_back({"nested_one_colour", nested});
   return cases;
 }
@@ -205,17 +207,18 @@ inline std::uint32_t BlockColour(std::uint32_t slot) {
 // A frame 4096 slots wide holding the colours: every 8-bit colour once when
 // `sample` is 2^24, otherwise `sample` colours from blocks picked at random;
 // alphas vary.
-inline std::vector<PF_Pixel> ColourFrame8(std::size_t sample) {
+inline std::vector<Argb8::Pixel> ColourFrame8(std::size_t sample) {
   constexpr std::size_t kAll = std::size_t{1} << 24;
-  std::vector<PF_Pixel> pixels(sample);
+  std::vector<Argb8::Pixel> pixels(sample);
   std::mt19937 random(2024);
   std::uint32_t block = 0;
   for (std::size_t i = 0; i < sample; ++i) {
     if (i % 16 == 0) block = sample == kAll ? static_cast<std::uint32_t>(i) : random() & 0xFFFFF0u;
     const std::uint32_t colour = BlockColour(block | static_cast<std::uint32_t>(i % 16));
-    pixels[i] = PF_Pixel{static_cast<A_u_char>((colour * 2654435761u) >> 24),
-                         static_cast<A_u_char>(colour >> 16), static_cast<A_u_char>(colour >> 8),
-                         static_cast<A_u_char>(colour)};
+    pixels[i] = MakePixel<Argb8>(static_cast<std::uint8_t>((colour * 2654435761u) >> 24),
+                                 static_cast<std::uint8_t>(colour >> 16),
+                                 static_cast<std::uint8_t>(colour >> 8),
+                                 static_cast<std::uint8_t>(colour));
   }
   return pixels;
 }
@@ -223,19 +226,19 @@ inline std::vector<PF_Pixel> ColourFrame8(std::size_t sample) {
 // 16-bit channel values around every step of the conversion to 8 bits (the
 // last value of each step and the first of the next), and the top of the
 // scale and beyond.
-inline std::vector<A_u_short> ConversionBoundaries() {
-  std::vector<A_u_short> values;
+inline std::vector<std::uint16_t> ConversionBoundaries() {
+  std::vector<std::uint16_t> values;
   int previous = 0;
   for (int c = 1; c <= 65535; ++c) {
     const int converted = std::min(255, (c * 255 + 16384) / 32768);  // independent of the module
     if (converted != previous) {
-      values.push_back(static_cast<A_u_short>(c - 1));
-      values.push_back(static_cast<A_u_short>(c));
+      values.push_back(static_cast<std::uint16_t>(c - 1));
+      values.push_back(static_cast<std::uint16_t>(c));
       previous = converted;
     }
   }
   for (int c : {0, 32766, 32767, 32768, 32769, 40000, 65534, 65535}) {
-    values.push_back(static_cast<A_u_short>(c));
+    values.push_back(static_cast<std::uint16_t>(c));
   }
   return values;
 }
@@ -245,8 +248,8 @@ inline std::vector<A_u_short> ConversionBoundaries() {
 // any) of those converting to a random 8-bit value of the block's cell. In an
 // odd block half the slots take the boundary values and half are uniform over
 // the 16-bit range (mostly within 0..32768). Alphas over the whole 16-bit range.
-inline std::vector<PF_Pixel16> ColourFrame16(std::size_t sample) {
-  const std::vector<A_u_short> boundaries = ConversionBoundaries();
+inline std::vector<Argb16::Pixel> ColourFrame16(std::size_t sample) {
+  const std::vector<std::uint16_t> boundaries = ConversionBoundaries();
   // The 16-bit values converting to each 8-bit value: first[v] to first[v + 1] - 1.
   std::array<int, 257> first{};
   for (int c = 65535; c >= 0; --c)
@@ -265,29 +268,32 @@ inline std::vector<PF_Pixel16> ColourFrame16(std::size_t sample) {
     const int low = first[value];
     const int high = first[value + 1] - 1;
     const int choice = offset(random) % 3;
-    return static_cast<A_u_short>(choice == 0 ? low
+    return static_cast<std::uint16_t>(choice == 0 ? low
                                   : choice == 1
                                       ? high
                                       : std::uniform_int_distribution<int>(low, high)(random));
   };
-  std::vector<PF_Pixel16> pixels(sample);
+  std::vector<Argb16::Pixel> pixels(sample);
   for (std::size_t i = 0; i < sample; ++i) {
-    PF_Pixel16& pixel = pixels[i];
-    pixel.alpha = static_cast<A_u_short>(any(random));
+    Argb16::Pixel& pixel = pixels[i];
+    std::uint16_t& red = pixel[Argb16::kRed];
+    std::uint16_t& green = pixel[Argb16::kGreen];
+    std::uint16_t& blue = pixel[Argb16::kBlue];
+    pixel[Argb16::kAlpha] = static_cast<std::uint16_t>(any(random));
     if (i % 32 < 16) {
       if (i % 16 == 0) cell = {coordinate(random), coordinate(random), coordinate(random)};
-      pixel.red = in_cell(0);
-      pixel.green = in_cell(1);
-      pixel.blue = in_cell(2);
+      red = in_cell(0);
+      green = in_cell(1);
+      blue = in_cell(2);
     } else if (i % 2 == 0) {
-      pixel.red = boundaries[pick(random)];
-      pixel.green = boundaries[pick(random)];
-      pixel.blue = boundaries[pick(random)];
+      red = boundaries[pick(random)];
+      green = boundaries[pick(random)];
+      blue = boundaries[pick(random)];
     } else {
       const bool wide = i % 16 == 1;
-      pixel.red = static_cast<A_u_short>(wide ? any(random) : scale(random));
-      pixel.green = static_cast<A_u_short>(wide ? any(random) : scale(random));
-      pixel.blue = static_cast<A_u_short>(wide ? any(random) : scale(random));
+      red = static_cast<std::uint16_t>(wide ? any(random) : scale(random));
+      green = static_cast<std::uint16_t>(wide ? any(random) : scale(random));
+      blue = static_cast<std::uint16_t>(wide ? any(random) : scale(random));
     }
   }
   return pixels;
@@ -296,51 +302,52 @@ inline std::vector<PF_Pixel16> ColourFrame16(std::size_t sample) {
 // Every kernel the checks judge: each the processor runs, and the lane kernel
 // over the emulated 16-lane operations, which mirrors the AVX-512 kernel and
 // runs anywhere.
-template <typename Pixel>
+template <typename Format>
 struct JudgedKernel {
   std::string name;
-  RowKernel<Pixel> row;
+  RowKernel<Format> row;
 };
 
-template <typename Pixel>
-std::vector<JudgedKernel<Pixel>> JudgedKernels() {
-  std::vector<JudgedKernel<Pixel>> kernels;
+template <typename Format>
+std::vector<JudgedKernel<Format>> JudgedKernels() {
+  std::vector<JudgedKernel<Format>> kernels;
   for (KernelIsa isa : kAllKernelIsas) {
-    if (KernelIsaRuns(isa)) kernels.push_back({KernelIsaName(isa), RowKernelFor<Pixel>(isa)});
+    if (KernelIsaRuns(isa)) kernels.push_back({KernelIsaName(isa), RowKernelFor<Format>(isa)});
   }
-  kernels.push_back({testing_support::kEmulatedWideName, &testing_support::EmulatedWideRow<Pixel>});
+  kernels.push_back(
+      {testing_support::kEmulatedWideName, &testing_support::EmulatedWideRow<Format>});
   return kernels;
 }
 
-// The plain walk's result over `frame` laid out `rowbytes` apart (negative:
-// bottom-up), against which each kernel's pass is compared.
-template <typename Pixel>
+// The plain walk's result over `frame` laid out `row_stride` bytes apart
+// (negative: bottom-up), against which each kernel's pass is compared.
+template <typename Format>
 class ReferenceRun {
  public:
-  ReferenceRun(const std::vector<Pixel>& frame, std::int64_t width, A_long rowbytes,
+  using Pixel = typename Format::Pixel;
+
+  ReferenceRun(const std::vector<Pixel>& frame, std::int64_t width, std::int64_t row_stride,
                const ColourEntryTable& table)
-      : rowbytes_(rowbytes), table_(table) {
+      : row_stride_(row_stride), table_(table) {
     height_ = static_cast<std::int64_t>(frame.size()) / width;
-    const std::int64_t stride = rowbytes < 0 ? -std::int64_t{rowbytes} : std::int64_t{rowbytes};
+    const std::int64_t stride = row_stride < 0 ? -row_stride : row_stride;
     input_.assign(static_cast<std::size_t>(stride * height_), std::byte{0x5A});
-    first_ = rowbytes < 0 ? static_cast<std::size_t>((height_ - 1) * stride) : 0;
+    first_ = row_stride < 0 ? static_cast<std::size_t>((height_ - 1) * stride) : 0;
     for (std::int64_t row = 0; row < height_; ++row) {
-      std::memcpy(input_.data() + first_ + row * rowbytes, frame.data() + row * width,
+      std::memcpy(input_.data() + first_ + row * row_stride, frame.data() + row * width,
                   static_cast<std::size_t>(width) * sizeof(Pixel));
     }
     expected_ = input_;
-    bounds_ = PlainSelectionPass(ImageRows<Pixel>(expected_.data() + first_, rowbytes_), height32(),
-                                 table_);
+    bounds_ = PlainSelectionPass<Format>(View(expected_), table_);
   }
 
   // The first difference of the pass with `kernel` from the plain walk, in
   // pixels or bounds; empty when everything agrees.
-  std::string Compare(RowKernel<Pixel> kernel) const {
+  std::string Compare(RowKernel<Format> kernel) const {
     std::vector<std::byte> actual = input_;
-    const SelectionBounds bounds = SelectionPass(
-        ImageRows<Pixel>(actual.data() + first_, rowbytes_), height32(), table_, kernel);
+    const SelectionBounds bounds = SelectionPass<Format>(View(actual), table_, kernel);
     std::ostringstream difference;
-    if (std::memcmp(&bounds, &bounds_, sizeof bounds) != 0) {
+    if (bounds != bounds_) {
       difference << "bounds differ: expected " << bounds_.left << ',' << bounds_.top << ','
                  << bounds_.right << ',' << bounds_.bottom << " got " << bounds.left << ','
                  << bounds.top << ',' << bounds.right << ',' << bounds.bottom << "; ";
@@ -358,19 +365,23 @@ class ReferenceRun {
   SelectionBounds bounds() const { return bounds_; }
 
  private:
-  A_long height32() const { return static_cast<A_long>(height_); }
+  // Every pixel the stride holds, as the first host's module walks them.
+  ImageView View(std::vector<std::byte>& storage) const {
+    const std::int64_t stride = row_stride_ < 0 ? -row_stride_ : row_stride_;
+    return ImageView{storage.data() + first_, row_stride_,
+                     stride / static_cast<std::int64_t>(sizeof(Pixel)), height_};
+  }
 
   static std::string Describe(const std::vector<std::byte>& storage, std::size_t slot_at) {
-    Pixel pixel;
-    slot_at = std::min(slot_at, storage.size() - sizeof pixel);
-    std::memcpy(&pixel, storage.data() + slot_at, sizeof pixel);
+    slot_at = std::min(slot_at, storage.size() - sizeof(Pixel));
+    const Pixel pixel = LoadPixel<Format>(storage.data() + slot_at);
     std::ostringstream text;
-    text << "argb(" << +pixel.alpha << ' ' << +pixel.red << ' ' << +pixel.green << ' '
-         << +pixel.blue << ')';
+    text << "argb(" << +pixel[Format::kAlpha] << ' ' << +pixel[Format::kRed] << ' '
+         << +pixel[Format::kGreen] << ' ' << +pixel[Format::kBlue] << ')';
     return text.str();
   }
 
-  A_long rowbytes_;
+  std::int64_t row_stride_;
   const ColourEntryTable& table_;
   std::int64_t height_ = 0;
   std::size_t first_ = 0;

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "host/pf_types.h"
-#include "world.h"
+#include "hostsim/world.h"
 
 namespace huesieve_test {
 

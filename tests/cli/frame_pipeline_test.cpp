@@ -1,6 +1,6 @@
 // The frame pipeline with several workers: stream order, every frame once,
 // and how a failure stops the run. Runs under ThreadSanitizer too.
-#include "frame_pipeline.h"
+#include "tools/huesieve-render/frame_pipeline.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -13,7 +13,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "raw_frames.h"
+#include "tools/huesieve-render/raw_frames.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
-#include "frame_sequence.h"
+#include "tools/huesieve-render/frame_sequence.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "tool_errors.h"
+#include "tools/huesieve-render/tool_errors.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 // Host frames: memory taken as rows arrive, rows kept as the storage grows.
-#include "host_frame.h"
+#include "tools/huesieve-render/host_frame.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
-#include "png_fixtures.h"
-#include "png_frames.h"
-#include "poison.h"
+#include "tests/cli/png_fixtures.h"
+#include "tools/huesieve-render/png_frames.h"
+#include "hostsim/poison.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 
 #include <string>
 
-#include "png_fixtures.h"
-#include "png_io.h"
-#include "tool_runner.h"
+#include "tests/cli/png_fixtures.h"
+#include "png/png_io.h"
+#include "tests/cli/tool_runner.h"
 
 namespace {
 

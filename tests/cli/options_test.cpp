@@ -1,4 +1,4 @@
-#include "options.h"
+#include "tools/huesieve-render/options.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "png_fixtures.h"
+#include "tests/cli/png_fixtures.h"
 
 #include <png.h>
 #include <unistd.h>

@@ -1,4 +1,4 @@
-#include "png_io.h"
+#include "png/png_io.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -7,7 +7,7 @@
 
 #include <filesystem>
 
-#include "png_fixtures.h"
+#include "tests/cli/png_fixtures.h"
 
 namespace {
 

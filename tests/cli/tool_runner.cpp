@@ -1,4 +1,4 @@
-#include "tool_runner.h"
+#include "tests/cli/tool_runner.h"
 
 #include <fcntl.h>
 #include <pty.h>
@@ -10,7 +10,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "png_fixtures.h"
+#include "tests/cli/png_fixtures.h"
 
 namespace cli_test {
 namespace {

@@ -16,11 +16,11 @@
 #include <utility>
 #include <vector>
 
-#include "digest.h"
-#include "host.h"
+#include "tests/loader/digest.h"
+#include "hostsim/host.h"
 #include "host/pf_registration.h"
-#include "module_access.h"
-#include "registration.h"
+#include "tests/loader/module_access.h"
+#include "hostsim/registration.h"
 
 namespace loader {
 namespace {

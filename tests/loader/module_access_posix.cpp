@@ -3,7 +3,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "module_access.h"
+#include "tests/loader/module_access.h"
 
 namespace loader {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "module_access.h"
+#include "tests/loader/module_access.h"
 
 namespace loader {
 namespace {

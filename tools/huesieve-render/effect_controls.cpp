@@ -1,4 +1,4 @@
-#include "effect_controls.h"
+#include "tools/huesieve-render/effect_controls.h"
 
 #include <string>
 

@@ -1,4 +1,4 @@
-#include "frame_pipeline.h"
+#include "tools/huesieve-render/frame_pipeline.h"
 
 #include <algorithm>
 #include <condition_variable>
@@ -8,7 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "raw_frames.h"
+#include "tools/huesieve-render/raw_frames.h"
 
 namespace huesieve::cli {
 namespace {

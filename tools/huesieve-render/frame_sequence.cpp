@@ -1,11 +1,11 @@
-#include "frame_sequence.h"
+#include "tools/huesieve-render/frame_sequence.h"
 
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
 #include <filesystem>
 
-#include "tool_errors.h"
+#include "tools/huesieve-render/tool_errors.h"
 
 namespace huesieve::cli {
 namespace {

@@ -1,7 +1,7 @@
-#include "frame_work.h"
+#include "tools/huesieve-render/frame_work.h"
 
-#include "png_frames.h"
-#include "tool_errors.h"
+#include "tools/huesieve-render/png_frames.h"
+#include "tools/huesieve-render/tool_errors.h"
 
 namespace huesieve::cli {
 

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "frame_pipeline.h"
-#include "host.h"
-#include "host_frame.h"
-#include "module.h"
-#include "raw_frames.h"
+#include "tools/huesieve-render/frame_pipeline.h"
+#include "hostsim/host.h"
+#include "tools/huesieve-render/host_frame.h"
+#include "tools/huesieve-render/module.h"
+#include "tools/huesieve-render/raw_frames.h"
 
 namespace huesieve::cli {
 

@@ -1,4 +1,4 @@
-#include "host_frame.h"
+#include "tools/huesieve-render/host_frame.h"
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <new>
 
-#include "world.h"
+#include "hostsim/world.h"
 
 namespace huesieve::cli {
 namespace {

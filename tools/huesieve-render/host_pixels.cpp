@@ -1,10 +1,10 @@
-#include "host_pixels.h"
+#include "tools/huesieve-render/host_pixels.h"
 
 #include <bit>
 #include <cstring>
 
 #include "host/pf_types.h"
-#include "png_io.h"
+#include "png/png_io.h"
 
 namespace huesieve::cli {
 namespace {

@@ -11,18 +11,18 @@
 #include <memory>
 #include <string>
 
-#include "effect_controls.h"
+#include "tools/huesieve-render/effect_controls.h"
 #include "entry/effect_identity.h"
-#include "files.h"
-#include "frame_pipeline.h"
-#include "frame_work.h"
-#include "host.h"
-#include "module.h"
-#include "options.h"
-#include "png_reader.h"
-#include "progress.h"
-#include "raw_frames.h"
-#include "settings_file.h"
+#include "png/files.h"
+#include "tools/huesieve-render/frame_pipeline.h"
+#include "tools/huesieve-render/frame_work.h"
+#include "hostsim/host.h"
+#include "tools/huesieve-render/module.h"
+#include "tools/huesieve-render/options.h"
+#include "png/png_reader.h"
+#include "tools/huesieve-render/progress.h"
+#include "tools/huesieve-render/raw_frames.h"
+#include "tools/huesieve-render/settings_file.h"
 
 namespace huesieve::cli {
 namespace {

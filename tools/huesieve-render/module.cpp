@@ -1,11 +1,11 @@
-#include "module.h"
+#include "tools/huesieve-render/module.h"
 
 #include <dlfcn.h>
 
 #include <filesystem>
 
 #include "entry/effect_identity.h"
-#include "tool_errors.h"
+#include "tools/huesieve-render/tool_errors.h"
 
 namespace huesieve::cli {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "host.h"
+#include "hostsim/host.h"
 
 namespace huesieve::cli {
 

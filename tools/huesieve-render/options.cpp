@@ -1,4 +1,4 @@
-#include "options.h"
+#include "tools/huesieve-render/options.h"
 
 #include <charconv>
 #include <cmath>

@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "frame_sequence.h"
-#include "tool_errors.h"
+#include "tools/huesieve-render/frame_sequence.h"
+#include "tools/huesieve-render/tool_errors.h"
 
 namespace huesieve::cli {
 

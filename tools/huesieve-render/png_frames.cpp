@@ -1,11 +1,11 @@
-#include "png_frames.h"
+#include "tools/huesieve-render/png_frames.h"
 
 #include <stdexcept>
 #include <vector>
 
-#include "files.h"
-#include "host_pixels.h"
-#include "png_writer.h"
+#include "png/files.h"
+#include "tools/huesieve-render/host_pixels.h"
+#include "png/png_writer.h"
 
 namespace huesieve::cli {
 

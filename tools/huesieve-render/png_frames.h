@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-#include "host_frame.h"
-#include "png_reader.h"
+#include "tools/huesieve-render/host_frame.h"
+#include "png/png_reader.h"
 
 namespace huesieve::cli {
 

@@ -1,4 +1,4 @@
-#include "progress.h"
+#include "tools/huesieve-render/progress.h"
 
 #include <unistd.h>
 

@@ -1,10 +1,10 @@
-#include "raw_frames.h"
+#include "tools/huesieve-render/raw_frames.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 
-#include "host_pixels.h"
+#include "tools/huesieve-render/host_pixels.h"
 
 namespace huesieve::cli {
 namespace {

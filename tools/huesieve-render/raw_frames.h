@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "host_frame.h"
+#include "tools/huesieve-render/host_frame.h"
 
 namespace huesieve::cli {
 

@@ -13,7 +13,7 @@
 #include <string_view>
 #include <vector>
 
-#include "options.h"
+#include "tools/huesieve-render/options.h"
 
 namespace huesieve::cli {
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <string_view>
 
-#include "png_io.h"
+#include "png/png_io.h"
 
 namespace {
 

@@ -1,0 +1,43 @@
+#include "core/kernel_isa.h"
+
+namespace huesieve {
+
+const char* KernelIsaName(KernelIsa isa) {
+  switch (isa) {
+    case KernelIsa::kPortable:
+      return "portable";
+    case KernelIsa::kAvx2:
+      return "avx2";
+    case KernelIsa::kAvx512:
+      return "avx512";
+  }
+  return "unknown";
+}
+
+bool KernelIsaRuns(KernelIsa isa) {
+  switch (isa) {
+    case KernelIsa::kPortable:
+      return true;
+#if defined(__x86_64__) || defined(__i386__)
+    // The compiler's runtime checks the OS saves the wide registers as well.
+    case KernelIsa::kAvx2:
+      return __builtin_cpu_supports("avx2") != 0;
+    case KernelIsa::kAvx512:
+      return __builtin_cpu_supports("avx512f") != 0 && __builtin_cpu_supports("avx512bw") != 0 &&
+             __builtin_cpu_supports("avx512vl") != 0;
+#else
+    case KernelIsa::kAvx2:
+    case KernelIsa::kAvx512:
+      return false;
+#endif
+  }
+  return false;
+}
+
+KernelIsa BestKernelIsa() {
+  if (KernelIsaRuns(KernelIsa::kAvx512)) return KernelIsa::kAvx512;
+  if (KernelIsaRuns(KernelIsa::kAvx2)) return KernelIsa::kAvx2;
+  return KernelIsa::kPortable;
+}
+
+}  // namespace huesieve

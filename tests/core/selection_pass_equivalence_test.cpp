@@ -1,0 +1,160 @@
+// The core's selection pass against the plain walk that applies MatchPixel to
+// every pixel: every 8-bit colour, the 16-bit conversion boundaries, padded,
+// odd and bottom-up strides, for tables chosen to sit on the rule's edges, for
+// every kernel this processor runs and for the lane kernel over the emulated
+// 16-lane operations.
+#include <gtest/gtest.h>
+
+#include "core/kernel_isa.h"
+#include "testing/support/equivalence_cases.h"
+
+namespace huesieve::equivalence {
+// Names the case in failure messages instead of dumping its bytes.
+void PrintTo(const TableCase& table_case, std::ostream* out) { *out << table_case.name; }
+}  // namespace huesieve::equivalence
+
+namespace huesieve {
+namespace {
+
+using equivalence::HostileTables;
+using equivalence::JudgedKernel;
+using equivalence::JudgedKernels;
+using equivalence::ReferenceRun;
+using equivalence::TableCase;
+
+constexpr std::size_t kAllColours = std::size_t{1} << 24;
+constexpr std::int64_t kFrameWidth = 4096;
+
+const std::vector<Argb8::Pixel>& Colours8() {
+  static const std::vector<Argb8::Pixel> frame =
+      equivalence::ColourFrame8(equivalence::SampleFromEnvironment(kAllColours));
+  return frame;
+}
+
+const std::vector<Argb16::Pixel>& Colours16() {
+  static const std::vector<Argb16::Pixel> frame =
+      equivalence::ColourFrame16(equivalence::SampleFromEnvironment(std::size_t{1} << 22));
+  return frame;
+}
+
+std::int64_t WidthFor(std::size_t slots) {
+  return static_cast<std::int64_t>(std::min<std::size_t>(slots, kFrameWidth));
+}
+
+class FastPassEquivalence : public ::testing::TestWithParam<TableCase> {};
+
+TEST_P(FastPassEquivalence, EveryColour8MatchesPlainWalk) {
+  const std::vector<Argb8::Pixel>& frame = Colours8();
+  const std::int64_t width = WidthFor(frame.size());
+  const ReferenceRun<Argb8> reference(frame, width, width * 4, GetParam().table);
+  for (const JudgedKernel<Argb8>& kernel : JudgedKernels<Argb8>()) {
+    EXPECT_EQ(reference.Compare(kernel.row), "") << kernel.name;
+  }
+}
+
+TEST_P(FastPassEquivalence, ConversionBoundaries16MatchPlainWalk) {
+  const std::vector<Argb16::Pixel>& frame = Colours16();
+  const std::int64_t width = WidthFor(frame.size());
+  const ReferenceRun<Argb16> reference(frame, width, width * 8, GetParam().table);
+  for (const JudgedKernel<Argb16>& kernel : JudgedKernels<Argb16>()) {
+    EXPECT_EQ(reference.Compare(kernel.row), "") << kernel.name;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(HostileTables, FastPassEquivalence, ::testing::ValuesIn(HostileTables()),
+                         [](const ::testing::TestParamInfo<TableCase>& param_info) {
+                           return param_info.param.name;
+                         });
+
+// A small frame of smooth colour with one patch near the entries' colours, so
+// that claims cluster and the bounds are interior; laid out with padding,
+// with odd and with bottom-up strides (the pixels of the padding are walked
+// too, as the first host's module walks them).
+struct Layout {
+  const char* name;
+  std::int64_t width;
+  std::int64_t height;
+  std::int64_t extra_bytes;  // added to the packed row size
+  bool bottom_up;
+};
+
+std::vector<Argb8::Pixel> PatchFrame(std::int64_t width, std::int64_t height) {
+  std::vector<Argb8::Pixel> frame(static_cast<std::size_t>(width * height));
+  for (std::int64_t y = 0; y < height; ++y) {
+    for (std::int64_t x = 0; x < width; ++x) {
+      const bool patch = x > width / 3 && x < width / 2 && y > height / 4 && y < height / 2;
+      const Rgb8 spread = equivalence::SpreadColour(static_cast<std::size_t>(x % 3));
+      frame[static_cast<std::size_t>(y * width + x)] =
+          patch ? Argb8::Pixel{255, spread.red, spread.green, spread.blue}
+                : Argb8::Pixel{static_cast<std::uint8_t>(x ^ y), static_cast<std::uint8_t>(x & 255),
+                               static_cast<std::uint8_t>((y * 2) & 255),
+                               static_cast<std::uint8_t>(255 - x % 256)};
+    }
+  }
+  return frame;
+}
+
+class FastPassLayouts : public ::testing::TestWithParam<Layout> {};
+
+TEST_P(FastPassLayouts, PixelsAndBoundsMatchPlainWalk) {
+  const Layout& layout = GetParam();
+  const std::vector<Argb8::Pixel> frame8 = PatchFrame(layout.width, layout.height);
+  std::vector<Argb16::Pixel> frame16(frame8.size());
+  for (std::size_t i = 0; i < frame8.size(); ++i) {
+    const auto [alpha, red, green, blue] = frame8[i];
+    frame16[i] = Argb16::Pixel{
+        static_cast<std::uint16_t>(alpha * 128), static_cast<std::uint16_t>(red * 128 + 64),
+        static_cast<std::uint16_t>(green * 129), static_cast<std::uint16_t>(blue * 128)};
+  }
+  const auto stride = [&](std::int64_t pixel_size) {
+    const std::int64_t bytes = layout.width * pixel_size + layout.extra_bytes;
+    return layout.bottom_up ? -bytes : bytes;
+  };
+  for (const TableCase& table_case : HostileTables()) {
+    const ReferenceRun<Argb8> reference8(frame8, layout.width, stride(4), table_case.table);
+    const ReferenceRun<Argb16> reference16(frame16, layout.width, stride(8), table_case.table);
+    for (const JudgedKernel<Argb8>& kernel : JudgedKernels<Argb8>()) {
+      EXPECT_EQ(reference8.Compare(kernel.row), "") << table_case.name << " 8-bit " << kernel.name;
+    }
+    for (const JudgedKernel<Argb16>& kernel : JudgedKernels<Argb16>()) {
+      EXPECT_EQ(reference16.Compare(kernel.row), "")
+          << table_case.name << " 16-bit " << kernel.name;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Strides, FastPassLayouts,
+    ::testing::Values(Layout{"Packed", 203, 61, 0, false}, Layout{"Padded", 203, 61, 40, false},
+                      Layout{"OddStride", 97, 33, 3, false}, Layout{"BottomUp", 203, 61, 24, true},
+                      Layout{"BottomUpOdd", 97, 33, 5, true}, Layout{"OneRow", 50, 1, 0, false},
+                      Layout{"NarrowerThanVector", 5, 7, 2, false}),
+    [](const ::testing::TestParamInfo<Layout>& param_info) {
+      return std::string(param_info.param.name);
+    });
+
+// The bounds of a pass where a known pixel is the only claimed one, worked by
+// hand: the plain walk is not the only witness.
+TEST(FastPassBounds, SingleClaimedPixelGivesHandWorkedBounds) {
+  ColourEntryTable table;
+  table.count = 1;
+  table.enabled[0] = 1;
+  table.colours[0] = Rgb8{10, 200, 30};
+  table.ranges[0] = 1.0f;  // only the exact colour (distance 0) lies below
+  std::vector<Argb8::Pixel> frame(20 * 12, Argb8::Pixel{255, 0, 0, 0});
+  frame[7 * 20 + 5] = Argb8::Pixel{77, 10, 200, 30};
+  for (const JudgedKernel<Argb8>& kernel : JudgedKernels<Argb8>()) {
+    std::vector<Argb8::Pixel> pixels = frame;
+    const ImageView image{reinterpret_cast<std::byte*>(pixels.data()), 20 * 4, 20, 12};
+    const SelectionBounds bounds = SelectionPass<Argb8>(image, table, kernel.row);
+    EXPECT_EQ(bounds.left, 5) << kernel.name;
+    EXPECT_EQ(bounds.top, 7) << kernel.name;
+    EXPECT_EQ(bounds.right, 6) << kernel.name;
+    EXPECT_EQ(bounds.bottom, 8) << kernel.name;
+    EXPECT_EQ(pixels[7 * 20 + 5][Argb8::kAlpha], 77) << kernel.name;
+    EXPECT_EQ(pixels[0][Argb8::kAlpha], 0) << kernel.name;
+  }
+}
+
+}  // namespace
+}  // namespace huesieve
