@@ -35,7 +35,8 @@ cp web/src/*.js "$out/src/"
 
 # The core as in the module: warnings as errors, no floating-point
 # contraction, WebAssembly SIMD for the lane kernel.
-core_flags=(-std=c++20 -O3 -msimd128 -ffp-contract=off -Isrc
+core_flags=(-std=c++20 -O3 -msimd128 -ffp-contract=off -Isrc -I.
+  -include web/wasm/libcxx_compat.h
   -Wall -Wextra -Wpedantic -Wconversion -Wsign-conversion -Wshadow -Werror)
 exports=_malloc,_free,_huesieve_table_new,_huesieve_table_set,_huesieve_render,_huesieve_map_claims
 emcc "${core_flags[@]}" src/core/*.cpp web/wasm/tuner_core.cpp -o "$out/src/huesieve_core.js" \
