@@ -38,6 +38,13 @@ cp web/src/*.js "$out/src/"
 core_flags=(-std=c++20 -O3 -msimd128 -ffp-contract=off -Isrc -I.
   -include web/wasm/libcxx_compat.h
   -Wall -Wextra -Wpedantic -Wconversion -Wsign-conversion -Wshadow -Werror)
+# The core's own equivalence checker too, for Node: every kernel the build
+# runs (WebAssembly SIMD, portable, the emulated 16-lane one) against the
+# plain rule.
+mkdir -p build/web-check
+emcc "${core_flags[@]}" src/core/*.cpp tests/core/equivalence_check.cpp \
+  -o build/web-check/equivalence_check.js -sENVIRONMENT=node -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1
+
 exports=_malloc,_free,_huesieve_table_new,_huesieve_table_set,_huesieve_render,_huesieve_map_claims
 emcc "${core_flags[@]}" src/core/*.cpp web/wasm/tuner_core.cpp -o "$out/src/huesieve_core.js" \
   --no-entry -sMODULARIZE=1 -sEXPORT_ES6=1 -sENVIRONMENT=worker -sFILESYSTEM=0 \

@@ -10,6 +10,8 @@ const char* KernelIsaName(KernelIsa isa) {
       return "avx2";
     case KernelIsa::kAvx512:
       return "avx512";
+    case KernelIsa::kWasmSimd:
+      return "wasm-simd";
   }
   return "unknown";
 }
@@ -30,11 +32,20 @@ bool KernelIsaRuns(KernelIsa isa) {
     case KernelIsa::kAvx512:
       return false;
 #endif
+    // Fixed when the module is compiled: a browser without SIMD refuses the
+    // whole module rather than a kernel.
+    case KernelIsa::kWasmSimd:
+#ifdef __wasm_simd128__
+      return true;
+#else
+      return false;
+#endif
   }
   return false;
 }
 
 KernelIsa BestKernelIsa() {
+  if (KernelIsaRuns(KernelIsa::kWasmSimd)) return KernelIsa::kWasmSimd;
   if (KernelIsaRuns(KernelIsa::kAvx512)) return KernelIsa::kAvx512;
   if (KernelIsaRuns(KernelIsa::kAvx2)) return KernelIsa::kAvx2;
   return KernelIsa::kPortable;

@@ -6,10 +6,12 @@
 
 namespace huesieve {
 
-enum class KernelIsa { kPortable, kAvx2, kAvx512 };
+// kWasmSimd runs only in a WebAssembly build with SIMD, the x86 sets only on
+// x86 processors.
+enum class KernelIsa { kPortable, kAvx2, kAvx512, kWasmSimd };
 
-inline constexpr std::array<KernelIsa, 3> kAllKernelIsas{KernelIsa::kPortable, KernelIsa::kAvx2,
-                                                         KernelIsa::kAvx512};
+inline constexpr std::array<KernelIsa, 4> kAllKernelIsas{KernelIsa::kPortable, KernelIsa::kAvx2,
+                                                         KernelIsa::kAvx512, KernelIsa::kWasmSimd};
 
 const char* KernelIsaName(KernelIsa isa);
 

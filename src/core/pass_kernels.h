@@ -73,4 +73,10 @@ template <typename Format>
 RowKernel<Format> Avx512RowKernel();
 #endif
 
+#ifdef __wasm_simd128__
+#define HUESIEVE_WASM_KERNELS 1
+template <typename Format>
+RowKernel<Format> WasmSimdRowKernel();
+#endif
+
 }  // namespace huesieve

@@ -22,6 +22,10 @@ RowKernel<Format> RowKernelFor(KernelIsa isa) {
     case KernelIsa::kAvx2:
       return Avx2RowKernel<Format>();
 #endif
+#ifdef HUESIEVE_WASM_KERNELS
+    case KernelIsa::kWasmSimd:
+      return WasmSimdRowKernel<Format>();
+#endif
     default:
       return &PortableRow<Format>;
   }

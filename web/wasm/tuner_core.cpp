@@ -3,6 +3,9 @@
 // it. The effect is the module's, rule for rule: with the master switch
 // exactly on, the selection pass in place on a copy of the source, then the
 // four corner markers; otherwise the source unchanged.
+#include "web/wasm/tuner_core.h"
+
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
@@ -126,9 +129,8 @@ void huesieve_map_claims(const std::uint8_t* source, std::uint8_t* codes, std::i
       std::uint8_t code = 0;
       for (std::int32_t k = 0; k < rule.count && code == 0; ++k) {
         const auto entry = static_cast<std::size_t>(k);
-        const auto sum = static_cast<std::uint32_t>(
-            huesieve::RedmeanSquare(pixel[0], pixel[1], pixel[2], rule.red[entry],
-                                    rule.green[entry], rule.blue[entry]));
+        const auto sum = static_cast<std::uint32_t>(huesieve::RedmeanSquare(
+            pixel[0], pixel[1], pixel[2], rule.red[entry], rule.green[entry], rule.blue[entry]));
         if (sum >= rule.claim_below[entry]) continue;
         const bool feathered = rule.enabled[entry] != 0 && sum >= rule.ramp_from[entry];
         code = static_cast<std::uint8_t>((k + 1) | (feathered ? 0x80 : 0));

@@ -1,0 +1,53 @@
+// Times the tuner's render natively, through the same entry point the
+// browser's worker calls, so that scripts/bench-web.sh can set the
+// WebAssembly core beside the native one on the same frame and key.
+// Usage: huesieve_tuner_core_timing FRAME.png RUNS RRGGBB:RANGE:SOFTNESS[:off]...
+// Prints the median milliseconds of a render.
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "png/png_io.h"
+#include "web/wasm/tuner_core.h"
+
+int main(int argc, char** argv) {
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: %s FRAME.png RUNS RRGGBB:RANGE:SOFTNESS[:off]...\n", argv[0]);
+    return 2;
+  }
+  const huesieve::png::Image image = huesieve::png::ReadPng(argv[1]);
+  const int runs = std::atoi(argv[2]);
+  huesieve::ColourEntryTable* table = huesieve_table_new();
+  for (int k = 0; k + 3 < argc && k < huesieve::kMaxColourEntries; ++k) {
+    unsigned colour = 0;
+    float range = 0;
+    float softness = 0;
+    if (std::sscanf(argv[k + 3], "%6x:%f:%f", &colour, &range, &softness) != 3) return 2;
+    const bool off = std::strstr(argv[k + 3], ":off") != nullptr;
+    huesieve_table_set(table, k, off ? 0 : 1, static_cast<std::int32_t>(colour >> 16),
+                       static_cast<std::int32_t>(colour >> 8 & 0xFF),
+                       static_cast<std::int32_t>(colour & 0xFF), range, softness);
+  }
+
+  std::vector<std::uint8_t> source(image.rgba.size());
+  std::transform(image.rgba.begin(), image.rgba.end(), source.begin(),
+                 [](std::uint16_t v) { return static_cast<std::uint8_t>(v); });
+  std::vector<std::uint8_t> result(source.size());
+  std::int32_t bounds[4];
+  std::vector<double> times;
+  for (int run = 0; run < runs; ++run) {
+    const auto start = std::chrono::steady_clock::now();
+    huesieve_render(source.data(), result.data(), static_cast<std::int32_t>(image.width),
+                    static_cast<std::int32_t>(image.height), 1, table, bounds, 0);
+    times.push_back(
+        std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+            .count());
+  }
+  std::sort(times.begin(), times.end());
+  std::printf("%.3f\n", times[times.size() / 2]);
+  delete table;
+  return 0;
+}

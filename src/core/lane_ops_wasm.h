@@ -1,0 +1,159 @@
+// The lane operations on WebAssembly SIMD (simd128): 4 lanes in a 128-bit
+// vector, masks as lanes of all ones. WebAssembly has no gather and no wide
+// permute: Gather16 loads lane by lane, and Lookup32 picks bytes from the four
+// 16-byte quarters of the table with byte swizzles, which give 0 for an index
+// outside their quarter.
+#pragma once
+
+#include <wasm_simd128.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+#include "core/lane_ops.h"
+
+#define HUESIEVE_WASM [[gnu::always_inline]]
+
+namespace huesieve {
+
+struct WasmSimdOps : GnuLanes<4> {
+  // A box is two byte operations; the reach's three lookups take four
+  // swizzles each: the boxes are cheaper for every entry.
+  static constexpr int kCheaperBoxes = 10;
+  using Mask = v128_t;  // all ones in a set lane, zero elsewhere
+  // The 32 16-bit entries as four 16-byte quarters.
+  struct Table32 {
+    v128_t quarters[4];
+  };
+  // Slots 0 and 1, then 2 and 3.
+  struct Slots16 {
+    v128_t low, high;
+  };
+
+  HUESIEVE_WASM static U32 Splat(std::uint32_t value) { return Lanes(wasm_u32x4_splat(value)); }
+  HUESIEVE_WASM static Mask TestAny(U32 a, std::uint32_t bits) {
+    return wasm_i32x4_ne(Raw(a & Splat(bits)), wasm_i32x4_const_splat(0));
+  }
+  HUESIEVE_WASM static Mask TestNone(U32 a, std::uint32_t bits) {
+    return wasm_i32x4_eq(Raw(a & Splat(bits)), wasm_i32x4_const_splat(0));
+  }
+  // Both operands below 2^31: the signed comparison is the unsigned one.
+  HUESIEVE_WASM static Mask Less(U32 a, U32 b) { return wasm_i32x4_lt(Raw(a), Raw(b)); }
+  HUESIEVE_WASM static Mask Equal(U32 a, U32 b) { return wasm_i32x4_eq(Raw(a), Raw(b)); }
+  HUESIEVE_WASM static std::uint32_t FirstLane(U32 a) { return a[0]; }
+  HUESIEVE_WASM static U32 Select(Mask mask, U32 yes, U32 no) {
+    return Lanes(wasm_v128_bitselect(Raw(yes), Raw(no), mask));
+  }
+  HUESIEVE_WASM static U32 OutsideBox(U32 a, U32 low, U32 width) {
+    return Lanes(wasm_u8x16_sub_sat(wasm_i8x16_sub(Raw(a), Raw(low)), Raw(width)));
+  }
+  HUESIEVE_WASM static std::uint32_t OrAcross(U32 a, Mask mask) {
+    v128_t lanes = wasm_v128_and(Raw(a), mask);
+    lanes = wasm_v128_or(lanes, wasm_i32x4_shuffle(lanes, lanes, 2, 3, 0, 1));
+    lanes = wasm_v128_or(lanes, wasm_i32x4_shuffle(lanes, lanes, 1, 0, 3, 2));
+    return wasm_u32x4_extract_lane(lanes, 0);
+  }
+  HUESIEVE_WASM static void StoreLanes(std::uint32_t* lanes, U32 a) {
+    wasm_v128_store(lanes, Raw(a));
+  }
+
+  HUESIEVE_WASM static Table32 LoadTable32(const std::uint16_t* entries) {
+    return {{wasm_v128_load(entries), wasm_v128_load(entries + 8), wasm_v128_load(entries + 16),
+             wasm_v128_load(entries + 24)}};
+  }
+  // Lane i's two low bytes take the bytes 2e and 2e + 1 of the table, e its
+  // entry; its two high bytes index nothing (0x80 stays outside every
+  // quarter, after any of the quarters' offsets is taken off).
+  template <int kShift>
+  HUESIEVE_WASM static U32 Lookup32(const Table32& table, U32 a) {
+    static_assert(kShift >= 4 && kShift <= 27);
+    const U32 first_byte = ((a >> kShift) & Splat(31)) << 1;
+    const v128_t bytes = Raw(first_byte * Splat(0x0101) + Splat(0x80800100));
+    v128_t entry = wasm_i8x16_swizzle(table.quarters[0], bytes);
+    for (int quarter = 1; quarter < 4; ++quarter) {
+      const v128_t in_quarter =
+          wasm_i8x16_sub(bytes, wasm_i8x16_splat(static_cast<std::int8_t>(16 * quarter)));
+      entry = wasm_v128_or(entry, wasm_i8x16_swizzle(table.quarters[quarter], in_quarter));
+    }
+    return Lanes(entry);
+  }
+  HUESIEVE_WASM static U32 Gather16(const std::uint16_t* words, U32 index, Mask mask) {
+    const std::uint32_t lanes = Bits(mask);
+    U32 gathered = Splat(0);
+    for (int lane = 0; lane < kLanes; ++lane) {
+      if ((lanes >> lane & 1) != 0) gathered[lane] = words[index[lane]];
+    }
+    return gathered;
+  }
+
+  HUESIEVE_WASM static Mask AllLanes() { return wasm_i32x4_const_splat(-1); }
+  HUESIEVE_WASM static Mask NoLanes() { return wasm_i32x4_const_splat(0); }
+  HUESIEVE_WASM static Mask MaskAnd(Mask a, Mask b) { return wasm_v128_and(a, b); }
+  HUESIEVE_WASM static Mask MaskOr(Mask a, Mask b) { return wasm_v128_or(a, b); }
+  HUESIEVE_WASM static Mask MaskAndNot(Mask a, Mask b) { return wasm_v128_andnot(a, b); }
+  HUESIEVE_WASM static Mask MaskNot(Mask a) { return wasm_v128_not(a); }
+  HUESIEVE_WASM static std::uint32_t Bits(Mask a) { return wasm_i32x4_bitmask(a); }
+
+  HUESIEVE_WASM static F32 SplatFloat(float value) { return Floats(wasm_f32x4_splat(value)); }
+  HUESIEVE_WASM static F32 AsFloat(U32 a) { return Floats(Raw(a)); }
+  HUESIEVE_WASM static F32 ToFloat(U32 a) { return Floats(wasm_f32x4_convert_i32x4(Raw(a))); }
+  HUESIEVE_WASM static F32 Sqrt(F32 a) { return Floats(wasm_f32x4_sqrt(Raw(a))); }
+  HUESIEVE_WASM static Mask Greater(F32 a, F32 b) { return wasm_f32x4_gt(Raw(a), Raw(b)); }
+  HUESIEVE_WASM static Mask GreaterEqual(F32 a, F32 b) { return wasm_f32x4_ge(Raw(a), Raw(b)); }
+  // The conversion saturates; the contract wants 0x80000000 for NaN and for
+  // values beyond the 32-bit range, as x86 gives.
+  HUESIEVE_WASM static U32 Truncate(F32 a) {
+    const v128_t in_range = wasm_v128_and(wasm_f32x4_lt(Raw(a), wasm_f32x4_splat(0x1p31f)),
+                                          wasm_f32x4_ge(Raw(a), wasm_f32x4_splat(-0x1p31f)));
+    return Lanes(wasm_v128_bitselect(wasm_i32x4_trunc_sat_f32x4(Raw(a)),
+                                     wasm_u32x4_splat(0x80000000u), in_range));
+  }
+
+  HUESIEVE_WASM static U32 Load8(const std::byte* at) { return Lanes(wasm_v128_load(at)); }
+  HUESIEVE_WASM static void Store8(std::byte* at, U32 pixels, Mask cleared, Mask ramped,
+                                   U32 alpha) {
+    const U32 with_alpha = (pixels & Splat(0xFFFFFF00u)) | alpha;
+    const v128_t result = wasm_v128_bitselect(Raw(with_alpha), Raw(pixels), ramped);
+    wasm_v128_store(at, wasm_v128_andnot(result, cleared));
+  }
+
+  HUESIEVE_WASM static Slots16 Load16(const std::byte* at) {
+    return {wasm_v128_load(at), wasm_v128_load(at + 16)};
+  }
+  // (c × 255 + 16384) >> 15 is exactly the rounding Q15 multiply of c and
+  // 255; it needs c below 32768, and every c from 32767 up converts to 255.
+  HUESIEVE_WASM static U32 ToBytes(const Slots16& slots) {
+    const v128_t below_half = wasm_u16x8_splat(32767);
+    const v128_t by255 = wasm_i16x8_splat(255);
+    const v128_t low = wasm_i16x8_q15mulr_sat(wasm_u16x8_min(slots.low, below_half), by255);
+    const v128_t high = wasm_i16x8_q15mulr_sat(wasm_u16x8_min(slots.high, below_half), by255);
+    return Lanes(wasm_u8x16_narrow_i16x8(low, high));
+  }
+  HUESIEVE_WASM static void Store16(std::byte* at, const Slots16& slots, Mask cleared, Mask ramped,
+                                    U32 alpha) {
+    wasm_v128_store(
+        at, Fates16(slots.low, wasm_i64x2_extend_low_i32x4(cleared),
+                    wasm_i64x2_extend_low_i32x4(ramped), wasm_u64x2_extend_low_u32x4(Raw(alpha))));
+    wasm_v128_store(at + 16, Fates16(slots.high, wasm_i64x2_extend_high_i32x4(cleared),
+                                     wasm_i64x2_extend_high_i32x4(ramped),
+                                     wasm_u64x2_extend_high_u32x4(Raw(alpha))));
+  }
+
+ private:
+  // The same 128 bits seen as the intrinsics' type, as lanes and as floats.
+  HUESIEVE_WASM static v128_t Raw(U32 a) { return (v128_t)a; }
+  HUESIEVE_WASM static v128_t Raw(F32 a) { return (v128_t)a; }
+  HUESIEVE_WASM static U32 Lanes(v128_t a) { return (U32)a; }
+  HUESIEVE_WASM static F32 Floats(v128_t a) { return (F32)a; }
+
+  // Two 16-bit slots with their lanes widened to the slots; alpha is the
+  // first channel, the low 16 bits of each slot.
+  HUESIEVE_WASM static v128_t Fates16(v128_t slots, v128_t cleared, v128_t ramped, v128_t alpha) {
+    const v128_t with_alpha =
+        wasm_v128_or(wasm_v128_and(slots, wasm_i64x2_splat(~std::int64_t{0xFFFF})), alpha);
+    return wasm_v128_andnot(wasm_v128_bitselect(with_alpha, slots, ramped), cleared);
+  }
+};
+
+}  // namespace huesieve

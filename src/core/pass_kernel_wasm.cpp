@@ -1,0 +1,27 @@
+// The lane kernel on WebAssembly SIMD, 4 pixels at a time; built only by
+// emscripten with -msimd128, for the tuner.
+#include "core/pass_kernels.h"
+
+#ifdef HUESIEVE_WASM_KERNELS
+
+#include "core/lane_ops_wasm.h"
+#include "core/pixel_format_list.h"
+
+// The whole module is compiled for SIMD: no target attribute is needed.
+#define HUESIEVE_LANES_TARGET
+#include "core/lane_kernel.h"
+
+namespace huesieve {
+
+template <typename Format>
+RowKernel<Format> WasmSimdRowKernel() {
+  return &lanes::LaneRow<WasmSimdOps, Format>;
+}
+
+#define HUESIEVE_INSTANTIATE(Format) template RowKernel<Format> WasmSimdRowKernel<Format>();
+HUESIEVE_FOR_EACH_PIXEL_FORMAT(HUESIEVE_INSTANTIATE)
+#undef HUESIEVE_INSTANTIATE
+
+}  // namespace huesieve
+
+#endif

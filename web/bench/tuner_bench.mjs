@@ -1,0 +1,98 @@
+// The tuner's speed in headless Chromium, in one run: a slider change to the
+// finished result (aria-busy back to false) on a 1920 × 1080 frame with ten
+// entries; the WebAssembly core's render alone, with its SIMD kernel and with
+// the portable one; and the native core's render of the same frame and key.
+// Usage: node tuner_bench.mjs FRAME.png NATIVE_TIMING_PROGRAM [changes]
+import { execFileSync } from 'node:child_process';
+import { readFileSync } from 'node:fs';
+import { basename } from 'node:path';
+
+import { idle, label, loadSettings, openImage, Tuner } from '../tests/tuner_page.mjs';
+
+const [framePath, nativeTiming, changesText = '60'] = process.argv.slice(2);
+const changes = Number(changesText);
+const kRenders = 30;
+
+// Ten entries over the colours of ffmpeg's testsrc2, half of them feathered.
+const key = {
+  enable: true,
+  entries: ['#FF0000', '#00FF00', '#0000FF', '#FFFF00', '#00FFFF', '#FF00FF', '#FFFFFF',
+            '#808080', '#C04020', '#2060C0'].map((color, k) => ({
+    enabled: k !== 7, color, range: 30 + k * 5, softness: k % 2 ? 40 : 0,
+  })),
+};
+
+function median(values) {
+  const sorted = [...values].sort((a, b) => a - b);
+  return sorted[Math.floor(sorted.length / 2)];
+}
+
+const tuner = await Tuner.start();
+const page = await tuner.open();
+const frame = readFileSync(framePath);
+await openImage(page, basename(framePath), frame);
+await loadSettings(page, 'key.json', JSON.stringify(key));
+
+// Each change alternates Range 1 between two values, so every one renders.
+const sliderToResult = await page.evaluate(async (count) => {
+  const slider = document.querySelector('[aria-label="Range 1"]');
+  const canvas = document.querySelector('canvas[aria-label="Result"]');
+  const idleAgain = () => new Promise((resolve) => {
+    const watcher = new MutationObserver(() => {
+      if (canvas.getAttribute('aria-busy') === 'false') {
+        watcher.disconnect();
+        resolve();
+      }
+    });
+    watcher.observe(canvas, { attributes: true, attributeFilter: ['aria-busy'] });
+  });
+  const times = [];
+  for (let i = 0; i < count; i++) {
+    const done = idleAgain();
+    const start = performance.now();
+    slider.value = i % 2 ? '30' : '31.5';
+    slider.dispatchEvent(new Event('input', { bubbles: true }));
+    await done;
+    times.push(performance.now() - start);
+  }
+  return times;
+}, changes);
+await idle(page);
+
+// The core alone, in a worker of its own on the same page.
+const coreTimes = await page.evaluate(async ({ bytes, settings, runs }) => {
+  const worker = new Worker('src/worker.js', { type: 'module' });
+  let next = 0;
+  const ask = (request) => new Promise((resolve) => {
+    const id = next++;
+    worker.addEventListener('message', function answer({ data }) {
+      if (data.id !== id) return;
+      worker.removeEventListener('message', answer);
+      resolve(data);
+    });
+    worker.postMessage({ ...request, id });
+  });
+  await ask({ type: 'open', name: 'frame.png', bytes: new Uint8Array(bytes).buffer });
+  const simd = await ask({ type: 'time', settings, runs, kernel: 0 });
+  const portable = await ask({ type: 'time', settings, runs, kernel: 1 });
+  worker.terminate();
+  return { simd: simd.times, portable: portable.times };
+}, { bytes: Array.from(frame), settings: key, runs: kRenders });
+
+const entries = key.entries.map((e) => `${e.color.slice(1)}:${e.range}:${e.softness}${e.enabled ? '' : ':off'}`);
+const native = Number(execFileSync(nativeTiming, [framePath, String(kRenders), ...entries],
+                                   { encoding: 'utf8' }));
+await page.close();
+await tuner.stop();
+
+const rows = [
+  ['slider change to finished result (page, worker, canvas)', median(sliderToResult)],
+  ['WebAssembly core render, SIMD lane kernel', median(coreTimes.simd)],
+  ['WebAssembly core render, portable kernel', median(coreTimes.portable)],
+  ['native core render (same entry point, AVX2/AVX-512 if present)', native],
+];
+console.log(`1920 × 1080, 10 entries; medians of ${changes} changes and ${kRenders} renders`);
+console.log('| measure | median ms |\n|---|---:|');
+for (const [name, ms] of rows) console.log(`| ${name} | ${ms.toFixed(2)} |`);
+console.log(`WebAssembly SIMD render / native render: ${(median(coreTimes.simd) / native).toFixed(2)}`);
+console.log(`portable / SIMD (WebAssembly): ${(median(coreTimes.portable) / median(coreTimes.simd)).toFixed(2)}`);
