@@ -1,4 +1,4 @@
-#include "settings_file.h"
+#include "tools/huesieve-render/settings_file.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
