@@ -78,13 +78,16 @@ struct WasmSimdOps : GnuLanes<4> {
     }
     return Lanes(entry);
   }
+  // Lanes outside the mask read word 0, which always exists, and are then
+  // cleared: four loads without a branch.
   HUESIEVE_WASM static U32 Gather16(const std::uint16_t* words, U32 index, Mask mask) {
-    const std::uint32_t lanes = Bits(mask);
-    U32 gathered = Splat(0);
-    for (int lane = 0; lane < kLanes; ++lane) {
-      if ((lanes >> lane & 1) != 0) gathered[lane] = words[index[lane]];
-    }
-    return gathered;
+    const U32 safe = Select(mask, index, Splat(0));
+    v128_t gathered = wasm_i32x4_const_splat(0);
+    gathered = wasm_v128_load16_lane(words + safe[0], gathered, 0);
+    gathered = wasm_v128_load16_lane(words + safe[1], gathered, 2);
+    gathered = wasm_v128_load16_lane(words + safe[2], gathered, 4);
+    gathered = wasm_v128_load16_lane(words + safe[3], gathered, 6);
+    return Lanes(wasm_v128_and(gathered, mask));
   }
 
   HUESIEVE_WASM static Mask AllLanes() { return wasm_i32x4_const_splat(-1); }
