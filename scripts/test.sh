@@ -7,6 +7,7 @@ scripts/setup.sh
 cmake --preset debug
 cmake --build --preset debug
 ctest --preset debug
+scripts/test-web.sh
 scripts/test-windows.sh
 scripts/test-sanitizers.sh
 scripts/fuzz.sh 20

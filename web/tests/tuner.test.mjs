@@ -264,6 +264,8 @@ describe('controls', () => {
       { enabled: false, color: '#00FF00', range: 20, softness: 0 },
       { enabled: true, color: '#0000FF', range: 40, softness: 100 },
     ]));
+    const legend = page.getByRole('list', { name: 'Claim map legend' });
+    assert.equal(await legend.isVisible(), false);
     await label(page, 'Claim map').check();
     await idle(page);
 
@@ -276,7 +278,7 @@ describe('controls', () => {
     assert.deepEqual(shown, [0x4e, 0x79, 0xa7, 255, 0xf2, 0x8e, 0x2b, 255,
                              0xe1 >> 1, 0x57 >> 1, 0x59 >> 1, 255, 0, 0, 0, 255]);
     assert.equal(await page.locator('#bounds').isVisible(), true);
-    assert.match(await page.getByRole('list', { name: 'Claim map legend' }).textContent(),
+    assert.match(await legend.textContent(),
                  /Entry 1.*Entry 2 \(off: striped, clears\).*Entry 3/);
     // "Save result" still writes the result, not the map.
     const saved = await saveResult(page);
