@@ -100,17 +100,22 @@ concept LaneOps = requires(typename Ops::U32 u, typename Ops::F32 f, typename Op
   // Toward zero; 0x80000000 where the value is NaN or beyond the 32-bit range.
   { Ops::Truncate(f) } -> std::same_as<typename Ops::U32>;
 
-  // Slots. Load8: kLanes 8-bit slots, lane i = slot i (alpha in bits 0..7).
-  // Load16 and ToBytes: kLanes 16-bit slots and, lane i, slot i brought to the
-  // 8-bit scale as the rule converts a channel (red, green and blue; bits
-  // 0..7 unspecified). Store8 and Store16 write the slots' fates back: a
-  // cleared lane's slot becomes transparent black; otherwise a ramped lane's
-  // slot gets its lane of `alpha` (which fits the channel) as its alpha; every
-  // other slot keeps its value (it may be written back unchanged).
+  // Slots: the pixels of a vector as stored, one a lane; the kernel's LaneIo
+  // maps each pixel format onto these. Load8: kLanes 4-byte slots, lane i =
+  // slot i read little-endian. Load16 and ToBytes: kLanes 8-byte slots of the
+  // first host's 16-bit pixels (alpha, red, green, blue, full at 32768) and,
+  // lane i, slot i brought to the 8-bit scale as that format converts a
+  // channel (red, green and blue; bits 0..7 unspecified). Store8<kAlphaAt>
+  // and Store16 write the slots' fates back: a cleared lane's slot becomes
+  // transparent black; otherwise a ramped lane's slot gets its lane of
+  // `alpha` (which fits the channel) as its alpha, the byte at bit kAlphaAt of
+  // the lane for Store8, the first channel for Store16; every other slot
+  // keeps its value (it may be written back unchanged).
   { Ops::Load8(from) } -> std::same_as<typename Ops::U32>;
   { Ops::Load16(from) } -> std::same_as<typename Ops::Slots16>;
   { Ops::ToBytes(slots16) } -> std::same_as<typename Ops::U32>;
   { Ops::Store8(at, u, m, m, u) } -> std::same_as<void>;
+  { Ops::template Store8<24>(at, u, m, m, u) } -> std::same_as<void>;
   { Ops::Store16(at, slots16, m, m, u) } -> std::same_as<void>;
 };
 

@@ -107,9 +107,10 @@ struct Avx2Ops : GnuLanes<8> {
   }
   // Without a cheap masked store the whole vector is written, unchanged
   // slots with their own value.
+  template <int kAlphaAt = 0>
   HUESIEVE_AVX2 static void Store8(std::byte* at, U32 pixels, Mask cleared, Mask ramped,
                                    U32 alpha) {
-    const U32 with_alpha = (pixels & Splat(0xFFFFFF00u)) | alpha;
+    const U32 with_alpha = (pixels & Splat(~(0xFFu << kAlphaAt))) | alpha << kAlphaAt;
     const __m256i result = _mm256_blendv_epi8(Raw(pixels), Raw(with_alpha), ramped);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), _mm256_andnot_si256(cleared, result));
   }

@@ -101,10 +101,12 @@ struct Avx512Ops : GnuLanes<16> {
 
   HUESIEVE_AVX512 static U32 Load8(const std::byte* at) { return Lanes(_mm512_loadu_si512(at)); }
   // Masked stores write only the slots that change; clearing comes last.
+  template <int kAlphaAt = 0>
   HUESIEVE_AVX512 static void Store8(std::byte* at, U32 pixels, Mask cleared, Mask ramped,
                                      U32 alpha) {
     if (ramped != 0) {
-      _mm512_mask_storeu_epi32(at, ramped, Raw((pixels & Splat(0xFFFFFF00u)) | alpha));
+      _mm512_mask_storeu_epi32(at, ramped,
+                               Raw((pixels & Splat(~(0xFFu << kAlphaAt))) | alpha << kAlphaAt));
     }
     if (cleared != 0) _mm512_mask_storeu_epi32(at, cleared, _mm512_setzero_si512());
   }

@@ -7,4 +7,5 @@
 
 #define HUESIEVE_FOR_EACH_PIXEL_FORMAT(X) \
   X(::huesieve::Argb8)                    \
-  X(::huesieve::Argb16)
+  X(::huesieve::Argb16)                   \
+  X(::huesieve::Rgba8)

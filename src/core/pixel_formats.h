@@ -24,6 +24,13 @@ struct ArgbOrder {
   static constexpr int kBlue = 3;
 };
 
+struct RgbaOrder {
+  static constexpr int kRed = 0;
+  static constexpr int kGreen = 1;
+  static constexpr int kBlue = 2;
+  static constexpr int kAlpha = 3;
+};
+
 // Four channels of `SampleType`. Each format names its full intensity,
 // `kRampMax`: the alpha a ramp reaches at its feather band's inner edge.
 template <typename SampleType>
@@ -47,6 +54,13 @@ struct Argb16 : ArgbOrder, Samples<std::uint16_t> {
     const std::int32_t value = (std::int32_t{channel} * 255 + 16384) / 32768;
     return value > 255 ? 255 : value;
   }
+};
+
+// 8-bit red, green, blue, alpha, as OpenFX hosts, PNG files and browsers hold
+// them: the first host's 8-bit rule in another order.
+struct Rgba8 : RgbaOrder, Samples<std::uint8_t> {
+  static constexpr Sample kRampMax = 255;
+  static constexpr std::int32_t ToByteScale(Sample channel) { return channel; }
 };
 
 template <typename Format>

@@ -81,26 +81,44 @@ inline std::uint32_t RampAlpha(float value, std::uint32_t maximum) {
   return static_cast<std::uint32_t>(std::trunc(value));
 }
 
-inline Verdict Judge(const Channels& pixel, const Entry* entries, int count, int depth) {
-  const std::uint32_t maximum = depth == 16 ? 32768u : 255u;
+// The entry that claims a pixel, the first in order whose distance lies below
+// its range (-1: none), and whether the pixel lies in that entry's feather
+// band and the entry is enabled, so that its alpha ramps.
+struct Claim {
+  int entry = -1;
+  bool ramps = false;
+  double distance = 0.0;
+};
+
+inline Claim ClaimOf(const Channels& pixel, const Entry* entries, int count, int depth) {
   for (int k = 0; k < count; ++k) {
     const Entry& entry = entries[k];
     const double distance = Distance(pixel, entry, depth);
     if (!(distance < static_cast<double>(entry.range))) continue;
-    if (!entry.enabled) return {Channels{}, true};
-    Channels kept = pixel;
-    if (entry.softness > 0.0f) {
+    bool ramps = false;
+    if (entry.enabled && entry.softness > 0.0f) {
       const float ratio = static_cast<float>(distance / static_cast<double>(entry.range) * 100.0);
       const float inner_edge = 100.0f - entry.softness;
-      if (ratio >= inner_edge) {
-        kept.alpha = RampAlpha(Ramp(static_cast<float>(distance), entry.range, entry.softness,
-                                    static_cast<float>(maximum)),
-                               maximum);
-      }
+      ramps = ratio >= inner_edge;
     }
-    return {kept, true};
+    return {k, ramps, distance};
   }
-  return {Channels{}, false};
+  return {};
+}
+
+inline Verdict Judge(const Channels& pixel, const Entry* entries, int count, int depth) {
+  const std::uint32_t maximum = depth == 16 ? 32768u : 255u;
+  const Claim claim = ClaimOf(pixel, entries, count, depth);
+  if (claim.entry < 0) return {Channels{}, false};
+  const Entry& entry = entries[claim.entry];
+  if (!entry.enabled) return {Channels{}, true};
+  Channels kept = pixel;
+  if (claim.ramps) {
+    kept.alpha = RampAlpha(Ramp(static_cast<float>(claim.distance), entry.range, entry.softness,
+                                static_cast<float>(maximum)),
+                           maximum);
+  }
+  return {kept, true};
 }
 
 // The nearest float to a double, ties to even, as a slider value is narrowed.

@@ -206,10 +206,12 @@ struct EmulatedLaneOps {
     return pixels;
   }
   // Two masked stores, ramped lanes first, as the AVX-512 type does.
+  template <int kAlphaAt = 0>
   static void Store8(std::byte* at, U32 pixels, Mask cleared, Mask ramped, U32 alpha) {
     for (std::size_t i = 0; i < kWidth; ++i) {
       if (In(ramped, i)) {
-        const std::uint32_t value = (pixels.lane[i] & 0xFFFFFF00u) | alpha.lane[i];
+        const std::uint32_t value =
+            (pixels.lane[i] & ~(0xFFu << kAlphaAt)) | alpha.lane[i] << kAlphaAt;
         std::memcpy(at + 4 * i, &value, sizeof value);
       }
       if (In(cleared, i)) std::memset(at + 4 * i, 0, 4);
