@@ -27,6 +27,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "core/cell_table.h"
 #include "core/entry_thresholds.h"
@@ -132,6 +133,45 @@ struct LaneIo<Ops, Argb16> {
                                           typename Ops::Mask cleared, typename Ops::Mask ramped,
                                           typename Ops::U32 alpha) {
     Ops::Store16(at, slots, cleared, ramped, alpha);
+  }
+};
+
+// 16-bit RGBA: each channel to a byte in its order, then turned as 8-bit RGBA.
+template <LaneOps Ops>
+struct LaneIo<Ops, Rgba16> {
+  using Slots = typename Ops::Slots16;
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static Slots Load(const std::byte* at) {
+    return Ops::Load16(at);
+  }
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static typename Ops::U32 Colours(
+      const Slots& slots) {
+    const typename Ops::U32 bytes = Ops::ToBytes65535(slots);
+    return bytes << 8 | bytes >> 24;
+  }
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static void Store(std::byte* at, const Slots& slots,
+                                                                 typename Ops::Mask cleared,
+                                                                 typename Ops::Mask ramped,
+                                                                 typename Ops::U32 alpha) {
+    Ops::template Store16<48>(at, slots, cleared, ramped, alpha);
+  }
+};
+
+template <LaneOps Ops>
+struct LaneIo<Ops, RgbaFloat> {
+  using Slots = typename Ops::SlotsFloat;
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static Slots Load(const std::byte* at) {
+    return Ops::LoadFloat(at);
+  }
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static typename Ops::U32 Colours(
+      const Slots& slots) {
+    const typename Ops::U32 bytes = Ops::ToBytesFloat(slots);
+    return bytes << 8 | bytes >> 24;
+  }
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static void Store(std::byte* at, const Slots& slots,
+                                                                 typename Ops::Mask cleared,
+                                                                 typename Ops::Mask ramped,
+                                                                 typename Ops::U32 alpha) {
+    Ops::StoreFloat(at, slots, cleared, ramped, alpha);
   }
 };
 
@@ -510,11 +550,17 @@ class LaneRule {
     value = value * hundred;
     value = value / hundred;
     value = value * maximum;
-    // Not above 0 (NaN included) gives 0, the maximum or more the maximum.
+    // Not above 0 (NaN included) gives 0, the maximum or more the maximum;
+    // a float alpha is the value itself, an integer one truncated.
     const Mask positive = Ops::Greater(value, Ops::SplatFloat(0.0f));
     const Mask full = Ops::GreaterEqual(value, maximum);
-    return Ops::Select(full, Ops::Splat(Format::kRampMax),
-                       Ops::Select(positive, Ops::Truncate(value), Ops::Splat(0)));
+    if constexpr (std::is_floating_point_v<typename Format::Sample>) {
+      return Ops::Select(full, Ops::AsBits(maximum),
+                         Ops::Select(positive, Ops::AsBits(value), Ops::Splat(0)));
+    } else {
+      return Ops::Select(full, Ops::Splat(Format::kRampMax),
+                         Ops::Select(positive, Ops::Truncate(value), Ops::Splat(0)));
+    }
   }
 
   CellTable& cells_;

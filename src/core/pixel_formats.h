@@ -63,6 +63,27 @@ struct Rgba8 : RgbaOrder, Samples<std::uint8_t> {
   static constexpr std::int32_t ToByteScale(Sample channel) { return channel; }
 };
 
+// 16-bit red, green, blue, alpha over the whole 16-bit scale, full at 65535,
+// as OpenFX hosts hold them. A channel comes to the nearest 8-bit value of
+// c × 255 / 65535; no channel lies halfway between two.
+struct Rgba16 : RgbaOrder, Samples<std::uint16_t> {
+  static constexpr Sample kRampMax = 65535;
+  static constexpr std::int32_t ToByteScale(Sample channel) {
+    return (std::int32_t{channel} + 128) / 257;
+  }
+};
+
+// 32-bit float red, green, blue, alpha, full at 1, as OpenFX hosts hold them.
+// A channel comes to the 8-bit scale rounded half up and held within it, in
+// double precision (exact there); NaN counts as 0, infinities as the ends.
+// The ramp is written as the alpha itself, not truncated.
+struct RgbaFloat : RgbaOrder, Samples<float> {
+  static constexpr Sample kRampMax = 1.0f;
+  static constexpr std::int32_t ToByteScale(Sample channel) {
+    return ClampToByte(static_cast<double>(channel) * 255.0 + 0.5);
+  }
+};
+
 template <typename Format>
 constexpr typename Format::Pixel MakePixel(typename Format::Sample alpha,
                                            typename Format::Sample red,

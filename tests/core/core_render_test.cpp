@@ -9,7 +9,10 @@
 
 #include <array>
 #include <cstdint>
+#include <cmath>
 #include <cstring>
+#include <iterator>
+#include <type_traits>
 #include <random>
 #include <string>
 #include <vector>
@@ -25,15 +28,7 @@
 namespace huesieve {
 namespace {
 
-// What the plain reference calls each format.
-template <typename Format>
-struct PlainDepth;
-template <>
-struct PlainDepth<Argb8> : std::integral_constant<int, 8> {};
-template <>
-struct PlainDepth<Argb16> : std::integral_constant<int, 16> {};
-template <>
-struct PlainDepth<Rgba8> : std::integral_constant<int, 8> {};
+using equivalence::kPlainScale;
 
 // A picture in a buffer of its own, rows `stride` bytes apart.
 struct Layout {
@@ -57,21 +52,39 @@ class CoreRender : public ::testing::Test {
     const std::int64_t row_bytes = layout.width * kPixelBytes + layout.padding_bytes;
     storage.resize(static_cast<std::size_t>(row_bytes * layout.height));
     for (std::byte& byte : storage) byte = static_cast<std::byte>(random_() & 0xFF);
-    // 16-bit channels mostly within the scale, so that entries claim some.
+    // Channels mostly within the scale, so that entries claim some.
     for (std::int64_t row = 0; row < layout.height; ++row) {
       for (std::int64_t column = 0; column < layout.width; ++column) {
         std::byte* at = storage.data() + row * row_bytes + column * kPixelBytes;
         typename Format::Pixel pixel = LoadPixel<Format>(at);
-        if (random_() % 4 != 0) {
-          for (Sample& sample : pixel) {
-            sample = static_cast<Sample>(sample % (Format::kRampMax + 1));
-          }
-        }
+        for (Sample& sample : pixel) sample = RandomSample(sample);
         StorePixel<Format>(at, pixel);
       }
     }
     std::byte* top = storage.data() + (layout.bottom_up ? (layout.height - 1) * row_bytes : 0);
     return ImageView{top, layout.bottom_up ? -row_bytes : row_bytes, layout.width, layout.height};
+  }
+
+  // A channel from its random bits: now and then the bits themselves (values
+  // past full intensity; for floats NaN, infinities, negatives, huge ones),
+  // mostly one within the scale; for floats also the edges between two 8-bit
+  // values and their neighbours.
+  Sample RandomSample(Sample bits) {
+    const std::uint32_t choice = random_() % 8;
+    if (choice == 0) return bits;
+    if constexpr (std::is_floating_point_v<Sample>) {
+      if (choice == 1) {
+        const float edge = (static_cast<float>(random_() % 256) - 0.5f) / 255.0f;
+        return random_() % 2 == 0 ? edge : std::nextafter(edge, random_() % 2 == 0 ? 2.0f : -1.0f);
+      }
+      if (choice == 2) {
+        constexpr float kSpecial[] = {0.0f, -0.0f, 1.0f, 1.5f, -0.25f, INFINITY, -INFINITY, NAN};
+        return kSpecial[random_() % std::size(kSpecial)];
+      }
+      return static_cast<float>(random_() % (1u << 24)) / static_cast<float>(1u << 24);
+    } else {
+      return static_cast<Sample>(bits % (Format::kRampMax + 1));
+    }
   }
 
   using Entries = std::array<plain_reference::Entry, kMaxColourEntries>;
@@ -84,9 +97,9 @@ class CoreRender : public ::testing::Test {
     return entries;
   }
 
-  static plain_reference::Channels PlainChannels(const typename Format::Pixel& pixel) {
-    return {pixel[Format::kAlpha], pixel[Format::kRed], pixel[Format::kGreen],
-            pixel[Format::kBlue]};
+  static plain_reference::Pixel PlainPixel(const typename Format::Pixel& pixel) {
+    return {static_cast<double>(pixel[Format::kAlpha]), static_cast<double>(pixel[Format::kRed]),
+            static_cast<double>(pixel[Format::kGreen]), static_cast<double>(pixel[Format::kBlue])};
   }
 
   // The reference's result: every pixel judged, the bounds, the markers.
@@ -98,14 +111,12 @@ class CoreRender : public ::testing::Test {
       for (std::int64_t column = 0; column < image.pixels_per_row; ++column) {
         std::byte* at = PixelAt<Format>(image, column, row);
         typename Format::Pixel pixel = LoadPixel<Format>(at);
-        const plain_reference::Verdict verdict = plain_reference::Judge(
-            PlainChannels(pixel), entries.data(), table.count, PlainDepth<Format>::value);
-        pixel[Format::kAlpha] = static_cast<Sample>(verdict.pixel.alpha);
-        pixel[Format::kRed] = static_cast<Sample>(verdict.pixel.red);
-        pixel[Format::kGreen] = static_cast<Sample>(verdict.pixel.green);
-        pixel[Format::kBlue] = static_cast<Sample>(verdict.pixel.blue);
+        const plain_reference::Outcome outcome = plain_reference::JudgeAt(
+            PlainPixel(pixel), entries.data(), table.count, kPlainScale<Format>);
+        if (outcome.cleared) pixel = {};
+        if (outcome.ramped) pixel[Format::kAlpha] = static_cast<Sample>(outcome.alpha);
         StorePixel<Format>(at, pixel);
-        if (!verdict.matched) continue;
+        if (!outcome.matched) continue;
         if (!any) {
           left = right = column;
           top = row;
@@ -153,7 +164,7 @@ class CoreRender : public ::testing::Test {
   std::mt19937 random_;
 };
 
-using Formats = ::testing::Types<Argb8, Argb16, Rgba8>;
+using Formats = ::testing::Types<Argb8, Argb16, Rgba8, Rgba16, RgbaFloat>;
 TYPED_TEST_SUITE(CoreRender, Formats);
 
 TYPED_TEST(CoreRender, RandomFramesMatchThePlainReference) {
@@ -190,9 +201,9 @@ TYPED_TEST(CoreRender, ClaimMapNamesTheClaimingEntryAndLeavesThePictureAlone) {
     std::size_t claimed = 0;
     for (std::int64_t row = 0; row < view.rows; ++row) {
       for (std::int64_t column = 0; column < view.pixels_per_row; ++column) {
-        const plain_reference::Claim claim = plain_reference::ClaimOf(
-            TestFixture::PlainChannels(LoadPixel<Format>(PixelAt<Format>(view, column, row))),
-            entries.data(), table.count, PlainDepth<Format>::value);
+        const plain_reference::Claim claim = plain_reference::ClaimAt(
+            TestFixture::PlainPixel(LoadPixel<Format>(PixelAt<Format>(view, column, row))),
+            entries.data(), table.count, kPlainScale<Format>);
         const std::uint8_t expected =
             claim.entry < 0 ? 0
                             : static_cast<std::uint8_t>(1 + claim.entry +
