@@ -132,9 +132,9 @@ std::uint16_t CellTable::Classify(std::int32_t cell) {
     if (candidates == bit) {
       const auto ramp_from = static_cast<std::int32_t>(thresholds_.ramp_from[entry]);
       if (thresholds_.enabled[entry] == 0) {
-        word = kClearedClaimed;
+        word = static_cast<std::uint16_t>(kClearedClaimed | bit);
       } else if (sums.high < ramp_from) {
-        word = kKeptClaimed;
+        word = static_cast<std::uint16_t>(kKeptClaimed | bit);
       } else {
         word = kTest;
       }

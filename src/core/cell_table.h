@@ -28,6 +28,7 @@ class CellTable {
   // Cell words. 0 is a cell not yet classified. A cell to test holds the
   // entries that may claim some of its colours in the low bits; every other
   // entry claims none of them, so trying only these keeps the first claimer.
+  // A cell that one entry claims whole holds that entry's bit.
   static constexpr std::uint16_t kUnknown = 0;
   static constexpr std::uint16_t kDecided = 0x1000;  // one outcome for every colour
   static constexpr std::uint16_t kClaimed = 0x2000;  // ... which counts for the bounds

@@ -13,6 +13,13 @@
 
 namespace huesieve {
 
+// Which entry claims a colour, as the rule decides: -1 for none.
+struct Claim {
+  std::int32_t entry = -1;
+  bool feathered = false;  // an enabled entry, and the colour lies in its feather band
+  bool operator==(const Claim&) const = default;
+};
+
 template <typename Format>
 class FrameRule {
  public:
@@ -33,6 +40,18 @@ class FrameRule {
     return DecidedFate(word);
   }
 
+  Claim ClaimOf(std::int32_t red, std::int32_t green, std::int32_t blue) {
+    const std::uint16_t word = cells_.Lookup(CellTable::CellOf(red, green, blue));
+    if ((word & CellTable::kTest) != 0) {
+      const EntrySum first = FirstClaim(word, red, green, blue);
+      if (first.entry < 0) return {};
+      const auto k = static_cast<std::size_t>(first.entry);
+      return {first.entry, thresholds_.enabled[k] != 0 && first.sum >= thresholds_.ramp_from[k]};
+    }
+    if ((word & CellTable::kClaimed) == 0) return {};
+    return {__builtin_ctz(word & CellTable::kEntryMask), false};
+  }
+
   static constexpr ColourFate DecidedFate(std::uint16_t word) {
     return ((word & CellTable::kClaimed) != 0 ? kFateClaimed : 0) |
            ((word & CellTable::kKeep) != 0 ? kFateKeep : 0);
@@ -42,6 +61,13 @@ class FrameRule {
   const EntryThresholds& thresholds() const { return thresholds_; }
 
  private:
+  struct EntrySum {
+    std::int32_t entry;  // -1: none claims
+    std::uint32_t sum;
+  };
+  // The first of a test cell's entries that claims the colour, and its sum.
+  EntrySum FirstClaim(std::uint16_t word, std::int32_t red, std::int32_t green,
+                      std::int32_t blue) const;
   ColourFate TestEntries(std::uint16_t word, std::int32_t red, std::int32_t green,
                          std::int32_t blue) const;
 

@@ -27,6 +27,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <type_traits>
 
 #include "core/cell_table.h"
 #include "core/entry_thresholds.h"
@@ -102,6 +103,25 @@ struct LaneIo<Ops, Argb8> {
   }
 };
 
+// Red in the low byte: the colour lanes are the slots turned by a byte.
+template <LaneOps Ops>
+struct LaneIo<Ops, Rgba8> {
+  using Slots = typename Ops::U32;
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static Slots Load(const std::byte* at) {
+    return Ops::Load8(at);
+  }
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static typename Ops::U32 Colours(
+      const Slots& slots) {
+    return slots << 8 | slots >> 24;
+  }
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static void Store(std::byte* at, const Slots& slots,
+                                                                 typename Ops::Mask cleared,
+                                                                 typename Ops::Mask ramped,
+                                                                 typename Ops::U32 alpha) {
+    Ops::template Store8<24>(at, slots, cleared, ramped, alpha);
+  }
+};
+
 template <LaneOps Ops>
 struct LaneIo<Ops, Argb16> {
   using Slots = typename Ops::Slots16;
@@ -113,6 +133,45 @@ struct LaneIo<Ops, Argb16> {
                                           typename Ops::Mask cleared, typename Ops::Mask ramped,
                                           typename Ops::U32 alpha) {
     Ops::Store16(at, slots, cleared, ramped, alpha);
+  }
+};
+
+// 16-bit RGBA: each channel to a byte in its order, then turned as 8-bit RGBA.
+template <LaneOps Ops>
+struct LaneIo<Ops, Rgba16> {
+  using Slots = typename Ops::Slots16;
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static Slots Load(const std::byte* at) {
+    return Ops::Load16(at);
+  }
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static typename Ops::U32 Colours(
+      const Slots& slots) {
+    const typename Ops::U32 bytes = Ops::ToBytes65535(slots);
+    return bytes << 8 | bytes >> 24;
+  }
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static void Store(std::byte* at, const Slots& slots,
+                                                                 typename Ops::Mask cleared,
+                                                                 typename Ops::Mask ramped,
+                                                                 typename Ops::U32 alpha) {
+    Ops::template Store16<48>(at, slots, cleared, ramped, alpha);
+  }
+};
+
+template <LaneOps Ops>
+struct LaneIo<Ops, RgbaFloat> {
+  using Slots = typename Ops::SlotsFloat;
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static Slots Load(const std::byte* at) {
+    return Ops::LoadFloat(at);
+  }
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static typename Ops::U32 Colours(
+      const Slots& slots) {
+    const typename Ops::U32 bytes = Ops::ToBytesFloat(slots);
+    return bytes << 8 | bytes >> 24;
+  }
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static void Store(std::byte* at, const Slots& slots,
+                                                                 typename Ops::Mask cleared,
+                                                                 typename Ops::Mask ramped,
+                                                                 typename Ops::U32 alpha) {
+    Ops::StoreFloat(at, slots, cleared, ramped, alpha);
   }
 };
 
@@ -144,19 +203,15 @@ struct Fates {
 };
 
 // The frame's rule for one vector of lanes at a time. The strategy is the
-// caller's; Decide reports what the vector showed, and NextStrategy turns
-// that into the strategy for the next vector.
+// caller's: at each way out of Decide, what the vector showed is reported to
+// NextStrategy, which gives the strategy for the next vector. (Each way out
+// reports its own route, so the transition is resolved where it is taken.)
 template <LaneOps Ops, typename Format>
 class LaneRule {
  public:
   using U32 = typename Ops::U32;
   using F32 = typename Ops::F32;
   using Mask = typename Ops::Mask;
-
-  struct Decision {
-    Fates<Ops> fates;
-    VectorReport report;
-  };
 
   HUESIEVE_LANES_TARGET explicit LaneRule(FrameRule<Format>& rule)
       : cells_(rule.cells()),
@@ -190,8 +245,8 @@ class LaneRule {
   }
 
   // A vector of colours in the lane layout.
-  [[gnu::always_inline]] HUESIEVE_LANES_TARGET Decision Decide(U32 pixels,
-                                                               const LaneStrategy& strategy) {
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET Fates<Ops> Decide(U32 pixels,
+                                                                 LaneStrategy& strategy) {
     // Footage holds long runs within one cell (flat areas, gradients): then
     // one cell word decides, or names the entries to try, for every lane.
     const U32 coordinates = pixels & Ops::Splat(kCoordinateBits);
@@ -203,7 +258,7 @@ class LaneRule {
     // The entries' colour boxes rule a vector out in a few steps.
     if (strategy.boxes &&
         Ops::Bits(InAnyBox(pixels, box_count_, [](std::size_t i) { return i; })) == 0) {
-      return {Fates<Ops>::AllCleared(), {.route = LaneRoute::kOutsideBoxes}};
+      return Done(strategy, Fates<Ops>::AllCleared(), {.route = LaneRoute::kOutsideBoxes});
     }
 
     // Without cell words, the reach serves only to show that no entry beyond
@@ -218,10 +273,9 @@ class LaneRule {
         if (Ops::Bits(inside) == 0) {
           Fates<Ops> fates = Fates<Ops>::Undecided();
           TryEntries(pixels, Ops::AllLanes(), lists, fates);
-          return {fates,
-                  {.route = LaneRoute::kOutsideOtherBoxes,
-                   .one_outcome = OneOutcome(fates, Ops::Bits(Ops::AllLanes())),
-                   .claimed = Ops::Bits(fates.claimed)}};
+          return Done(strategy, fates,
+                      {.route = LaneRoute::kOutsideOtherBoxes,
+                       .one_outcome = OneOutcome(fates, Ops::Bits(Ops::AllLanes()))});
         }
         other_box_held = true;
       }
@@ -234,19 +288,18 @@ class LaneRule {
                       Ops::template Lookup32<kBlueCoordinate>(blue_reach_, pixels);
     const Mask reached = Ops::TestAny(reach, CellTable::kEntryMask);
     if (Ops::Bits(reached) == 0) {
-      return {Fates<Ops>::AllCleared(),
-              {.route = LaneRoute::kUnreached, .other_box_held = other_box_held}};
+      return Done(strategy, Fates<Ops>::AllCleared(),
+                  {.route = LaneRoute::kUnreached, .other_box_held = other_box_held});
     }
 
     if (!strategy.cell_words) {
       Fates<Ops> fates = Fates<Ops>::Of(Ops::MaskNot(reached), Ops::NoLanes());
       const std::uint16_t candidates = TestEntries(pixels, reach, reached, strategy, fates);
-      return {fates,
-              {.route = LaneRoute::kEntriesTried,
-               .other_box_held = other_box_held,
-               .candidates = candidates,
-               .one_outcome = OneOutcome(fates, Ops::Bits(reached)),
-               .claimed = Ops::Bits(fates.claimed)}};
+      return Done(strategy, fates,
+                  {.route = LaneRoute::kEntriesTried,
+                   .other_box_held = other_box_held,
+                   .candidates = candidates,
+                   .one_outcome = OneOutcome(fates, Ops::Bits(reached))});
     }
 
     const U32 cell = CellIndex(pixels);
@@ -254,13 +307,28 @@ class LaneRule {
     const Mask unknown = Ops::MaskAnd(reached, Ops::TestNone(word, 0xFFFF));
     if (Ops::Bits(unknown) != 0) word = ClassifyAndGather(cell, unknown, reached);
     const Mask tested = Ops::TestAny(word, CellTable::kTest);
-    Decision decision = FromCellWords(pixels, word, tested, strategy);
-    decision.report.route = LaneRoute::kCellWords;
-    decision.report.words_named_entries = Ops::Bits(tested) != 0;
-    return decision;
+    const bool words_name_entries = Ops::Bits(tested) != 0;
+    Fates<Ops> fates = FromCellWords(word, tested);
+    if (!words_name_entries) {
+      return Done(strategy, fates, {.route = LaneRoute::kCellWords});
+    }
+    const std::uint16_t candidates = TestEntries(pixels, word, tested, strategy, fates);
+    return Done(strategy, fates,
+                {.route = LaneRoute::kCellWords,
+                 .candidates = candidates,
+                 .words_named_entries = true});
   }
 
  private:
+  // A way out of Decide: the strategy follows what the vector showed.
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static Fates<Ops> Done(LaneStrategy& strategy,
+                                                                      const Fates<Ops>& fates,
+                                                                      VectorReport report) {
+    report.claimed = Ops::Bits(fates.claimed);
+    strategy = NextStrategy(strategy, report);
+    return fates;
+  }
+
   // Whether the lanes of `tried` all had one outcome: all claimed or none,
   // and none ramped.
   [[gnu::always_inline]] HUESIEVE_LANES_TARGET static bool OneOutcome(const Fates<Ops>& fates,
@@ -284,24 +352,22 @@ class LaneRule {
 
   // A vector whose lanes lie in one cell, with coordinate bits `coordinates`.
   // Runs repeat the cell of the vector before.
-  [[gnu::always_inline]] HUESIEVE_LANES_TARGET Decision OneCell(U32 pixels,
-                                                                std::uint32_t coordinates,
-                                                                const LaneStrategy& strategy) {
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET Fates<Ops> OneCell(U32 pixels,
+                                                                  std::uint32_t coordinates,
+                                                                  LaneStrategy& strategy) {
     if (coordinates != one_cell_) {
       one_cell_ = coordinates;
       one_cell_word_ = cells_.Lookup(static_cast<std::int32_t>(LaneCellIndex(coordinates)));
     }
-    Decision decision;
     if ((one_cell_word_ & CellTable::kTest) == 0) {
       const bool claimed = (one_cell_word_ & CellTable::kClaimed) != 0;
       const bool kept = (one_cell_word_ & CellTable::kKeep) != 0;
-      decision.fates = Fates<Ops>::Uniform(!kept, claimed);
-      decision.report.claimed = Ops::Bits(decision.fates.claimed);
-    } else {
-      decision = FromCellWords(pixels, Ops::Splat(one_cell_word_), Ops::AllLanes(), strategy);
+      return Done(strategy, Fates<Ops>::Uniform(!kept, claimed), {.route = LaneRoute::kOneCell});
     }
-    decision.report.route = LaneRoute::kOneCell;
-    return decision;
+    const U32 word = Ops::Splat(one_cell_word_);
+    Fates<Ops> fates = FromCellWords(word, Ops::AllLanes());
+    const std::uint16_t candidates = TestEntries(pixels, word, Ops::AllLanes(), strategy, fates);
+    return Done(strategy, fates, {.route = LaneRoute::kOneCell, .candidates = candidates});
   }
 
   // A vector's channels as Square takes them: green doubled.
@@ -372,20 +438,13 @@ class LaneRule {
     return red | green | blue;
   }
 
-  // The lanes whose cell word decides them, and the entries a word to test
-  // names tried in the others.
-  [[gnu::always_inline]] HUESIEVE_LANES_TARGET Decision FromCellWords(U32 pixels, U32 word,
-                                                                      Mask tested,
-                                                                      const LaneStrategy& strategy) {
+  // The lanes whose cell word decides them; the lanes of `tested`, whose
+  // words name the entries to try, are left to TestEntries.
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static Fates<Ops> FromCellWords(U32 word,
+                                                                               Mask tested) {
     const Mask kept = Ops::TestAny(word, CellTable::kKeep);
-    Decision decision{Fates<Ops>::Of(Ops::MaskNot(Ops::MaskOr(kept, tested)),
-                                     Ops::TestAny(word, CellTable::kClaimed)),
-                      {}};
-    if (Ops::Bits(tested) != 0) {
-      decision.report.candidates = TestEntries(pixels, word, tested, strategy, decision.fates);
-    }
-    decision.report.claimed = Ops::Bits(decision.fates.claimed);
-    return decision;
+    return Fates<Ops>::Of(Ops::MaskNot(Ops::MaskOr(kept, tested)),
+                          Ops::TestAny(word, CellTable::kClaimed));
   }
 
   // Cells are classified on first use, one lane at a time.
@@ -491,11 +550,17 @@ class LaneRule {
     value = value * hundred;
     value = value / hundred;
     value = value * maximum;
-    // Not above 0 (NaN included) gives 0, the maximum or more the maximum.
+    // Not above 0 (NaN included) gives 0, the maximum or more the maximum;
+    // a float alpha is the value itself, an integer one truncated.
     const Mask positive = Ops::Greater(value, Ops::SplatFloat(0.0f));
     const Mask full = Ops::GreaterEqual(value, maximum);
-    return Ops::Select(full, Ops::Splat(Format::kRampMax),
-                       Ops::Select(positive, Ops::Truncate(value), Ops::Splat(0)));
+    if constexpr (std::is_floating_point_v<typename Format::Sample>) {
+      return Ops::Select(full, Ops::AsBits(maximum),
+                         Ops::Select(positive, Ops::AsBits(value), Ops::Splat(0)));
+    } else {
+      return Ops::Select(full, Ops::Splat(Format::kRampMax),
+                         Ops::Select(positive, Ops::Truncate(value), Ops::Splat(0)));
+    }
   }
 
   CellTable& cells_;
@@ -528,11 +593,9 @@ HUESIEVE_LANES_TARGET RowClaims LaneRow(std::byte* row, std::int64_t pixels,
   for (; column + kLanes <= pixels; column += kLanes) {
     std::byte* at = row + column * kPixelBytes;
     const typename Io::Slots slots = Io::Load(at);
-    const auto decision = lanes.Decide(Io::Colours(slots), strategy);
-    const Fates<Ops>& fates = decision.fates;
+    const Fates<Ops> fates = lanes.Decide(Io::Colours(slots), strategy);
     Io::Store(at, slots, fates.cleared, fates.ramped, fates.alpha);
-    claims.NoteLanes(column, decision.report.claimed);
-    strategy = NextStrategy(strategy, decision.report);
+    claims.NoteLanes(column, Ops::Bits(fates.claimed));
   }
   FateMemo<Format> memo(rule);
   for (; column < pixels; ++column) {

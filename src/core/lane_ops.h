@@ -32,7 +32,8 @@ struct GnuLanes {
 template <typename Ops>
 concept LaneOps = requires(typename Ops::U32 u, typename Ops::F32 f, typename Ops::Mask m,
                            const typename Ops::Table32& table32,
-                           const typename Ops::Slots16& slots16, std::byte* at,
+                           const typename Ops::Slots16& slots16,
+                           const typename Ops::SlotsFloat& slots_float, std::byte* at,
                            const std::byte* from, std::uint32_t n, float x,
                            const std::uint16_t* words, std::uint32_t* lanes) {
   { Ops::kLanes } -> std::convertible_to<int>;
@@ -92,6 +93,7 @@ concept LaneOps = requires(typename Ops::U32 u, typename Ops::F32 f, typename Op
   { f / f } -> std::same_as<typename Ops::F32>;
   { Ops::SplatFloat(x) } -> std::same_as<typename Ops::F32>;
   { Ops::AsFloat(u) } -> std::same_as<typename Ops::F32>;  // the same bits
+  { Ops::AsBits(f) } -> std::same_as<typename Ops::U32>;
   { Ops::ToFloat(u) } -> std::same_as<typename Ops::F32>;  // every u_i below 2^31
   { Ops::Sqrt(f) } -> std::same_as<typename Ops::F32>;     // correctly rounded
   // Ordered comparisons: false where either operand is NaN.
@@ -100,18 +102,31 @@ concept LaneOps = requires(typename Ops::U32 u, typename Ops::F32 f, typename Op
   // Toward zero; 0x80000000 where the value is NaN or beyond the 32-bit range.
   { Ops::Truncate(f) } -> std::same_as<typename Ops::U32>;
 
-  // Slots. Load8: kLanes 8-bit slots, lane i = slot i (alpha in bits 0..7).
-  // Load16 and ToBytes: kLanes 16-bit slots and, lane i, slot i brought to the
-  // 8-bit scale as the rule converts a channel (red, green and blue; bits
-  // 0..7 unspecified). Store8 and Store16 write the slots' fates back: a
-  // cleared lane's slot becomes transparent black; otherwise a ramped lane's
-  // slot gets its lane of `alpha` (which fits the channel) as its alpha; every
-  // other slot keeps its value (it may be written back unchanged).
+  // Slots: the pixels of a vector as stored, one a lane; the kernel's LaneIo
+  // maps each pixel format onto these. Load8: kLanes 4-byte slots, lane i =
+  // slot i read little-endian. Load16: kLanes 8-byte slots of four 16-bit
+  // channels; ToBytes brings each channel to a byte as the first host's
+  // 16-bit format does (full at 32768), ToBytes65535 as 16-bit RGBA does
+  // (full at 65535), lane i holding slot i's channels in their order from the
+  // low byte (the byte of the alpha channel unspecified). LoadFloat: kLanes
+  // 16-byte slots of four floats; ToBytesFloat brings each to a byte as the
+  // float format does, likewise. Store8<kAlphaAt>, Store16<kAlphaAt> and
+  // StoreFloat write the slots' fates back: a cleared lane's slot becomes
+  // transparent black; otherwise a ramped lane's slot gets its lane of
+  // `alpha` (which fits the channel; float bits for StoreFloat) as its alpha,
+  // at bit kAlphaAt of the slot, or as the fourth float; every other slot
+  // keeps its value (it may be written back unchanged).
   { Ops::Load8(from) } -> std::same_as<typename Ops::U32>;
   { Ops::Load16(from) } -> std::same_as<typename Ops::Slots16>;
   { Ops::ToBytes(slots16) } -> std::same_as<typename Ops::U32>;
   { Ops::Store8(at, u, m, m, u) } -> std::same_as<void>;
+  { Ops::template Store8<24>(at, u, m, m, u) } -> std::same_as<void>;
+  { Ops::ToBytes65535(slots16) } -> std::same_as<typename Ops::U32>;
   { Ops::Store16(at, slots16, m, m, u) } -> std::same_as<void>;
+  { Ops::template Store16<48>(at, slots16, m, m, u) } -> std::same_as<void>;
+  { Ops::LoadFloat(from) } -> std::same_as<typename Ops::SlotsFloat>;
+  { Ops::ToBytesFloat(slots_float) } -> std::same_as<typename Ops::U32>;
+  { Ops::StoreFloat(at, slots_float, m, m, u) } -> std::same_as<void>;
 };
 
 }  // namespace huesieve

@@ -27,6 +27,9 @@ struct Avx2Ops : GnuLanes<8> {
   struct Slots16 {
     __m256i low, high;
   };
+  struct SlotsFloat {
+    __m256 pairs[4];  // slots 0 and 1, 2 and 3, ...
+  };
 
   HUESIEVE_AVX2 static U32 Splat(std::uint32_t value) {
     return Lanes(_mm256_set1_epi32(static_cast<int>(value)));
@@ -92,6 +95,7 @@ struct Avx2Ops : GnuLanes<8> {
 
   HUESIEVE_AVX2 static F32 SplatFloat(float value) { return _mm256_set1_ps(value); }
   HUESIEVE_AVX2 static F32 AsFloat(U32 a) { return _mm256_castsi256_ps(Raw(a)); }
+  HUESIEVE_AVX2 static U32 AsBits(F32 a) { return Lanes(_mm256_castps_si256(a)); }
   HUESIEVE_AVX2 static F32 ToFloat(U32 a) { return _mm256_cvtepi32_ps(Raw(a)); }
   HUESIEVE_AVX2 static F32 Sqrt(F32 a) { return _mm256_sqrt_ps(a); }
   HUESIEVE_AVX2 static Mask Greater(F32 a, F32 b) {
@@ -107,9 +111,10 @@ struct Avx2Ops : GnuLanes<8> {
   }
   // Without a cheap masked store the whole vector is written, unchanged
   // slots with their own value.
+  template <int kAlphaAt = 0>
   HUESIEVE_AVX2 static void Store8(std::byte* at, U32 pixels, Mask cleared, Mask ramped,
                                    U32 alpha) {
-    const U32 with_alpha = (pixels & Splat(0xFFFFFF00u)) | alpha;
+    const U32 with_alpha = (pixels & Splat(~(0xFFu << kAlphaAt))) | alpha << kAlphaAt;
     const __m256i result = _mm256_blendv_epi8(Raw(pixels), Raw(with_alpha), ramped);
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(at), _mm256_andnot_si256(cleared, result));
   }
@@ -128,16 +133,62 @@ struct Avx2Ops : GnuLanes<8> {
     const __m256i high = _mm256_mulhrs_epi16(_mm256_min_epu16(slots.high, below_half), by255);
     return Lanes(_mm256_permute4x64_epi64(_mm256_packus_epi16(low, high), _MM_SHUFFLE(3, 1, 2, 0)));
   }
+  // (c + 128) / 257 as ((x - (x >> 8)) >> 8) with x = c + 128 held at 65535,
+  // in every 16-bit channel; packed as ToBytes packs.
+  HUESIEVE_AVX2 static U32 ToBytes65535(const Slots16& slots) {
+    return Lanes(_mm256_permute4x64_epi64(
+        _mm256_packus_epi16(Nearest65535(slots.low), Nearest65535(slots.high)),
+        _MM_SHUFFLE(3, 1, 2, 0)));
+  }
+  template <int kAlphaAt = 0>
   HUESIEVE_AVX2 static void Store16(std::byte* at, const Slots16& slots, Mask cleared, Mask ramped,
                                     U32 alpha) {
-    _mm256_storeu_si256(
-        reinterpret_cast<__m256i*>(at),
-        Fates16(slots.low, _mm256_castsi256_si128(cleared), _mm256_castsi256_si128(ramped),
-                _mm256_castsi256_si128(Raw(alpha))));
-    _mm256_storeu_si256(
-        reinterpret_cast<__m256i*>(at + 32),
-        Fates16(slots.high, _mm256_extracti128_si256(cleared, 1),
-                _mm256_extracti128_si256(ramped, 1), _mm256_extracti128_si256(Raw(alpha), 1)));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(at),
+                        Fates16<kAlphaAt>(slots.low, _mm256_castsi256_si128(cleared),
+                                          _mm256_castsi256_si128(ramped),
+                                          _mm256_castsi256_si128(Raw(alpha))));
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(at + 32),
+                        Fates16<kAlphaAt>(slots.high, _mm256_extracti128_si256(cleared, 1),
+                                          _mm256_extracti128_si256(ramped, 1),
+                                          _mm256_extracti128_si256(Raw(alpha), 1)));
+  }
+
+  HUESIEVE_AVX2 static SlotsFloat LoadFloat(const std::byte* at) {
+    const auto* floats = reinterpret_cast<const float*>(at);
+    return {{_mm256_loadu_ps(floats), _mm256_loadu_ps(floats + 8), _mm256_loadu_ps(floats + 16),
+             _mm256_loadu_ps(floats + 24)}};
+  }
+  // Each channel as the float format converts it, in double precision, then
+  // packed a byte a channel: slots 0 1 | 2 3 | 4 5 | 6 7.
+  HUESIEVE_AVX2 static U32 ToBytesFloat(const SlotsFloat& slots) {
+    __m128i pairs[4];
+    for (int i = 0; i < 4; ++i) {
+      pairs[i] = _mm_packs_epi32(SlotToBytes(_mm256_castps256_ps128(slots.pairs[i])),
+                                 SlotToBytes(_mm256_extractf128_ps(slots.pairs[i], 1)));
+    }
+    return Lanes(_mm256_set_m128i(_mm_packus_epi16(pairs[2], pairs[3]),
+                                  _mm_packus_epi16(pairs[0], pairs[1])));
+  }
+  // The alpha of a ramped slot is the fourth float, its lane of `alpha` read
+  // as float bits.
+  HUESIEVE_AVX2 static void StoreFloat(std::byte* at, const SlotsFloat& slots, Mask cleared,
+                                       Mask ramped, U32 alpha) {
+    auto* floats = reinterpret_cast<float*>(at);
+    for (int i = 0; i < 4; ++i) {
+      // Each lane of slot 2i in the first four floats, of slot 2i + 1 in the rest.
+      const __m256i spread = _mm256_setr_epi32(2 * i, 2 * i, 2 * i, 2 * i, 2 * i + 1, 2 * i + 1,
+                                               2 * i + 1, 2 * i + 1);
+      const __m256 with_alpha = _mm256_blend_ps(
+          slots.pairs[i], _mm256_castsi256_ps(_mm256_permutevar8x32_epi32(Raw(alpha), spread)),
+          0b10001000);
+      const __m256 result =
+          _mm256_blendv_ps(slots.pairs[i], with_alpha,
+                           _mm256_castsi256_ps(_mm256_permutevar8x32_epi32(ramped, spread)));
+      _mm256_storeu_ps(floats + 8 * i,
+                       _mm256_andnot_ps(_mm256_castsi256_ps(
+                                            _mm256_permutevar8x32_epi32(cleared, spread)),
+                                        result));
+    }
   }
 
  private:
@@ -145,13 +196,29 @@ struct Avx2Ops : GnuLanes<8> {
   HUESIEVE_AVX2 static __m256i Raw(U32 a) { return (__m256i)a; }
   HUESIEVE_AVX2 static U32 Lanes(__m256i a) { return (U32)a; }
 
+  HUESIEVE_AVX2 static __m256i Nearest65535(__m256i channels) {
+    const __m256i held = _mm256_adds_epu16(channels, _mm256_set1_epi16(128));
+    return _mm256_srli_epi16(_mm256_sub_epi16(held, _mm256_srli_epi16(held, 8)), 8);
+  }
+
+  // One float slot's channels as ClampToByte(v × 255 + 0.5) in double: NaN
+  // is 0 (max keeps its second operand then), and the held range truncates
+  // as the clamp does.
+  HUESIEVE_AVX2 static __m128i SlotToBytes(__m128 slot) {
+    __m256d value = _mm256_mul_pd(_mm256_cvtps_pd(slot), _mm256_set1_pd(255.0));
+    value = _mm256_add_pd(value, _mm256_set1_pd(0.5));
+    value = _mm256_min_pd(_mm256_max_pd(value, _mm256_setzero_pd()), _mm256_set1_pd(255.0));
+    return _mm256_cvttpd_epi32(value);
+  }
+
   // Four 16-bit slots with their lanes widened to the slots; alpha is the
-  // first channel, the low 16 bits of each slot.
+  // channel at bit kAlphaAt of each slot.
+  template <int kAlphaAt>
   HUESIEVE_AVX2 static __m256i Fates16(__m256i slots, __m128i cleared, __m128i ramped,
                                        __m128i alpha) {
-    const __m256i with_alpha =
-        _mm256_or_si256(_mm256_and_si256(slots, _mm256_set1_epi64x(~std::int64_t{0xFFFF})),
-                        _mm256_cvtepu32_epi64(alpha));
+    const __m256i with_alpha = _mm256_or_si256(
+        _mm256_and_si256(slots, _mm256_set1_epi64x(static_cast<std::int64_t>(~(std::uint64_t{0xFFFF} << kAlphaAt)))),
+        _mm256_slli_epi64(_mm256_cvtepu32_epi64(alpha), kAlphaAt));
     const __m256i result = _mm256_blendv_epi8(slots, with_alpha, _mm256_cvtepi32_epi64(ramped));
     return _mm256_andnot_si256(_mm256_cvtepi32_epi64(cleared), result);
   }

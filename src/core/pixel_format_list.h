@@ -7,4 +7,7 @@
 
 #define HUESIEVE_FOR_EACH_PIXEL_FORMAT(X) \
   X(::huesieve::Argb8)                    \
-  X(::huesieve::Argb16)
+  X(::huesieve::Argb16)                   \
+  X(::huesieve::Rgba8)                    \
+  X(::huesieve::Rgba16)                   \
+  X(::huesieve::RgbaFloat)

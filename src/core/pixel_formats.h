@@ -24,6 +24,13 @@ struct ArgbOrder {
   static constexpr int kBlue = 3;
 };
 
+struct RgbaOrder {
+  static constexpr int kRed = 0;
+  static constexpr int kGreen = 1;
+  static constexpr int kBlue = 2;
+  static constexpr int kAlpha = 3;
+};
+
 // Four channels of `SampleType`. Each format names its full intensity,
 // `kRampMax`: the alpha a ramp reaches at its feather band's inner edge.
 template <typename SampleType>
@@ -46,6 +53,34 @@ struct Argb16 : ArgbOrder, Samples<std::uint16_t> {
   static constexpr std::int32_t ToByteScale(Sample channel) {
     const std::int32_t value = (std::int32_t{channel} * 255 + 16384) / 32768;
     return value > 255 ? 255 : value;
+  }
+};
+
+// 8-bit red, green, blue, alpha, as OpenFX hosts, PNG files and browsers hold
+// them: the first host's 8-bit rule in another order.
+struct Rgba8 : RgbaOrder, Samples<std::uint8_t> {
+  static constexpr Sample kRampMax = 255;
+  static constexpr std::int32_t ToByteScale(Sample channel) { return channel; }
+};
+
+// 16-bit red, green, blue, alpha over the whole 16-bit scale, full at 65535,
+// as OpenFX hosts hold them. A channel comes to the nearest 8-bit value of
+// c × 255 / 65535; no channel lies halfway between two.
+struct Rgba16 : RgbaOrder, Samples<std::uint16_t> {
+  static constexpr Sample kRampMax = 65535;
+  static constexpr std::int32_t ToByteScale(Sample channel) {
+    return (std::int32_t{channel} + 128) / 257;
+  }
+};
+
+// 32-bit float red, green, blue, alpha, full at 1, as OpenFX hosts hold them.
+// A channel comes to the 8-bit scale rounded half up and held within it, in
+// double precision (exact there); NaN counts as 0, infinities as the ends.
+// The ramp is written as the alpha itself, not truncated.
+struct RgbaFloat : RgbaOrder, Samples<float> {
+  static constexpr Sample kRampMax = 1.0f;
+  static constexpr std::int32_t ToByteScale(Sample channel) {
+    return ClampToByte(static_cast<double>(channel) * 255.0 + 0.5);
   }
 };
 

@@ -16,4 +16,35 @@ struct SelectionBounds {
   bool operator==(const SelectionBounds&) const = default;
 };
 
+// The rectangle grown row by row, in order, as a pass walks a picture.
+class ClaimedRectangle {
+ public:
+  explicit ClaimedRectangle(std::int64_t pixels_per_row) : smallest_column_(pixels_per_row) {}
+
+  // Row `row` holds claimed pixels from column `first` to `last`.
+  void NoteRow(std::int64_t row, std::int64_t first, std::int64_t last) {
+    if (!any_claimed_) first_row_ = row;
+    any_claimed_ = true;
+    smallest_column_ = first < smallest_column_ ? first : smallest_column_;
+    largest_column_ = last > largest_column_ ? last : largest_column_;
+    largest_row_ = row;
+  }
+
+  SelectionBounds Bounds() const {
+    return SelectionBounds{
+        static_cast<std::int32_t>(any_claimed_ ? smallest_column_ : 0),
+        static_cast<std::int32_t>(any_claimed_ ? first_row_ : 0),
+        static_cast<std::int32_t>(largest_column_ + 1),
+        static_cast<std::int32_t>(largest_row_ + 1),
+    };
+  }
+
+ private:
+  bool any_claimed_ = false;
+  std::int64_t first_row_ = 0;
+  std::int64_t smallest_column_;
+  std::int64_t largest_column_ = 0;
+  std::int64_t largest_row_ = 0;
+};
+
 }  // namespace huesieve

@@ -1,7 +1,5 @@
 #include "core/selection_pass.h"
 
-#include <algorithm>
-
 #include "core/frame_rule.h"
 #include "core/pixel_format_list.h"
 
@@ -42,28 +40,12 @@ template <typename Format>
 SelectionBounds SelectionPass(const ImageView& image, const ColourEntryTable& table,
                               RowKernel<Format> kernel) {
   FrameRule<Format> rule(table);
-  bool any_claimed = false;
-  std::int64_t first_row = 0;
-  std::int64_t smallest_column = image.pixels_per_row;
-  std::int64_t largest_column = 0;
-  std::int64_t largest_row = 0;
-
+  ClaimedRectangle rectangle(image.pixels_per_row);
   for (std::int64_t row = 0; row < image.rows; ++row) {
     const RowClaims claims = kernel(image.Row(row), image.pixels_per_row, rule);
-    if (claims.first < 0) continue;
-    if (!any_claimed) first_row = row;
-    any_claimed = true;
-    smallest_column = std::min(smallest_column, claims.first);
-    largest_column = std::max(largest_column, claims.last);
-    largest_row = row;
+    if (claims.first >= 0) rectangle.NoteRow(row, claims.first, claims.last);
   }
-
-  return SelectionBounds{
-      static_cast<std::int32_t>(any_claimed ? smallest_column : 0),
-      static_cast<std::int32_t>(any_claimed ? first_row : 0),
-      static_cast<std::int32_t>(largest_column + 1),
-      static_cast<std::int32_t>(largest_row + 1),
-  };
+  return rectangle.Bounds();
 }
 
 #define HUESIEVE_INSTANTIATE(Format)                                                            \

@@ -1,10 +1,11 @@
-// Who the effect is, as the host learns it twice: from the property list it
-// reads out of the module file, and from Global Setup at run time. A host
-// compares the two, so both read these definitions.
+// Who the effect is to the first host, which learns it twice: from the
+// property list it reads out of the module file, and from Global Setup at run
+// time. A host compares the two, so both read these definitions.
 #pragma once
 
 #include <cstdint>
 
+#include "effect/identity.h"
 #include "host/pf_types.h"
 
 namespace huesieve {
@@ -17,11 +18,8 @@ constexpr std::uint32_t PackVersion(std::uint32_t major, std::uint32_t minor, st
          (bug & 0xFu) << 11 | (stage & 0x3u) << 9 | (build & 0x1FFu);
 }
 
-// The one definition of the effect's version: the build, Global Setup, the
+// The effect's version packed as the host reads it; Global Setup, the
 // property list, About and the command-line tool all read it.
-inline constexpr int kMajorVersion = 1;
-inline constexpr int kMinorVersion = 0;
-inline constexpr int kBugFixVersion = 0;
 inline constexpr int kBuildNumber = 1;
 inline constexpr std::uint32_t kEffectVersion =
     PackVersion(kMajorVersion, kMinorVersion, kBugFixVersion, PF_Stage_DEVELOP, kBuildNumber);
@@ -33,10 +31,8 @@ static_assert(kEffectVersion == 0x00080001);
 static_assert(kOutFlags == 0x02000800);
 static_assert(kOutFlags2 == 0x08000000);
 
-// The effect's name: the menu entry, the module file's name and About's.
-inline constexpr char kEffectName[] = "Huesieve";
+// The stable identity the host stores in projects, and the entry point.
 inline constexpr char kMatchName[] = "Quorvel VFX Huesieve";
-inline constexpr char kCategory[] = "Quorvel VFX";
 inline constexpr char kEntryPointName[] = "EffectMain";
 
 // The host API the module was built against, and the property-list format.

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "entry/effect_identity.h"
+#include "effect/controls.h"
+#include "effect/identity.h"
 #include "params/param_layout.h"
-#include "params/param_names.h"
 
 namespace huesieve {
 
@@ -30,8 +30,6 @@ enum StringId : int {
   kStringRowCount = kStrSoftness + kColourEntryCount,
 };
 static_assert(kStringRowCount == 44);
-
-inline constexpr char kDescription[] = "\n\nCopyright 2026 Quorvel VFX.\nhttps://quorvelvfx.com";
 
 namespace string_table_detail {
 

@@ -3,9 +3,11 @@
 // These are Huesieve's own declarations of the host's effect API, written to
 // serve both the Linux and the 64-bit Windows build. The host reads and writes
 // its records at the offsets of its published 64-bit layout, so every record is
-// declared in full, member by member, and every offset and size is pinned by a
-// static_assert. Every width the host fixes is spelled with a fixed-width type,
-// since `long` is 32 bits on Windows and 64 bits on Linux.
+// declared in full, member by member, each member's comment gives its offset,
+// and static_asserts directly after the record pin its size and every member's
+// offset and width. Where the compiler pads, a comment says so. Every width the
+// host fixes is spelled with a fixed-width type, since `long` is 32 bits on
+// Windows and 64 bits on Linux.
 #pragma once
 
 #include <cstddef>
@@ -78,66 +80,76 @@ enum : A_long {
 };
 
 struct PF_Pixel {
-  A_u_char alpha;
-  A_u_char red;
-  A_u_char green;
-  A_u_char blue;
+  A_u_char alpha;  // 0
+  A_u_char red;    // 1
+  A_u_char green;  // 2
+  A_u_char blue;   // 3
 };
+static_assert(sizeof(PF_Pixel) == 4);
+ASSERT_HOST_MEMBER(PF_Pixel, alpha, 0, 1);
+ASSERT_HOST_MEMBER(PF_Pixel, red, 1, 1);
+ASSERT_HOST_MEMBER(PF_Pixel, green, 2, 1);
+ASSERT_HOST_MEMBER(PF_Pixel, blue, 3, 1);
 using PF_Pixel8 = PF_Pixel;
 
 // 16-bit channels run from 0 to 32768; 32768 is full intensity.
 struct PF_Pixel16 {
-  A_u_short alpha;
-  A_u_short red;
-  A_u_short green;
-  A_u_short blue;
+  A_u_short alpha;  // 0
+  A_u_short red;    // 2
+  A_u_short green;  // 4
+  A_u_short blue;   // 6
 };
+static_assert(sizeof(PF_Pixel16) == 8);
+ASSERT_HOST_MEMBER(PF_Pixel16, alpha, 0, 2);
+ASSERT_HOST_MEMBER(PF_Pixel16, red, 2, 2);
+ASSERT_HOST_MEMBER(PF_Pixel16, green, 4, 2);
+ASSERT_HOST_MEMBER(PF_Pixel16, blue, 6, 2);
 
 using PF_PixelPtr = PF_Pixel*;
 
 struct PF_Rect {
-  A_long left;
-  A_long top;
-  A_long right;
-  A_long bottom;
+  A_long left;    // 0
+  A_long top;     // 4
+  A_long right;   // 8
+  A_long bottom;  // 12
 };
+static_assert(sizeof(PF_Rect) == 16);
+ASSERT_HOST_MEMBER(PF_Rect, left, 0, 4);
+ASSERT_HOST_MEMBER(PF_Rect, top, 4, 4);
+ASSERT_HOST_MEMBER(PF_Rect, right, 8, 4);
+ASSERT_HOST_MEMBER(PF_Rect, bottom, 12, 4);
 
 struct PF_RationalScale {
-  A_long num;
-  A_u_long den;
+  A_long num;    // 0
+  A_u_long den;  // 4
 };
+static_assert(sizeof(PF_RationalScale) == 8);
+ASSERT_HOST_MEMBER(PF_RationalScale, num, 0, 4);
+ASSERT_HOST_MEMBER(PF_RationalScale, den, 4, 4);
 
 // An image: the host's 120-byte record.
 struct PF_LayerDef {
-  void* reserved0;
-  void* reserved1;
-  PF_WorldFlags world_flags;
-  PF_PixelPtr data;
-  A_long rowbytes;  // bytes from one row to the next; may exceed width × pixel size
-  A_long width;
-  A_long height;
-  PF_Rect extent_hint;
-  void* platform_ref;
-  A_long reserved_long1;
-  void* reserved_long4;
-  PF_RationalScale pix_aspect_ratio;
-  void* reserved_long2;
-  A_long origin_x;
-  A_long origin_y;
-  A_long reserved_long3;
-  A_long dephault;
+  void* reserved0;            // 0
+  void* reserved1;            // 8
+  PF_WorldFlags world_flags;  // 16
+  // 4 bytes of padding: data is 8-byte aligned
+  PF_PixelPtr data;     // 24
+  A_long rowbytes;      // 32: may exceed width × pixel size
+  A_long width;         // 36
+  A_long height;        // 40
+  PF_Rect extent_hint;  // 44
+  // 4 bytes of padding: platform_ref is 8-byte aligned
+  void* platform_ref;     // 64
+  A_long reserved_long1;  // 72
+  // 4 bytes of padding: reserved_long4 is 8-byte aligned
+  void* reserved_long4;               // 80
+  PF_RationalScale pix_aspect_ratio;  // 88
+  void* reserved_long2;               // 96
+  A_long origin_x;                    // 104
+  A_long origin_y;                    // 108
+  A_long reserved_long3;              // 112
+  A_long dephault;                    // 116
 };
-using PF_EffectWorld = PF_LayerDef;
-
-static_assert(sizeof(PF_Pixel) == 4);
-static_assert(offsetof(PF_Pixel, alpha) == 0 && offsetof(PF_Pixel, red) == 1 &&
-              offsetof(PF_Pixel, green) == 2 && offsetof(PF_Pixel, blue) == 3);
-static_assert(sizeof(PF_Pixel16) == 8);
-static_assert(offsetof(PF_Pixel16, alpha) == 0 && offsetof(PF_Pixel16, red) == 2 &&
-              offsetof(PF_Pixel16, green) == 4 && offsetof(PF_Pixel16, blue) == 6);
-static_assert(sizeof(PF_Rect) == 16);
-static_assert(sizeof(PF_RationalScale) == 8);
-
 static_assert(sizeof(PF_LayerDef) == 120);
 ASSERT_HOST_MEMBER(PF_LayerDef, reserved0, 0, 8);
 ASSERT_HOST_MEMBER(PF_LayerDef, reserved1, 8, 8);
@@ -156,3 +168,4 @@ ASSERT_HOST_MEMBER(PF_LayerDef, origin_x, 104, 4);
 ASSERT_HOST_MEMBER(PF_LayerDef, origin_y, 108, 4);
 ASSERT_HOST_MEMBER(PF_LayerDef, reserved_long3, 112, 4);
 ASSERT_HOST_MEMBER(PF_LayerDef, dephault, 116, 4);
+using PF_EffectWorld = PF_LayerDef;

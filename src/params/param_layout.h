@@ -4,11 +4,12 @@
 
 #include <cstddef>
 
+#include "effect/controls.h"
+
 namespace huesieve {
 
 inline constexpr int kInputLayerSlot = 0;  // supplied by the host
 inline constexpr int kEnableEffectSlot = 1;
-inline constexpr int kColourEntryCount = 10;
 inline constexpr int kSlotsPerEntry = 6;
 inline constexpr int kFirstEntrySlot = 2;
 // The count the host is told, the input layer included.
@@ -34,8 +35,8 @@ struct SliderLimits {
   float min;
   float max;
 };
-inline constexpr SliderLimits kRangeLimits{1.0f, 128.0f};
-inline constexpr SliderLimits kSoftnessLimits{0.0f, 100.0f};
+inline constexpr SliderLimits kRangeLimits{1.0f, static_cast<float>(kRangeMax)};
+inline constexpr SliderLimits kSoftnessLimits{0.0f, static_cast<float>(kSoftnessMax)};
 
 static_assert(kParamCount == 62);
 static_assert(EntrySlots(kColourEntryCount - 1).group_end == kParamCount - 1);

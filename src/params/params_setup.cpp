@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "params/param_layout.h"
-#include "params/param_names.h"
+#include "effect/controls.h"
 
 namespace huesieve {
 namespace {

@@ -1,7 +1,7 @@
 // A deliberately plain second implementation of the colour match rule, kept
-// apart from the module's so the two can be compared. It is written from the
-// description of the rule, not from the module's code: channels are plain
-// integers, the distance is worked in doubles (every value in it is a whole
+// apart from the core's so the two can be compared. It is written from the
+// description of the rule, not from the core's code: channels are plain
+// numbers, the distance is worked in doubles (every value in it is a whole
 // number well below 2^53, so doubles are exact and floor equals the integer
 // shift and division), and the steps that the rule fixes in single precision
 // are single precision here too.
@@ -11,6 +11,25 @@
 #include <cstdint>
 
 namespace plain_reference {
+
+// How a pixel's channels are stored, which fixes how they come to the 8-bit
+// scale the rule decides on, the full intensity the ramp reaches, and how the
+// ramp is written as alpha.
+enum class Scale {
+  kByte,    // 0 to 255
+  kHost16,  // the first host's 16-bit: 0 to 32768
+  kShort,   // 0 to 65535
+  kFloat,   // 0 to 1
+};
+
+// A pixel at any scale: doubles hold every 8-bit, 16-bit and float value
+// exactly.
+struct Pixel {
+  double alpha = 0;
+  double red = 0;
+  double green = 0;
+  double blue = 0;
+};
 
 struct Channels {
   std::uint32_t alpha = 0;
@@ -22,7 +41,7 @@ struct Channels {
 
 struct Entry {
   bool enabled = false;
-  std::uint32_t red = 0;  // 0..255 at both depths
+  std::uint32_t red = 0;  // 0..255 at every scale
   std::uint32_t green = 0;
   std::uint32_t blue = 0;
   float range = 0.0f;
@@ -34,22 +53,49 @@ struct Verdict {
   bool matched = false;
 };
 
-// Nearest 8-bit value of a 16-bit channel, halves up, anything past full
-// intensity counted as 255.
+// Nearest 8-bit value of a first-host 16-bit channel, halves up, anything
+// past full intensity counted as 255.
 inline double ToByteScale(double channel) {
   const double scaled = std::floor((channel * 255.0 + 16384.0) / 32768.0);
   return scaled > 255.0 ? 255.0 : scaled;
 }
 
-inline double Distance(const Channels& pixel, const Entry& entry, int depth) {
-  double r = pixel.red;
-  double g = pixel.green;
-  double b = pixel.blue;
-  if (depth == 16) {
-    r = ToByteScale(r);
-    g = ToByteScale(g);
-    b = ToByteScale(b);
+inline double ToByte(double channel, Scale scale) {
+  switch (scale) {
+    case Scale::kByte:
+      return channel;
+    case Scale::kHost16:
+      return ToByteScale(channel);
+    case Scale::kShort:
+      // The nearest of channel × 255 / 65535; no channel lies halfway.
+      return std::floor((channel + 128.0) / 257.0);
+    case Scale::kFloat: {
+      // Rounded half up and held within the scale; NaN is 0. Exact in
+      // double wherever the result is not held.
+      const double scaled = channel * 255.0 + 0.5;
+      if (!(scaled >= 0.0)) return 0.0;
+      return scaled > 255.0 ? 255.0 : std::floor(scaled);
+    }
   }
+  return 0.0;
+}
+
+inline double Maximum(Scale scale) {
+  switch (scale) {
+    case Scale::kByte:
+      return 255.0;
+    case Scale::kHost16:
+      return 32768.0;
+    case Scale::kShort:
+      return 65535.0;
+    case Scale::kFloat:
+      return 1.0;
+  }
+  return 0.0;
+}
+
+// The distance of a colour on the 8-bit scale from an entry's colour.
+inline double ByteDistance(double r, double g, double b, const Entry& entry) {
   const double rmean = std::floor((r + entry.red) / 2.0);
   const double dr = r - entry.red;
   const double dg = g - entry.green;
@@ -58,6 +104,16 @@ inline double Distance(const Channels& pixel, const Entry& entry, int depth) {
   const double green_term = 4.0 * dg * dg;
   const double blue_term = std::floor((767.0 - rmean) * db * db / 256.0);
   return std::sqrt(red_term + green_term + blue_term);
+}
+
+inline double DistanceAt(const Pixel& pixel, const Entry& entry, Scale scale) {
+  return ByteDistance(ToByte(pixel.red, scale), ToByte(pixel.green, scale),
+                      ToByte(pixel.blue, scale), entry);
+}
+
+inline double Distance(const Channels& pixel, const Entry& entry, int depth) {
+  return DistanceAt({0, double(pixel.red), double(pixel.green), double(pixel.blue)}, entry,
+                    depth == 16 ? Scale::kHost16 : Scale::kByte);
 }
 
 // Each line is one single-precision operation, in the order the rule gives.
@@ -73,34 +129,87 @@ inline float Ramp(float distance, float range, float softness, float maximum) {
   return scaled_back * maximum;
 }
 
-// The ramp as an alpha channel: truncated toward zero, kept within 0 and the
-// maximum, and 0 when it is not a number.
+// The ramp as an integer alpha channel: truncated toward zero, kept within 0
+// and the maximum, and 0 when it is not a number.
 inline std::uint32_t RampAlpha(float value, std::uint32_t maximum) {
   if (std::isnan(value) || value <= 0.0f) return 0;
   if (value >= static_cast<float>(maximum)) return maximum;
   return static_cast<std::uint32_t>(std::trunc(value));
 }
 
-inline Verdict Judge(const Channels& pixel, const Entry* entries, int count, int depth) {
-  const std::uint32_t maximum = depth == 16 ? 32768u : 255u;
+// The ramp as an alpha at any scale: a float alpha is the value itself, kept
+// within 0 and 1, and 0 when it is not a number.
+inline double RampAlphaAt(float value, Scale scale) {
+  if (scale != Scale::kFloat) {
+    return RampAlpha(value, static_cast<std::uint32_t>(Maximum(scale)));
+  }
+  if (std::isnan(value) || value <= 0.0f) return 0.0;
+  return value >= 1.0f ? 1.0 : static_cast<double>(value);
+}
+
+// The entry that claims a pixel, the first in order whose distance lies below
+// its range (-1: none), and whether the pixel lies in that entry's feather
+// band and the entry is enabled, so that its alpha ramps.
+struct Claim {
+  int entry = -1;
+  bool ramps = false;
+  double distance = 0.0;
+};
+
+inline Claim ClaimAt(const Pixel& pixel, const Entry* entries, int count, Scale scale) {
   for (int k = 0; k < count; ++k) {
     const Entry& entry = entries[k];
-    const double distance = Distance(pixel, entry, depth);
+    const double distance = DistanceAt(pixel, entry, scale);
     if (!(distance < static_cast<double>(entry.range))) continue;
-    if (!entry.enabled) return {Channels{}, true};
-    Channels kept = pixel;
-    if (entry.softness > 0.0f) {
+    bool ramps = false;
+    if (entry.enabled && entry.softness > 0.0f) {
       const float ratio = static_cast<float>(distance / static_cast<double>(entry.range) * 100.0);
       const float inner_edge = 100.0f - entry.softness;
-      if (ratio >= inner_edge) {
-        kept.alpha = RampAlpha(Ramp(static_cast<float>(distance), entry.range, entry.softness,
-                                    static_cast<float>(maximum)),
-                               maximum);
-      }
+      ramps = ratio >= inner_edge;
     }
-    return {kept, true};
+    return {k, ramps, distance};
   }
-  return {Channels{}, false};
+  return {};
+}
+
+// What becomes of a pixel: cleared to transparent black, or kept with its
+// alpha replaced (ramped) or not.
+struct Outcome {
+  bool matched = false;
+  bool cleared = true;
+  bool ramped = false;
+  double alpha = 0.0;  // when ramped
+};
+
+inline Outcome JudgeAt(const Pixel& pixel, const Entry* entries, int count, Scale scale) {
+  const Claim claim = ClaimAt(pixel, entries, count, scale);
+  if (claim.entry < 0) return {};
+  const Entry& entry = entries[claim.entry];
+  if (!entry.enabled) return {.matched = true};
+  if (!claim.ramps) return {.matched = true, .cleared = false};
+  return {true, false, true,
+          RampAlphaAt(Ramp(static_cast<float>(claim.distance), entry.range, entry.softness,
+                           static_cast<float>(Maximum(scale))),
+                      scale)};
+}
+
+// The first host's depths: 8, or 16 for its 16-bit scale.
+inline Pixel PixelOf(const Channels& channels) {
+  return {double(channels.alpha), double(channels.red), double(channels.green),
+          double(channels.blue)};
+}
+
+inline Claim ClaimOf(const Channels& pixel, const Entry* entries, int count, int depth) {
+  return ClaimAt(PixelOf(pixel), entries, count, depth == 16 ? Scale::kHost16 : Scale::kByte);
+}
+
+inline Verdict Judge(const Channels& pixel, const Entry* entries, int count, int depth) {
+  const Outcome outcome =
+      JudgeAt(PixelOf(pixel), entries, count, depth == 16 ? Scale::kHost16 : Scale::kByte);
+  if (outcome.cleared) return {Channels{}, outcome.matched};
+  Channels kept = pixel;
+  if (outcome.ramped) kept.alpha = static_cast<std::uint32_t>(outcome.alpha);
+  return {kept, true};
 }
 
 // The nearest float to a double, ties to even, as a slider value is narrowed.

@@ -77,7 +77,10 @@ struct EmulatedLaneOps {
   using Mask = std::uint32_t;  // bit i for lane i; the bits from kWidth up stay clear
   using Table32 = std::array<std::uint16_t, 32>;
   struct Slots16 {
-    std::array<std::uint64_t, kWidth> slot;  // alpha in the low 16 bits, as stored
+    std::array<std::uint64_t, kWidth> slot;  // channels from the low 16 bits, as stored
+  };
+  struct SlotsFloat {
+    std::array<std::array<float, 4>, kWidth> slot;  // channels in order, as stored
   };
 
   template <typename Lane>
@@ -176,6 +179,9 @@ struct EmulatedLaneOps {
   static F32 AsFloat(U32 a) {
     return MapFloat([&](std::size_t i) { return std::bit_cast<float>(a.lane[i]); });
   }
+  static U32 AsBits(F32 a) {
+    return Map([&](std::size_t i) { return std::bit_cast<std::uint32_t>(a.lane[i]); });
+  }
   // vcvtdq2ps: the lane as a signed integer, rounded to nearest.
   static F32 ToFloat(U32 a) {
     return MapFloat(
@@ -206,10 +212,12 @@ struct EmulatedLaneOps {
     return pixels;
   }
   // Two masked stores, ramped lanes first, as the AVX-512 type does.
+  template <int kAlphaAt = 0>
   static void Store8(std::byte* at, U32 pixels, Mask cleared, Mask ramped, U32 alpha) {
     for (std::size_t i = 0; i < kWidth; ++i) {
       if (In(ramped, i)) {
-        const std::uint32_t value = (pixels.lane[i] & 0xFFFFFF00u) | alpha.lane[i];
+        const std::uint32_t value =
+            (pixels.lane[i] & ~(0xFFu << kAlphaAt)) | alpha.lane[i] << kAlphaAt;
         std::memcpy(at + 4 * i, &value, sizeof value);
       }
       if (In(cleared, i)) std::memset(at + 4 * i, 0, 4);
@@ -235,13 +243,55 @@ struct EmulatedLaneOps {
       return lane;
     });
   }
+  // vpaddusw with 128, then (x - (x >> 8)) >> 8, vpmovwb, channel by channel.
+  static U32 ToBytes65535(const Slots16& slots) {
+    return Map([&](std::size_t i) {
+      std::uint32_t lane = 0;
+      for (int channel = 0; channel < 4; ++channel) {
+        const auto value = static_cast<std::uint32_t>((slots.slot[i] >> (16 * channel)) & 0xFFFF);
+        const std::uint32_t held = std::min<std::uint32_t>(value + 128, 0xFFFF);
+        lane |= (((held - (held >> 8)) >> 8) & 0xFF) << (8 * channel);
+      }
+      return lane;
+    });
+  }
+  template <int kAlphaAt = 0>
   static void Store16(std::byte* at, const Slots16& slots, Mask cleared, Mask ramped, U32 alpha) {
     for (std::size_t i = 0; i < kWidth; ++i) {
       if (In(ramped, i)) {
-        const std::uint64_t value = (slots.slot[i] & ~std::uint64_t{0xFFFF}) | alpha.lane[i];
+        const std::uint64_t value = (slots.slot[i] & ~(std::uint64_t{0xFFFF} << kAlphaAt)) |
+                                    std::uint64_t{alpha.lane[i]} << kAlphaAt;
         std::memcpy(at + 8 * i, &value, sizeof value);
       }
       if (In(cleared, i)) std::memset(at + 8 * i, 0, 8);
+    }
+  }
+
+  static SlotsFloat LoadFloat(const std::byte* at) {
+    SlotsFloat slots;
+    std::memcpy(slots.slot.data(), at, sizeof slots.slot);
+    return slots;
+  }
+  // vcvtps2pd, vmulpd by 255, vaddpd 0.5, vmaxpd with 0 (0 where NaN, the
+  // second operand), vminpd with 255, vcvttpd2dq, vpmovdb: channel by channel.
+  static U32 ToBytesFloat(const SlotsFloat& slots) {
+    return Map([&](std::size_t i) {
+      std::uint32_t lane = 0;
+      for (std::size_t channel = 0; channel < 4; ++channel) {
+        double value = static_cast<double>(slots.slot[i][channel]) * 255.0;
+        value = value + 0.5;
+        value = value > 0.0 ? value : 0.0;
+        value = value < 255.0 ? value : 255.0;
+        lane |= static_cast<std::uint32_t>(value) << (8 * channel);
+      }
+      return lane;
+    });
+  }
+  // Masked stores: a ramped slot's fourth float, then a cleared slot whole.
+  static void StoreFloat(std::byte* at, const SlotsFloat&, Mask cleared, Mask ramped, U32 alpha) {
+    for (std::size_t i = 0; i < kWidth; ++i) {
+      if (In(ramped, i)) std::memcpy(at + 16 * i + 12, &alpha.lane[i], 4);
+      if (In(cleared, i)) std::memset(at + 16 * i, 0, 16);
     }
   }
 };

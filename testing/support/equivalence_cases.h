@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <iterator>
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
@@ -22,6 +24,7 @@
 #include "core/kernel_isa.h"
 #include "core/pixel_formats.h"
 #include "core/selection_pass.h"
+#include "testing/reference/plain_colour_rule.h"
 #include "testing/reference/plain_selection_pass.h"
 #include "testing/support/emulated_kernel.h"
 
@@ -223,42 +226,63 @@ inline std::vector<Argb8::Pixel> ColourFrame8(std::size_t sample) {
   return pixels;
 }
 
+// How the plain reference reads a format's channels.
+template <typename Format>
+constexpr plain_reference::Scale kPlainScale = plain_reference::Scale::kByte;
+template <>
+inline constexpr plain_reference::Scale kPlainScale<Argb16> = plain_reference::Scale::kHost16;
+template <>
+inline constexpr plain_reference::Scale kPlainScale<Rgba16> = plain_reference::Scale::kShort;
+template <>
+inline constexpr plain_reference::Scale kPlainScale<RgbaFloat> = plain_reference::Scale::kFloat;
+
+// A channel on the 8-bit scale, as the plain reference converts it.
+template <typename Format>
+int PlainByte(typename Format::Sample channel) {
+  return static_cast<int>(
+      plain_reference::ToByte(static_cast<double>(channel), kPlainScale<Format>));
+}
+
 // 16-bit channel values around every step of the conversion to 8 bits (the
 // last value of each step and the first of the next), and the top of the
-// scale and beyond.
-inline std::vector<std::uint16_t> ConversionBoundaries() {
+// format's scale and beyond.
+template <typename Format>
+std::vector<std::uint16_t> ConversionBoundaries() {
   std::vector<std::uint16_t> values;
   int previous = 0;
   for (int c = 1; c <= 65535; ++c) {
-    const int converted = std::min(255, (c * 255 + 16384) / 32768);  // independent of the module
+    const int converted = PlainByte<Format>(static_cast<std::uint16_t>(c));
     if (converted != previous) {
       values.push_back(static_cast<std::uint16_t>(c - 1));
       values.push_back(static_cast<std::uint16_t>(c));
       previous = converted;
     }
   }
-  for (int c : {0, 32766, 32767, 32768, 32769, 40000, 65534, 65535}) {
+  const int full = Format::kRampMax;
+  for (int c : {0, full - 2, full - 1, full, std::min(full + 1, 65535), 40000, 65534, 65535}) {
     values.push_back(static_cast<std::uint16_t>(c));
   }
   return values;
 }
 
-// In blocks of 16 slots. An even block lies in one cell after conversion:
-// each channel of each slot is a random 16-bit value (the first, the last, or
-// any) of those converting to a random 8-bit value of the block's cell. In an
-// odd block half the slots take the boundary values and half are uniform over
-// the 16-bit range (mostly within 0..32768). Alphas over the whole 16-bit range.
-inline std::vector<Argb16::Pixel> ColourFrame16(std::size_t sample) {
-  const std::vector<std::uint16_t> boundaries = ConversionBoundaries();
+// In blocks of 16 pixels of a 16-bit format. An even block lies in one cell
+// after conversion: each channel of each pixel is a random 16-bit value (the
+// first, the last, or any) of those converting to a random 8-bit value of the
+// block's cell. In an odd block half the pixels take the boundary values and
+// half are uniform over the 16-bit range (mostly within the format's scale).
+// Alphas over the whole 16-bit range.
+template <typename Format>
+std::vector<typename Format::Pixel> ColourFrame16(std::size_t sample) {
+  const std::vector<std::uint16_t> boundaries = ConversionBoundaries<Format>();
   // The 16-bit values converting to each 8-bit value: first[v] to first[v + 1] - 1.
   std::array<int, 257> first{};
   for (int c = 65535; c >= 0; --c)
-    first[static_cast<std::size_t>(std::min(255, (c * 255 + 16384) / 32768))] = c;
+    first[static_cast<std::size_t>(PlainByte<Format>(static_cast<std::uint16_t>(c)))] = c;
   first[256] = 65536;
   std::mt19937 random(16);
   std::uniform_int_distribution<std::size_t> pick(0, boundaries.size() - 1);
   std::uniform_int_distribution<int> any(0, 65535);
-  std::uniform_int_distribution<int> scale(0, 32768);
+  std::uniform_int_distribution<int> scale(0, Format::kRampMax);
   std::uniform_int_distribution<int> coordinate(0, 31);
   std::uniform_int_distribution<int> offset(0, 7);
   std::array<int, 3> cell{};
@@ -273,13 +297,13 @@ inline std::vector<Argb16::Pixel> ColourFrame16(std::size_t sample) {
                                       ? high
                                       : std::uniform_int_distribution<int>(low, high)(random));
   };
-  std::vector<Argb16::Pixel> pixels(sample);
+  std::vector<typename Format::Pixel> pixels(sample);
   for (std::size_t i = 0; i < sample; ++i) {
-    Argb16::Pixel& pixel = pixels[i];
-    std::uint16_t& red = pixel[Argb16::kRed];
-    std::uint16_t& green = pixel[Argb16::kGreen];
-    std::uint16_t& blue = pixel[Argb16::kBlue];
-    pixel[Argb16::kAlpha] = static_cast<std::uint16_t>(any(random));
+    typename Format::Pixel& pixel = pixels[i];
+    std::uint16_t& red = pixel[Format::kRed];
+    std::uint16_t& green = pixel[Format::kGreen];
+    std::uint16_t& blue = pixel[Format::kBlue];
+    pixel[Format::kAlpha] = static_cast<std::uint16_t>(any(random));
     if (i % 32 < 16) {
       if (i % 16 == 0) cell = {coordinate(random), coordinate(random), coordinate(random)};
       red = in_cell(0);
@@ -297,6 +321,81 @@ inline std::vector<Argb16::Pixel> ColourFrame16(std::size_t sample) {
     }
   }
   return pixels;
+}
+
+// The float channel values around every step of the conversion to 8 bits:
+// for each 8-bit value v, the least float converting to v (edge[v]) and the
+// float below it; edge[256] lies past the scale.
+inline std::array<float, 257> FloatEdges() {
+  std::array<float, 257> edge{};
+  for (int v = 0; v <= 256; ++v) {
+    float f = (static_cast<float>(v) - 0.5f) / 255.0f;
+    while (PlainByte<RgbaFloat>(f) >= v && v > 0) f = std::nextafter(f, -1.0f);
+    while (PlainByte<RgbaFloat>(f) < v && v < 256) f = std::nextafter(f, 2.0f);
+    edge[static_cast<std::size_t>(v)] = v == 256 ? 1.0f : f;
+  }
+  edge[0] = 0.0f;
+  return edge;
+}
+
+// Float pixels in blocks of 16, as ColourFrame16 makes them: even blocks in
+// one cell (each channel the first, the last or any float converting to an
+// 8-bit value of the cell); in odd blocks half the pixels on the edges
+// between two 8-bit values and half anything: NaN, infinities, negatives,
+// past full, or random bits. Alphas random, special ones included.
+inline std::vector<RgbaFloat::Pixel> ColourFrameFloat(std::size_t sample) {
+  const std::array<float, 257> edge = FloatEdges();
+  std::mt19937 random(32);
+  std::uniform_int_distribution<int> coordinate(0, 31);
+  std::uniform_int_distribution<int> offset(0, 7);
+  std::uniform_int_distribution<std::size_t> value(0, 255);
+  std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+  constexpr float kSpecial[] = {NAN, -NAN, INFINITY, -INFINITY, -0.0f, -0.5f, 1.0f, 1.001f, 7.5f,
+                                1e30f, -1e-30f, 1e-40f};
+  std::array<int, 3> cell{};
+  const auto in_cell = [&](int axis) {
+    const auto v =
+        static_cast<std::size_t>(cell[static_cast<std::size_t>(axis)] * 8 + offset(random));
+    const float low = edge[v];
+    const float high = std::nextafter(edge[v + 1], -1.0f);
+    const int choice = offset(random) % 3;
+    return choice == 0 ? low : choice == 1 ? high : low + (high - low) * unit(random);
+  };
+  const auto anything = [&] {
+    const std::uint32_t choice = random() % 4;
+    if (choice == 0) return kSpecial[random() % std::size(kSpecial)];
+    if (choice == 1) return std::bit_cast<float>(static_cast<std::uint32_t>(random()));
+    return unit(random) * 1.2f - 0.1f;
+  };
+  const auto on_edge = [&] {
+    const float at = edge[value(random) + 1];
+    return random() % 2 == 0 ? at : std::nextafter(at, -1.0f);
+  };
+  std::vector<RgbaFloat::Pixel> pixels(sample);
+  for (std::size_t i = 0; i < sample; ++i) {
+    RgbaFloat::Pixel& pixel = pixels[i];
+    pixel[RgbaFloat::kAlpha] = random() % 8 == 0 ? anything() : unit(random);
+    if (i % 32 < 16) {
+      if (i % 16 == 0) cell = {coordinate(random), coordinate(random), coordinate(random)};
+      for (int axis = 0; axis < 3; ++axis) pixel[static_cast<std::size_t>(axis)] = in_cell(axis);
+    } else {
+      for (int axis = 0; axis < 3; ++axis) {
+        pixel[static_cast<std::size_t>(axis)] = i % 2 == 0 ? on_edge() : anything();
+      }
+    }
+  }
+  return pixels;
+}
+
+// A frame of one format in another's channel order.
+template <typename To, typename From>
+std::vector<typename To::Pixel> Reordered(const std::vector<typename From::Pixel>& frame) {
+  std::vector<typename To::Pixel> reordered(frame.size());
+  for (std::size_t i = 0; i < frame.size(); ++i) {
+    reordered[i] = MakePixel<To>(frame[i][From::kAlpha], frame[i][From::kRed],
+                                 frame[i][From::kGreen], frame[i][From::kBlue]);
+  }
+  return reordered;
 }
 
 // Every kernel the checks judge: each the processor runs, and the lane kernel

@@ -30,7 +30,7 @@ int CheckFrame(const std::vector<typename Format::Pixel>& frame, const char* dep
         const std::string difference = reference.Compare(kernel.row);
         if (difference.empty()) continue;
         ++failures;
-        std::printf("DIFFERENT %s-bit %s %s stride+%lld: %s\n", depth, table_case.name.c_str(),
+        std::printf("DIFFERENT %s %s %s stride+%lld: %s\n", depth, table_case.name.c_str(),
                     kernel.name.c_str(), static_cast<long long>(extra), difference.c_str());
       }
     }
@@ -58,9 +58,17 @@ int main(int argc, char** argv) {
   const auto start = std::chrono::steady_clock::now();
   int checks = 0;
   int failures =
-      CheckFrame<huesieve::Argb8>(huesieve::equivalence::ColourFrame8(sample), "8", checks);
-  failures +=
-      CheckFrame<huesieve::Argb16>(huesieve::equivalence::ColourFrame16(sample), "16", checks);
+      CheckFrame<huesieve::Argb8>(huesieve::equivalence::ColourFrame8(sample), "ARGB 8", checks);
+  failures += CheckFrame<huesieve::Argb16>(
+      huesieve::equivalence::ColourFrame16<huesieve::Argb16>(sample), "ARGB 16", checks);
+  failures += CheckFrame<huesieve::Rgba8>(
+      huesieve::equivalence::Reordered<huesieve::Rgba8, huesieve::Argb8>(
+          huesieve::equivalence::ColourFrame8(sample)),
+      "RGBA 8", checks);
+  failures += CheckFrame<huesieve::Rgba16>(
+      huesieve::equivalence::ColourFrame16<huesieve::Rgba16>(sample), "RGBA 16", checks);
+  failures += CheckFrame<huesieve::RgbaFloat>(huesieve::equivalence::ColourFrameFloat(sample),
+                                              "RGBA float", checks);
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
   std::printf("%d passed, %d failed (%.1f s)\n", checks - failures, failures, elapsed.count());
   return failures == 0 ? 0 : 1;

@@ -25,6 +25,10 @@ using equivalence::TableCase;
 constexpr std::size_t kAllColours = std::size_t{1} << 24;
 constexpr std::int64_t kFrameWidth = 4096;
 
+std::int64_t WidthFor(std::size_t slots) {
+  return static_cast<std::int64_t>(std::min<std::size_t>(slots, kFrameWidth));
+}
+
 const std::vector<Argb8::Pixel>& Colours8() {
   static const std::vector<Argb8::Pixel> frame =
       equivalence::ColourFrame8(equivalence::SampleFromEnvironment(kAllColours));
@@ -32,14 +36,34 @@ const std::vector<Argb8::Pixel>& Colours8() {
 }
 
 const std::vector<Argb16::Pixel>& Colours16() {
-  static const std::vector<Argb16::Pixel> frame =
-      equivalence::ColourFrame16(equivalence::SampleFromEnvironment(std::size_t{1} << 22));
+  static const std::vector<Argb16::Pixel> frame = equivalence::ColourFrame16<Argb16>(
+      equivalence::SampleFromEnvironment(std::size_t{1} << 22));
   return frame;
 }
 
-std::int64_t WidthFor(std::size_t slots) {
-  return static_cast<std::int64_t>(std::min<std::size_t>(slots, kFrameWidth));
+const std::vector<Rgba16::Pixel>& ColoursRgba16() {
+  static const std::vector<Rgba16::Pixel> frame = equivalence::ColourFrame16<Rgba16>(
+      equivalence::SampleFromEnvironment(std::size_t{1} << 22));
+  return frame;
 }
+
+const std::vector<RgbaFloat::Pixel>& ColoursFloat() {
+  static const std::vector<RgbaFloat::Pixel> frame =
+      equivalence::ColourFrameFloat(equivalence::SampleFromEnvironment(std::size_t{1} << 22));
+  return frame;
+}
+
+template <typename Format>
+void ExpectEveryKernelMatches(const std::vector<typename Format::Pixel>& frame,
+                              const ColourEntryTable& table) {
+  const std::int64_t width = WidthFor(frame.size());
+  const ReferenceRun<Format> reference(frame, width,
+                                       width * std::int64_t{sizeof(typename Format::Pixel)}, table);
+  for (const JudgedKernel<Format>& kernel : JudgedKernels<Format>()) {
+    EXPECT_EQ(reference.Compare(kernel.row), "") << kernel.name;
+  }
+}
+
 
 class FastPassEquivalence : public ::testing::TestWithParam<TableCase> {};
 
@@ -59,6 +83,19 @@ TEST_P(FastPassEquivalence, ConversionBoundaries16MatchPlainWalk) {
   for (const JudgedKernel<Argb16>& kernel : JudgedKernels<Argb16>()) {
     EXPECT_EQ(reference.Compare(kernel.row), "") << kernel.name;
   }
+}
+
+TEST_P(FastPassEquivalence, EveryColourRgba8MatchesPlainWalk) {
+  ExpectEveryKernelMatches<Rgba8>(equivalence::Reordered<Rgba8, Argb8>(Colours8()),
+                                  GetParam().table);
+}
+
+TEST_P(FastPassEquivalence, ConversionBoundariesRgba16MatchPlainWalk) {
+  ExpectEveryKernelMatches<Rgba16>(ColoursRgba16(), GetParam().table);
+}
+
+TEST_P(FastPassEquivalence, ConversionEdgesAndSpecialFloatsMatchPlainWalk) {
+  ExpectEveryKernelMatches<RgbaFloat>(ColoursFloat(), GetParam().table);
 }
 
 INSTANTIATE_TEST_SUITE_P(HostileTables, FastPassEquivalence, ::testing::ValuesIn(HostileTables()),

@@ -12,7 +12,7 @@
 #include <string>
 
 #include "tools/huesieve-render/effect_controls.h"
-#include "entry/effect_identity.h"
+#include "effect/identity.h"
 #include "png/files.h"
 #include "tools/huesieve-render/frame_pipeline.h"
 #include "tools/huesieve-render/frame_work.h"

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "effect/identity.h"
 #include "entry/effect_identity.h"
 #include "tools/huesieve-render/tool_errors.h"
 
