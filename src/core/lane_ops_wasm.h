@@ -30,6 +30,10 @@ struct WasmSimdOps : GnuLanes<4> {
   struct Slots16 {
     v128_t low, high;
   };
+  // One slot of four floats a vector.
+  struct SlotsFloat {
+    v128_t slots[4];
+  };
 
   HUESIEVE_WASM static U32 Splat(std::uint32_t value) { return Lanes(wasm_u32x4_splat(value)); }
   HUESIEVE_WASM static Mask TestAny(U32 a, std::uint32_t bits) {
@@ -100,6 +104,7 @@ struct WasmSimdOps : GnuLanes<4> {
 
   HUESIEVE_WASM static F32 SplatFloat(float value) { return Floats(wasm_f32x4_splat(value)); }
   HUESIEVE_WASM static F32 AsFloat(U32 a) { return Floats(Raw(a)); }
+  HUESIEVE_WASM static U32 AsBits(F32 a) { return Lanes(Raw(a)); }
   HUESIEVE_WASM static F32 ToFloat(U32 a) { return Floats(wasm_f32x4_convert_i32x4(Raw(a))); }
   HUESIEVE_WASM static F32 Sqrt(F32 a) { return Floats(wasm_f32x4_sqrt(Raw(a))); }
   HUESIEVE_WASM static Mask Greater(F32 a, F32 b) { return wasm_f32x4_gt(Raw(a), Raw(b)); }
@@ -114,9 +119,10 @@ struct WasmSimdOps : GnuLanes<4> {
   }
 
   HUESIEVE_WASM static U32 Load8(const std::byte* at) { return Lanes(wasm_v128_load(at)); }
+  template <int kAlphaAt = 0>
   HUESIEVE_WASM static void Store8(std::byte* at, U32 pixels, Mask cleared, Mask ramped,
                                    U32 alpha) {
-    const U32 with_alpha = (pixels & Splat(0xFFFFFF00u)) | alpha;
+    const U32 with_alpha = (pixels & Splat(~(0xFFu << kAlphaAt))) | alpha << kAlphaAt;
     const v128_t result = wasm_v128_bitselect(Raw(with_alpha), Raw(pixels), ramped);
     wasm_v128_store(at, wasm_v128_andnot(result, cleared));
   }
@@ -133,14 +139,43 @@ struct WasmSimdOps : GnuLanes<4> {
     const v128_t high = wasm_i16x8_q15mulr_sat(wasm_u16x8_min(slots.high, below_half), by255);
     return Lanes(wasm_u8x16_narrow_i16x8(low, high));
   }
+  HUESIEVE_WASM static U32 ToBytes65535(const Slots16& slots) {
+    return Lanes(wasm_u8x16_narrow_i16x8(Nearest65535(slots.low), Nearest65535(slots.high)));
+  }
+  template <int kAlphaAt = 0>
   HUESIEVE_WASM static void Store16(std::byte* at, const Slots16& slots, Mask cleared, Mask ramped,
                                     U32 alpha) {
-    wasm_v128_store(
-        at, Fates16(slots.low, wasm_i64x2_extend_low_i32x4(cleared),
-                    wasm_i64x2_extend_low_i32x4(ramped), wasm_u64x2_extend_low_u32x4(Raw(alpha))));
-    wasm_v128_store(at + 16, Fates16(slots.high, wasm_i64x2_extend_high_i32x4(cleared),
-                                     wasm_i64x2_extend_high_i32x4(ramped),
-                                     wasm_u64x2_extend_high_u32x4(Raw(alpha))));
+    wasm_v128_store(at, Fates16<kAlphaAt>(slots.low, wasm_i64x2_extend_low_i32x4(cleared),
+                                          wasm_i64x2_extend_low_i32x4(ramped),
+                                          wasm_u64x2_extend_low_u32x4(Raw(alpha))));
+    wasm_v128_store(at + 16, Fates16<kAlphaAt>(slots.high, wasm_i64x2_extend_high_i32x4(cleared),
+                                               wasm_i64x2_extend_high_i32x4(ramped),
+                                               wasm_u64x2_extend_high_u32x4(Raw(alpha))));
+  }
+
+  HUESIEVE_WASM static SlotsFloat LoadFloat(const std::byte* at) {
+    return {{wasm_v128_load(at), wasm_v128_load(at + 16), wasm_v128_load(at + 32),
+             wasm_v128_load(at + 48)}};
+  }
+  // Each channel as the float format converts it, in double precision, then
+  // narrowed a byte a channel, slot i in lane i.
+  HUESIEVE_WASM static U32 ToBytesFloat(const SlotsFloat& slots) {
+    return Lanes(wasm_u8x16_narrow_i16x8(
+        wasm_i16x8_narrow_i32x4(SlotToBytes(slots.slots[0]), SlotToBytes(slots.slots[1])),
+        wasm_i16x8_narrow_i32x4(SlotToBytes(slots.slots[2]), SlotToBytes(slots.slots[3]))));
+  }
+  // The alpha of a ramped slot is the fourth float, its lane of `alpha` read
+  // as float bits.
+  HUESIEVE_WASM static void StoreFloat(std::byte* at, const SlotsFloat& slots, Mask cleared,
+                                       Mask ramped, U32 alpha) {
+    const U32 cleared_lanes = Lanes(cleared);
+    const U32 ramped_lanes = Lanes(ramped);
+    for (int lane = 0; lane < kLanes; ++lane) {
+      const v128_t slot = slots.slots[lane];
+      const v128_t with_alpha = wasm_i32x4_shuffle(slot, Raw(Splat(alpha[lane])), 0, 1, 2, 7);
+      const v128_t result = wasm_v128_bitselect(with_alpha, slot, Raw(Splat(ramped_lanes[lane])));
+      wasm_v128_store(at + 16 * lane, wasm_v128_andnot(result, Raw(Splat(cleared_lanes[lane]))));
+    }
   }
 
  private:
@@ -150,11 +185,35 @@ struct WasmSimdOps : GnuLanes<4> {
   HUESIEVE_WASM static U32 Lanes(v128_t a) { return (U32)a; }
   HUESIEVE_WASM static F32 Floats(v128_t a) { return (F32)a; }
 
+  // (c + 128) / 257 without a division: with h = c + 128 (held at 65535),
+  // (h - h / 256) / 256.
+  HUESIEVE_WASM static v128_t Nearest65535(v128_t channels) {
+    const v128_t held = wasm_u16x8_add_sat(channels, wasm_u16x8_splat(128));
+    return wasm_u16x8_shr(wasm_i16x8_sub(held, wasm_u16x8_shr(held, 8)), 8);
+  }
+
+  // One float slot's channels as ClampToByte(v × 255 + 0.5) in double. The
+  // pseudo-maximum and -minimum keep their first operand when the comparison
+  // fails, so NaN becomes 0 and the held range truncates as the clamp does.
+  HUESIEVE_WASM static v128_t PairToBytes(v128_t pair) {
+    v128_t value =
+        wasm_f64x2_add(wasm_f64x2_mul(wasm_f64x2_promote_low_f32x4(pair), wasm_f64x2_splat(255.0)),
+                       wasm_f64x2_splat(0.5));
+    value = wasm_f64x2_pmin(wasm_f64x2_pmax(wasm_f64x2_splat(0.0), value), wasm_f64x2_splat(255.0));
+    return wasm_i32x4_trunc_sat_f64x2_zero(value);
+  }
+  HUESIEVE_WASM static v128_t SlotToBytes(v128_t slot) {
+    return wasm_i32x4_shuffle(PairToBytes(slot),
+                              PairToBytes(wasm_i32x4_shuffle(slot, slot, 2, 3, 2, 3)), 0, 1, 4, 5);
+  }
+
   // Two 16-bit slots with their lanes widened to the slots; alpha is the
-  // first channel, the low 16 bits of each slot.
+  // channel at bit kAlphaAt of each slot.
+  template <int kAlphaAt>
   HUESIEVE_WASM static v128_t Fates16(v128_t slots, v128_t cleared, v128_t ramped, v128_t alpha) {
-    const v128_t with_alpha =
-        wasm_v128_or(wasm_v128_and(slots, wasm_i64x2_splat(~std::int64_t{0xFFFF})), alpha);
+    constexpr auto kKeep = static_cast<std::int64_t>(~(std::uint64_t{0xFFFF} << kAlphaAt));
+    const v128_t with_alpha = wasm_v128_or(wasm_v128_and(slots, wasm_i64x2_splat(kKeep)),
+                                           wasm_i64x2_shl(alpha, kAlphaAt));
     return wasm_v128_andnot(wasm_v128_bitselect(with_alpha, slots, ramped), cleared);
   }
 };

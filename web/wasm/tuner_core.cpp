@@ -5,16 +5,13 @@
 // four corner markers; otherwise the source unchanged.
 #include "web/wasm/tuner_core.h"
 
-#include <algorithm>
-#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <new>
 
+#include "core/claim_map.h"
 #include "core/colour_entry_table.h"
-#include "core/colour_rule.h"
 #include "core/corner_markers.h"
-#include "core/entry_thresholds.h"
 #include "core/image_view.h"
 #include "core/kernel_isa.h"
 #include "core/pixel_formats.h"
@@ -23,36 +20,15 @@
 
 namespace {
 
-using huesieve::Argb8;
 using huesieve::ColourEntryTable;
 using huesieve::ImageView;
+using huesieve::Rgba8;
 using huesieve::SelectionBounds;
 
-static_assert(std::endian::native == std::endian::little);
-
-// RGBA bytes read as a little-endian word become the host's ARGB order by a
-// rotation of one channel, as huesieve-render turns them; the page's pixels
-// go through the module's own 8-bit format and come back the same way.
-void RgbaToArgb(std::uint8_t* pixels, std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i) {
-    std::uint32_t word;
-    std::memcpy(&word, pixels + i * 4, 4);
-    word = std::rotl(word, 8);
-    std::memcpy(pixels + i * 4, &word, 4);
-  }
-}
-
-void ArgbToRgba(std::uint8_t* pixels, std::size_t count) {
-  for (std::size_t i = 0; i < count; ++i) {
-    std::uint32_t word;
-    std::memcpy(&word, pixels + i * 4, 4);
-    word = std::rotr(word, 8);
-    std::memcpy(pixels + i * 4, &word, 4);
-  }
-}
-
-std::size_t PixelCount(std::int32_t width, std::int32_t height) {
-  return static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+ImageView RgbaView(const std::uint8_t* pixels, std::int32_t width, std::int32_t height) {
+  // The view's pixels are writable; the claim map only reads them.
+  return ImageView{reinterpret_cast<std::byte*>(const_cast<std::uint8_t*>(pixels)),
+                   std::int64_t{width} * 4, width, height};
 }
 
 void StoreBounds(const SelectionBounds& bounds, std::int32_t* out) {
@@ -95,56 +71,23 @@ void huesieve_table_set(ColourEntryTable* table, std::int32_t entry, std::int32_
 void huesieve_render(const std::uint8_t* source, std::uint8_t* result, std::int32_t width,
                      std::int32_t height, std::int32_t enable, const ColourEntryTable* table,
                      std::int32_t* bounds, std::int32_t portable) {
-  const std::size_t pixels = PixelCount(width, height);
-  std::memcpy(result, source, pixels * 4);
+  std::memcpy(result, source,
+              static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
   if (enable != 1) {
     StoreBounds(SelectionBounds{0, 0, 0, 0}, bounds);
     return;
   }
-  RgbaToArgb(result, pixels);
-  const ImageView view{reinterpret_cast<std::byte*>(result), std::int64_t{width} * 4, width,
-                       height};
+  const ImageView view = RgbaView(result, width, height);
   const huesieve::KernelIsa isa =
       portable != 0 ? huesieve::KernelIsa::kPortable : huesieve::BestKernelIsa();
-  const SelectionBounds selection = huesieve::SelectionPass<Argb8>(view, *table, isa);
-  huesieve::DrawCornerMarkers<Argb8>(view, selection);
-  ArgbToRgba(result, pixels);
+  const SelectionBounds selection = huesieve::SelectionPass<Rgba8>(view, *table, isa);
+  huesieve::DrawCornerMarkers<Rgba8>(view, selection);
   StoreBounds(selection, bounds);
 }
 
-// Which entry claims each pixel of `source`, one code a pixel to `codes`: 0
-// nothing; 1 + k entry k; | 0x80 when entry k is on and ramps the pixel's
-// alpha (its feather band). The decision is the rule's own, through its
-// per-frame thresholds; `bounds` gets the selection's, as the pass finds it.
 void huesieve_map_claims(const std::uint8_t* source, std::uint8_t* codes, std::int32_t width,
                          std::int32_t height, const ColourEntryTable* table, std::int32_t* bounds) {
-  const huesieve::EntryThresholds rule = huesieve::MakeEntryThresholds(*table);
-  SelectionBounds selection{width, height, 0, 0};
-  bool any = false;
-  for (std::int32_t y = 0; y < height; ++y) {
-    for (std::int32_t x = 0; x < width; ++x) {
-      const std::size_t at = static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
-                             static_cast<std::size_t>(x);
-      const std::uint8_t* pixel = source + at * 4;
-      std::uint8_t code = 0;
-      for (std::int32_t k = 0; k < rule.count && code == 0; ++k) {
-        const auto entry = static_cast<std::size_t>(k);
-        const auto sum = static_cast<std::uint32_t>(huesieve::RedmeanSquare(
-            pixel[0], pixel[1], pixel[2], rule.red[entry], rule.green[entry], rule.blue[entry]));
-        if (sum >= rule.claim_below[entry]) continue;
-        const bool feathered = rule.enabled[entry] != 0 && sum >= rule.ramp_from[entry];
-        code = static_cast<std::uint8_t>((k + 1) | (feathered ? 0x80 : 0));
-      }
-      codes[at] = code;
-      if (code == 0) continue;
-      if (!any) selection.top = y;
-      any = true;
-      selection.left = std::min(selection.left, x);
-      selection.right = std::max(selection.right, x + 1);
-      selection.bottom = y + 1;
-    }
-  }
-  StoreBounds(any ? selection : SelectionBounds{}, bounds);
+  StoreBounds(huesieve::MapClaims<Rgba8>(RgbaView(source, width, height), *table, codes), bounds);
 }
 
 }  // extern "C"
