@@ -206,18 +206,25 @@ struct Fates {
 // caller's: at each way out of Decide, what the vector showed is reported to
 // NextStrategy, which gives the strategy for the next vector. (Each way out
 // reports its own route, so the transition is resolved where it is taken.)
-template <LaneOps Ops, typename Format>
+// One class for every pixel format (the format enters as its ramp's maximum
+// and how the ramp is written), so that no function of it is compiled twice.
+template <LaneOps Ops>
 class LaneRule {
  public:
   using U32 = typename Ops::U32;
   using F32 = typename Ops::F32;
   using Mask = typename Ops::Mask;
 
+  template <typename Format>
   HUESIEVE_LANES_TARGET explicit LaneRule(FrameRule<Format>& rule)
       : cells_(rule.cells()),
         red_reach_(Ops::LoadTable32(rule.cells().red_reach().data())),
         green_reach_(Ops::LoadTable32(rule.cells().green_reach().data())),
-        blue_reach_(Ops::LoadTable32(rule.cells().blue_reach().data())) {
+        blue_reach_(Ops::LoadTable32(rule.cells().blue_reach().data())),
+        ramp_max_(static_cast<float>(Format::kRampMax)),
+        float_alpha_(std::is_floating_point_v<typename Format::Sample>),
+        full_alpha_(float_alpha_ ? std::bit_cast<std::uint32_t>(ramp_max_)
+                                 : static_cast<std::uint32_t>(Format::kRampMax)) {
     box_count_ = static_cast<std::size_t>(rule.cells().box_count());
     for (std::size_t i = 0; i < box_count_; ++i) {
       const CellTable::ColourBox& box = rule.cells().boxes()[i];
@@ -542,10 +549,10 @@ class LaneRule {
   // float(s) is exact, and a square root rounded to double and then to float
   // rounds as the float square root does, double carrying more than twice
   // float's 24 bits plus two.
-  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static U32 Ramp(U32 sum, F32 range, F32 band) {
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET U32 Ramp(U32 sum, F32 range, F32 band) const {
     const F32 distance = Ops::Sqrt(Ops::ToFloat(sum));
     const F32 hundred = Ops::SplatFloat(100.0f);
-    const F32 maximum = Ops::SplatFloat(static_cast<float>(Format::kRampMax));
+    const F32 maximum = Ops::SplatFloat(ramp_max_);
     F32 value = (range - distance) / band;
     value = value * hundred;
     value = value / hundred;
@@ -554,13 +561,8 @@ class LaneRule {
     // a float alpha is the value itself, an integer one truncated.
     const Mask positive = Ops::Greater(value, Ops::SplatFloat(0.0f));
     const Mask full = Ops::GreaterEqual(value, maximum);
-    if constexpr (std::is_floating_point_v<typename Format::Sample>) {
-      return Ops::Select(full, Ops::AsBits(maximum),
-                         Ops::Select(positive, Ops::AsBits(value), Ops::Splat(0)));
-    } else {
-      return Ops::Select(full, Ops::Splat(Format::kRampMax),
-                         Ops::Select(positive, Ops::Truncate(value), Ops::Splat(0)));
-    }
+    const U32 inside = float_alpha_ ? Ops::AsBits(value) : Ops::Truncate(value);
+    return Ops::Select(full, Ops::Splat(full_alpha_), Ops::Select(positive, inside, Ops::Splat(0)));
   }
 
   CellTable& cells_;
@@ -571,6 +573,9 @@ class LaneRule {
   std::size_t box_count_;
   std::array<BoxLanes, kMaxColourEntries> boxes_;
   EntryLists lists_;
+  float ramp_max_;
+  bool float_alpha_;          // the alpha is the ramp itself, not truncated
+  std::uint32_t full_alpha_;  // the alpha at the ramp maximum, as the lanes hold it
   // The cell of the last vector lying in one cell (its coordinate bits; no
   // lane has other bits set, so ~0 is none), and the cell's word.
   std::uint32_t one_cell_ = ~0u;
@@ -585,8 +590,8 @@ HUESIEVE_LANES_TARGET RowClaims LaneRow(std::byte* row, std::int64_t pixels,
   constexpr std::int64_t kLanes = Ops::kLanes;
   constexpr std::int64_t kPixelBytes = sizeof(typename Format::Pixel);
   // The row's rule lives on the stack beside the frame's.
-  static_assert(sizeof(LaneRule<Ops, Format>) + sizeof(FrameRule<Format>) < 128 * 1024);
-  LaneRule<Ops, Format> lanes(rule);
+  static_assert(sizeof(LaneRule<Ops>) + sizeof(FrameRule<Format>) < 128 * 1024);
+  LaneRule<Ops> lanes(rule);
   RowClaims claims;
   LaneStrategy strategy = lanes.FirstStrategyOfRow();
   std::int64_t column = 0;
