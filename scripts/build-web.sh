@@ -46,6 +46,7 @@ emcc "${core_flags[@]}" src/core/*.cpp tests/core/equivalence_check.cpp \
   -o build/web-check/equivalence_check.js -sENVIRONMENT=node -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1
 
 exports=_malloc,_free,_huesieve_table_new,_huesieve_table_set,_huesieve_render,_huesieve_map_claims
+exports+=,_huesieve_render16,_huesieve_map_claims16
 emcc "${core_flags[@]}" src/core/*.cpp web/wasm/tuner_core.cpp -o "$out/src/huesieve_core.js" \
   --no-entry -sMODULARIZE=1 -sEXPORT_ES6=1 -sENVIRONMENT=worker -sFILESYSTEM=0 \
   -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=2GB -sEXPORTED_FUNCTIONS="$exports"

@@ -6,7 +6,7 @@ import { decodePng, isPng, readPngSize, PngError } from './png.js';
 
 // 2^25 pixels (8192 × 4096): the tuner holds the source, the result and the
 // claim map in WebAssembly memory and the page two more copies, about 20 bytes
-// a pixel, within what a browser tab can count on.
+// a pixel at 8 bits and 36 at 16, within what a browser tab can count on.
 export const kMaxPixels = 2 ** 25;
 
 export class ImageError extends Error {}
@@ -36,14 +36,15 @@ function checkSize(name, width, height) {
   }
 }
 
-// Returns { width, height, rgba (Uint8Array), kind }. Throws ImageError with a
+// Returns { width, height, depth, rgba, kind }: rgba is a Uint8Array at depth
+// 8, a Uint16Array (0 to 65535) for a 16-bit PNG. Throws ImageError with a
 // message that names the file.
 export async function decodeImage(bytes, name) {
   if (isPng(bytes)) {
     try {
       const { width, height } = readPngSize(bytes);
       checkSize(name, width, height);
-      const decoded = await decodePng(bytes);
+      const decoded = await decodePng(bytes, { allowDeep: true });
       return { ...decoded, kind: 'png' };
     } catch (error) {
       if (error instanceof PngError) throw new ImageError(`${name}: ${error.message}`);
@@ -57,7 +58,8 @@ export async function decodeImage(bytes, name) {
     try {
       const decoded = decodeJpeg(bytes, { useTArray: true, formatAsRGBA: true,
                                           tolerantDecoding: false });
-      return { width: decoded.width, height: decoded.height, rgba: decoded.data, kind: 'jpeg' };
+      return { width: decoded.width, height: decoded.height, depth: 8, rgba: decoded.data,
+               kind: 'jpeg' };
     } catch (error) {
       throw new ImageError(`${name}: damaged JPEG file (${error.message ?? error})`);
     }

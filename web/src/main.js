@@ -18,7 +18,8 @@ const canvas = $('result');
 const context = canvas.getContext('2d');
 
 const state = { settings: defaultSettings(), claimMap: false, before: false, zoom: 1 };
-let image = null;  // { name, kind, width, height, source: Uint8ClampedArray }
+// { name, kind, width, height, depth, source: its samples, display: 8-bit RGBA }
+let image = null;
 let shown = null;  // the latest current render from the worker
 let picking = -1;  // the entry the eyedropper sets, or -1
 
@@ -84,7 +85,9 @@ async function renderLatest() {
   if (reply.type === 'failed') showMessage(reply.message);
   if (asked === generation) {
     if (reply.type === 'rendered') {
-      shown = { ...reply, result: new Uint8ClampedArray(reply.result),
+      const result = image.depth === 16 ? new Uint16Array(reply.result) :
+                                          new Uint8Array(reply.result);
+      shown = { ...reply, result, display: forDisplay(result),
                 claims: reply.claims && new Uint8ClampedArray(reply.claims) };
       draw();
     }
@@ -102,6 +105,13 @@ function showMessage(text) {
 
 // --- The picture.
 
+// Samples as the canvas takes them: 16-bit ones to the nearest 8-bit value.
+// The canvas is for looking only; nothing is read back from it.
+function forDisplay(samples) {
+  if (samples instanceof Uint8Array) return new Uint8ClampedArray(samples.buffer);
+  return Uint8ClampedArray.from(samples, (value) => Math.round(value / 257));
+}
+
 function draw() {
   if (image === null) return;
   if (canvas.width !== image.width || canvas.height !== image.height) {
@@ -109,8 +119,8 @@ function draw() {
     canvas.height = image.height;
   }
   const claimsShown = state.claimMap && !state.before && shown?.claims;
-  const pixels = state.before || shown === null ? image.source : claimsShown ? shown.claims :
-                                                  shown.result;
+  const pixels = state.before || shown === null ? image.display : claimsShown ? shown.claims :
+                                                  shown.display;
   context.putImageData(new ImageData(pixels, image.width, image.height), 0, 0);
   canvas.style.width = `${image.width * state.zoom}px`;
   canvas.style.height = `${image.height * state.zoom}px`;
@@ -166,12 +176,14 @@ async function openImage(name, bytes) {
   const reply = await ask({ type: 'open', name, bytes }, [bytes]);
   filesInHand--;
   if (reply.type === 'opened') {
+    const source = reply.depth === 16 ? new Uint16Array(reply.source) :
+                                        new Uint8Array(reply.source);
     image = { name, kind: reply.kind, width: reply.width, height: reply.height,
-              source: new Uint8ClampedArray(reply.source) };
+              depth: reply.depth, source, display: forDisplay(source) };
     shown = null;
     showMessage('');
     $('image-info').textContent = `${name}: ${image.width} × ${image.height} pixels, ` +
-                                  reply.kind.toUpperCase();
+                                  `${reply.kind.toUpperCase()}, ${image.depth}-bit`;
     changed();
   } else {
     showMessage(reply.message);
@@ -281,6 +293,15 @@ function buildEntryRows() {
   }
 }
 
+// A stored sample as the colour the rule sees: 8-bit as it is; 16-bit
+// mapped to the host's 0 to 32768, as huesieve-render maps it, then to the
+// nearest 8-bit value, as the rule converts the host's channels.
+function ruleByte(sample) {
+  if (image.depth === 8) return sample;
+  const host = Math.floor((sample * 32768 + 32767) / 65535);
+  return Math.min(255, Math.floor((host * 255 + 16384) / 32768));
+}
+
 // The eyedropper reads the stored source sample under the pointer, at any
 // zoom, never a canvas pixel. It acts on the pointer going down, whose
 // position has the fractions of a pixel that a click's lacks.
@@ -293,7 +314,7 @@ function pickAt(event) {
   const y = Math.min(image.height - 1, Math.max(0, line));
   const at = (y * image.width + x) * 4;
   const hex = Array.from(image.source.subarray(at, at + 3),
-                         (v) => v.toString(16).padStart(2, '0')).join('');
+                         (v) => ruleByte(v).toString(16).padStart(2, '0')).join('');
   const k = picking;
   state.settings.entries[k].color = `#${hex.toUpperCase()}`;
   rows[k].color.value = `#${hex}`;
@@ -352,8 +373,8 @@ function wireControls() {
   $('save-result').addEventListener('click', async () => {
     await idle();
     if (image === null || shown === null) return;
-    const { width, height } = image;
-    const blob = await encodePng({ width, height, rgba: new Uint8Array(shown.result.buffer) });
+    const { width, height, depth } = image;
+    const blob = await encodePng({ width, height, depth, rgba: shown.result });
     download(blob, outputName(image.name));
   });
 }

@@ -203,13 +203,18 @@ function makeExpander(header, palette, transparency) {
   }
 }
 
-// Reads the header alone, so that an image too large is refused before its
-// data is inflated.
+// Reads the header alone, its CRC checked, so that an image too large is
+// refused before its data is inflated.
 export function readPngSize(bytes) {
   if (!isPng(bytes)) throw new PngError('not a PNG file');
   if (bytes.length < 33) throw new PngError('the file is truncated');
-  return readHeader({ type: String.fromCharCode(...bytes.subarray(12, 16)),
-                      data: bytes.subarray(16, 29) });
+  const header = { type: String.fromCharCode(...bytes.subarray(12, 16)),
+                   data: bytes.subarray(16, 29) };
+  const crc = new DataView(bytes.buffer, bytes.byteOffset + 29, 4).getUint32(0);
+  if (header.type === 'IHDR' && crc32(bytes, 12, 29) !== crc) {
+    throw new PngError('IHDR: CRC error');
+  }
+  return readHeader(header);
 }
 
 // Returns { width, height, depth, rgba }: 8-bit straight RGBA for 8-bit and

@@ -8,7 +8,7 @@ import { paintClaims } from './claim_map.js';
 
 let core = null;
 // The open image and the buffers sized for it, in the core's memory.
-let image = null;  // { width, height, pixels, source, result, codes }
+let image = null;  // { width, height, depth, pixels, source, result, codes }
 let table = 0;   // the core's colour entry table
 let bounds = 0;  // four int32: left, top, right, bottom
 
@@ -20,11 +20,11 @@ function release(buffers) {
   if (buffers) for (const pointer of [buffers.source, buffers.result, buffers.codes]) core._free(pointer);
 }
 
-// Memory for an image of `pixels` pixels, or null when the core cannot grow
-// that far.
-function allocate(pixels) {
-  const source = core._malloc(pixels * 4);
-  const result = core._malloc(pixels * 4);
+// Memory for an image of `pixels` pixels of `bytes` bytes, or null when the
+// core cannot grow that far.
+function allocate(pixels, bytes) {
+  const source = core._malloc(pixels * bytes);
+  const result = core._malloc(pixels * bytes);
   const codes = core._malloc(pixels);
   if (source && result && codes) return { source, result, codes };
   release({ source, result, codes });
@@ -41,6 +41,18 @@ function setTable(settings) {
   });
 }
 
+// The image's samples at `pointer` in the core's memory, of its depth.
+function samples(pointer, count) {
+  return image.depth === 16 ? new Uint16Array(heap().buffer, pointer, count) :
+                              new Uint8Array(heap().buffer, pointer, count);
+}
+
+// The core's render of the open image, at its depth.
+function renderImage(enable, kernel) {
+  const render = image.depth === 16 ? core._huesieve_render16 : core._huesieve_render;
+  render(image.source, image.result, image.width, image.height, enable, table, bounds, kernel);
+}
+
 function readBounds() {
   return Array.from(new Int32Array(heap().buffer, bounds, 4));
 }
@@ -48,35 +60,39 @@ function readBounds() {
 function open({ name, bytes }) {
   return decodeImage(new Uint8Array(bytes), name).then((decoded) => {
     const pixels = decoded.width * decoded.height;
-    const buffers = allocate(pixels);
+    const buffers = allocate(pixels, decoded.depth / 2);
     if (buffers === null) {
       throw new ImageError(`${name}: not enough memory for an image of ${decoded.width} × ` +
                            `${decoded.height} pixels`);
     }
     release(image);
-    image = { width: decoded.width, height: decoded.height, pixels, ...buffers };
-    heap().set(decoded.rgba, image.source);
-    return { type: 'opened', name, width: image.width, height: image.height,
+    image = { width: decoded.width, height: decoded.height, depth: decoded.depth, pixels,
+              ...buffers };
+    samples(image.source, decoded.rgba.length).set(decoded.rgba);
+    return { type: 'opened', name, width: image.width, height: image.height, depth: image.depth,
              source: decoded.rgba.buffer, kind: decoded.kind };
   });
 }
 
 function render({ settings, claimMap, kernel = 0 }) {
   setTable(settings);
-  const started = performance.now();
-  core._huesieve_render(image.source, image.result, image.width, image.height,
-                        settings.enable ? 1 : 0, table, bounds, kernel);
-  const renderMs = performance.now() - started;
+  renderImage(settings.enable ? 1 : 0, kernel);
   const reply = {
     type: 'rendered',
     width: image.width,
     height: image.height,
-    result: heap().slice(image.result, image.result + image.pixels * 4).buffer,
+    result: samples(image.result, image.pixels * 4).slice().buffer,
     bounds: readBounds(),
-    renderMs,
   };
   if (claimMap) {
-    core._huesieve_map_claims(image.source, image.codes, image.width, image.height, table, bounds);
+    if (image.depth === 16) {
+      // The result is copied out: its buffer serves as the map's scratch.
+      core._huesieve_map_claims16(image.source, image.result, image.codes, image.width,
+                                  image.height, table, bounds);
+    } else {
+      core._huesieve_map_claims(image.source, image.codes, image.width, image.height, table,
+                                bounds);
+    }
     const codes = heap().subarray(image.codes, image.codes + image.pixels);
     reply.claims = paintClaims(codes, image.width, image.height, settings).buffer;
     reply.claimBounds = readBounds();
@@ -90,8 +106,7 @@ function time({ settings, runs, kernel }) {
   const times = [];
   for (let i = 0; i < runs; i++) {
     const started = performance.now();
-    core._huesieve_render(image.source, image.result, image.width, image.height,
-                          settings.enable ? 1 : 0, table, bounds, kernel);
+    renderImage(settings.enable ? 1 : 0, kernel);
     times.push(performance.now() - started);
   }
   return { type: 'timed', times };

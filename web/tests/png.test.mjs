@@ -77,9 +77,11 @@ describe('PNG reading', () => {
     }
   }
 
-  it('reads the size from the header alone', () => {
+  it('reads the size from the header alone, its CRC checked', () => {
     const bytes = makePng({ width: 300, height: 200, depth: 8, colourType: 0, samples: () => [0] });
     assert.deepEqual([readPngSize(bytes).width, readPngSize(bytes).height], [300, 200]);
+    bytes[20] ^= 1;
+    assert.throws(() => readPngSize(bytes), /IHDR: CRC error/);
   });
 
   it('refuses 16-bit files unless asked for their samples', async () => {

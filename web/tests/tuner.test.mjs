@@ -46,9 +46,11 @@ function settingsText(enable, entries) {
 function keyFor(rgba, seed) {
   const random = randomSource(seed);
   const pixels = rgba.length / 4;
+  const byte = rgba instanceof Uint16Array ? (v) => v >> 8 : (v) => v;
   return Array.from({ length: 10 }, (_, k) => {
     const at = (random() % pixels) * 4;
-    const hex = Array.from(rgba.subarray(at, at + 3), (v) => v.toString(16).padStart(2, '0'));
+    const hex = Array.from(rgba.subarray(at, at + 3),
+                           (v) => byte(v).toString(16).padStart(2, '0'));
     return {
       enabled: random() % 4 !== 0,
       color: `#${hex.join('').toUpperCase()}`,
@@ -63,10 +65,14 @@ function randomFrame({ width, height, seed, colourType = 6, depth = 8, interlace
   const random = randomSource(seed);
   const top = (1 << depth) - 1;
   // A few colours repeated with noise, as footage has them, and all alphas.
-  const base = Array.from({ length: 6 }, () => [random() & 255, random() & 255, random() & 255]);
+  const channel = depth === 16 ? 65535 : 255;
+  const noise = depth === 16 ? 41 * 257 : 41;
+  const base = Array.from({ length: 6 }, () => [random() & channel, random() & channel,
+                                                random() & channel]);
   const samples = () => {
-    const [r, g, b] = base[random() % base.length].map((v) => (v + (random() % 41) - 20) & 255);
-    const a = random() & 255;
+    const [r, g, b] = base[random() % base.length].map(
+        (v) => Math.min(channel, Math.max(0, v + (random() % noise) - (noise >> 1))));
+    const a = random() & channel;
     switch (colourType) {
       case 0: return [random() & top];
       case 2: return [r, g, b];
@@ -115,6 +121,10 @@ describe('the tuner renders as huesieve-render', () => {
     { name: 'palette-trns.png', width: 40, height: 20, seed: 7, colourType: 3, depth: 4,
       extra: [['PLTE', Array.from({ length: 48 }, (_, i) => (i * 53) & 255)],
               ['tRNS', [0, 128, 255, 7]]] },
+    // 16-bit: mapped to the host's scale and back, rendered at 16 bits.
+    { name: 'deep-rgba.png', width: 57, height: 19, seed: 10, depth: 16 },
+    { name: 'deep-rgb-interlaced.png', width: 23, height: 41, seed: 11, depth: 16,
+      colourType: 2, interlaced: true },
   ];
   for (const frame of frames) {
     it(`${frame.name} (${frame.width} × ${frame.height}) with a loaded key`, async () => {
@@ -222,6 +232,21 @@ describe('controls', () => {
        await page.close();
      });
 
+  it('the eyedropper takes a 16-bit pixel\'s colour as the rule sees it', async () => {
+    const page = await tuner.open();
+    // Host scale 193, 449, 705, which the rule reads as 2, 4, 6 (the nearest
+    // 8-bit values of the samples would be 1, 3, 5).
+    await openImage(page, 'deep.png', makePng({ width: 3, height: 1, depth: 16, colourType: 6,
+                                                samples: (x) => [385, 899, 1413, 1000 * x] }));
+    await label(page, 'Zoom').selectOption({ label: '800 %' });
+    await page.getByRole('button', { name: 'Pick color 2', exact: true }).click();
+    const box = await result(page).boundingBox();
+    await result(page).click({ position: { x: box.width / 2, y: box.height / 2 } });
+    await idle(page);
+    assert.equal(await label(page, 'Color 2').inputValue(), '#020406');
+    await page.close();
+  });
+
   it('save settings as the documented file and load them back', async () => {
     const page = await tuner.open();
     await label(page, 'Enable Effect').check();
@@ -296,7 +321,8 @@ describe('bad input', () => {
   header[9] = 6;
   const huge = Buffer.concat([good.subarray(0, 8), chunk('IHDR', header),
                               chunk('IDAT', [0x78, 0x9c, 3, 0]), chunk('IEND', [])]);
-  const deep = makePng({ width: 2, height: 2, depth: 16, colourType: 6, samples: () => [1, 2, 3, 4] });
+  const damaged = Buffer.from(good);
+  damaged[20] ^= 1;  // the header's height, its CRC now wrong
   const cases = [
     ['a file that is no image', 'notes.png', () => openImage, Buffer.from('just some text'),
      'notes.png: not a PNG or JPEG image'],
@@ -304,8 +330,7 @@ describe('bad input', () => {
      'cut.png: the file is truncated'],
     ['an image over the pixel limit', 'huge.png', () => openImage, huge,
      'huge.png: image of 8193 × 4097 pixels exceeds the tuner\'s limit of 33554432 pixels'],
-    ['a 16-bit PNG', 'deep.png', () => openImage, deep,
-     'deep.png: 16-bit PNG: the tuner takes images of up to 8 bits per channel'],
+    ['a damaged PNG', 'damaged.png', () => openImage, damaged, 'damaged.png: IHDR: CRC error'],
     ['malformed settings', 'key.json', () => loadSettings, '{"enable": true, "entries": [',
      /^key\.json: not valid JSON: /],
     ['settings out of limits', 'key.json', () => loadSettings,

@@ -109,7 +109,7 @@ async function download(page, button) {
 // "Save result": the file's name and its RGBA samples.
 export async function saveResult(page) {
   const { name, bytes } = await download(page, 'Save result');
-  return { name, image: await decodePng(bytes) };
+  return { name, image: await decodePng(bytes, { allowDeep: true }) };
 }
 
 export async function saveSettings(page) {
@@ -130,7 +130,7 @@ export async function runCommand(command, directory, outputName) {
     env: { ...process.env, PATH: `${dirname(kTool)}:${process.env.PATH}` },
     stdio: ['ignore', 'pipe', 'pipe'],
   });
-  return decodePng(readFileSync(join(directory, outputName)));
+  return decodePng(readFileSync(join(directory, outputName)), { allowDeep: true });
 }
 
 // huesieve-render --settings on the same image and key.
@@ -140,5 +140,5 @@ export async function toolRender(directory, name, bytes, settingsText) {
   const output = join(directory, `${name}-tool.png`);
   execFileSync(kTool, ['--settings', join(directory, `${name}.json`), join(directory, name), output],
                { stdio: ['ignore', 'pipe', 'pipe'] });
-  return decodePng(readFileSync(output));
+  return decodePng(readFileSync(output), { allowDeep: true });
 }
