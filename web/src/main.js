@@ -304,7 +304,8 @@ function ruleByte(sample) {
 
 // The eyedropper reads the stored source sample under the pointer, at any
 // zoom, never a canvas pixel. It acts on the pointer going down, whose
-// position has the fractions of a pixel that a click's lacks.
+// position has the fractions of a pixel that a click's lacks; a click alone
+// (from the keyboard or a script) picks too.
 function pickAt(event) {
   if (picking < 0 || image === null || event.button !== 0) return;
   const box = canvas.getBoundingClientRect();
@@ -340,6 +341,7 @@ function wireControls() {
     draw();
   });
   canvas.addEventListener('pointerdown', pickAt);
+  canvas.addEventListener('click', pickAt);
   document.addEventListener('keydown', (event) => {
     if (event.key === 'Escape') stopPicking();
   });

@@ -2,15 +2,16 @@
 // libpng reader gives, for every 8-bit-or-less colour type; its writer makes
 // files the tool reads back unchanged.
 import assert from 'node:assert/strict';
-import { mkdtempSync, readFileSync, writeFileSync } from 'node:fs';
+import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
-import { describe, it } from 'node:test';
+import { after, describe, it } from 'node:test';
 
 import { decodePng, encodePng, readPngSize, PngError } from '../src/png.js';
 import { chunk, makePng, randomSource, runTool } from './png_files.mjs';
 
 const directory = mkdtempSync(join(tmpdir(), 'huesieve-png-'));
+after(() => rmSync(directory, { recursive: true, force: true }));
 
 // The tool with the switch off writes its decoded input back as RGBA.
 async function toolReading(name, bytes) {

@@ -2,7 +2,7 @@
 // through the controls' accessible names, waiting on the "Result" canvas's
 // aria-busy, capturing downloads; and runs huesieve-render on the same files.
 import { execFileSync } from 'node:child_process';
-import { mkdtempSync, readFileSync, writeFileSync } from 'node:fs';
+import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { dirname, join } from 'node:path';
 
@@ -40,6 +40,7 @@ export class Tuner {
   async stop() {
     await this.context.close();
     this.server.close();
+    for (const folder of [this.profile, this.directory]) rmSync(folder, { recursive: true, force: true });
   }
 
   // A new page with the sample open and rendered.
