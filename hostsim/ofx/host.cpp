@@ -95,12 +95,12 @@ const void* Host::FetchSuite(const char* name, int version) {
   return suite;
 }
 
-void Host::Lend(const void* block) {
+void Host::Lend(void* block) {
   const std::lock_guard lock(mutex_);
   on_loan_.insert(block);
 }
 
-bool Host::TakeBack(const void* block) {
+bool Host::TakeBack(void* block) {
   const std::lock_guard lock(mutex_);
   return on_loan_.erase(block) == 1;
 }

@@ -72,9 +72,9 @@ class Host {
 
   // Host memory (the memory suite and image memory) out on loan, so that
   // unloading can complain about what was never handed back.
-  void Lend(const void* block);
+  void Lend(void* block);
   // False when `block` was not on loan.
-  bool TakeBack(const void* block);
+  bool TakeBack(void* block);
   std::size_t blocks_on_loan() const;
 
  private:
