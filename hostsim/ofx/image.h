@@ -39,7 +39,7 @@ struct ImageLayout {
   bool negative_row_bytes = false;
   std::string premultiplication = kOfxImagePreMultiplied;
   // The bounds when not given.
-  std::optional<OfxRectI> region_of_definition;
+  std::optional<OfxRectI> region_of_definition = std::nullopt;
   OfxPointD render_scale{1.0, 1.0};
   double pixel_aspect_ratio = 1.0;
   std::string field = kOfxImageFieldNone;
@@ -64,12 +64,12 @@ class Image {
   template <typename Sample>
   Sample Get(int x, int y, int channel) const {
     Sample sample;
-    std::memcpy(&sample, PixelAddress(x, y) + channel * sizeof(Sample), sizeof sample);
+    std::memcpy(&sample, PixelAddress(x, y) + static_cast<std::size_t>(channel) * sizeof(Sample), sizeof sample);
     return sample;
   }
   template <typename Sample>
   void Set(int x, int y, int channel, Sample sample) {
-    std::memcpy(PixelAddress(x, y) + channel * sizeof(Sample), &sample, sizeof sample);
+    std::memcpy(PixelAddress(x, y) + static_cast<std::size_t>(channel) * sizeof(Sample), &sample, sizeof sample);
   }
 
   // The whole storage, guards and padding included.

@@ -55,7 +55,7 @@ struct FrameRequest {
   OfxTime time = 0.0;
   Image* source = nullptr;  // null: the source has no image at this time
   Image* output = nullptr;
-  std::optional<OfxRectI> render_window;  // the output's bounds when absent
+  std::optional<OfxRectI> render_window = std::nullopt;  // the output's bounds when absent
   OfxPointD render_scale{1.0, 1.0};
   std::string field = kOfxImageFieldNone;
 };
