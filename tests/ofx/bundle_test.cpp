@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -30,6 +32,13 @@ TEST(BundleLayoutTest, ScanningTheFolderFindsTheBundle) {
 TEST(BundleLayoutTest, TheBinaryLiesInTheArchitectureFolderUnderTheBareName) {
   EXPECT_EQ(hostsim::ofx::BinaryPathIn("/plugins/Huesieve.ofx.bundle"),
             std::filesystem::path("/plugins/Huesieve.ofx.bundle/Contents/Linux-x86-64/Huesieve.ofx"));
+}
+
+TEST(BundleLayoutTest, TheInfoListNamesTheBinaryAndTheBundleKind) {
+  std::ifstream file(std::filesystem::path(copy_fixture::kBundlePath) / "Contents" / "Info.plist");
+  const std::string list((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  EXPECT_THAT(list, ::testing::HasSubstr("<key>CFBundleExecutable</key>\n  <string>CopyFixture.ofx</string>"));
+  EXPECT_THAT(list, ::testing::HasSubstr("<key>CFBundlePackageType</key>\n  <string>BNDL</string>"));
 }
 
 TEST(BundleLayoutTest, AFolderNotNamedAsABundleIsRefused) {
