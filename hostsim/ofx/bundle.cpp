@@ -58,7 +58,8 @@ Bundle::Bundle(Host& host, const std::filesystem::path& bundle) : host_(&host) {
     return;
   }
   const auto set_host = reinterpret_cast<SetHostFn>(binary_->Symbol("OfxSetHost"));
-  const auto count = reinterpret_cast<GetNumberOfPluginsFn>(binary_->Symbol("OfxGetNumberOfPlugins"));
+  const auto count =
+      reinterpret_cast<GetNumberOfPluginsFn>(binary_->Symbol("OfxGetNumberOfPlugins"));
   const auto get = reinterpret_cast<GetPluginFn>(binary_->Symbol("OfxGetPlugin"));
   if (count == nullptr || get == nullptr) {
     error_ = binary_path_.string() + " does not export OfxGetNumberOfPlugins and OfxGetPlugin";

@@ -14,11 +14,11 @@
 namespace hostsim::ofx {
 
 enum class ComplaintKind {
-  kRefusal,         // a suite call the host refused, with the status it returned
-  kLeak,            // an image, image memory or host memory not given back
-  kSourceWritten,   // a byte of an input image changed during a render
-  kOutsideOutput,   // a byte of the output's padding or guard areas changed
-  kDescription,     // a description no host could use (e.g. a parent that is no group)
+  kRefusal,        // a suite call the host refused, with the status it returned
+  kLeak,           // an image, image memory or host memory not given back
+  kSourceWritten,  // a byte of an input image changed during a render
+  kOutsideOutput,  // a byte of the output's padding or guard areas changed
+  kDescription,    // a description no host could use (e.g. a parent that is no group)
 };
 
 struct Complaint {

@@ -26,8 +26,7 @@ ImageFaults& ImageFaults::Relabel(std::string clip, std::string property, std::s
 }
 
 void ImageFaults::InstallOn(Instance& instance) const {
-  instance.set_fetch_hook([faults = faults_](std::string_view clip, OfxTime,
-                                             PropertySet& image) {
+  instance.set_fetch_hook([faults = faults_](std::string_view clip, OfxTime, PropertySet& image) {
     FetchOverride decision;
     for (const Fault& fault : *faults) {
       if (fault.clip != clip) continue;

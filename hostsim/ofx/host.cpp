@@ -28,8 +28,8 @@ std::vector<std::string> OrDefault(std::vector<std::string> values,
 }  // namespace
 
 std::vector<SuiteVersion> AllSuites() {
-  return {{kOfxPropertySuite, 1}, {kOfxImageEffectSuite, 1}, {kOfxParameterSuite, 1},
-          {kOfxMessageSuite, 1},  {kOfxMessageSuite, 2},     {kOfxMemorySuite, 1},
+  return {{kOfxPropertySuite, 1},   {kOfxImageEffectSuite, 1}, {kOfxParameterSuite, 1},
+          {kOfxMessageSuite, 1},    {kOfxMessageSuite, 2},     {kOfxMemorySuite, 1},
           {kOfxMultiThreadSuite, 1}};
 }
 
@@ -39,9 +39,9 @@ Host::Host(HostConfig config)
                                {kOfxImageEffectContextFilter, kOfxImageEffectContextGeneral});
   config_.pixel_depths = OrDefault(std::move(config_.pixel_depths),
                                    {kOfxBitDepthByte, kOfxBitDepthShort, kOfxBitDepthFloat});
-  config_.components = OrDefault(
-      std::move(config_.components),
-      {kOfxImageComponentRGBA, kOfxImageComponentRGB, kOfxImageComponentAlpha});
+  config_.components =
+      OrDefault(std::move(config_.components),
+                {kOfxImageComponentRGBA, kOfxImageComponentRGB, kOfxImageComponentAlpha});
   properties_.SetOwner(PropertySetOwner::kHost, this);
   properties_.SetInts(kOfxPropAPIVersion, {1, 4});
   properties_.SetString(kOfxPropName, "com.quorvelvfx.hostsim");

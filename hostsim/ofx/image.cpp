@@ -110,12 +110,11 @@ std::optional<std::string> Image::FirstChange(const std::vector<std::byte>& befo
     }
     const std::size_t memory_row = (at - kGuardBytes) / stride();
     const std::size_t in_row = (at - kGuardBytes) % stride();
-    const int y = layout_.negative_row_bytes
-                      ? layout_.bounds.y2 - 1 - static_cast<int>(memory_row)
-                      : layout_.bounds.y1 + static_cast<int>(memory_row);
+    const int y = layout_.negative_row_bytes ? layout_.bounds.y2 - 1 - static_cast<int>(memory_row)
+                                             : layout_.bounds.y1 + static_cast<int>(memory_row);
     if (in_row >= row_pixels) {
-      return "byte " + std::to_string(in_row - row_pixels) + " of the padding of row y = " +
-             std::to_string(y);
+      return "byte " + std::to_string(in_row - row_pixels) +
+             " of the padding of row y = " + std::to_string(y);
     }
     if (pixels_too) {
       return "pixel x = " +

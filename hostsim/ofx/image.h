@@ -64,12 +64,14 @@ class Image {
   template <typename Sample>
   Sample Get(int x, int y, int channel) const {
     Sample sample;
-    std::memcpy(&sample, PixelAddress(x, y) + static_cast<std::size_t>(channel) * sizeof(Sample), sizeof sample);
+    std::memcpy(&sample, PixelAddress(x, y) + static_cast<std::size_t>(channel) * sizeof(Sample),
+                sizeof sample);
     return sample;
   }
   template <typename Sample>
   void Set(int x, int y, int channel, Sample sample) {
-    std::memcpy(PixelAddress(x, y) + static_cast<std::size_t>(channel) * sizeof(Sample), &sample, sizeof sample);
+    std::memcpy(PixelAddress(x, y) + static_cast<std::size_t>(channel) * sizeof(Sample), &sample,
+                sizeof sample);
   }
 
   // The whole storage, guards and padding included.

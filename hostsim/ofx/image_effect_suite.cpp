@@ -42,8 +42,7 @@ class ImageMemory {
 };
 
 OfxStatus Refuse(Host& host, const std::string& what, OfxStatus status) {
-  host.complaint_log().Add(ComplaintKind::kRefusal,
-                           what + ", returned " + std::to_string(status));
+  host.complaint_log().Add(ComplaintKind::kRefusal, what + ", returned " + std::to_string(status));
   return status;
 }
 
@@ -118,6 +117,8 @@ OfxStatus clipGetPropertySet(OfxImageClipHandle handle, OfxPropertySetHandle* pr
   return kOfxStatOK;
 }
 
+// The region is a hint a host may ignore; this one always hands out the
+// whole image the frame holds.
 OfxStatus clipGetImage(OfxImageClipHandle handle, OfxTime time, const OfxRectD*,
                        OfxPropertySetHandle* image) {
   Clip* clip = Clip::Find(handle);

@@ -181,8 +181,8 @@ void Instance::LetGo(const FrameRequest& frame) {
   }
   if (frame.source != nullptr) {
     if (const auto change = frame.source->FirstChange(held.source_before, true)) {
-      log.Add(ComplaintKind::kSourceWritten, "the source image at time " + TimeText(frame.time) +
-                                                 " changed: " + *change);
+      log.Add(ComplaintKind::kSourceWritten,
+              "the source image at time " + TimeText(frame.time) + " changed: " + *change);
     }
   }
   if (frame.output != nullptr) {
@@ -200,9 +200,8 @@ OfxStatus Instance::FetchImage(const Clip& clip, OfxTime time, OfxPropertySetHan
   const auto held = std::find_if(frames_.begin(), frames_.end(),
                                  [&](const HeldFrame& h) { return h.request->time == time; });
   if (held == frames_.end()) {
-    log.Add(ComplaintKind::kRefusal, "clipGetImage on " + clip.properties().label() +
-                                         " at time " + TimeText(time) +
-                                         ", which no render is at: returned " +
+    log.Add(ComplaintKind::kRefusal, "clipGetImage on " + clip.properties().label() + " at time " +
+                                         TimeText(time) + ", which no render is at: returned " +
                                          std::to_string(kOfxStatFailed));
     return kOfxStatFailed;
   }
@@ -227,8 +226,8 @@ OfxRectD Instance::ClipRegionOfDefinition(const Clip& clip, OfxTime time) {
   const std::lock_guard lock(frames_mutex_);
   for (const HeldFrame& held : frames_) {
     if (held.request->time != time) continue;
-    const Image* image = clip.name() == kOfxImageEffectOutputClipName ? held.request->output
-                                                                       : held.request->source;
+    const Image* image =
+        clip.name() == kOfxImageEffectOutputClipName ? held.request->output : held.request->source;
     if (image != nullptr) {
       return ToDouble(image->layout().region_of_definition.value_or(image->layout().bounds));
     }
@@ -245,13 +244,11 @@ OfxStatus Instance::AskRegions(const FrameRequest& frame, const OfxRectI& window
   rod_in.SetDouble(kOfxPropTime, frame.time);
   rod_in.SetDoubles(kOfxImageEffectPropRenderScale, {frame.render_scale.x, frame.render_scale.y});
   const OfxRectD source_rod =
-      frame.source != nullptr
-          ? ToDouble(frame.source->layout().region_of_definition.value_or(
-                frame.source->layout().bounds))
-          : OfxRectD{0.0, 0.0, config_.project_size.x, config_.project_size.y};
+      frame.source != nullptr ? ToDouble(frame.source->layout().region_of_definition.value_or(
+                                    frame.source->layout().bounds))
+                              : OfxRectD{0.0, 0.0, config_.project_size.x, config_.project_size.y};
   rod_out.SetDoubles(kOfxImageEffectPropRegionOfDefinition, Parts(source_rod));
-  if (const OfxStatus status =
-          Call(kOfxImageEffectActionGetRegionOfDefinition, &rod_in, &rod_out);
+  if (const OfxStatus status = Call(kOfxImageEffectActionGetRegionOfDefinition, &rod_in, &rod_out);
       !Succeeded(status)) {
     return status;
   }
@@ -272,8 +269,8 @@ OfxStatus Instance::AskRegions(const FrameRequest& frame, const OfxRectI& window
   return Call(kOfxImageEffectActionGetRegionsOfInterest, &roi_in, &roi_out);
 }
 
-std::optional<std::string> Instance::AskIdentity(const FrameRequest& frame,
-                                                 const OfxRectI& window, OfxStatus& status) {
+std::optional<std::string> Instance::AskIdentity(const FrameRequest& frame, const OfxRectI& window,
+                                                 OfxStatus& status) {
   ComplaintLog& log = effect_.host().complaint_log();
   PropertySet in("arguments of " kOfxImageEffectActionIsIdentity, log, IsIdentityArguments());
   PropertySet out("results of " kOfxImageEffectActionIsIdentity, log, IsIdentityResults());
@@ -330,8 +327,8 @@ FrameOutcome Instance::Render(const FrameRequest& frame) {
 
 std::vector<FrameOutcome> Instance::RenderSequence(std::span<const FrameRequest> frames) {
   if (frames.empty()) return {};
-  PropertySet sequence("arguments of the sequence render actions",
-                       effect_.host().complaint_log(), SequenceRenderArguments());
+  PropertySet sequence("arguments of the sequence render actions", effect_.host().complaint_log(),
+                       SequenceRenderArguments());
   OfxTime first = frames.front().time;
   OfxTime last = first;
   for (const FrameRequest& frame : frames) {

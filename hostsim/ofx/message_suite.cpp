@@ -27,8 +27,8 @@ std::string Format(const char* format, va_list arguments) {
   return text.data();
 }
 
-OfxStatus Post(const char* call, void* handle, const char* type, const char* id,
-               const char* format, va_list arguments) {
+OfxStatus Post(const char* call, void* handle, const char* type, const char* id, const char* format,
+               va_list arguments) {
   Effect* effect = Effect::Find(static_cast<OfxImageEffectHandle>(handle));
   const std::string text = Format(format, arguments);
   if (effect == nullptr) {

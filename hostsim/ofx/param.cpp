@@ -84,7 +84,8 @@ const char* Param::TextAt(OfxTime time) const {
 }
 
 void Param::CheckParts(const ParamValue& value) const {
-  const std::size_t parts = type_->kind == ParamValueKind::kString ? 0 : std::size_t(type_->dimension);
+  const std::size_t parts =
+      type_->kind == ParamValueKind::kString ? 0 : std::size_t(type_->dimension);
   if (type_->kind == ParamValueKind::kNone || value.numbers.size() != parts) {
     std::fprintf(stderr, "simulated OFX host: parameter %s takes %zu numbers, not %zu\n",
                  name_.c_str(), parts, value.numbers.size());
@@ -144,9 +145,9 @@ void ParamSet::CheckDescription() const {
               std::string_view(params_[j]->type().name) == kOfxParamTypeGroup;
     }
     if (!found) {
-      log_->Add(ComplaintKind::kDescription,
-                label_ + ": parameter " + params_[i]->name() + " names parent \"" + parent +
-                    "\", which is not a group defined before it");
+      log_->Add(ComplaintKind::kDescription, label_ + ": parameter " + params_[i]->name() +
+                                                 " names parent \"" + parent +
+                                                 "\", which is not a group defined before it");
     }
   }
 }

@@ -45,8 +45,8 @@ OfxStatus paramGetHandle(OfxParamSetHandle handle, const char* name, OfxParamHan
   Param* found = name != nullptr ? set->Find(name) : nullptr;
   if (found == nullptr || param == nullptr) {
     return Refuse(set->properties().log(),
-                  "paramGetHandle of " + std::string(name != nullptr ? name : "(null)") +
-                      " on " + set->label() + ": no such parameter, or a null result",
+                  "paramGetHandle of " + std::string(name != nullptr ? name : "(null)") + " on " +
+                      set->label() + ": no such parameter, or a null result",
                   kOfxStatErrUnknown);
   }
   *param = found->handle();
@@ -77,10 +77,10 @@ OfxStatus paramGetPropertySet(OfxParamHandle handle, OfxPropertySetHandle* prope
 OfxStatus WriteValue(const char* function, Param* param, OfxTime time, va_list parts) {
   if (param == nullptr) return RefuseBadHandle(function, "no parameter");
   if (!param->is_instance() || param->type().kind == ParamValueKind::kNone) {
-    return Refuse(param->properties().log(),
-                  std::string(function) + " on " + param->properties().label() +
-                      ", which holds no value",
-                  kOfxStatErrBadHandle);
+    return Refuse(
+        param->properties().log(),
+        std::string(function) + " on " + param->properties().label() + ", which holds no value",
+        kOfxStatErrBadHandle);
   }
   const ParamValue value = param->ValueAt(time);
   switch (param->type().kind) {

@@ -19,12 +19,13 @@ Plugin::Plugin(Host& host, OfxPlugin& plugin, std::string file_path)
 
 Plugin::~Plugin() {
   if (!loaded_) return;
-  contexts_.clear();
+  // The descriptors stay valid until the plug-in has unloaded, as the API
+  // promises; they go with the members afterwards.
   Call(kOfxActionUnload, nullptr, nullptr, nullptr, "");
   if (const std::size_t blocks = host_->blocks_on_loan(); blocks != 0) {
-    host_->complaint_log().Add(ComplaintKind::kLeak,
-                               std::to_string(blocks) +
-                                   " blocks of host memory still out when the plug-in unloaded");
+    host_->complaint_log().Add(
+        ComplaintKind::kLeak,
+        std::to_string(blocks) + " blocks of host memory still out when the plug-in unloaded");
   }
 }
 
@@ -34,8 +35,9 @@ std::string Plugin::identifier() const {
 
 OfxStatus Plugin::Call(const char* action, const void* handle, PropertySet* in, PropertySet* out,
                        const std::string& effect) {
-  const OfxStatus status = plugin_->mainEntry(action, handle, in != nullptr ? in->handle() : nullptr,
-                                              out != nullptr ? out->handle() : nullptr);
+  const OfxStatus status =
+      plugin_->mainEntry(action, handle, in != nullptr ? in->handle() : nullptr,
+                         out != nullptr ? out->handle() : nullptr);
   const std::lock_guard lock(mutex_);
   actions_.push_back({action, effect, status});
   return status;
@@ -101,8 +103,8 @@ const Effect* Plugin::DescribeInContext(const std::string& context, OfxStatus* s
       result = kOfxStatErrUnsupported;
     } else {
       auto effect = std::make_unique<Effect>(*descriptor_, context);
-      PropertySet in("arguments of " kOfxImageEffectActionDescribeInContext,
-                     host_->complaint_log(), DescribeInContextArguments());
+      PropertySet in("arguments of " kOfxImageEffectActionDescribeInContext, host_->complaint_log(),
+                     DescribeInContextArguments());
       in.SetString(kOfxImageEffectPropContext, context);
       result = Call(kOfxImageEffectActionDescribeInContext, effect->handle(), &in, nullptr,
                     effect->label());

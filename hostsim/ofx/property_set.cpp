@@ -256,8 +256,7 @@ std::string PropertySet::String(std::string_view name, int index) const {
 void* PropertySet::Pointer(std::string_view name, int index) const {
   const std::shared_lock lock(mutex_);
   const Property& property = HostLookup(name);
-  return GetOne(std::get<std::vector<void*>>(property.values), index,
-                label_ + " " + property.name);
+  return GetOne(std::get<std::vector<void*>>(property.values), index, label_ + " " + property.name);
 }
 
 std::vector<int> PropertySet::Ints(std::string_view name) const {
@@ -359,10 +358,10 @@ OfxStatus PropertySet::PluginSetN(const char* function, const char* name, int co
   }
   const bool fixed = property->dimension != kVariableDimension;
   if (count < 0 || (fixed && count > property->dimension)) {
-    return Refuse(function, name,
-                  "count " + std::to_string(count) + " of dimension " +
-                      std::to_string(property->dimension),
-                  kOfxStatErrBadIndex);
+    return Refuse(
+        function, name,
+        "count " + std::to_string(count) + " of dimension " + std::to_string(property->dimension),
+        kOfxStatErrBadIndex);
   }
   auto& stored = std::get<std::vector<T>>(property->values);
   if (!fixed) stored.resize(static_cast<std::size_t>(count));
@@ -384,10 +383,10 @@ OfxStatus PropertySet::PluginGet(const char* function, const char* name, int ind
       }
       const auto& values = std::get<std::vector<T>>(property->values);
       if (index < 0 || index >= std::ssize(values)) {
-        return Refuse(function, name,
-                      "index " + std::to_string(index) + " of dimension " +
-                          std::to_string(values.size()),
-                      kOfxStatErrBadIndex);
+        return Refuse(
+            function, name,
+            "index " + std::to_string(index) + " of dimension " + std::to_string(values.size()),
+            kOfxStatErrBadIndex);
       }
       if constexpr (std::is_same_v<T, std::string>) {
         // The text stays where it is until the property changes, as the API
@@ -416,10 +415,10 @@ OfxStatus PropertySet::PluginGetN(const char* function, const char* name, int co
       }
       const auto& stored = std::get<std::vector<T>>(property->values);
       if (count < 0 || count > std::ssize(stored)) {
-        return Refuse(function, name,
-                      "count " + std::to_string(count) + " of dimension " +
-                          std::to_string(stored.size()),
-                      kOfxStatErrBadIndex);
+        return Refuse(
+            function, name,
+            "count " + std::to_string(count) + " of dimension " + std::to_string(stored.size()),
+            kOfxStatErrBadIndex);
       }
       for (int i = 0; i < count; ++i) {
         if constexpr (std::is_same_v<T, std::string>) {
@@ -434,8 +433,7 @@ OfxStatus PropertySet::PluginGetN(const char* function, const char* name, int co
   return fallback_->PluginGetN<T>(function, name, count, values);
 }
 
-OfxStatus PropertySet::PluginSetInt(const char* function, const char* name, int index,
-                                    int value) {
+OfxStatus PropertySet::PluginSetInt(const char* function, const char* name, int index, int value) {
   return PluginSet<int>(function, name, index, value);
 }
 OfxStatus PropertySet::PluginSetDouble(const char* function, const char* name, int index,

@@ -115,12 +115,9 @@ class PropertySet {
   OfxStatus PluginSetPointerN(const char* function, const char* name, int count,
                               void* const* values);
   OfxStatus PluginGetInt(const char* function, const char* name, int index, int* value) const;
-  OfxStatus PluginGetDouble(const char* function, const char* name, int index,
-                            double* value) const;
-  OfxStatus PluginGetString(const char* function, const char* name, int index,
-                            char** value) const;
-  OfxStatus PluginGetPointer(const char* function, const char* name, int index,
-                             void** value) const;
+  OfxStatus PluginGetDouble(const char* function, const char* name, int index, double* value) const;
+  OfxStatus PluginGetString(const char* function, const char* name, int index, char** value) const;
+  OfxStatus PluginGetPointer(const char* function, const char* name, int index, void** value) const;
   OfxStatus PluginGetIntN(const char* function, const char* name, int count, int* values) const;
   OfxStatus PluginGetDoubleN(const char* function, const char* name, int count,
                              double* values) const;

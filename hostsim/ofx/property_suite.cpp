@@ -9,11 +9,11 @@ namespace hostsim::ofx {
 namespace {
 
 // Forwards a suite call to the set's member of the same meaning.
-#define HUESIEVE_PROPERTY_FORWARD(function, member, Arg)                                  \
+#define HUESIEVE_PROPERTY_FORWARD(function, member, Arg)                                        \
   OfxStatus function(OfxPropertySetHandle handle, const char* property, int index, Arg value) { \
-    PropertySet* set = PropertySet::Find(handle);                                           \
-    if (set == nullptr) return RefuseBadHandle(#function, "no property set");               \
-    return set->member(#function, property, index, value);                                  \
+    PropertySet* set = PropertySet::Find(handle);                                               \
+    if (set == nullptr) return RefuseBadHandle(#function, "no property set");                   \
+    return set->member(#function, property, index, value);                                      \
   }
 
 HUESIEVE_PROPERTY_FORWARD(propSetPointer, PluginSetPointer, void*)

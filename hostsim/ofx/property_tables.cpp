@@ -195,9 +195,8 @@ constexpr PropertySpec kInteractParamProperties[] = {
 };
 
 constexpr const char* kParamInstanceWritable[] = {
-    kOfxPropLabel,        kOfxPropShortLabel,   kOfxPropLongLabel,
-    kOfxParamPropSecret,  kOfxParamPropHint,    kOfxParamPropEnabled,
-    kOfxParamPropDataPtr, kOfxParamPropEvaluateOnChange,
+    kOfxPropLabel,     kOfxPropShortLabel,   kOfxPropLongLabel,    kOfxParamPropSecret,
+    kOfxParamPropHint, kOfxParamPropEnabled, kOfxParamPropDataPtr, kOfxParamPropEvaluateOnChange,
 };
 
 constexpr PropertySpec kDescribeInContextArguments[] = {
@@ -273,9 +272,7 @@ std::span<const char* const> ParamInstanceWritableProperties() { return kParamIn
 std::span<const PropertySpec> DescribeInContextArguments() { return kDescribeInContextArguments; }
 std::span<const PropertySpec> SequenceRenderArguments() { return kSequenceRenderArguments; }
 std::span<const PropertySpec> RenderArguments() { return kRenderArguments; }
-std::span<const PropertySpec> RegionOfDefinitionArguments() {
-  return kRegionOfDefinitionArguments;
-}
+std::span<const PropertySpec> RegionOfDefinitionArguments() { return kRegionOfDefinitionArguments; }
 std::span<const PropertySpec> RegionOfDefinitionResults() { return kRegionOfDefinitionResults; }
 std::span<const PropertySpec> RegionsOfInterestArguments() { return kRegionsOfInterestArguments; }
 std::span<const PropertySpec> IsIdentityArguments() { return kIsIdentityArguments; }
@@ -319,8 +316,8 @@ std::vector<PropertySpec> ParamDescriptorProperties(const ParamType& type) {
     specs.push_back({kOfxParamPropChoiceOption, kString, kVariable, kPlugin, ""});
   }
   const bool is_colour = name == kOfxParamTypeRGB || name == kOfxParamTypeRGBA;
-  const bool is_numeric = name != kOfxParamTypeBoolean && name != kOfxParamTypeChoice &&
-                          name != kOfxParamTypeString;
+  const bool is_numeric =
+      name != kOfxParamTypeBoolean && name != kOfxParamTypeChoice && name != kOfxParamTypeString;
   if (!is_numeric) return specs;
 
   // Unbounded by default: the largest finite values of the value's type.

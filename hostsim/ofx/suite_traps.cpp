@@ -17,21 +17,29 @@ constexpr std::size_t kSlotSize = sizeof(Trap);
 constexpr std::size_t kMaxSlots = 18;
 
 constexpr const char* kPropertyFunctions[] = {
-    "propSetPointer",  "propSetString",  "propSetDouble",   "propSetInt",     "propSetPointerN",
-    "propSetStringN",  "propSetDoubleN", "propSetIntN",     "propGetPointer", "propGetString",
-    "propGetDouble",   "propGetInt",     "propGetPointerN", "propGetStringN", "propGetDoubleN",
-    "propGetIntN",     "propReset",      "propGetDimension"};
-constexpr const char* kImageEffectFunctions[] = {
-    "getPropertySet",   "getParamSet",     "clipDefine",        "clipGetHandle",
-    "clipGetPropertySet", "clipGetImage",  "clipReleaseImage",  "clipGetRegionOfDefinition",
-    "abort",            "imageMemoryAlloc", "imageMemoryFree",  "imageMemoryLock",
-    "imageMemoryUnlock"};
+    "propSetPointer", "propSetString",  "propSetDouble",   "propSetInt",     "propSetPointerN",
+    "propSetStringN", "propSetDoubleN", "propSetIntN",     "propGetPointer", "propGetString",
+    "propGetDouble",  "propGetInt",     "propGetPointerN", "propGetStringN", "propGetDoubleN",
+    "propGetIntN",    "propReset",      "propGetDimension"};
+constexpr const char* kImageEffectFunctions[] = {"getPropertySet",
+                                                 "getParamSet",
+                                                 "clipDefine",
+                                                 "clipGetHandle",
+                                                 "clipGetPropertySet",
+                                                 "clipGetImage",
+                                                 "clipReleaseImage",
+                                                 "clipGetRegionOfDefinition",
+                                                 "abort",
+                                                 "imageMemoryAlloc",
+                                                 "imageMemoryFree",
+                                                 "imageMemoryLock",
+                                                 "imageMemoryUnlock"};
 constexpr const char* kParameterFunctions[] = {
-    "paramDefine",        "paramGetHandle",  "paramSetGetPropertySet", "paramGetPropertySet",
-    "paramGetValue",      "paramGetValueAtTime", "paramGetDerivative", "paramGetIntegral",
-    "paramSetValue",      "paramSetValueAtTime", "paramGetNumKeys",    "paramGetKeyTime",
-    "paramGetKeyIndex",   "paramDeleteKey",  "paramDeleteAllKeys",     "paramCopy",
-    "paramEditBegin",     "paramEditEnd"};
+    "paramDefine",      "paramGetHandle",      "paramSetGetPropertySet", "paramGetPropertySet",
+    "paramGetValue",    "paramGetValueAtTime", "paramGetDerivative",     "paramGetIntegral",
+    "paramSetValue",    "paramSetValueAtTime", "paramGetNumKeys",        "paramGetKeyTime",
+    "paramGetKeyIndex", "paramDeleteKey",      "paramDeleteAllKeys",     "paramCopy",
+    "paramEditBegin",   "paramEditEnd"};
 constexpr const char* kMessageFunctions[] = {"message", "setPersistentMessage",
                                              "clearPersistentMessage"};
 constexpr const char* kMemoryFunctions[] = {"memoryAlloc", "memoryFree"};
@@ -88,10 +96,11 @@ template <TrappedSuite kSuite, std::size_t kSlot>
 }
 
 template <TrappedSuite kSuite>
-constexpr std::array<Trap, kMaxSlots> kTraps = []<std::size_t... kSlot>(
-                                                   std::index_sequence<kSlot...>) {
+constexpr std::array<Trap, kMaxSlots> kTraps = [
+]<std::size_t... kSlot>(std::index_sequence<kSlot...>) {
   return std::array<Trap, kMaxSlots>{&StrayCall<kSuite, kSlot>...};
-}(std::make_index_sequence<kMaxSlots>{});
+}
+(std::make_index_sequence<kMaxSlots>{});
 
 const std::array<Trap, kMaxSlots>& TrapsOf(TrappedSuite suite) {
   switch (suite) {

@@ -30,21 +30,24 @@ TEST(BundleLayoutTest, ScanningTheFolderFindsTheBundle) {
 }
 
 TEST(BundleLayoutTest, TheBinaryLiesInTheArchitectureFolderUnderTheBareName) {
-  EXPECT_EQ(hostsim::ofx::BinaryPathIn("/plugins/Huesieve.ofx.bundle"),
-            std::filesystem::path("/plugins/Huesieve.ofx.bundle/Contents/Linux-x86-64/Huesieve.ofx"));
+  EXPECT_EQ(
+      hostsim::ofx::BinaryPathIn("/plugins/Huesieve.ofx.bundle"),
+      std::filesystem::path("/plugins/Huesieve.ofx.bundle/Contents/Linux-x86-64/Huesieve.ofx"));
 }
 
 TEST(BundleLayoutTest, TheInfoListNamesTheBinaryAndTheBundleKind) {
   std::ifstream file(std::filesystem::path(copy_fixture::kBundlePath) / "Contents" / "Info.plist");
   const std::string list((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  EXPECT_THAT(list, ::testing::HasSubstr("<key>CFBundleExecutable</key>\n  <string>CopyFixture.ofx</string>"));
-  EXPECT_THAT(list, ::testing::HasSubstr("<key>CFBundlePackageType</key>\n  <string>BNDL</string>"));
+  EXPECT_THAT(list, ::testing::HasSubstr(
+                        "<key>CFBundleExecutable</key>\n  <string>CopyFixture.ofx</string>"));
+  EXPECT_THAT(list,
+              ::testing::HasSubstr("<key>CFBundlePackageType</key>\n  <string>BNDL</string>"));
 }
 
 TEST(BundleLayoutTest, AFolderNotNamedAsABundleIsRefused) {
   hostsim::ofx::Host host;
-  const hostsim::ofx::Bundle bundle(host, std::filesystem::path(copy_fixture::kBundlePath) /
-                                              "Contents");
+  const hostsim::ofx::Bundle bundle(host,
+                                    std::filesystem::path(copy_fixture::kBundlePath) / "Contents");
   EXPECT_FALSE(bundle.loaded());
   EXPECT_THAT(bundle.error(), ::testing::HasSubstr("NAME.ofx.bundle"));
 }
@@ -94,15 +97,15 @@ TEST(PluginLifetimeTest, EveryActionComesInTheOrderHostsSendIt) {
   instance->Render({.time = 0, .source = &source, .output = &output});
   instance.reset();
 
-  EXPECT_THAT(ActionNames(plugin->actions()),
-              ElementsAre(kOfxActionLoad, kOfxActionDescribe,
-                          kOfxImageEffectActionDescribeInContext, kOfxActionCreateInstance,
-                          kOfxImageEffectActionGetClipPreferences,
-                          kOfxImageEffectActionBeginSequenceRender,
-                          kOfxImageEffectActionGetRegionOfDefinition,
-                          kOfxImageEffectActionGetRegionsOfInterest,
-                          kOfxImageEffectActionIsIdentity, kOfxImageEffectActionRender,
-                          kOfxImageEffectActionEndSequenceRender, kOfxActionDestroyInstance));
+  EXPECT_THAT(
+      ActionNames(plugin->actions()),
+      ElementsAre(kOfxActionLoad, kOfxActionDescribe, kOfxImageEffectActionDescribeInContext,
+                  kOfxActionCreateInstance, kOfxImageEffectActionGetClipPreferences,
+                  kOfxImageEffectActionBeginSequenceRender,
+                  kOfxImageEffectActionGetRegionOfDefinition,
+                  kOfxImageEffectActionGetRegionsOfInterest, kOfxImageEffectActionIsIdentity,
+                  kOfxImageEffectActionRender, kOfxImageEffectActionEndSequenceRender,
+                  kOfxActionDestroyInstance));
   EXPECT_THAT(host.complaints(), IsEmpty());
 }
 

@@ -38,7 +38,9 @@ TEST_F(CopyFixtureTest, InstancesAndFramesRenderAtOnce) {
       threads.emplace_back([&, i, t] {
         for (int f = 0; f < kFramesPerThread; ++f) {
           const OfxRectI bounds{-t, f, 9 + f, 7 + 2 * f};
-          Image source({.bounds = bounds, .depth = kDepths[i], .row_padding = 4 * t,
+          Image source({.bounds = bounds,
+                        .depth = kDepths[i],
+                        .row_padding = 4 * t,
                         .negative_row_bytes = f % 2 == 1});
           Image output({.bounds = bounds, .depth = kDepths[i], .row_padding = 8});
           hostsim::ofx::FillPattern(source, static_cast<std::uint32_t>(100 * i + 10 * t + f));
@@ -49,8 +51,7 @@ TEST_F(CopyFixtureTest, InstancesAndFramesRenderAtOnce) {
               {.time = time, .source = &source, .output = &output});
           for (int y = bounds.y1; y < bounds.y2; ++y) {
             if (std::memcmp(source.PixelAddress(bounds.x1, y), output.PixelAddress(bounds.x1, y),
-                            source.pixel_bytes() * static_cast<std::size_t>(source.width())) !=
-                0) {
+                            source.pixel_bytes() * static_cast<std::size_t>(source.width())) != 0) {
               ++mismatches[static_cast<std::size_t>(i * kThreadsPerInstance + t)];
             }
           }

@@ -1,11 +1,12 @@
 // Bad input from the host, injected through the faults layer, reaches the
 // plug-in as a real host would send it.
+#include "hostsim/ofx/faults.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "hostsim/ofx/faults.h"
 #include "hostsim/ofx/frame_pattern.h"
 #include "ofx/api/ofx_message.h"
 #include "tests/ofx/copy_fixture.h"
@@ -43,8 +44,7 @@ class ImageFaultTest : public CopyFixtureTest {
 };
 
 TEST_F(ImageFaultTest, AFailingFetchFailsTheFrameAndLeavesAMessage) {
-  EXPECT_EQ(RenderWith(faults::ImageFaults().FailFetch(kOfxImageEffectSimpleSourceClipName))
-                .status,
+  EXPECT_EQ(RenderWith(faults::ImageFaults().FailFetch(kOfxImageEffectSimpleSourceClipName)).status,
             kOfxStatFailed);
   const auto messages = host_.messages();
   ASSERT_EQ(messages.size(), 1u);
@@ -68,11 +68,11 @@ TEST_F(ImageFaultTest, ComponentsTheHostNeverOffersReachThePlugIn) {
 }
 
 TEST_F(ImageFaultTest, AnUnknownDepthReachesThePlugIn) {
-  EXPECT_EQ(RenderWith(faults::ImageFaults().Relabel(kOfxImageEffectOutputClipName,
-                                                     kOfxImageEffectPropPixelDepth,
-                                                     "OfxBitDepthDouble"))
-                .status,
-            kOfxStatFailed);
+  EXPECT_EQ(
+      RenderWith(faults::ImageFaults().Relabel(kOfxImageEffectOutputClipName,
+                                               kOfxImageEffectPropPixelDepth, "OfxBitDepthDouble"))
+          .status,
+      kOfxStatFailed);
 }
 
 TEST_F(CopyFixtureTest, AFrameWithoutASourceFailsWithoutAComplaint) {

@@ -48,21 +48,20 @@ TEST_P(MisbehaviourTest, IsCaughtAndNamed) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, MisbehaviourTest,
-    ::testing::Values(
-        Misbehaviour{"WriteToTheSource", Behaviour::kWriteSource, ComplaintKind::kSourceWritten,
-                     "pixel x = 0, y = 0"},
-        Misbehaviour{"WritePastTheOutputsTopRow", Behaviour::kWritePastOutputRow,
-                     ComplaintKind::kOutsideOutput, "padding of row y = 3"},
-        Misbehaviour{"KeepTheSourceImage", Behaviour::kKeepSource, ComplaintKind::kLeak,
-                     "Source@2 was fetched and never released"},
-        Misbehaviour{"AskForAnUnknownProperty", Behaviour::kReadUnknownProperty,
-                     ComplaintKind::kRefusal, "OfxImagePropNoSuchThing"},
-        Misbehaviour{"AskForTheRowBytesAsADouble", Behaviour::kReadRowBytesAsDouble,
-                     ComplaintKind::kRefusal, "is a int property, asked as double"},
-        Misbehaviour{"AskForTheBoundsPastTheirEnd", Behaviour::kReadBoundsPastEnd,
-                     ComplaintKind::kRefusal, "index 4 of dimension 4"},
-        Misbehaviour{"ReleaseTheOutputTwice", Behaviour::kReleaseOutputTwice,
-                     ComplaintKind::kRefusal, "twice"}),
+    ::testing::Values(Misbehaviour{"WriteToTheSource", Behaviour::kWriteSource,
+                                   ComplaintKind::kSourceWritten, "pixel x = 0, y = 0"},
+                      Misbehaviour{"WritePastTheOutputsTopRow", Behaviour::kWritePastOutputRow,
+                                   ComplaintKind::kOutsideOutput, "padding of row y = 3"},
+                      Misbehaviour{"KeepTheSourceImage", Behaviour::kKeepSource,
+                                   ComplaintKind::kLeak, "Source@2 was fetched and never released"},
+                      Misbehaviour{"AskForAnUnknownProperty", Behaviour::kReadUnknownProperty,
+                                   ComplaintKind::kRefusal, "OfxImagePropNoSuchThing"},
+                      Misbehaviour{"AskForTheRowBytesAsADouble", Behaviour::kReadRowBytesAsDouble,
+                                   ComplaintKind::kRefusal, "is a int property, asked as double"},
+                      Misbehaviour{"AskForTheBoundsPastTheirEnd", Behaviour::kReadBoundsPastEnd,
+                                   ComplaintKind::kRefusal, "index 4 of dimension 4"},
+                      Misbehaviour{"ReleaseTheOutputTwice", Behaviour::kReleaseOutputTwice,
+                                   ComplaintKind::kRefusal, "twice"}),
     [](const auto& case_info) { return std::string(case_info.param.name); });
 
 TEST_F(CopyFixtureTest, AWellBehavedRenderLeavesNoComplaint) {

@@ -1,12 +1,13 @@
 // A property set refuses what a strict host refuses, with the status real
 // hosts give, and logs every refusal.
+#include "hostsim/ofx/property_set.h"
+
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <ostream>
 #include <string>
 
-#include "hostsim/ofx/property_set.h"
 #include "hostsim/ofx/property_tables.h"
 #include "ofx/api/ofx_image_effect.h"
 
@@ -41,7 +42,8 @@ struct Refusal {
 
 std::ostream& operator<<(std::ostream& out, const Refusal& refusal) { return out << refusal.name; }
 
-class PropertyRefusalTest : public PropertySetTest, public ::testing::WithParamInterface<Refusal> {};
+class PropertyRefusalTest : public PropertySetTest,
+                            public ::testing::WithParamInterface<Refusal> {};
 
 TEST_P(PropertyRefusalTest, IsRefusedWithTheHostsStatusAndLogged) {
   EXPECT_EQ(GetParam().call(set_), GetParam().status);
@@ -58,9 +60,10 @@ char* ignored_text;
 INSTANTIATE_TEST_SUITE_P(
     Cases, PropertyRefusalTest,
     ::testing::Values(
-        Refusal{"UnknownName",
-                [](PropertySet& s) { return s.PluginGetInt("propGetInt", "Nope", 0, &ignored_int); },
-                kOfxStatErrUnknown},
+        Refusal{
+            "UnknownName",
+            [](PropertySet& s) { return s.PluginGetInt("propGetInt", "Nope", 0, &ignored_int); },
+            kOfxStatErrUnknown},
         Refusal{"IntReadAsDouble",
                 [](PropertySet& s) {
                   return s.PluginGetDouble("propGetDouble", "Count", 0, &ignored_double);
@@ -69,9 +72,10 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{"DoubleSetAsInt",
                 [](PropertySet& s) { return s.PluginSetInt("propSetInt", "Scale", 0, 2); },
                 kOfxStatErrUnknown},
-        Refusal{"IndexPastTheDimension",
-                [](PropertySet& s) { return s.PluginGetInt("propGetInt", "Bounds", 4, &ignored_int); },
-                kOfxStatErrBadIndex},
+        Refusal{
+            "IndexPastTheDimension",
+            [](PropertySet& s) { return s.PluginGetInt("propGetInt", "Bounds", 4, &ignored_int); },
+            kOfxStatErrBadIndex},
         Refusal{"NegativeIndex",
                 [](PropertySet& s) {
                   return s.PluginGetDouble("propGetDouble", "Scale", -1, &ignored_double);

@@ -31,12 +31,9 @@ struct Shape {
 std::ostream& operator<<(std::ostream& out, const Shape& shape) { return out << shape.name; }
 
 constexpr Shape kShapes[] = {
-    {"Packed", {0, 0, 13, 7}, 0, false},
-    {"PaddedRows", {0, 0, 13, 7}, 5, false},
-    {"NegativeRowBytes", {0, 0, 13, 7}, 0, true},
-    {"OriginAwayFromZero", {-6, 11, 5, 19}, 3, true},
-    {"SingleRow", {2, 4, 40, 5}, 1, false},
-    {"SinglePixel", {-1, -1, 0, 0}, 2, true},
+    {"Packed", {0, 0, 13, 7}, 0, false},          {"PaddedRows", {0, 0, 13, 7}, 5, false},
+    {"NegativeRowBytes", {0, 0, 13, 7}, 0, true}, {"OriginAwayFromZero", {-6, 11, 5, 19}, 3, true},
+    {"SingleRow", {2, 4, 40, 5}, 1, false},       {"SinglePixel", {-1, -1, 0, 0}, 2, true},
 };
 
 constexpr PixelDepth kDepths[] = {PixelDepth::kByte, PixelDepth::kShort, PixelDepth::kFloat};
@@ -71,9 +68,10 @@ bool IsInverse(const Image& source, const Image& output, int x, int y) {
         break;
     }
   }
-  return std::memcmp(source.PixelAddress(x, y) + 3 * hostsim::ofx::SampleBytes(source.layout().depth),
-                     output.PixelAddress(x, y) + 3 * hostsim::ofx::SampleBytes(source.layout().depth),
-                     hostsim::ofx::SampleBytes(source.layout().depth)) == 0;
+  return std::memcmp(
+             source.PixelAddress(x, y) + 3 * hostsim::ofx::SampleBytes(source.layout().depth),
+             output.PixelAddress(x, y) + 3 * hostsim::ofx::SampleBytes(source.layout().depth),
+             hostsim::ofx::SampleBytes(source.layout().depth)) == 0;
 }
 
 class LayoutTest : public CopyFixtureTest,
@@ -87,8 +85,7 @@ TEST_P(LayoutTest, EveryPixelReachesThePlugInWhereTheImageSaysItIs) {
   Image output(LayoutOf(shape, depth));
   hostsim::ofx::FillPattern(source, 7);
 
-  ASSERT_EQ(instance->Render({.time = 3, .source = &source, .output = &output}).status,
-            kOfxStatOK);
+  ASSERT_EQ(instance->Render({.time = 3, .source = &source, .output = &output}).status, kOfxStatOK);
 
   for (int y = shape.bounds.y1; y < shape.bounds.y2; ++y) {
     for (int x = shape.bounds.x1; x < shape.bounds.x2; ++x) {
@@ -107,8 +104,7 @@ TEST_P(LayoutTest, AParameterOnReachesThePlugIn) {
   Image output(LayoutOf(shape, depth));
   hostsim::ofx::FillPattern(source, 11);
 
-  ASSERT_EQ(instance->Render({.time = 0, .source = &source, .output = &output}).status,
-            kOfxStatOK);
+  ASSERT_EQ(instance->Render({.time = 0, .source = &source, .output = &output}).status, kOfxStatOK);
 
   for (int y = shape.bounds.y1; y < shape.bounds.y2; ++y) {
     for (int x = shape.bounds.x1; x < shape.bounds.x2; ++x) {
@@ -182,8 +178,7 @@ TEST_F(CopyFixtureTest, AnEmptyImageRendersNothingAndTouchesNothing) {
   Image source({.bounds = {3, 3, 3, 3}, .depth = PixelDepth::kFloat});
   Image output({.bounds = {3, 3, 3, 3}, .depth = PixelDepth::kFloat});
 
-  EXPECT_EQ(instance->Render({.time = 0, .source = &source, .output = &output}).status,
-            kOfxStatOK);
+  EXPECT_EQ(instance->Render({.time = 0, .source = &source, .output = &output}).status, kOfxStatOK);
   EXPECT_THAT(host_.complaints(), IsEmpty());
 }
 

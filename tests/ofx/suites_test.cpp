@@ -20,7 +20,8 @@ using ::testing::IsEmpty;
 
 template <typename Suite>
 const Suite* Fetch(hostsim::ofx::Host& host, const char* name, int version) {
-  return static_cast<const Suite*>(host.ofx_host()->fetchSuite(host.ofx_host()->host, name, version));
+  return static_cast<const Suite*>(
+      host.ofx_host()->fetchSuite(host.ofx_host()->host, name, version));
 }
 
 class SuitesTest : public CopyFixtureTest {
@@ -138,8 +139,8 @@ TEST_F(SuitesTest, MultiThreadRunsEveryIndexOnItsOwnThreadAndRefusesNesting) {
                   r.suite->multiThreadIndex(&reported);
                   if (reported == index) r.indices_seen |= 1u << index;
                   if (r.suite->multiThreadIsSpawnedThread() == 1 &&
-                      r.suite->multiThread([](unsigned int, unsigned int, void*) {}, 2,
-                                           nullptr) == kOfxStatErrExists) {
+                      r.suite->multiThread([](unsigned int, unsigned int, void*) {}, 2, nullptr) ==
+                          kOfxStatErrExists) {
                     ++r.nesting_refused;
                   }
                 },

@@ -116,7 +116,8 @@ typedef struct OfxImageMemoryStruct* OfxImageMemoryHandle;
 #define kOfxImagePropRegionOfDefinition "OfxImagePropRegionOfDefinition"
 #define kOfxImagePropRowBytes "OfxImagePropRowBytes"
 #define kOfxImagePropField "OfxImagePropField"
-#define kOfxImageEffectPluginPropFieldRenderTwiceAlways "OfxImageEffectPluginPropFieldRenderTwiceAlways"
+#define kOfxImageEffectPluginPropFieldRenderTwiceAlways \
+  "OfxImageEffectPluginPropFieldRenderTwiceAlways"
 #define kOfxImageClipPropFieldExtraction "OfxImageClipPropFieldExtraction"
 #define kOfxImageEffectPropFieldToRender "OfxImageEffectPropFieldToRender"
 #define kOfxImageEffectPropRegionOfDefinition "OfxImageEffectPropRegionOfDefinition"

@@ -119,7 +119,8 @@ typedef struct OfxParameterSuiteV1 {
 static_assert(sizeof(OfxParameterSuiteV1) == 144, "OfxParameterSuiteV1 size");
 static_assert(offsetof(OfxParameterSuiteV1, paramDefine) == 0, "paramDefine");
 static_assert(offsetof(OfxParameterSuiteV1, paramGetHandle) == 8, "paramGetHandle");
-static_assert(offsetof(OfxParameterSuiteV1, paramSetGetPropertySet) == 16, "paramSetGetPropertySet");
+static_assert(offsetof(OfxParameterSuiteV1, paramSetGetPropertySet) == 16,
+              "paramSetGetPropertySet");
 static_assert(offsetof(OfxParameterSuiteV1, paramGetPropertySet) == 24, "paramGetPropertySet");
 static_assert(offsetof(OfxParameterSuiteV1, paramGetValue) == 32, "paramGetValue");
 static_assert(offsetof(OfxParameterSuiteV1, paramGetValueAtTime) == 40, "paramGetValueAtTime");

@@ -67,7 +67,8 @@ ParamValue DerivedValue(const Param& param, int index) {
   } else if (type == kOfxParamTypeDouble) {
     const double low = param.properties().Double(kOfxParamPropMin);
     const double high = param.properties().Double(kOfxParamPropMax);
-    value.numbers[0] = std::isfinite(high - low) ? low + spread * (high - low) : value.numbers[0] + 1.0;
+    value.numbers[0] =
+        std::isfinite(high - low) ? low + spread * (high - low) : value.numbers[0] + 1.0;
   }
   return value;
 }
@@ -107,12 +108,14 @@ std::string RenderFrames(hostsim::ofx::Plugin& plugin, PixelDepth depth, bool de
   for (const FrameShape& shape : kFrames) {
     const int padding =
         shape.row_padding_samples * static_cast<int>(hostsim::ofx::SampleBytes(depth));
-    Image source({.bounds = shape.bounds, .depth = depth, .row_padding = padding,
+    Image source({.bounds = shape.bounds,
+                  .depth = depth,
+                  .row_padding = padding,
                   .negative_row_bytes = shape.negative_row_bytes});
     Image output({.bounds = shape.bounds, .depth = depth, .row_padding = padding});
     hostsim::ofx::FillPattern(source, static_cast<std::uint32_t>(17 * frame + 1));
-    const auto outcome = instance->Render({.time = double(frame), .source = &source,
-                                           .output = &output});
+    const auto outcome =
+        instance->Render({.time = double(frame), .source = &source, .output = &output});
     digest.I32(outcome.status);
     digest.U8(outcome.identity ? 1 : 0);
     for (int y = shape.bounds.y1; y < shape.bounds.y2; ++y) {
