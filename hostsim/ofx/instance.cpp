@@ -110,12 +110,12 @@ OfxStatus Instance::SendClipPreferences() {
     const std::string components = "OfxImageClipPropComponents_" + clip->name();
     const std::string depth = "OfxImageClipPropDepth_" + clip->name();
     const std::string aspect = "OfxImageClipPropPAR_" + clip->name();
-    const PropertySpec specs[] = {
+    const PropertyRow rows[] = {
         {components.c_str(), PropertyType::kString, 1, Writer::kPlugin, ""},
         {depth.c_str(), PropertyType::kString, 1, Writer::kPlugin, ""},
         {aspect.c_str(), PropertyType::kDouble, 1, Writer::kPlugin, "1"},
     };
-    results.Add(specs);
+    results.Add(rows);
     results.SetString(components, ComponentsName(config_.components));
     results.SetString(depth, DepthName(config_.depth));
   }
@@ -262,8 +262,8 @@ OfxStatus Instance::AskRegions(const FrameRequest& frame, const OfxRectI& window
   for (const auto& clip : effect_.clips()) {
     if (clip->name() == kOfxImageEffectOutputClipName) continue;
     const std::string name = "OfxImageClipPropRoI_" + clip->name();
-    const PropertySpec spec[] = {{name.c_str(), PropertyType::kDouble, 4, Writer::kPlugin, "0"}};
-    roi_out.Add(spec);
+    const PropertyRow row[] = {{name.c_str(), PropertyType::kDouble, 4, Writer::kPlugin, "0"}};
+    roi_out.Add(row);
     roi_out.SetDoubles(name, Parts(ToDouble(window)));
   }
   return Call(kOfxImageEffectActionGetRegionsOfInterest, &roi_in, &roi_out);

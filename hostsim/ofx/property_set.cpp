@@ -60,9 +60,9 @@ std::string_view TypeName(PropertyType type) {
   return "unknown";
 }
 
-PropertySet::PropertySet(std::string label, ComplaintLog& log, std::span<const PropertySpec> specs)
+PropertySet::PropertySet(std::string label, ComplaintLog& log, std::span<const PropertyRow> rows)
     : label_(std::move(label)), log_(&log) {
-  Add(specs);
+  Add(rows);
 }
 
 PropertySet::PropertySet(std::string label, const PropertySet& other)
@@ -71,13 +71,13 @@ PropertySet::PropertySet(std::string label, const PropertySet& other)
   properties_ = other.properties_;
 }
 
-void PropertySet::Add(std::span<const PropertySpec> specs) {
+void PropertySet::Add(std::span<const PropertyRow> rows) {
   const std::unique_lock lock(mutex_);
-  for (const PropertySpec& spec : specs) {
-    const int count = spec.dimension == kVariableDimension ? 0 : spec.dimension;
-    const std::string text = spec.default_value != nullptr ? spec.default_value : "";
+  for (const PropertyRow& row : rows) {
+    const int count = row.dimension == kVariableDimension ? 0 : row.dimension;
+    const std::string text = row.default_value != nullptr ? row.default_value : "";
     Values defaults;
-    switch (spec.type) {
+    switch (row.type) {
       case PropertyType::kInt:
         defaults = Repeated(count, static_cast<int>(std::strtol(text.c_str(), nullptr, 10)));
         break;
@@ -91,9 +91,9 @@ void PropertySet::Add(std::span<const PropertySpec> specs) {
         defaults = Repeated<void*>(count, nullptr);
         break;
     }
-    Property property{spec.name, spec.type, spec.dimension, spec.writer, defaults, defaults};
+    Property property{row.name, row.type, row.dimension, row.writer, defaults, defaults};
     const auto same = std::find_if(properties_.begin(), properties_.end(),
-                                   [&](const Property& p) { return p.name == spec.name; });
+                                   [&](const Property& p) { return p.name == row.name; });
     if (same != properties_.end()) {
       *same = std::move(property);
     } else {

@@ -36,7 +36,7 @@ inline constexpr int kVariableDimension = 0;
 
 // One row of a property table. The default applies to every element of a
 // fixed dimension; a property of variable dimension starts empty.
-struct PropertySpec {
+struct PropertyRow {
   const char* name;
   PropertyType type;
   int dimension;
@@ -50,7 +50,7 @@ enum class PropertySetOwner { kNone, kHost, kImage };
 
 class PropertySet {
  public:
-  PropertySet(std::string label, ComplaintLog& log, std::span<const PropertySpec> specs = {});
+  PropertySet(std::string label, ComplaintLog& log, std::span<const PropertyRow> rows = {});
   // A copy of `other`'s properties and values under a new label.
   PropertySet(std::string label, const PropertySet& other);
   PropertySet(const PropertySet&) = delete;
@@ -69,7 +69,7 @@ class PropertySet {
   void* owner() const { return owner_; }
 
   // Adds properties; a name already present is replaced.
-  void Add(std::span<const PropertySpec> specs);
+  void Add(std::span<const PropertyRow> rows);
   // Reads that miss this set are answered from `fallback`, as an instance
   // answers for its descriptor.
   void Chain(const PropertySet* fallback) { fallback_ = fallback; }

@@ -16,7 +16,7 @@ constexpr Writer kHost = Writer::kHost;
 constexpr Writer kPlugin = Writer::kPlugin;
 constexpr int kVariable = kVariableDimension;
 
-constexpr PropertySpec kHostProperties[] = {
+constexpr PropertyRow kHostProperties[] = {
     {kOfxPropAPIVersion, kInt, kVariable, kHost, ""},
     {kOfxPropType, kString, 1, kHost, kOfxTypeImageEffectHost},
     {kOfxPropName, kString, 1, kHost, ""},
@@ -49,7 +49,7 @@ constexpr PropertySpec kHostProperties[] = {
     {kOfxParamHostPropPageRowColumnCount, kInt, 2, kHost, "0"},
 };
 
-constexpr PropertySpec kEffectDescriptorProperties[] = {
+constexpr PropertyRow kEffectDescriptorProperties[] = {
     {kOfxPropType, kString, 1, kHost, kOfxTypeImageEffect},
     {kOfxPropLabel, kString, 1, kPlugin, ""},
     {kOfxPropShortLabel, kString, 1, kPlugin, ""},
@@ -76,7 +76,7 @@ constexpr PropertySpec kEffectDescriptorProperties[] = {
     {kOfxImageEffectInstancePropSequentialRender, kInt, 1, kPlugin, "0"},
 };
 
-constexpr PropertySpec kEffectInstanceProperties[] = {
+constexpr PropertyRow kEffectInstanceProperties[] = {
     {kOfxPropType, kString, 1, kHost, kOfxTypeImageEffectInstance},
     {kOfxImageEffectPropContext, kString, 1, kHost, ""},
     {kOfxPropInstanceData, kPointer, 1, kPlugin, nullptr},
@@ -92,7 +92,7 @@ constexpr PropertySpec kEffectInstanceProperties[] = {
     {kOfxPropIsInteractive, kInt, 1, kHost, "0"},
 };
 
-constexpr PropertySpec kClipDescriptorProperties[] = {
+constexpr PropertyRow kClipDescriptorProperties[] = {
     {kOfxPropType, kString, 1, kHost, kOfxTypeClip},
     {kOfxPropName, kString, 1, kHost, ""},
     {kOfxPropLabel, kString, 1, kPlugin, ""},
@@ -106,7 +106,7 @@ constexpr PropertySpec kClipDescriptorProperties[] = {
     {kOfxImageEffectPropSupportsTiles, kInt, 1, kPlugin, "1"},
 };
 
-constexpr PropertySpec kClipInstanceProperties[] = {
+constexpr PropertyRow kClipInstanceProperties[] = {
     {kOfxImageEffectPropPixelDepth, kString, 1, kHost, kOfxBitDepthNone},
     {kOfxImageEffectPropComponents, kString, 1, kHost, kOfxImageComponentNone},
     {kOfxImageClipPropUnmappedPixelDepth, kString, 1, kHost, kOfxBitDepthNone},
@@ -122,7 +122,7 @@ constexpr PropertySpec kClipInstanceProperties[] = {
     {kOfxImageClipPropContinuousSamples, kInt, 1, kHost, "0"},
 };
 
-constexpr PropertySpec kImageProperties[] = {
+constexpr PropertyRow kImageProperties[] = {
     {kOfxPropType, kString, 1, kHost, kOfxTypeImage},
     {kOfxImageEffectPropPixelDepth, kString, 1, kHost, kOfxBitDepthNone},
     {kOfxImageEffectPropComponents, kString, 1, kHost, kOfxImageComponentNone},
@@ -137,7 +137,7 @@ constexpr PropertySpec kImageProperties[] = {
     {kOfxImagePropUniqueIdentifier, kString, 1, kHost, ""},
 };
 
-constexpr PropertySpec kParamSetProperties[] = {
+constexpr PropertyRow kParamSetProperties[] = {
     {kOfxPluginPropParamPageOrder, kString, kVariable, kPlugin, ""},
     {kOfxPropParamSetNeedsSyncing, kInt, 1, kPlugin, "0"},
 };
@@ -161,7 +161,7 @@ constexpr ParamType kParamTypes[] = {
 
 // Every parameter has these; a descriptor's name and labels default to the
 // name it was defined with, which the host fills in.
-constexpr PropertySpec kEveryParamProperties[] = {
+constexpr PropertyRow kEveryParamProperties[] = {
     {kOfxPropType, kString, 1, kHost, kOfxTypeParameter},
     {kOfxPropName, kString, 1, kHost, ""},
     {kOfxParamPropType, kString, 1, kHost, ""},
@@ -177,7 +177,7 @@ constexpr PropertySpec kEveryParamProperties[] = {
     {kOfxParamPropDataPtr, kPointer, 1, kPlugin, nullptr},
 };
 
-constexpr PropertySpec kValueParamProperties[] = {
+constexpr PropertyRow kValueParamProperties[] = {
     {kOfxParamPropIsAnimating, kInt, 1, kHost, "0"},
     {kOfxParamPropIsAutoKeying, kInt, 1, kHost, "0"},
     {kOfxParamPropPersistant, kInt, 1, kPlugin, "1"},
@@ -186,7 +186,7 @@ constexpr PropertySpec kValueParamProperties[] = {
     {kOfxParamPropCacheInvalidation, kString, 1, kPlugin, kOfxParamInvalidateValueChange},
 };
 
-constexpr PropertySpec kInteractParamProperties[] = {
+constexpr PropertyRow kInteractParamProperties[] = {
     {kOfxParamPropInteractV1, kPointer, 1, kPlugin, nullptr},
     {kOfxParamPropInteractSize, kDouble, 2, kPlugin, "0"},
     {kOfxParamPropInteractSizeAspect, kDouble, 1, kPlugin, "1"},
@@ -199,11 +199,11 @@ constexpr const char* kParamInstanceWritable[] = {
     kOfxParamPropHint, kOfxParamPropEnabled, kOfxParamPropDataPtr, kOfxParamPropEvaluateOnChange,
 };
 
-constexpr PropertySpec kDescribeInContextArguments[] = {
+constexpr PropertyRow kDescribeInContextArguments[] = {
     {kOfxImageEffectPropContext, kString, 1, kHost, ""},
 };
 
-constexpr PropertySpec kSequenceRenderArguments[] = {
+constexpr PropertyRow kSequenceRenderArguments[] = {
     {kOfxImageEffectPropFrameRange, kDouble, 2, kHost, "0"},
     {kOfxImageEffectPropFrameStep, kDouble, 1, kHost, "1"},
     {kOfxPropIsInteractive, kInt, 1, kHost, "0"},
@@ -212,7 +212,7 @@ constexpr PropertySpec kSequenceRenderArguments[] = {
     {kOfxImageEffectPropInteractiveRenderStatus, kInt, 1, kHost, "0"},
 };
 
-constexpr PropertySpec kRenderArguments[] = {
+constexpr PropertyRow kRenderArguments[] = {
     {kOfxPropTime, kDouble, 1, kHost, "0"},
     {kOfxImageEffectPropFieldToRender, kString, 1, kHost, kOfxImageFieldNone},
     {kOfxImageEffectPropRenderWindow, kInt, 4, kHost, "0"},
@@ -222,36 +222,36 @@ constexpr PropertySpec kRenderArguments[] = {
     {kOfxImageEffectPropRenderQualityDraft, kInt, 1, kHost, "0"},
 };
 
-constexpr PropertySpec kRegionOfDefinitionArguments[] = {
+constexpr PropertyRow kRegionOfDefinitionArguments[] = {
     {kOfxPropTime, kDouble, 1, kHost, "0"},
     {kOfxImageEffectPropRenderScale, kDouble, 2, kHost, "1"},
 };
 
-constexpr PropertySpec kRegionOfDefinitionResults[] = {
+constexpr PropertyRow kRegionOfDefinitionResults[] = {
     {kOfxImageEffectPropRegionOfDefinition, kDouble, 4, kPlugin, "0"},
 };
 
-constexpr PropertySpec kRegionsOfInterestArguments[] = {
+constexpr PropertyRow kRegionsOfInterestArguments[] = {
     {kOfxPropTime, kDouble, 1, kHost, "0"},
     {kOfxImageEffectPropRenderScale, kDouble, 2, kHost, "1"},
     {kOfxImageEffectPropRegionOfInterest, kDouble, 4, kHost, "0"},
 };
 
-constexpr PropertySpec kIsIdentityArguments[] = {
+constexpr PropertyRow kIsIdentityArguments[] = {
     {kOfxPropTime, kDouble, 1, kHost, "0"},
     {kOfxImageEffectPropFieldToRender, kString, 1, kHost, kOfxImageFieldNone},
     {kOfxImageEffectPropRenderWindow, kInt, 4, kHost, "0"},
     {kOfxImageEffectPropRenderScale, kDouble, 2, kHost, "1"},
 };
 
-constexpr PropertySpec kIsIdentityResults[] = {
+constexpr PropertyRow kIsIdentityResults[] = {
     {kOfxPropTime, kDouble, 1, kPlugin, "0"},
     {kOfxPropName, kString, 1, kPlugin, ""},
 };
 
 // The per-clip results (components, depth and pixel aspect ratio of each
 // clip) are added by name when the action is sent.
-constexpr PropertySpec kClipPreferencesResults[] = {
+constexpr PropertyRow kClipPreferencesResults[] = {
     {kOfxImageEffectPropFrameRate, kDouble, 1, kPlugin, "25"},
     {kOfxImageEffectPropPreMultiplication, kString, 1, kPlugin, kOfxImagePreMultiplied},
     {kOfxImageClipPropFieldOrder, kString, 1, kPlugin, kOfxImageFieldNone},
@@ -261,23 +261,23 @@ constexpr PropertySpec kClipPreferencesResults[] = {
 
 }  // namespace
 
-std::span<const PropertySpec> HostProperties() { return kHostProperties; }
-std::span<const PropertySpec> EffectDescriptorProperties() { return kEffectDescriptorProperties; }
-std::span<const PropertySpec> EffectInstanceProperties() { return kEffectInstanceProperties; }
-std::span<const PropertySpec> ClipDescriptorProperties() { return kClipDescriptorProperties; }
-std::span<const PropertySpec> ClipInstanceProperties() { return kClipInstanceProperties; }
-std::span<const PropertySpec> ImageProperties() { return kImageProperties; }
-std::span<const PropertySpec> ParamSetProperties() { return kParamSetProperties; }
+std::span<const PropertyRow> HostProperties() { return kHostProperties; }
+std::span<const PropertyRow> EffectDescriptorProperties() { return kEffectDescriptorProperties; }
+std::span<const PropertyRow> EffectInstanceProperties() { return kEffectInstanceProperties; }
+std::span<const PropertyRow> ClipDescriptorProperties() { return kClipDescriptorProperties; }
+std::span<const PropertyRow> ClipInstanceProperties() { return kClipInstanceProperties; }
+std::span<const PropertyRow> ImageProperties() { return kImageProperties; }
+std::span<const PropertyRow> ParamSetProperties() { return kParamSetProperties; }
 std::span<const char* const> ParamInstanceWritableProperties() { return kParamInstanceWritable; }
-std::span<const PropertySpec> DescribeInContextArguments() { return kDescribeInContextArguments; }
-std::span<const PropertySpec> SequenceRenderArguments() { return kSequenceRenderArguments; }
-std::span<const PropertySpec> RenderArguments() { return kRenderArguments; }
-std::span<const PropertySpec> RegionOfDefinitionArguments() { return kRegionOfDefinitionArguments; }
-std::span<const PropertySpec> RegionOfDefinitionResults() { return kRegionOfDefinitionResults; }
-std::span<const PropertySpec> RegionsOfInterestArguments() { return kRegionsOfInterestArguments; }
-std::span<const PropertySpec> IsIdentityArguments() { return kIsIdentityArguments; }
-std::span<const PropertySpec> IsIdentityResults() { return kIsIdentityResults; }
-std::span<const PropertySpec> ClipPreferencesResults() { return kClipPreferencesResults; }
+std::span<const PropertyRow> DescribeInContextArguments() { return kDescribeInContextArguments; }
+std::span<const PropertyRow> SequenceRenderArguments() { return kSequenceRenderArguments; }
+std::span<const PropertyRow> RenderArguments() { return kRenderArguments; }
+std::span<const PropertyRow> RegionOfDefinitionArguments() { return kRegionOfDefinitionArguments; }
+std::span<const PropertyRow> RegionOfDefinitionResults() { return kRegionOfDefinitionResults; }
+std::span<const PropertyRow> RegionsOfInterestArguments() { return kRegionsOfInterestArguments; }
+std::span<const PropertyRow> IsIdentityArguments() { return kIsIdentityArguments; }
+std::span<const PropertyRow> IsIdentityResults() { return kIsIdentityResults; }
+std::span<const PropertyRow> ClipPreferencesResults() { return kClipPreferencesResults; }
 
 const ParamType* FindParamType(std::string_view name) {
   for (const ParamType& type : kParamTypes) {
@@ -286,63 +286,62 @@ const ParamType* FindParamType(std::string_view name) {
   return nullptr;
 }
 
-std::vector<PropertySpec> ParamDescriptorProperties(const ParamType& type) {
+std::vector<PropertyRow> ParamDescriptorProperties(const ParamType& type) {
   const std::string_view name = type.name;
-  std::vector<PropertySpec> specs(std::begin(kEveryParamProperties),
-                                  std::end(kEveryParamProperties));
-  const auto add = [&specs](std::span<const PropertySpec> more) {
-    specs.insert(specs.end(), more.begin(), more.end());
+  std::vector<PropertyRow> rows(std::begin(kEveryParamProperties), std::end(kEveryParamProperties));
+  const auto add = [&rows](std::span<const PropertyRow> more) {
+    rows.insert(rows.end(), more.begin(), more.end());
   };
   const bool is_group_or_page = name == kOfxParamTypeGroup || name == kOfxParamTypePage;
   if (!is_group_or_page) add(kInteractParamProperties);
-  if (name == kOfxParamTypeGroup) specs.push_back({kOfxParamPropGroupOpen, kInt, 1, kPlugin, "1"});
+  if (name == kOfxParamTypeGroup) rows.push_back({kOfxParamPropGroupOpen, kInt, 1, kPlugin, "1"});
   if (name == kOfxParamTypePage) {
-    specs.push_back({kOfxParamPropPageChild, kString, kVariable, kPlugin, ""});
+    rows.push_back({kOfxParamPropPageChild, kString, kVariable, kPlugin, ""});
   }
-  if (type.kind == ParamValueKind::kNone) return specs;
+  if (type.kind == ParamValueKind::kNone) return rows;
 
   add(kValueParamProperties);
-  specs.push_back({kOfxParamPropAnimates, kInt, 1, kPlugin, type.animates ? "1" : "0"});
+  rows.push_back({kOfxParamPropAnimates, kInt, 1, kPlugin, type.animates ? "1" : "0"});
   const PropertyType value_type = type.kind == ParamValueKind::kInt      ? kInt
                                   : type.kind == ParamValueKind::kDouble ? kDouble
                                                                          : kString;
-  specs.push_back({kOfxParamPropDefault, value_type, type.dimension, kPlugin,
-                   value_type == kString ? "" : "0"});
+  rows.push_back({kOfxParamPropDefault, value_type, type.dimension, kPlugin,
+                  value_type == kString ? "" : "0"});
   if (name == kOfxParamTypeString) {
-    specs.push_back({kOfxParamPropStringMode, kString, 1, kPlugin, kOfxParamStringIsSingleLine});
-    specs.push_back({kOfxParamPropStringFilePathExists, kInt, 1, kPlugin, "1"});
+    rows.push_back({kOfxParamPropStringMode, kString, 1, kPlugin, kOfxParamStringIsSingleLine});
+    rows.push_back({kOfxParamPropStringFilePathExists, kInt, 1, kPlugin, "1"});
   }
   if (name == kOfxParamTypeChoice) {
-    specs.push_back({kOfxParamPropChoiceOption, kString, kVariable, kPlugin, ""});
+    rows.push_back({kOfxParamPropChoiceOption, kString, kVariable, kPlugin, ""});
   }
   const bool is_colour = name == kOfxParamTypeRGB || name == kOfxParamTypeRGBA;
   const bool is_numeric =
       name != kOfxParamTypeBoolean && name != kOfxParamTypeChoice && name != kOfxParamTypeString;
-  if (!is_numeric) return specs;
+  if (!is_numeric) return rows;
 
   // Unbounded by default: the largest finite values of the value's type.
   const char* lowest = value_type == kDouble ? "-1.7976931348623157e308" : "-2147483648";
   const char* highest = value_type == kDouble ? "1.7976931348623157e308" : "2147483647";
-  specs.push_back({kOfxParamPropMin, value_type, type.dimension, kPlugin, lowest});
-  specs.push_back({kOfxParamPropMax, value_type, type.dimension, kPlugin, highest});
-  specs.push_back(
+  rows.push_back({kOfxParamPropMin, value_type, type.dimension, kPlugin, lowest});
+  rows.push_back({kOfxParamPropMax, value_type, type.dimension, kPlugin, highest});
+  rows.push_back(
       {kOfxParamPropDisplayMin, value_type, type.dimension, kPlugin, is_colour ? "0" : lowest});
-  specs.push_back(
+  rows.push_back(
       {kOfxParamPropDisplayMax, value_type, type.dimension, kPlugin, is_colour ? "1" : highest});
   if (value_type == kDouble) {
-    specs.push_back({kOfxParamPropIncrement, kDouble, 1, kPlugin, "1"});
-    specs.push_back({kOfxParamPropDigits, kInt, 1, kPlugin, "2"});
+    rows.push_back({kOfxParamPropIncrement, kDouble, 1, kPlugin, "1"});
+    rows.push_back({kOfxParamPropDigits, kInt, 1, kPlugin, "2"});
   }
   if (type.dimension > 1) {
-    specs.push_back({kOfxParamPropDimensionLabel, kString, type.dimension, kPlugin, ""});
+    rows.push_back({kOfxParamPropDimensionLabel, kString, type.dimension, kPlugin, ""});
   }
   if (value_type == kDouble && !is_colour) {
-    specs.push_back({kOfxParamPropDoubleType, kString, 1, kPlugin, kOfxParamDoubleTypePlain});
-    specs.push_back(
+    rows.push_back({kOfxParamPropDoubleType, kString, 1, kPlugin, kOfxParamDoubleTypePlain});
+    rows.push_back(
         {kOfxParamPropDefaultCoordinateSystem, kString, 1, kPlugin, kOfxParamCoordinatesCanonical});
-    if (type.dimension == 1) specs.push_back({kOfxParamPropShowTimeMarker, kInt, 1, kPlugin, "0"});
+    if (type.dimension == 1) rows.push_back({kOfxParamPropShowTimeMarker, kInt, 1, kPlugin, "0"});
   }
-  return specs;
+  return rows;
 }
 
 }  // namespace hostsim::ofx

@@ -12,13 +12,13 @@
 
 namespace hostsim::ofx {
 
-std::span<const PropertySpec> HostProperties();
-std::span<const PropertySpec> EffectDescriptorProperties();
-std::span<const PropertySpec> EffectInstanceProperties();
-std::span<const PropertySpec> ClipDescriptorProperties();
-std::span<const PropertySpec> ClipInstanceProperties();
-std::span<const PropertySpec> ImageProperties();
-std::span<const PropertySpec> ParamSetProperties();
+std::span<const PropertyRow> HostProperties();
+std::span<const PropertyRow> EffectDescriptorProperties();
+std::span<const PropertyRow> EffectInstanceProperties();
+std::span<const PropertyRow> ClipDescriptorProperties();
+std::span<const PropertyRow> ClipInstanceProperties();
+std::span<const PropertyRow> ImageProperties();
+std::span<const PropertyRow> ParamSetProperties();
 
 // What a parameter of a type holds: the kind and number of its value's parts.
 enum class ParamValueKind { kNone, kInt, kDouble, kString };
@@ -30,19 +30,19 @@ struct ParamType {
 };
 // Null for a type the host does not know.
 const ParamType* FindParamType(std::string_view name);
-std::vector<PropertySpec> ParamDescriptorProperties(const ParamType& type);
+std::vector<PropertyRow> ParamDescriptorProperties(const ParamType& type);
 // The properties of a parameter instance that a plug-in may still change.
 std::span<const char* const> ParamInstanceWritableProperties();
 
 // The arguments of the actions that take any.
-std::span<const PropertySpec> DescribeInContextArguments();
-std::span<const PropertySpec> SequenceRenderArguments();
-std::span<const PropertySpec> RenderArguments();
-std::span<const PropertySpec> RegionOfDefinitionArguments();
-std::span<const PropertySpec> RegionOfDefinitionResults();
-std::span<const PropertySpec> RegionsOfInterestArguments();
-std::span<const PropertySpec> IsIdentityArguments();
-std::span<const PropertySpec> IsIdentityResults();
-std::span<const PropertySpec> ClipPreferencesResults();
+std::span<const PropertyRow> DescribeInContextArguments();
+std::span<const PropertyRow> SequenceRenderArguments();
+std::span<const PropertyRow> RenderArguments();
+std::span<const PropertyRow> RegionOfDefinitionArguments();
+std::span<const PropertyRow> RegionOfDefinitionResults();
+std::span<const PropertyRow> RegionsOfInterestArguments();
+std::span<const PropertyRow> IsIdentityArguments();
+std::span<const PropertyRow> IsIdentityResults();
+std::span<const PropertyRow> ClipPreferencesResults();
 
 }  // namespace hostsim::ofx

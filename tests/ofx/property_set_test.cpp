@@ -15,12 +15,12 @@ namespace {
 
 using hostsim::ofx::ComplaintKind;
 using hostsim::ofx::ComplaintLog;
+using hostsim::ofx::PropertyRow;
 using hostsim::ofx::PropertySet;
-using hostsim::ofx::PropertySpec;
 using hostsim::ofx::PropertyType;
 using hostsim::ofx::Writer;
 
-constexpr PropertySpec kSpecs[] = {
+constexpr PropertyRow kRows[] = {
     {"Count", PropertyType::kInt, 1, Writer::kPlugin, "7"},
     {"Bounds", PropertyType::kInt, 4, Writer::kHost, "0"},
     {"Scale", PropertyType::kDouble, 2, Writer::kPlugin, "1"},
@@ -30,7 +30,7 @@ constexpr PropertySpec kSpecs[] = {
 class PropertySetTest : public ::testing::Test {
  protected:
   ComplaintLog log_;
-  PropertySet set_{"a test set", log_, kSpecs};
+  PropertySet set_{"a test set", log_, kRows};
 };
 
 // One refused call: what the plug-in did, the status it must get back.
