@@ -15,7 +15,7 @@ seconds() { printf '%d.%03d' $(($1 / 1000)) $(($1 % 1000)); }
 # The reference: the Linux loader's output.
 cmake --preset debug >/dev/null
 cmake --build --preset debug -j2
-ctest --preset debug -R '^(loader_drives_linux_module|ofx_loader_drives_linux_fixture)$'
+ctest --preset debug -R '^(loader_drives_linux_module|ofx_loader_drives_linux_(fixture|huesieve))$'
 
 cmake --preset windows
 cmake --build --preset windows -j2
@@ -51,4 +51,6 @@ compare "Effect module" build/debug/tests/loader/loader-output.txt \
   build/windows/tests/loader/loader-output.txt
 compare "OpenFX fixture" build/debug/tests/ofx/loader/ofx-loader-output.txt \
   build/windows/tests/ofx/loader/ofx-loader-output.txt
+compare "OpenFX plug-in" build/debug/tests/ofx/loader/huesieve-ofx-loader-output.txt \
+  build/windows/tests/ofx/loader/huesieve-ofx-loader-output.txt
 echo "Windows and Linux builds agree bit for bit"
