@@ -51,7 +51,12 @@ function(huesieve_add_ofx_bundle target)
     list(JOIN arg_EXPORTS ";\n    " listed)
     file(WRITE ${exports_file}.map "{\n  global:\n    ${listed};\n  local:\n    *;\n};\n")
     target_link_options(${target} PRIVATE
-      -Wl,--version-script=${exports_file}.map -Wl,--exclude-libs,ALL -Wl,--no-undefined)
+      -Wl,--version-script=${exports_file}.map -Wl,--exclude-libs,ALL)
+    # Under clang's sanitizers a loadable module leaves the runtime's symbols
+    # to the executable that loads it.
+    if(NOT (HUESIEVE_SANITIZE AND CMAKE_CXX_COMPILER_ID MATCHES "Clang"))
+      target_link_options(${target} PRIVATE -Wl,--no-undefined)
+    endif()
     set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${exports_file}.map)
   endif()
 

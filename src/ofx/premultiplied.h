@@ -6,7 +6,8 @@
 //   - a pixel the rule clears becomes transparent black;
 //   - a pixel it keeps as it is stays exactly the source pixel;
 //   - a pixel whose alpha it replaces with a ramp value a' gets the straight
-//     colour multiplied by a' (rounded to the nearest integer sample).
+//     colour multiplied by a' (rounded to the nearest integer sample), unless
+//     a' is its own alpha: then it too stays exactly the source pixel.
 // Pixels of full or zero alpha follow the rule exactly as in a straight
 // source: a full one is straight already, and a zero one has no straight
 // colour (an additive pixel is judged by the colour it holds). So an opaque

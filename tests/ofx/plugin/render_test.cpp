@@ -131,6 +131,15 @@ TEST_P(FrameTest, OpaquePremultipliedFramesFollowTheStraightRule) {
   ExpectRendered(source, true, RandomEntries(source, 92));
 }
 
+TEST_P(FrameTest, PremultipliedFramesOfPartialAlphaFollowTheDocumentedRule) {
+  for (std::uint32_t seed = 11; seed <= 13; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    Image source(Layout(kOfxImagePreMultiplied));
+    FillRandom(source, seed);
+    ExpectRendered(source, true, RandomEntries(source, seed + 100));
+  }
+}
+
 TEST_P(FrameTest, NothingClaimedClearsTheFrameAndMarksTheTopLeft) {
   Image source(Layout());
   FillRandom(source, 5);
