@@ -15,7 +15,7 @@
 
 #include "entry/effect_main.h"
 #include "hostsim/exact_world.h"
-#include "hostsim/host.h"
+#include "hostsim/strict_host.h"
 #include "params/param_layout.h"
 #include "testing/support/colour_entry_params.h"
 #include "testing/support/pixel_depth.h"
@@ -51,7 +51,7 @@ class HostFixture : public ::testing::Test {
     huesieve_test::SetColourEntry(host_, k, enable, colour, range, softness);
   }
 
-  hostsim::Host host_{&EffectMain};
+  hostsim::StrictHost host_{&EffectMain};
 };
 
 constexpr PF_Pixel kRedColour{255, 255, 0, 0};
@@ -458,18 +458,18 @@ TEST_F(ContractTest, MissingBrokerEndsAboutWithBadCallbackParam) {
 // allocation failure becomes PF_Err_OUT_OF_MEMORY, anything else
 // PF_Err_INTERNAL_STRUCT_DAMAGED.
 // The command during which the callback throws.
-PF_Err SendRender(hostsim::Host& host) {
+PF_Err SendRender(hostsim::StrictHost& host) {
   host.param(huesieve::kEnableEffectSlot).u.bd.value = 1;
   World input(Depth::k16, 2, 2);
   World output(Depth::k16, 2, 2);
   return host.Render(input, output);
 }
-PF_Err SendParamsSetup(hostsim::Host& host) { return host.ParamsSetup(); }
-PF_Err SendAbout(hostsim::Host& host) { return host.About(); }
+PF_Err SendParamsSetup(hostsim::StrictHost& host) { return host.ParamsSetup(); }
+PF_Err SendAbout(hostsim::StrictHost& host) { return host.About(); }
 
 struct ThrowCase {
   const char* callback;
-  PF_Err (*send)(hostsim::Host&);
+  PF_Err (*send)(hostsim::StrictHost&);
   bool bad_alloc;
   PF_Err expected;
 };

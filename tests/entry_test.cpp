@@ -7,7 +7,7 @@
 #include <string>
 
 #include "entry/effect_main.h"
-#include "hostsim/host.h"
+#include "hostsim/strict_host.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ class EntryTest : public ::testing::Test {
                        strnlen(host.out_data.return_msg, sizeof host.out_data.return_msg));
   }
 
-  hostsim::Host host;
+  hostsim::StrictHost host;
   unsigned char before[sizeof(PF_OutData)];
 };
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "entry/effect_main.h"
-#include "hostsim/host.h"
+#include "hostsim/strict_host.h"
 #include "hostsim/poison.h"
 #include "testing/support/colour_entry_params.h"
 
@@ -40,7 +40,7 @@ class HostRecordsTest : public ::testing::Test {
     host.record_changes = &changes;
   }
 
-  hostsim::Host host;
+  hostsim::StrictHost host;
   std::vector<ChangedBytes> changes;
 };
 
@@ -140,7 +140,7 @@ bool Poisoned(const std::vector<unsigned char>& bytes, std::size_t offset, std::
 }
 
 TEST(SimulatedHost, HandsRenderRecordsPoisonedBeyondWhatTheModuleReads) {
-  hostsim::Host host(&SpyModule);
+  hostsim::StrictHost host(&SpyModule);
   ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
   host.param(1).u.bd.value = 1;
   World input(Depth::k8, 2, 2);
@@ -216,7 +216,7 @@ TEST_P(StrayModuleDeathTest, AbortsNamingWhatWasTouched) {
   const StrayCase& stray = GetParam();
   EXPECT_DEATH(
       {
-        hostsim::Host host(stray.module);
+        hostsim::StrictHost host(stray.module);
         if (stray.cmd == PF_Cmd_RENDER) {
           World input(Depth::k8, 2, 2);
           World output(Depth::k8, 2, 2);

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "entry/effect_main.h"
-#include "hostsim/host.h"
+#include "hostsim/strict_host.h"
 #include "params/param_layout.h"
 #include "testing/support/colour_entry_params.h"
 #include "testing/support/pixel_compare.h"
@@ -71,7 +71,7 @@ class RenderTest : public ::testing::Test {
     }
   }
 
-  hostsim::Host host;
+  hostsim::StrictHost host;
 };
 
 using PixelTypes = ::testing::Types<PF_Pixel, PF_Pixel16>;
