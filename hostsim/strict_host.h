@@ -7,6 +7,7 @@
 // unless a test collects the changes to look at them (`record_changes`).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
