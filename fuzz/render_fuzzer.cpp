@@ -12,7 +12,7 @@
 #include "entry/effect_main.h"
 #include "hostsim/exact_world.h"
 #include "fuzz/fuzz_values.h"
-#include "hostsim/host.h"
+#include "hostsim/strict_host.h"
 #include "params/param_layout.h"
 #include "testing/reference/plain_render.h"
 #include "testing/support/colour_entry_params.h"
@@ -25,9 +25,9 @@ using plain_reference::HostBehaviour;
 
 constexpr A_long kMaxSide = 64;
 
-hostsim::Host& LoadedHost() {
-  static hostsim::Host* host = [] {
-    auto* loaded = new hostsim::Host(&EffectMain);
+hostsim::StrictHost& LoadedHost() {
+  static hostsim::StrictHost* host = [] {
+    auto* loaded = new hostsim::StrictHost(&EffectMain);
     if (loaded->ParamsSetup() != PF_Err_NONE) std::abort();
     return loaded;
   }();
@@ -211,7 +211,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
   const PF_Err expected_result =
       plain_reference::ExpectedRender(model_input, model_output, values, behaviour);
 
-  hostsim::Host& host = LoadedHost();
+  hostsim::StrictHost& host = LoadedHost();
   SendValues(host, values);
   host.faults.copy_result = behaviour.copy_result;
   host.faults.no_input_pixels = !behaviour.input_pixels;

@@ -1,13 +1,9 @@
 #include "hostsim/host.h"
 
-#include <algorithm>
 #include <cstdarg>
 #include <cstddef>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <new>
-#include <string>
 
 #include "hostsim/callback_traps.h"
 #include "hostsim/poison.h"
@@ -17,35 +13,21 @@ namespace {
 
 constexpr char kAnsiSuiteName[] = "PF ANSI Suite";
 
-// The records one command is handed, besides the output data and the images.
-struct CommandRecords {
-  PF_InData in_data;
-  PF_UtilCallbacks utils;
-  SPBasicSuite broker;
-  PF_ANSICallbacksSuite1 ansi_suite;
-};
+// The broker gets no context from the module: it finds the records of the
+// command in progress on its thread here.
+thread_local CommandRecords* active_records = nullptr;
 
-// What a callback needs of the command in progress on its thread: the broker
-// and the pixel callbacks get no context from the module.
-struct CommandContext {
-  const Host* host;
-  CommandRecords* records;
-  const PF_EffectWorld* output;
-};
-
-thread_local const CommandContext* active_command = nullptr;
-
-class ActiveCommand {
+class ActiveRecords {
  public:
-  explicit ActiveCommand(const CommandContext* context) : previous_(active_command) {
-    active_command = context;
+  explicit ActiveRecords(CommandRecords* records) : previous_(active_records) {
+    active_records = records;
   }
-  ~ActiveCommand() { active_command = previous_; }
-  ActiveCommand(const ActiveCommand&) = delete;
-  ActiveCommand& operator=(const ActiveCommand&) = delete;
+  ~ActiveRecords() { active_records = previous_; }
+  ActiveRecords(const ActiveRecords&) = delete;
+  ActiveRecords& operator=(const ActiveRecords&) = delete;
 
  private:
-  const CommandContext* previous_;
+  CommandRecords* previous_;
 };
 
 // Unbounded, like the host's: the caller guarantees the room.
@@ -59,11 +41,7 @@ A_long AnsiSprintf(A_char* buffer, const A_char* format, ...) {
 
 A_char* AnsiStrcpy(A_char* dst, const A_char* src) { return std::strcpy(dst, src); }
 
-void ThrowIfAsked(const Faults& faults, const char* callback) {
-  if (faults.throwing_callback != callback) return;
-  if (faults.throws_bad_alloc) throw std::bad_alloc();
-  throw HostFailure{-1};
-}
+}  // namespace
 
 const char* CommandName(PF_Cmd cmd) {
   switch (cmd) {
@@ -80,76 +58,24 @@ const char* CommandName(PF_Cmd cmd) {
   }
 }
 
-// A member of PF_OutData that a command may write.
-struct OwnMember {
-  std::size_t offset;
-  std::size_t length;
-};
-
-std::vector<OwnMember> OutDataMembersOf(PF_Cmd cmd) {
-  switch (cmd) {
-    case PF_Cmd_GLOBAL_SETUP:
-      return {{offsetof(PF_OutData, my_version), sizeof(PF_OutData::my_version)},
-              {offsetof(PF_OutData, out_flags), sizeof(PF_OutData::out_flags)},
-              {offsetof(PF_OutData, out_flags2), sizeof(PF_OutData::out_flags2)}};
-    case PF_Cmd_ABOUT:
-      return {{offsetof(PF_OutData, return_msg), sizeof(PF_OutData::return_msg)}};
-    case PF_Cmd_PARAMS_SETUP:
-      return {{offsetof(PF_OutData, num_params), sizeof(PF_OutData::num_params)}};
-    default:
-      return {};
-  }
-}
-
-bool IsOwnMember(PF_Cmd cmd, const ChangedBytes& changed) {
-  if (changed.record != "PF_OutData") return false;
-  const std::vector<OwnMember> own = OutDataMembersOf(cmd);
-  return std::any_of(own.begin(), own.end(), [&](const OwnMember& member) {
-    return changed.offset >= member.offset &&
-           changed.offset + changed.length <= member.offset + member.length;
-  });
-}
-
-}  // namespace
-
 struct Callbacks {
-  static Host& Mutable(const Host* host) { return const_cast<Host&>(*host); }
-
   static SPErr AcquireSuite(const char* name, std::int32_t version, const void** suite) {
-    Host& host = Mutable(active_command->host);
-    host.broker_log_.push_back({BrokerCall::Kind::kAcquire, name, version});
-    ThrowIfAsked(host.faults, "AcquireSuite");
     *suite = nullptr;
-    if (host.faults.refused_suite == name) return 1;
-    if (host.faults.null_suite) return 0;
-    if (std::strcmp(name, kAnsiSuiteName) == 0 && version == 1) {
-      *suite = &active_command->records->ansi_suite;
-      return 0;
-    }
-    return 1;
+    if (std::strcmp(name, kAnsiSuiteName) != 0 || version != 1) return 1;
+    *suite = &active_records->ansi_suite;
+    return 0;
   }
 
-  static SPErr ReleaseSuite(const char* name, std::int32_t version) {
-    Host& host = Mutable(active_command->host);
-    host.broker_log_.push_back({BrokerCall::Kind::kRelease, name, version});
-    return host.faults.release_fails ? 1 : 0;
-  }
+  static SPErr ReleaseSuite(const char*, std::int32_t) { return 0; }
 
   static PF_Err AddParam(PF_ProgPtr effect_ref, PF_ParamIndex index, PF_ParamDefPtr def) {
-    Host& host = *static_cast<Host*>(effect_ref);
-    ++host.add_param_calls_;
-    ThrowIfAsked(host.faults, "add_param");
-    if (host.add_param_calls_ == host.faults.refuse_param_number) return host.faults.param_refusal;
     if (index != -1) return PF_Err_BAD_CALLBACK_PARAM;
-    host.added_params_.push_back(*def);
+    static_cast<Host*>(effect_ref)->added_params_.push_back(*def);
     return PF_Err_NONE;
   }
 
-  static PF_Err Copy(PF_ProgPtr effect_ref, PF_EffectWorld* src, PF_EffectWorld* dst,
-                     PF_Rect* src_rect, PF_Rect* dst_rect) {
-    const Host& host = *static_cast<const Host*>(effect_ref);
-    ThrowIfAsked(host.faults, "copy");
-    if (host.faults.copy_result != PF_Err_NONE) return host.faults.copy_result;
+  static PF_Err Copy(PF_ProgPtr, PF_EffectWorld* src, PF_EffectWorld* dst, PF_Rect* src_rect,
+                     PF_Rect* dst_rect) {
     if (src_rect != nullptr || dst_rect != nullptr) return PF_Err_BAD_CALLBACK_PARAM;
     if ((src->world_flags & PF_WorldFlag_DEEP) != (dst->world_flags & PF_WorldFlag_DEEP)) {
       return PF_Err_BAD_CALLBACK_PARAM;
@@ -158,24 +84,15 @@ struct Callbacks {
     return PF_Err_NONE;
   }
 
-  // Which image the module asks about: the output is the one passed with the
-  // command; every other is the input layer.
-  static bool Denied(const PF_EffectWorld* world) {
-    const Faults& faults = active_command->host->faults;
-    return world == active_command->output ? faults.no_output_pixels : faults.no_input_pixels;
-  }
-
   static PF_Err GetPixelData8(PF_EffectWorld* world, PF_PixelPtr, PF_Pixel8** pixel) {
-    ThrowIfAsked(active_command->host->faults, "get_pixel_data8");
     const bool deep = (world->world_flags & PF_WorldFlag_DEEP) != 0;
-    *pixel = deep || Denied(world) ? nullptr : world->data;
+    *pixel = deep ? nullptr : world->data;
     return PF_Err_NONE;
   }
 
   static PF_Err GetPixelData16(PF_EffectWorld* world, PF_PixelPtr, PF_Pixel16** pixel) {
-    ThrowIfAsked(active_command->host->faults, "get_pixel_data16");
     const bool deep = (world->world_flags & PF_WorldFlag_DEEP) != 0;
-    *pixel = !deep || Denied(world) ? nullptr : reinterpret_cast<PF_Pixel16*>(world->data);
+    *pixel = deep ? reinterpret_cast<PF_Pixel16*>(world->data) : nullptr;
     return PF_Err_NONE;
   }
 
@@ -192,8 +109,10 @@ struct Callbacks {
 
     PF_InData& in_data = records.in_data;
     in_data.utils = &records.utils;
+    // Only Params Setup's add_param writes through it, and Params Setup is
+    // sent through the non-const Send.
     in_data.effect_ref = const_cast<Host*>(&host);
-    in_data.pica_basicP = host.faults.no_broker ? nullptr : &records.broker;
+    in_data.pica_basicP = &records.broker;
     switch (cmd) {
       case PF_Cmd_ABOUT:
         records.broker.AcquireSuite = &AcquireSuite;
@@ -213,55 +132,29 @@ struct Callbacks {
         break;
     }
   }
-
-  // Sends `cmd` through the entry point with records of the host's layout and
-  // audits every record afterwards.
-  static PF_Err Run(const Host& host, PF_Cmd cmd, PF_OutData& out_data, PF_ParamDef* params[],
-                    std::size_t param_count, PF_LayerDef* output) {
-    CommandRecords records;
-    Prepare(host, cmd, records);
-
-    RecordAudit audit;
-    audit.Watch("PF_InData", records.in_data);
-    audit.Watch("PF_UtilCallbacks", records.utils);
-    audit.Watch("SPBasicSuite", records.broker);
-    audit.Watch("PF_ANSICallbacksSuite1", records.ansi_suite);
-    audit.Watch("PF_OutData", out_data);
-    for (std::size_t slot = 0; slot < param_count; ++slot) {
-      audit.Watch("params[" + std::to_string(slot) + "]", *params[slot]);
-    }
-    if (output != nullptr) audit.Watch("output", *output);
-
-    const CommandContext context{&host, &records, output};
-    const PF_Err err = [&] {
-      ActiveCommand active(&context);
-      TrapCommandName name(CommandName(cmd));
-      return host.effect_main_(cmd, &records.in_data, &out_data, params, output, nullptr);
-    }();
-
-    std::vector<ChangedBytes> changes = audit.Changes();
-    if (host.record_changes != nullptr) {
-      host.record_changes->insert(host.record_changes->end(), changes.begin(), changes.end());
-      return err;
-    }
-    for (const ChangedBytes& changed : changes) {
-      if (IsOwnMember(cmd, changed)) continue;
-      std::fprintf(stderr, "simulated host: during %s the module wrote %s, which is not its own\n",
-                   CommandName(cmd), Describe(changed).c_str());
-      std::fflush(stderr);
-      std::abort();
-    }
-    return err;
-  }
 };
 
 Host::Host(EffectMainFn effect_main) : effect_main_(effect_main) { Poison(out_data); }
 
-PF_Err Host::Send(PF_Cmd cmd) { return Callbacks::Run(*this, cmd, out_data, nullptr, 0, nullptr); }
+PF_Err Host::Run(PF_Cmd cmd, PF_OutData& command_out, std::span<PF_ParamDef*> params,
+                 PF_LayerDef* output) const {
+  CommandRecords records;
+  Callbacks::Prepare(*this, cmd, records);
+  ActiveRecords active(&records);
+  return Deliver(Command{cmd, records, command_out, params, output});
+}
+
+PF_Err Host::Enter(const Command& command) const {
+  TrapCommandName name(CommandName(command.cmd));
+  PF_ParamDef** params = command.params.empty() ? nullptr : command.params.data();
+  return effect_main_(command.cmd, &command.records.in_data, &command.out_data, params,
+                      command.output, nullptr);
+}
+
+PF_Err Host::Send(PF_Cmd cmd) { return Run(cmd, out_data, {}, nullptr); }
 
 PF_Err Host::ParamsSetup() {
   added_params_.clear();
-  add_param_calls_ = 0;
   const PF_Err err = Send(PF_Cmd_PARAMS_SETUP);
 
   PF_ParamDef input_layer{};
@@ -302,8 +195,7 @@ PF_Err Host::Render(PF_LayerDef& input, PF_LayerDef& output) const {
   std::vector<PF_ParamDef*> pointers;
   for (PF_ParamDef& value : values) pointers.push_back(&value);
 
-  return Callbacks::Run(*this, PF_Cmd_RENDER, render_out, pointers.data(), pointers.size(),
-                        &output);
+  return Run(PF_Cmd_RENDER, render_out, pointers, &output);
 }
 
 }  // namespace hostsim

@@ -1,20 +1,19 @@
 // An in-memory host that drives an effect module through its command entry
-// point, as the compositing host would, and records what the module asks of
-// it. Used by the tests, the command-line tool and the Windows loader test.
+// point, as the compositing host would. The command-line tool renders through
+// it; the tests, the fuzzers and the loader use the strict host built on it
+// (hostsim/strict_host.h).
 //
 // Its records have the host's full published layout. Every byte the module has
-// no reason to read holds poison; every callback a command has no business
-// calling is a trap that aborts the process; and after each command every
-// record it was handed is compared with what it was, so a write outside the
-// module's own members aborts the process too, unless a test collects the
-// changes to look at them (`record_changes`).
+// no reason to read holds poison, and every callback a command has no business
+// calling is a trap that aborts the process, so even the tool is as strict
+// about a stray read or call as the tests.
 #pragma once
 
-#include <string>
+#include <cstddef>
+#include <span>
 #include <vector>
 
 #include "host/pf_callbacks.h"
-#include "hostsim/record_audit.h"
 #include "hostsim/world.h"
 
 namespace hostsim {
@@ -22,40 +21,32 @@ namespace hostsim {
 using EffectMainFn = PF_Err (*)(PF_Cmd, PF_InData*, PF_OutData*, PF_ParamDef*[], PF_LayerDef*,
                                 void*);
 
-struct BrokerCall {
-  enum class Kind { kAcquire, kRelease };
-  Kind kind;
-  std::string name;
-  std::int32_t version;
-  bool operator==(const BrokerCall&) const = default;
+// "Global Setup", "Render", ...: the command as messages name it.
+const char* CommandName(PF_Cmd cmd);
+
+// The records one command is handed besides the output data, the parameters
+// and the output image: poisoned, every callback slot a trap but those the
+// command may call.
+struct CommandRecords {
+  PF_InData in_data;
+  PF_UtilCallbacks utils;
+  SPBasicSuite broker;
+  PF_ANSICallbacksSuite1 ansi_suite;
 };
 
-// How the host misbehaves, when a test asks it to.
-struct Faults {
-  bool no_broker = false;       // pica_basicP is null
-  std::string refused_suite;    // AcquireSuite fails for this suite name
-  bool null_suite = false;      // AcquireSuite reports success but yields null
-  bool release_fails = false;   // ReleaseSuite returns an error code
-  int refuse_param_number = 0;  // add_param refuses its n-th call (from 1); 0 never
-  PF_Err param_refusal = PF_Err_OUT_OF_MEMORY;
-  PF_Err copy_result = PF_Err_NONE;  // a non-zero code: copy fails and copies nothing
-  bool no_input_pixels = false;      // pixel access yields no pointer for the input
-  bool no_output_pixels = false;     // ... or for the output
-  // A callback that throws instead of returning ("copy", "get_pixel_data8",
-  // "get_pixel_data16", "add_param" or "AcquireSuite"), as a host built with
-  // the same compiler might; it throws std::bad_alloc or a non-standard type.
-  std::string throwing_callback;
-  bool throws_bad_alloc = false;
-};
-
-// What a throwing callback throws when it is not std::bad_alloc.
-struct HostFailure {
-  int code;
+// A command on its way to the module, with everything it hands over.
+struct Command {
+  PF_Cmd cmd;
+  CommandRecords& records;
+  PF_OutData& out_data;
+  std::span<PF_ParamDef*> params;  // empty but for Render
+  PF_LayerDef* output;                   // null but for Render
 };
 
 class Host {
  public:
   explicit Host(EffectMainFn effect_main);
+  virtual ~Host() = default;
   Host(const Host&) = delete;
   Host& operator=(const Host&) = delete;
 
@@ -83,27 +74,30 @@ class Host {
     return descriptions_.at(static_cast<std::size_t>(slot));
   }
   std::size_t param_count() const { return params_.size(); }
+  const std::vector<PF_ParamDef>& added_params() const { return added_params_; }
 
-  Faults faults;
   // The host's record, poisoned until the module writes its own members.
   PF_OutData out_data;
-  // When set, every command appends to it the bytes it changed in the host's
-  // records, and a stray write no longer aborts. Single-threaded use only.
-  std::vector<ChangedBytes>* record_changes = nullptr;
 
-  const std::vector<PF_ParamDef>& added_params() const { return added_params_; }
-  const std::vector<BrokerCall>& broker_log() const { return broker_log_; }
-  int add_param_calls() const { return add_param_calls_; }
+ protected:
+  // Hands `command` to the module once its records are ready. A host built on
+  // this one overrides it to change the records or the callbacks first, or to
+  // check them afterwards, and calls Enter to pass the command on. Called on
+  // the thread that sends the command, from several at once for Render.
+  virtual PF_Err Deliver(const Command& command) const { return Enter(command); }
+  // Calls the module's entry point with `command`.
+  PF_Err Enter(const Command& command) const;
 
  private:
   friend struct Callbacks;
+
+  PF_Err Run(PF_Cmd cmd, PF_OutData& command_out, std::span<PF_ParamDef*> params,
+             PF_LayerDef* output) const;
 
   EffectMainFn effect_main_;
   std::vector<PF_ParamDef> added_params_;
   std::vector<PF_ParamDef> descriptions_;
   std::vector<PF_ParamDef> params_;
-  std::vector<BrokerCall> broker_log_;
-  int add_param_calls_ = 0;
 };
 
 }  // namespace hostsim

@@ -1,4 +1,4 @@
-// Which bytes of the host's records a command changed. The simulated host
+// Which bytes of the host's records a command changed. The strict host
 // remembers every record it hands the module before the command and compares
 // after it, so a write anywhere but the module's own members is seen, whatever
 // its offset or width.

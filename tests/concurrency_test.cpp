@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "entry/effect_main.h"
-#include "hostsim/host.h"
+#include "hostsim/strict_host.h"
 #include "params/param_layout.h"
 #include "testing/reference/plain_render.h"
 #include "testing/support/colour_entry_params.h"
@@ -90,7 +90,7 @@ class ConcurrentRenderTest : public ::testing::Test {
     }
   }
 
-  hostsim::Host host_{&EffectMain};
+  hostsim::StrictHost host_{&EffectMain};
   plain_reference::FrameValues values_;
 };
 

@@ -1,13 +1,17 @@
-// The command dispatch, Global Setup and About, through EffectMain.
+// The command dispatch, Global Setup and About, through EffectMain; and that
+// no exception a host callback throws crosses back into the host.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <climits>
 #include <cstring>
+#include <ostream>
 #include <string>
 
 #include "entry/effect_main.h"
-#include "hostsim/host.h"
+#include "hostsim/strict_host.h"
+#include "hostsim/world.h"
+#include "params/param_layout.h"
 
 namespace {
 
@@ -37,7 +41,7 @@ class EntryTest : public ::testing::Test {
                        strnlen(host.out_data.return_msg, sizeof host.out_data.return_msg));
   }
 
-  hostsim::Host host;
+  hostsim::StrictHost host;
   unsigned char before[sizeof(PF_OutData)];
 };
 
@@ -103,5 +107,60 @@ TEST_F(EntryTest, HostErrorCodesFromParamsSetupPassThroughUnchanged) {
   host.faults.param_refusal = 0x7FFF1234;
   EXPECT_EQ(host.ParamsSetup(), 0x7FFF1234);
 }
+
+// The command during which a callback throws.
+PF_Err SendAbout(hostsim::StrictHost& host) { return host.About(); }
+PF_Err SendParamsSetup(hostsim::StrictHost& host) { return host.ParamsSetup(); }
+template <hostsim::Depth kDepth>
+PF_Err SendRender(hostsim::StrictHost& host) {
+  host.param(huesieve::kEnableEffectSlot).u.bd.value = 1;
+  hostsim::World input(kDepth, 2, 2);
+  hostsim::World output(kDepth, 2, 2);
+  return host.Render(input, output);
+}
+
+struct ThrowCase {
+  const char* callback;
+  PF_Err (*send)(hostsim::StrictHost&);
+  bool bad_alloc;
+  PF_Err expected;
+};
+
+void PrintTo(const ThrowCase& given, std::ostream* os) {
+  *os << given.callback << (given.bad_alloc ? " throws std::bad_alloc" : " throws another type");
+}
+
+class ThrowingCallbackTest : public EntryTest, public ::testing::WithParamInterface<ThrowCase> {};
+
+// An allocation failure becomes PF_Err_OUT_OF_MEMORY, anything else
+// PF_Err_INTERNAL_STRUCT_DAMAGED; the command is unwound either way.
+TEST_P(ThrowingCallbackTest, BecomesAnErrorCode) {
+  ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
+  host.faults.throwing_callback = GetParam().callback;
+  host.faults.throws_bad_alloc = GetParam().bad_alloc;
+  EXPECT_EQ(GetParam().send(host), GetParam().expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    HostCallbacks, ThrowingCallbackTest,
+    ::testing::Values(
+        ThrowCase{"copy", &SendRender<hostsim::Depth::k16>, true, PF_Err_OUT_OF_MEMORY},
+        ThrowCase{"copy", &SendRender<hostsim::Depth::k16>, false, PF_Err_INTERNAL_STRUCT_DAMAGED},
+        ThrowCase{"get_pixel_data8", &SendRender<hostsim::Depth::k8>, true, PF_Err_OUT_OF_MEMORY},
+        ThrowCase{"get_pixel_data8", &SendRender<hostsim::Depth::k8>, false,
+                  PF_Err_INTERNAL_STRUCT_DAMAGED},
+        ThrowCase{"get_pixel_data16", &SendRender<hostsim::Depth::k16>, true,
+                  PF_Err_OUT_OF_MEMORY},
+        ThrowCase{"get_pixel_data16", &SendRender<hostsim::Depth::k16>, false,
+                  PF_Err_INTERNAL_STRUCT_DAMAGED},
+        ThrowCase{"add_param", &SendParamsSetup, true, PF_Err_OUT_OF_MEMORY},
+        ThrowCase{"add_param", &SendParamsSetup, false, PF_Err_INTERNAL_STRUCT_DAMAGED},
+        ThrowCase{"AcquireSuite", &SendAbout, true, PF_Err_OUT_OF_MEMORY},
+        ThrowCase{"AcquireSuite", &SendAbout, false, PF_Err_INTERNAL_STRUCT_DAMAGED}),
+    [](const ::testing::TestParamInfo<ThrowCase>& param_info) {
+      std::string name = param_info.param.callback;
+      std::erase(name, '_');
+      return name + (param_info.param.bad_alloc ? "ThrowsBadAlloc" : "ThrowsOther");
+    });
 
 }  // namespace

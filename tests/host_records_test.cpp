@@ -1,7 +1,8 @@
 // The module against the host's records at their published layout: each
 // command writes exactly its own members, at the host's offsets, and nothing
 // else; and the simulated host catches a module that strays, by a call through
-// a slot it has no business calling or a write outside its own members.
+// a slot it has no business calling (the driver's traps, which the tool keeps)
+// or a write outside its own members (the strict host's audit).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -11,7 +12,7 @@
 #include <vector>
 
 #include "entry/effect_main.h"
-#include "hostsim/host.h"
+#include "hostsim/strict_host.h"
 #include "hostsim/poison.h"
 #include "testing/support/colour_entry_params.h"
 
@@ -40,7 +41,7 @@ class HostRecordsTest : public ::testing::Test {
     host.record_changes = &changes;
   }
 
-  hostsim::Host host;
+  hostsim::StrictHost host;
   std::vector<ChangedBytes> changes;
 };
 
@@ -139,8 +140,15 @@ bool Poisoned(const std::vector<unsigned char>& bytes, std::size_t offset, std::
   return true;
 }
 
-TEST(SimulatedHost, HandsRenderRecordsPoisonedBeyondWhatTheModuleReads) {
-  hostsim::Host host(&SpyModule);
+// The driver the tool links poisons and traps on its own; the strict host
+// keeps both.
+template <typename SimulatedHost>
+class SimulatedHostTest : public ::testing::Test {};
+using HostLayers = ::testing::Types<hostsim::Host, hostsim::StrictHost>;
+TYPED_TEST_SUITE(SimulatedHostTest, HostLayers);
+
+TYPED_TEST(SimulatedHostTest, HandsRenderRecordsPoisonedBeyondWhatTheModuleReads) {
+  TypeParam host(&SpyModule);
   ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
   host.param(1).u.bd.value = 1;
   World input(Depth::k8, 2, 2);
@@ -210,39 +218,55 @@ struct StrayCase {
 };
 std::ostream& operator<<(std::ostream& out, const StrayCase& stray) { return out << stray.name; }
 
-class StrayModuleDeathTest : public ::testing::TestWithParam<StrayCase> {};
-
-TEST_P(StrayModuleDeathTest, AbortsNamingWhatWasTouched) {
-  const StrayCase& stray = GetParam();
-  EXPECT_DEATH(
-      {
-        hostsim::Host host(stray.module);
-        if (stray.cmd == PF_Cmd_RENDER) {
-          World input(Depth::k8, 2, 2);
-          World output(Depth::k8, 2, 2);
-          host.Render(input, output);
-        } else {
-          host.Send(stray.cmd);
-        }
-      },
-      stray.message);
+template <typename SimulatedHost>
+void SendAsStray(const StrayCase& stray) {
+  SimulatedHost host(stray.module);
+  if (stray.cmd == PF_Cmd_RENDER) {
+    World input(Depth::k8, 2, 2);
+    World output(Depth::k8, 2, 2);
+    host.Render(input, output);
+  } else {
+    host.Send(stray.cmd);
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Strays, StrayModuleDeathTest,
-    ::testing::Values(
-        StrayCase{"UtilSlot", &CallsFillDuringRender, PF_Cmd_RENDER,
-                  "during Render the module called the slot at offset 72 of PF_UtilCallbacks"},
-        StrayCase{"AddParamOutsideParamsSetup", &CallsAddParamDuringRender, PF_Cmd_RENDER,
-                  "offset 16 of PF_InteractCallbacks"},
-        StrayCase{"AnsiSuiteSlot", &CallsTheFirstAnsiSlot, PF_Cmd_ABOUT,
-                  "during About the module called the slot at offset 0 of PF_ANSICallbacksSuite1"},
-        StrayCase{"OutDataName", &WritesTheOutDataName, PF_Cmd_GLOBAL_SETUP,
-                  "during Global Setup the module wrote PF_OutData bytes 4 to 11"},
-        StrayCase{"ParameterRecord", &WritesAParameterDuringRender, PF_Cmd_RENDER,
-                  "during Render the module wrote params\\[0\\] bytes 64 to 71"},
-        StrayCase{"OutputRecord", &WritesTheOutputRecord, PF_Cmd_RENDER,
-                  "during Render the module wrote output bytes 44 to 59"}),
-    [](const auto& test) { return std::string(test.param.name); });
+class StrayModuleDeathTest : public ::testing::TestWithParam<StrayCase> {};
+
+TEST_P(StrayModuleDeathTest, StrictHostAbortsNamingWhatWasTouched) {
+  EXPECT_DEATH(SendAsStray<hostsim::StrictHost>(GetParam()), GetParam().message);
+}
+
+const StrayCase kStrayCalls[] = {
+    {"UtilSlot", &CallsFillDuringRender, PF_Cmd_RENDER,
+     "during Render the module called the slot at offset 72 of PF_UtilCallbacks"},
+    {"AddParamOutsideParamsSetup", &CallsAddParamDuringRender, PF_Cmd_RENDER,
+     "offset 16 of PF_InteractCallbacks"},
+    {"AnsiSuiteSlot", &CallsTheFirstAnsiSlot, PF_Cmd_ABOUT,
+     "during About the module called the slot at offset 0 of PF_ANSICallbacksSuite1"},
+};
+
+const StrayCase kStrayWrites[] = {
+    {"OutDataName", &WritesTheOutDataName, PF_Cmd_GLOBAL_SETUP,
+     "during Global Setup the module wrote PF_OutData bytes 4 to 11"},
+    {"ParameterRecord", &WritesAParameterDuringRender, PF_Cmd_RENDER,
+     "during Render the module wrote params\\[0\\] bytes 64 to 71"},
+    {"OutputRecord", &WritesTheOutputRecord, PF_Cmd_RENDER,
+     "during Render the module wrote output bytes 44 to 59"},
+};
+
+const auto kStrayName = [](const auto& test) { return std::string(test.param.name); };
+
+INSTANTIATE_TEST_SUITE_P(Calls, StrayModuleDeathTest, ::testing::ValuesIn(kStrayCalls), kStrayName);
+INSTANTIATE_TEST_SUITE_P(Writes, StrayModuleDeathTest, ::testing::ValuesIn(kStrayWrites),
+                         kStrayName);
+
+// The traps are the driver's own: the tool aborts on a stray call as the tests do.
+class StrayCallDeathTest : public ::testing::TestWithParam<StrayCase> {};
+
+TEST_P(StrayCallDeathTest, DriverAloneAbortsNamingTheSlot) {
+  EXPECT_DEATH(SendAsStray<hostsim::Host>(GetParam()), GetParam().message);
+}
+
+INSTANTIATE_TEST_SUITE_P(Calls, StrayCallDeathTest, ::testing::ValuesIn(kStrayCalls), kStrayName);
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "entry/effect_main.h"
-#include "hostsim/host.h"
+#include "hostsim/strict_host.h"
 
 namespace {
 
@@ -63,7 +63,7 @@ std::vector<PF_ParamDef> ExpectedRecords() {
 class ParamsSetupTest : public ::testing::Test {
  protected:
   ParamsSetupTest() : host(&EffectMain) { host.out_data.num_params = -7; }
-  hostsim::Host host;
+  hostsim::StrictHost host;
 };
 
 TEST_F(ParamsSetupTest, AddsSixtyOneParametersAndCountsTheInputLayer) {

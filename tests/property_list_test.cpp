@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "entry/effect_main.h"
-#include "hostsim/host.h"
+#include "hostsim/strict_host.h"
 
 namespace {
 
@@ -100,7 +100,7 @@ TEST_F(PropertyListTest, InfoFlagsRecordCountsTwoBytesAndIsFollowedByTwoZeroByte
 }
 
 TEST_F(PropertyListTest, VersionAndFlagsEqualWhatGlobalSetupReports) {
-  hostsim::Host host(&EffectMain);
+  hostsim::StrictHost host(&EffectMain);
   ASSERT_EQ(host.GlobalSetup(), PF_Err_NONE);
 
   EXPECT_EQ(WordAt(generated_, 170), 0x00080001u);

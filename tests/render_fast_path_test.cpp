@@ -5,7 +5,7 @@
 
 #include "entry/effect_main.h"
 #include "hostsim/frame_generator.h"
-#include "hostsim/host.h"
+#include "hostsim/strict_host.h"
 #include "params/param_layout.h"
 #include "testing/reference/plain_selection_pass.h"
 #include "core/corner_markers.h"
@@ -67,7 +67,7 @@ TEST_P(RenderFastPath, OutputMatchesPlainRule) {
   hostsim::GenerateFrame(input, c.kind, 3);
   const ColourEntryTable table = Entries();
 
-  hostsim::Host host(&EffectMain);
+  hostsim::StrictHost host(&EffectMain);
   ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
   host.param(kEnableEffectSlot).u.bd.value = 1;
   for (int k = 0; k < kColourEntryCount; ++k) {

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <array>
+#include <cfloat>
+#include <cmath>
 #include <cstdint>
 
 namespace huesieve {
@@ -23,5 +25,17 @@ struct ColourEntryTable {
   std::array<float, kMaxColourEntries> ranges{};
   std::array<float, kMaxColourEntries> softness{};  // percent of the range that feathers
 };
+
+// The nearest float to a control's value, as the rule takes a Range or a
+// Softness. A finite double beyond the float range is undefined to convert in
+// C++; it is rounded as the hardware would.
+inline float NarrowToFloat(double value) {
+  if (!std::isfinite(value) || std::fabs(value) <= double{FLT_MAX}) {
+    return static_cast<float>(value);
+  }
+  constexpr double kHalfUlpPastMax = double{FLT_MAX} + 0x1p103;
+  const float magnitude = std::fabs(value) < kHalfUlpPastMax ? FLT_MAX : INFINITY;
+  return std::copysign(magnitude, static_cast<float>(value < 0 ? -1 : 1));
+}
 
 }  // namespace huesieve

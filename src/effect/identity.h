@@ -13,6 +13,10 @@ inline constexpr char kCategory[] = "Quorvel VFX";
 inline constexpr int kMajorVersion = 1;
 inline constexpr int kMinorVersion = 0;
 inline constexpr int kBugFixVersion = 0;
+// "1.0", as hosts show it.
+static_assert(kMajorVersion < 10 && kMinorVersion < 10, "the version text holds one digit each");
+inline constexpr char kVersionText[] = {static_cast<char>('0' + kMajorVersion), '.',
+                                        static_cast<char>('0' + kMinorVersion), '\0'};
 
 // The description the first host shows under the name in About, after two
 // line feeds; other hosts show the text that follows them.

@@ -1,8 +1,6 @@
 #include "render/render.h"
 
-#include <cfloat>
 #include <cstddef>
-#include <cmath>
 #include <cstdint>
 
 #include "core/colour_entry_table.h"
@@ -23,17 +21,6 @@ static_assert(sizeof(PF_Pixel) == sizeof(Argb8::Pixel) && offsetof(PF_Pixel, alp
 static_assert(sizeof(PF_Pixel16) == sizeof(Argb16::Pixel) && offsetof(PF_Pixel16, alpha) == 0 &&
               offsetof(PF_Pixel16, red) == 2 * Argb16::kRed &&
               offsetof(PF_Pixel16, blue) == 2 * Argb16::kBlue);
-
-// The nearest float to a slider value. A finite double beyond the float range
-// is undefined to convert in C++; round it as the hardware would.
-float NarrowToFloat(double value) {
-  if (!std::isfinite(value) || std::fabs(value) <= double{FLT_MAX}) {
-    return static_cast<float>(value);
-  }
-  constexpr double kHalfUlpPastMax = double{FLT_MAX} + 0x1p103;
-  const float magnitude = std::fabs(value) < kHalfUlpPastMax ? FLT_MAX : INFINITY;
-  return std::copysign(magnitude, static_cast<float>(value < 0 ? -1 : 1));
-}
 
 ColourEntryTable GatherColourEntries(PF_ParamDef* const params[]) {
   ColourEntryTable table;

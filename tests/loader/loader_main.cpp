@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "tests/loader/digest.h"
-#include "hostsim/host.h"
+#include "hostsim/strict_host.h"
 #include "host/pf_registration.h"
 #include "tests/loader/module_access.h"
 #include "hostsim/registration.h"
@@ -345,7 +345,7 @@ int Run(const std::vector<std::string>& args) {
     section("registration", digest.Hex());
   }
 
-  hostsim::Host host(effect_main);
+  hostsim::StrictHost host(effect_main);
 
   // Global Setup agrees with the property list.
   Expect(host.GlobalSetup() == PF_Err_NONE, "Global Setup failed");

@@ -1,0 +1,26 @@
+// The effect's controls as OpenFX parameters: how they are described to the
+// host, and how the values at a frame's time become the core's entry table.
+#pragma once
+
+#include "core/colour_entry_table.h"
+#include "ofx/suites.h"
+
+namespace huesieve::ofx {
+
+// Defines the switch and the ten colour entries, each in a group of its own.
+OfxStatus DefineParameters(const Suites& suites, OfxParamSetHandle params);
+
+struct ControlValues {
+  bool enabled = false;  // the master switch
+  ColourEntryTable table;
+};
+
+// The values at `time`; fails when the host will not give one.
+OfxStatus ReadParameters(const Suites& suites, OfxParamSetHandle params, OfxTime time,
+                         ControlValues& values);
+
+// An RGB parameter's channel (0 to 1) as an 8-bit value: rounded half up and
+// held within 0 and 255; NaN is 0.
+std::uint8_t ChannelToByte(double channel);
+
+}  // namespace huesieve::ofx
