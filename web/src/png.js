@@ -118,27 +118,45 @@ function paethPredictor(a, b, c) {
 }
 
 // Undoes the row filters of one pass in place; returns the offset past it.
+// One loop a filter type: the image's bytes run through here once each.
 function unfilterPass(data, at, rows, rowBytes, bytesPerPixel) {
+  const bpp = bytesPerPixel;
   let previous = -1;
   for (let y = 0; y < rows; y++) {
     if (at + 1 + rowBytes > data.length) throw new PngError('not enough image data');
     const filter = data[at];
     const row = at + 1;
-    for (let i = 0; i < rowBytes; i++) {
-      const left = i >= bytesPerPixel ? data[row + i - bytesPerPixel] : 0;
-      const up = previous >= 0 ? data[previous + i] : 0;
-      const upLeft = previous >= 0 && i >= bytesPerPixel ? data[previous + i - bytesPerPixel] : 0;
-      switch (filter) {
-        case 0: break;
-        case 1: data[row + i] += left; break;
-        case 2: data[row + i] += up; break;
-        case 3: data[row + i] += (left + up) >> 1; break;
-        case 4: data[row + i] += paethPredictor(left, up, upLeft); break;
-        default: throw new PngError(`bad filter type ${filter}`);
-      }
+    const end = row + rowBytes;
+    const up = previous;
+    switch (filter) {
+      case 0:
+        break;
+      case 1:
+        for (let i = row + bpp; i < end; i++) data[i] += data[i - bpp];
+        break;
+      case 2:
+        if (up >= 0) for (let i = row, j = up; i < end; i++, j++) data[i] += data[j];
+        break;
+      case 3:
+        for (let i = row, j = up; i < end; i++, j++) {
+          const left = i - row >= bpp ? data[i - bpp] : 0;
+          data[i] += (left + (up >= 0 ? data[j] : 0)) >> 1;
+        }
+        break;
+      case 4:
+        for (let i = row, j = up; i < end; i++, j++) {
+          const hasLeft = i - row >= bpp;
+          const left = hasLeft ? data[i - bpp] : 0;
+          const above = up >= 0 ? data[j] : 0;
+          const aboveLeft = up >= 0 && hasLeft ? data[j - bpp] : 0;
+          data[i] += paethPredictor(left, above, aboveLeft);
+        }
+        break;
+      default:
+        throw new PngError(`bad filter type ${filter}`);
     }
     previous = row;
-    at = row + rowBytes;
+    at = end;
   }
   return at;
 }
@@ -254,6 +272,10 @@ export async function decodePng(bytes, { allowDeep = false } = {}) {
   if (depth === 16) return expandDeep(header, passes, data, bytesPerPixel, transparency);
 
   const rgba = new Uint8Array(width * height * 4);
+  if (depth === 8 && !header.interlaced && (colourType === kRgba ||
+      (colourType === kRgb && transparency === undefined))) {
+    return { width, height, depth: 8, rgba: copyTrueColour(data, width, height, colourType, rgba) };
+  }
   const expand = makeExpander(header, palette, transparency);
   let at = 0;
   for (const [x0, y0, dx, dy] of passes) {
@@ -270,6 +292,28 @@ export async function decodePng(bytes, { allowDeep = false } = {}) {
     }
   }
   return { width, height, depth: 8, rgba };
+}
+
+// 8-bit RGB without a tRNS colour, or RGBA, the common case, without the
+// per-pixel expander.
+function copyTrueColour(data, width, height, colourType, rgba) {
+  const channels = colourType === kRgba ? 4 : 3;
+  const rowBytes = width * channels;
+  unfilterPass(data, 0, height, rowBytes, channels);
+  for (let y = 0; y < height; y++) {
+    const row = data.subarray(y * (rowBytes + 1) + 1, (y + 1) * (rowBytes + 1));
+    if (channels === 4) {
+      rgba.set(row, y * width * 4);
+      continue;
+    }
+    for (let x = 0, from = 0, to = y * width * 4; x < width; x++, from += 3, to += 4) {
+      rgba[to] = row[from];
+      rgba[to + 1] = row[from + 1];
+      rgba[to + 2] = row[from + 2];
+      rgba[to + 3] = 255;
+    }
+  }
+  return rgba;
 }
 
 // 16-bit samples as they are stored (grey to RGB, tRNS and filler alpha as at
