@@ -277,6 +277,25 @@ describe('controls', () => {
     await fresh.close();
   });
 
+  it('Before shows the source instead of the result', async () => {
+    const page = await tuner.open();
+    await openImage(page, 'two.png', makePng({ width: 2, height: 1, depth: 8, colourType: 6,
+                                               samples: (x) => [x * 200, 100, 50, 255] }));
+    await label(page, 'Enable Effect').check();
+    await idle(page);
+    const shown = () => page.evaluate(() => Array.from(
+        document.querySelector('canvas[aria-label="Result"]').getContext('2d')
+            .getImageData(0, 0, 2, 1).data));
+
+    // Nothing claims: the result is cleared but for the markers at (0, 0) and (1, 0).
+    assert.deepEqual(await shown(), [255, 0, 0, 255, 255, 0, 0, 255]);
+    await label(page, 'Before').check();
+    assert.deepEqual(await shown(), [0, 100, 50, 255, 200, 100, 50, 255]);
+    await label(page, 'Before').uncheck();
+    assert.deepEqual(await shown(), [255, 0, 0, 255, 255, 0, 0, 255]);
+    await page.close();
+  });
+
   it('the claim map colours each pixel by the entry that claims it', async () => {
     const page = await tuner.open();
     // Red, green, blue, grey; entry 1 keeps red, entry 2 (off) clears green,
