@@ -124,6 +124,10 @@ const handlers = {
 async function handle(request) {
   let reply;
   try {
+    if (core === null) {
+      throw new ImageError('this browser cannot run the render core (it needs WebAssembly ' +
+                           'with SIMD)');
+    }
     reply = await handlers[request.type](request);
   } catch (error) {
     const message = error instanceof ImageError ? error.message :
@@ -136,12 +140,13 @@ async function handle(request) {
 }
 
 // Requests run one after another, in the order they came, once the core has
-// loaded; none is lost while it loads.
+// loaded; none is lost while it loads, and each fails with a message if it
+// cannot load.
 let queue = createCore().then((loaded) => {
   core = loaded;
   table = core._huesieve_table_new();
   bounds = core._malloc(16);
-});
+}, () => {});
 self.onmessage = ({ data: request }) => {
   queue = queue.then(() => handle(request));
 };
