@@ -2,7 +2,7 @@
 // browser's worker calls, so that scripts/bench-web.sh can set the
 // WebAssembly core beside the native one on the same frame and key.
 // Usage: huesieve_tuner_core_timing FRAME.png RUNS RRGGBB:RANGE:SOFTNESS[:off]...
-// Prints the median milliseconds of a render.
+// Prints the median milliseconds of a render and the kernel that ran.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -10,6 +10,7 @@
 #include <cstring>
 #include <vector>
 
+#include "core/kernel_isa.h"
 #include "png/png_io.h"
 #include "web/wasm/tuner_core.h"
 
@@ -47,7 +48,8 @@ int main(int argc, char** argv) {
             .count());
   }
   std::sort(times.begin(), times.end());
-  std::printf("%.3f\n", times[times.size() / 2]);
+  std::printf("%.3f %s\n", times[times.size() / 2],
+              huesieve::KernelIsaName(huesieve::BestKernelIsa()));
   delete table;
   return 0;
 }

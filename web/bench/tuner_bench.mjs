@@ -85,8 +85,9 @@ const coreTimes = await page.evaluate(async ({ bytes, settings, runs }) => {
 }, { bytes: Array.from(frame), settings: key, runs: kRenders });
 
 const entries = key.entries.map((e) => `${e.color.slice(1)}:${e.range}:${e.softness}${e.enabled ? '' : ':off'}`);
-const native = Number(execFileSync(nativeTiming, [framePath, String(kRenders), ...entries],
-                                   { encoding: 'utf8' }));
+const [nativeText, nativeKernel] = execFileSync(
+    nativeTiming, [framePath, String(kRenders), ...entries], { encoding: 'utf8' }).trim().split(' ');
+const native = Number(nativeText);
 await page.close();
 await tuner.stop();
 
@@ -94,7 +95,7 @@ const rows = [
   ['slider change to finished result (page, worker, canvas)', median(sliderToResult)],
   ['WebAssembly core render, SIMD lane kernel', median(coreTimes.simd)],
   ['WebAssembly core render, portable kernel', median(coreTimes.portable)],
-  ['native core render (same entry point, AVX2/AVX-512 if present)', native],
+  [`native core render (same entry point, ${nativeKernel} kernel)`, native],
 ];
 console.log(`1920 × 1080, 10 entries; medians of ${changes} changes and ${kRenders} renders`);
 console.log('| measure | median ms |\n|---|---:|');
