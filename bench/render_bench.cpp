@@ -1,7 +1,9 @@
 // Render through EffectMain and the simulated host on 3840 × 2160 frames,
-// against a plain copy of the same frame. Each Render needs a fresh input (the
-// pass rewrites it in place), restored outside the timed region; every
-// benchmark therefore times itself (manual time) around the call it measures.
+// against a plain copy of the same frame, and the OpenFX plug-in's render of
+// the same picture at 8-bit, 16-bit and float RGBA through the simulated
+// OpenFX host. Each module Render needs a fresh input (the pass rewrites it in
+// place), restored outside the timed region; every benchmark therefore times
+// itself (manual time) around the call it measures.
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -15,6 +17,12 @@
 #include "entry/effect_main.h"
 #include "hostsim/frame_generator.h"
 #include "hostsim/host.h"
+#include "hostsim/ofx/bundle.h"
+#include "hostsim/ofx/host.h"
+#include "hostsim/ofx/image.h"
+#include "hostsim/ofx/instance.h"
+#include "hostsim/ofx/plugin.h"
+#include "testing/reference/plain_ofx_render.h"
 #include "params/param_layout.h"
 #include "testing/reference/match_pixel.h"
 #include "testing/reference/plain_selection_pass.h"
@@ -222,6 +230,64 @@ void PassFrames(benchmark::State& state, Depth depth, FrameKind kind, int count,
   });
 }
 
+// The plug-in as an OpenFX host runs it on the natural frame's picture, as
+// RGBA at `depth`: the host's image audit off, as a host has none.
+void OfxFrames(benchmark::State& state, hostsim::ofx::PixelDepth depth, int count, bool claims) {
+  using hostsim::ofx::Image;
+  using hostsim::ofx::PixelDepth;
+  struct Loaded {
+    hostsim::ofx::Host host;
+    hostsim::ofx::Bundle bundle{host, HUESIEVE_OFX_BUNDLE};
+    std::unique_ptr<hostsim::ofx::Plugin> plugin = bundle.LoadPlugin("com.quorvelvfx.Huesieve");
+  };
+  static Loaded* loaded = new Loaded;
+  if (loaded->plugin == nullptr) {
+    state.SkipWithError("the OpenFX bundle does not load");
+    return;
+  }
+  const World& pristine = Pristine(Depth::k8, FrameKind::kNatural);
+  const hostsim::ofx::ImageLayout layout{.bounds = {0, 0, kWidth, kHeight},
+                                         .depth = depth,
+                                         .premultiplication = kOfxImageUnPreMultiplied};
+  Image source(layout);
+  Image output(layout);
+  for (A_long y = 0; y < kHeight; ++y) {
+    for (A_long x = 0; x < kWidth; ++x) {
+      const auto pixel = pristine.Get<huesieve::Argb8::Pixel>(x, kHeight - 1 - y);
+      for (int channel = 0; channel < 4; ++channel) {
+        const double byte = pixel[channel == 3 ? 0 : static_cast<std::size_t>(channel + 1)];
+        const double sample = depth == PixelDepth::kShort   ? byte * 257.0
+                              : depth == PixelDepth::kFloat ? byte / 255.0
+                                                            : byte;
+        plain_reference::ofx::SetSample(source, x, y, channel, sample);
+      }
+    }
+  }
+  plain_reference::ofx::EntrySettings settings;
+  const std::vector<Entry> entries = Entries(FrameKind::kNatural, count, claims);
+  for (std::size_t k = 0; k < entries.size(); ++k) {
+    settings[k] = {entries[k].enabled,
+                   {entries[k].colour.red / 255.0, entries[k].colour.green / 255.0,
+                    entries[k].colour.blue / 255.0},
+                   entries[k].range,
+                   entries[k].softness};
+  }
+  auto instance = loaded->plugin->CreateInstance({.depth = depth});
+  plain_reference::ofx::SetEntries(*instance, true, settings);
+  double seconds = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    const OfxStatus status =
+        instance->Render({.source = &source, .output = &output, .audit_images = false}).status;
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    if (status != kOfxStatOK) state.SkipWithError("the plug-in's render failed");
+    state.SetIterationTime(elapsed.count());
+    seconds += elapsed.count();
+  }
+  state.counters["ns_per_pixel"] = seconds * 1e9 / (double(state.iterations()) * kPixels);
+  state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kWidth * kHeight);
+}
+
 void CopyFrames(benchmark::State& state, Depth depth) {
   const World& pristine = Pristine(depth, FrameKind::kNatural);
   World input = pristine;
@@ -271,6 +337,20 @@ void RegisterAll() {
     benchmark::RegisterBenchmark(name("Render16", FrameKind::kNatural, count, false).c_str(),
                                  RenderFrames, Depth::k16, FrameKind::kNatural, count, false)
         ->UseManualTime();
+  }
+  benchmark::RegisterBenchmark(name("Render16", FrameKind::kNatural, 10, true).c_str(),
+                               RenderFrames, Depth::k16, FrameKind::kNatural, 10, true)
+      ->UseManualTime();
+  // The OpenFX plug-in on the same picture, against Render8 and Render16.
+  for (const auto& [family, depth] :
+       {std::pair{"OfxRender8", hostsim::ofx::PixelDepth::kByte},
+        std::pair{"OfxRender16", hostsim::ofx::PixelDepth::kShort},
+        std::pair{"OfxRenderFloat", hostsim::ofx::PixelDepth::kFloat}}) {
+    for (bool claims : {false, true}) {
+      benchmark::RegisterBenchmark(name(family, FrameKind::kNatural, 10, claims).c_str(), OfxFrames,
+                                   depth, 10, claims)
+          ->UseManualTime();
+    }
   }
   benchmark::RegisterBenchmark(name("Plain8", FrameKind::kNatural, 10, false).c_str(), PlainFrames,
                                FrameKind::kNatural, 10, false)

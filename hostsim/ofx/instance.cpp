@@ -158,8 +158,12 @@ Instance::HeldFrame& Instance::Hold(const FrameRequest& frame) {
     }
   }
   HeldFrame held{&frame, {}, {}, {}};
-  if (frame.source != nullptr) held.source_before = frame.source->Snapshot();
-  if (frame.output != nullptr) held.output_before = frame.output->Snapshot();
+  if (frame.audit_images && frame.source != nullptr) {
+    held.source_before = frame.source->Snapshot();
+  }
+  if (frame.audit_images && frame.output != nullptr) {
+    held.output_before = frame.output->Snapshot();
+  }
   frames_.push_back(std::move(held));
   return frames_.back();
 }
@@ -179,6 +183,7 @@ void Instance::LetGo(const FrameRequest& frame) {
       log.Add(ComplaintKind::kLeak, lease->label() + " was fetched and never released");
     }
   }
+  if (!frame.audit_images) return;
   if (frame.source != nullptr) {
     if (const auto change = frame.source->FirstChange(held.source_before, true)) {
       log.Add(ComplaintKind::kSourceWritten,

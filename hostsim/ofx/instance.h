@@ -58,6 +58,10 @@ struct FrameRequest {
   std::optional<OfxRectI> render_window = std::nullopt;  // the output's bounds when absent
   OfxPointD render_scale{1.0, 1.0};
   std::string field = kOfxImageFieldNone;
+  // The host compares the images with snapshots taken before the frame, to
+  // catch a write to the source or outside the output. Benchmarks, timing
+  // what a host does, turn it off.
+  bool audit_images = true;
 };
 
 struct FrameOutcome {

@@ -39,13 +39,9 @@ SelectionBounds SelectionPass(const ImageView& image, const ColourEntryTable& ta
 template <typename Format>
 SelectionBounds SelectionPass(const ImageView& image, const ColourEntryTable& table,
                               RowKernel<Format> kernel) {
-  FrameRule<Format> rule(table);
-  ClaimedRectangle rectangle(image.pixels_per_row);
-  for (std::int64_t row = 0; row < image.rows; ++row) {
-    const RowClaims claims = kernel(image.Row(row), image.pixels_per_row, rule);
-    if (claims.first >= 0) rectangle.NoteRow(row, claims.first, claims.last);
-  }
-  return rectangle.Bounds();
+  return SelectionPassByRow<Format>(
+      image.pixels_per_row, image.rows, table, kernel,
+      [&image](std::int64_t row) { return image.Row(row); }, [](std::int64_t, std::byte*) {});
 }
 
 #define HUESIEVE_INSTANTIATE(Format)                                                            \

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "core/colour_entry_table.h"
+#include "core/frame_rule.h"
 #include "core/image_view.h"
 #include "core/kernel_isa.h"
 #include "core/pass_kernels.h"
@@ -28,5 +29,34 @@ RowKernel<Format> RowKernelFor(KernelIsa isa);
 template <typename Format>
 SelectionBounds SelectionPass(const ImageView& image, const ColourEntryTable& table,
                               RowKernel<Format> kernel);
+
+// The walk over a picture that is made row by row as it goes: row `row` is
+// made by `make_row(row)`, which returns where it lies, then the rule is
+// applied to it there, then `finish_row(row, at)` runs, while the row is
+// still in the cache. A host that renders into another image than its input
+// makes each row this way rather than copying the whole frame before the
+// pass, which reads and writes every pixel once less from memory.
+template <typename Format, typename MakeRow, typename FinishRow>
+SelectionBounds SelectionPassByRow(std::int64_t pixels_per_row, std::int64_t rows,
+                                   const ColourEntryTable& table, RowKernel<Format> kernel,
+                                   MakeRow make_row, FinishRow finish_row) {
+  FrameRule<Format> rule(table);
+  ClaimedRectangle rectangle(pixels_per_row);
+  for (std::int64_t row = 0; row < rows; ++row) {
+    std::byte* at = make_row(row);
+    const RowClaims claims = kernel(at, pixels_per_row, rule);
+    finish_row(row, at);
+    if (claims.first >= 0) rectangle.NoteRow(row, claims.first, claims.last);
+  }
+  return rectangle.Bounds();
+}
+
+template <typename Format, typename MakeRow, typename FinishRow>
+SelectionBounds SelectionPassByRow(std::int64_t pixels_per_row, std::int64_t rows,
+                                   const ColourEntryTable& table, KernelIsa isa, MakeRow make_row,
+                                   FinishRow finish_row) {
+  return SelectionPassByRow<Format>(pixels_per_row, rows, table, RowKernelFor<Format>(isa),
+                                    make_row, finish_row);
+}
 
 }  // namespace huesieve

@@ -65,34 +65,33 @@ typename Format::Pixel Premultiplied(typename Format::Pixel straight,
   return straight;
 }
 
-// Writes the straight colours of `source` into `output` (the same size).
+// Writes the straight colours of a source row into an output row.
 template <typename Format>
-void StraightenInto(const ImageView& source, const ImageView& output) {
-  for (std::int64_t row = 0; row < source.rows; ++row) {
-    for (std::int64_t column = 0; column < source.pixels_per_row; ++column) {
-      StorePixel<Format>(PixelAt<Format>(output, column, row),
-                         Straight<Format>(LoadPixel<Format>(PixelAt<Format>(source, column, row))));
-    }
+void StraightenRow(const std::byte* source, std::byte* output, std::int64_t pixels) {
+  constexpr std::int64_t kBytes = sizeof(typename Format::Pixel);
+  for (std::int64_t column = 0; column < pixels; ++column) {
+    StorePixel<Format>(output + column * kBytes,
+                       Straight<Format>(LoadPixel<Format>(source + column * kBytes)));
   }
 }
 
-// After the selection pass over the straight colours in `output`: each pixel
-// of partial alpha as the rule left it, premultiplied as `source` is.
+// After the selection pass over the straight colours of an output row: each
+// pixel of partial alpha as the rule left it, premultiplied as the source row
+// is.
 template <typename Format>
-void PremultiplyAfterPass(const ImageView& source, const ImageView& output) {
+void PremultiplyRow(const std::byte* source, std::byte* output, std::int64_t pixels) {
   using Pixel = typename Format::Pixel;
-  for (std::int64_t row = 0; row < source.rows; ++row) {
-    for (std::int64_t column = 0; column < source.pixels_per_row; ++column) {
-      std::byte* at = PixelAt<Format>(output, column, row);
-      const Pixel given = LoadPixel<Format>(PixelAt<Format>(source, column, row));
-      if (!PartialAlpha<Format>(given[Format::kAlpha])) continue;
-      const Pixel straight = Straight<Format>(given);
-      const Pixel passed = LoadPixel<Format>(at);
-      if (std::memcmp(&passed, &straight, sizeof passed) == 0) {
-        StorePixel<Format>(at, given);  // kept as it was
-      } else if (std::memcmp(&passed, &kTransparentBlack<Format>, sizeof passed) != 0) {
-        StorePixel<Format>(at, Premultiplied<Format>(straight, passed[Format::kAlpha]));
-      }
+  constexpr std::int64_t kBytes = sizeof(Pixel);
+  for (std::int64_t column = 0; column < pixels; ++column) {
+    std::byte* at = output + column * kBytes;
+    const Pixel given = LoadPixel<Format>(source + column * kBytes);
+    if (!PartialAlpha<Format>(given[Format::kAlpha])) continue;
+    const Pixel straight = Straight<Format>(given);
+    const Pixel passed = LoadPixel<Format>(at);
+    if (std::memcmp(&passed, &straight, sizeof passed) == 0) {
+      StorePixel<Format>(at, given);  // kept as it was
+    } else if (std::memcmp(&passed, &kTransparentBlack<Format>, sizeof passed) != 0) {
+      StorePixel<Format>(at, Premultiplied<Format>(straight, passed[Format::kAlpha]));
     }
   }
 }

@@ -1,11 +1,13 @@
 #include "ofx/render.h"
 
 #include <cstring>
+#include <vector>
 
 #include "core/corner_markers.h"
 #include "core/kernel_isa.h"
 #include "core/pixel_formats.h"
 #include "core/selection_pass.h"
+#include "core/stream_copy.h"
 #include "ofx/clip_image.h"
 #include "ofx/parameters.h"
 #include "ofx/premultiplied.h"
@@ -15,22 +17,37 @@ namespace {
 
 // Switched off, the output is the source, bit for bit. Switched on, the
 // output is the source with the rule applied to every pixel and the corner
-// markers drawn; the source is only read.
+// markers drawn; the source is only read. Each row is copied into a row of
+// scratch, judged there while it is in the cache, and streamed into the
+// output past the cache: the frame is read once and written once.
 template <typename Format>
 void RenderPicture(const ImageView& source, const ImageView& output, const ControlValues& values,
                    bool premultiplied) {
-  const bool straighten = values.enabled && premultiplied;
-  if (straighten) {
-    StraightenInto<Format>(source, output);
-  } else {
-    const auto bytes = static_cast<std::size_t>(source.pixels_per_row) * sizeof(typename Format::Pixel);
+  const std::int64_t pixels = source.pixels_per_row;
+  const auto row_bytes = static_cast<std::size_t>(pixels) * sizeof(typename Format::Pixel);
+  if (!values.enabled) {
     for (std::int64_t row = 0; row < source.rows; ++row) {
-      std::memcpy(output.Row(row), source.Row(row), bytes);
+      StreamCopy(output.Row(row), source.Row(row), row_bytes);
     }
+    StreamCopiesDone();
+    return;
   }
-  if (!values.enabled) return;
-  const SelectionBounds bounds = SelectionPass<Format>(output, values.table, BestKernelIsa());
-  if (straighten) PremultiplyAfterPass<Format>(source, output);
+  std::vector<std::byte> scratch(row_bytes);
+  const auto make_row = [&](std::int64_t row) {
+    if (premultiplied) {
+      StraightenRow<Format>(source.Row(row), scratch.data(), pixels);
+    } else {
+      std::memcpy(scratch.data(), source.Row(row), row_bytes);
+    }
+    return scratch.data();
+  };
+  const auto finish_row = [&](std::int64_t row, std::byte* judged) {
+    if (premultiplied) PremultiplyRow<Format>(source.Row(row), judged, pixels);
+    StreamCopy(output.Row(row), judged, row_bytes);
+  };
+  const SelectionBounds bounds = SelectionPassByRow<Format>(
+      pixels, source.rows, values.table, BestKernelIsa(), make_row, finish_row);
+  StreamCopiesDone();
   DrawCornerMarkers<Format>(output, bounds);
 }
 
