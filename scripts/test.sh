@@ -12,5 +12,8 @@ scripts/test-windows.sh
 scripts/test-sanitizers.sh
 scripts/fuzz.sh 20
 # The quick start's first command: the optimised build of everything, the
-# Windows module and the sample rendered.
+# Windows module and plug-in, and the sample rendered.
 scripts/demo.sh
+# The packages a user downloads, unpacked and loaded.
+scripts/package.sh
+scripts/test-packages.sh

@@ -77,7 +77,7 @@ TEST_P(ContextTest, TheSwitchAndTenColourEntriesInGroups) {
   EXPECT_EQ(master.properties().String(kOfxPropLabel), "Enable Effect");
   EXPECT_EQ(master.properties().Int(kOfxParamPropDefault), 0);
   for (int k = 0; k < 10; ++k) {
-    SCOPED_TRACE("entry " + std::to_string(k + 1));
+    SCOPED_TRACE(std::string("entry ") + std::to_string(k + 1));
     const auto& group = *params[static_cast<std::size_t>(1 + 5 * k)];
     const auto& enable = *params[static_cast<std::size_t>(2 + 5 * k)];
     const auto& colour = *params[static_cast<std::size_t>(3 + 5 * k)];
@@ -85,7 +85,7 @@ TEST_P(ContextTest, TheSwitchAndTenColourEntriesInGroups) {
     const auto& softness = *params[static_cast<std::size_t>(5 + 5 * k)];
     EXPECT_EQ(group.name(), Name("entry", k));
     EXPECT_EQ(group.properties().String(kOfxParamPropType), kOfxParamTypeGroup);
-    EXPECT_EQ(group.properties().String(kOfxPropLabel), "Color " + std::to_string(k + 1));
+    EXPECT_EQ(group.properties().String(kOfxPropLabel), std::string("Color ") + std::to_string(k + 1));
     EXPECT_EQ(enable.name(), Name("enable", k));
     EXPECT_EQ(enable.properties().String(kOfxParamPropType), kOfxParamTypeBoolean);
     EXPECT_EQ(enable.properties().String(kOfxPropLabel), "Enable color");

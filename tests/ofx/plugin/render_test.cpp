@@ -112,7 +112,7 @@ class FrameTest : public PluginTest, public ::testing::WithParamInterface<FrameC
 
 TEST_P(FrameTest, RandomFramesMatchThePlainReference) {
   for (std::uint32_t seed = 1; seed <= 6; ++seed) {
-    SCOPED_TRACE("seed " + std::to_string(seed));
+    SCOPED_TRACE(std::string("seed ") + std::to_string(seed));
     Image source(Layout());
     FillRandom(source, seed);
     ExpectRendered(source, true, RandomEntries(source, seed + 100));
@@ -133,7 +133,7 @@ TEST_P(FrameTest, OpaquePremultipliedFramesFollowTheStraightRule) {
 
 TEST_P(FrameTest, PremultipliedFramesOfPartialAlphaFollowTheDocumentedRule) {
   for (std::uint32_t seed = 11; seed <= 13; ++seed) {
-    SCOPED_TRACE("seed " + std::to_string(seed));
+    SCOPED_TRACE(std::string("seed ") + std::to_string(seed));
     Image source(Layout(kOfxImagePreMultiplied));
     FillRandom(source, seed);
     ExpectRendered(source, true, RandomEntries(source, seed + 100));
