@@ -161,8 +161,8 @@ struct Avx512Ops : GnuLanes<16> {
                                          Mask ramped, U32 alpha) {
     auto* floats = reinterpret_cast<float*>(at);
     for (int i = 0; i < 4; ++i) {
-      const unsigned ramped_here = (ramped >> (4 * i)) & 0xFu;
-      const unsigned cleared_here = (cleared >> (4 * i)) & 0xFu;
+      const unsigned ramped_here = (static_cast<unsigned>(ramped) >> (4 * i)) & 0xFu;
+      const unsigned cleared_here = (static_cast<unsigned>(cleared) >> (4 * i)) & 0xFu;
       if (ramped_here != 0) {
         // Lane 4i + s of `alpha` to float 4s + 3.
         const __m512i spread = _mm512_set_epi32(4 * i + 3, 0, 0, 0, 4 * i + 2, 0, 0, 0, 4 * i + 1,

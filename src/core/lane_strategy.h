@@ -4,6 +4,7 @@
 // on the footage, so the kernel follows what the last vectors showed.
 #pragma once
 
+#include <algorithm>
 #include <bit>
 #include <cstdint>
 
@@ -93,9 +94,9 @@ constexpr std::uint16_t UsualEntries(std::uint16_t usual, std::uint16_t candidat
     case LaneRoute::kEntriesTried:
       // Counted up to the run that matters, so it never wraps.
       next.one_outcome_run =
-          report.one_outcome && strategy.one_outcome_run < kOneOutcomeRun
-              ? static_cast<std::uint8_t>(strategy.one_outcome_run + 1)
-              : report.one_outcome ? strategy.one_outcome_run : std::uint8_t{0};
+          report.one_outcome
+              ? static_cast<std::uint8_t>(std::min(strategy.one_outcome_run + 1, kOneOutcomeRun))
+              : std::uint8_t{0};
       next.cell_words = next.one_outcome_run >= kOneOutcomeRun;
       break;
     case LaneRoute::kCellWords:
