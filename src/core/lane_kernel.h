@@ -27,6 +27,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <type_traits>
 
 #include "core/cell_table.h"
@@ -614,9 +615,10 @@ struct StoreFates {
   }
 };
 
-// One row: whole vectors, then the remaining pixels one at a time.
+// One row: whole vectors, then the remaining pixels one at a time. Out of
+// place, each vector is copied as it is loaded, so the row is read once.
 template <LaneOps Ops, typename Format>
-HUESIEVE_LANES_TARGET RowClaims LaneRow(std::byte* row, std::int64_t pixels,
+HUESIEVE_LANES_TARGET RowClaims LaneRow(const std::byte* from, std::byte* to, std::int64_t pixels,
                                         FrameRule<Format>& rule) {
   using Io = LaneIo<Ops, Format>;
   constexpr std::int64_t kLanes = Ops::kLanes;
@@ -627,14 +629,18 @@ HUESIEVE_LANES_TARGET RowClaims LaneRow(std::byte* row, std::int64_t pixels,
   RowClaims claims;
   LaneStrategy strategy = lanes.FirstStrategyOfRow();
   std::int64_t column = 0;
+  const bool copying = from != to;
   for (; column + kLanes <= pixels; column += kLanes) {
-    std::byte* at = row + column * kPixelBytes;
-    const typename Io::Slots slots = Io::Load(at);
+    std::byte* at = to + column * kPixelBytes;
+    const typename Io::Slots slots = Io::Load(from + column * kPixelBytes);
+    if (copying) std::memcpy(at, from + column * kPixelBytes, kLanes * kPixelBytes);
     lanes.Decide(Io::Colours(slots), strategy, StoreFates<Ops, Format>{at, slots, column, claims});
   }
   FateMemo<Format> memo(rule);
   for (; column < pixels; ++column) {
-    if (ApplyRuleToPixel(row + column * kPixelBytes, memo)) claims.Note(column);
+    std::byte* at = to + column * kPixelBytes;
+    if (copying) std::memcpy(at, from + column * kPixelBytes, kPixelBytes);
+    if (ApplyRuleToPixel(at, memo)) claims.Note(column);
   }
   return claims;
 }

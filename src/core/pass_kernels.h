@@ -1,6 +1,8 @@
 // Row kernels of the selection pass, one family per instruction set. A kernel
-// rewrites one row of pixels in place and reports its first and last claimed
-// column; it sees a plain buffer and the frame's prepared rule, nothing else.
+// writes one row of pixels, `from` as the rule leaves them, into `to` (the
+// same row, or another row that holds nothing yet), and reports its first and
+// last claimed column; it sees plain buffers and the frame's prepared rule,
+// nothing else.
 #pragma once
 
 #include <cstddef>
@@ -59,10 +61,12 @@ bool ApplyRuleToPixel(std::byte* pixel, FateMemo<Format>& memo) {
 }
 
 template <typename Format>
-using RowKernel = RowClaims (*)(std::byte* row, std::int64_t pixels, FrameRule<Format>& rule);
+using RowKernel = RowClaims (*)(const std::byte* from, std::byte* to, std::int64_t pixels,
+                                FrameRule<Format>& rule);
 
 template <typename Format>
-RowClaims PortableRow(std::byte* row, std::int64_t pixels, FrameRule<Format>& rule);
+RowClaims PortableRow(const std::byte* from, std::byte* to, std::int64_t pixels,
+                      FrameRule<Format>& rule);
 
 #if defined(__x86_64__) || defined(__i386__)
 #define HUESIEVE_X86_KERNELS 1

@@ -39,9 +39,9 @@ SelectionBounds SelectionPass(const ImageView& image, const ColourEntryTable& ta
 template <typename Format>
 SelectionBounds SelectionPass(const ImageView& image, const ColourEntryTable& table,
                               RowKernel<Format> kernel) {
-  return SelectionPassByRow<Format>(
-      image.pixels_per_row, image.rows, table, kernel,
-      [&image](std::int64_t row) { return image.Row(row); }, [](std::int64_t, std::byte*) {});
+  const auto row_of = [&image](std::int64_t row) { return image.Row(row); };
+  return SelectionPassByRow<Format>(image.pixels_per_row, image.rows, table, kernel, row_of, row_of,
+                                    [](std::int64_t, std::byte*) {});
 }
 
 #define HUESIEVE_INSTANTIATE(Format)                                                            \

@@ -30,33 +30,37 @@ template <typename Format>
 SelectionBounds SelectionPass(const ImageView& image, const ColourEntryTable& table,
                               RowKernel<Format> kernel);
 
-// The walk over a picture that is made row by row as it goes: row `row` is
-// made by `make_row(row)`, which returns where it lies, then the rule is
-// applied to it there, then `finish_row(row, at)` runs, while the row is
+// The walk over a picture that is read and written row by row as it goes:
+// row `row` is read from where `source_row(row)` says, written as the rule
+// leaves it where `target_row(row)` says (the same place, or another that
+// holds nothing yet), then `finish_row(row, target)` runs while the row is
 // still in the cache. A host that renders into another image than its input
-// makes each row this way rather than copying the whole frame before the
-// pass, which reads and writes every pixel once less from memory.
-template <typename Format, typename MakeRow, typename FinishRow>
+// walks it this way rather than copying the whole frame before the pass,
+// which reads and writes every pixel once less from memory.
+template <typename Format, typename SourceRow, typename TargetRow, typename FinishRow>
 SelectionBounds SelectionPassByRow(std::int64_t pixels_per_row, std::int64_t rows,
                                    const ColourEntryTable& table, RowKernel<Format> kernel,
-                                   MakeRow make_row, FinishRow finish_row) {
+                                   SourceRow source_row, TargetRow target_row,
+                                   FinishRow finish_row) {
   FrameRule<Format> rule(table);
   ClaimedRectangle rectangle(pixels_per_row);
   for (std::int64_t row = 0; row < rows; ++row) {
-    std::byte* at = make_row(row);
-    const RowClaims claims = kernel(at, pixels_per_row, rule);
-    finish_row(row, at);
+    const std::byte* from = source_row(row);
+    std::byte* to = target_row(row);
+    const RowClaims claims = kernel(from, to, pixels_per_row, rule);
+    finish_row(row, to);
     if (claims.first >= 0) rectangle.NoteRow(row, claims.first, claims.last);
   }
   return rectangle.Bounds();
 }
 
-template <typename Format, typename MakeRow, typename FinishRow>
+template <typename Format, typename SourceRow, typename TargetRow, typename FinishRow>
 SelectionBounds SelectionPassByRow(std::int64_t pixels_per_row, std::int64_t rows,
-                                   const ColourEntryTable& table, KernelIsa isa, MakeRow make_row,
+                                   const ColourEntryTable& table, KernelIsa isa,
+                                   SourceRow source_row, TargetRow target_row,
                                    FinishRow finish_row) {
   return SelectionPassByRow<Format>(pixels_per_row, rows, table, RowKernelFor<Format>(isa),
-                                    make_row, finish_row);
+                                    source_row, target_row, finish_row);
 }
 
 }  // namespace huesieve

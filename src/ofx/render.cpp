@@ -1,13 +1,11 @@
 #include "ofx/render.h"
 
 #include <cstring>
-#include <vector>
 
 #include "core/corner_markers.h"
 #include "core/kernel_isa.h"
 #include "core/pixel_formats.h"
 #include "core/selection_pass.h"
-#include "core/stream_copy.h"
 #include "ofx/clip_image.h"
 #include "ofx/parameters.h"
 #include "ofx/premultiplied.h"
@@ -17,37 +15,33 @@ namespace {
 
 // Switched off, the output is the source, bit for bit. Switched on, the
 // output is the source with the rule applied to every pixel and the corner
-// markers drawn; the source is only read. Each row is copied into a row of
-// scratch, judged there while it is in the cache, and streamed into the
-// output past the cache: the frame is read once and written once.
+// markers drawn; the source is only read. The kernel reads each source row
+// and writes it, judged, into the output row: the frame is read once and
+// written once.
 template <typename Format>
 void RenderPicture(const ImageView& source, const ImageView& output, const ControlValues& values,
                    bool premultiplied) {
   const std::int64_t pixels = source.pixels_per_row;
-  const auto row_bytes = static_cast<std::size_t>(pixels) * sizeof(typename Format::Pixel);
   if (!values.enabled) {
+    const auto row_bytes = static_cast<std::size_t>(pixels) * sizeof(typename Format::Pixel);
     for (std::int64_t row = 0; row < source.rows; ++row) {
-      StreamCopy(output.Row(row), source.Row(row), row_bytes);
+      std::memcpy(output.Row(row), source.Row(row), row_bytes);
     }
-    StreamCopiesDone();
     return;
   }
-  std::vector<std::byte> scratch(row_bytes);
-  const auto make_row = [&](std::int64_t row) {
-    if (premultiplied) {
-      StraightenRow<Format>(source.Row(row), scratch.data(), pixels);
-    } else {
-      std::memcpy(scratch.data(), source.Row(row), row_bytes);
-    }
-    return scratch.data();
+  // A premultiplied row is judged on its straight colours, straightened into
+  // the output row first.
+  const auto source_row = [&](std::int64_t row) -> const std::byte* {
+    if (!premultiplied) return source.Row(row);
+    StraightenRow<Format>(source.Row(row), output.Row(row), pixels);
+    return output.Row(row);
   };
+  const auto output_row = [&](std::int64_t row) { return output.Row(row); };
   const auto finish_row = [&](std::int64_t row, std::byte* judged) {
     if (premultiplied) PremultiplyRow<Format>(source.Row(row), judged, pixels);
-    StreamCopy(output.Row(row), judged, row_bytes);
   };
   const SelectionBounds bounds = SelectionPassByRow<Format>(
-      pixels, source.rows, values.table, BestKernelIsa(), make_row, finish_row);
-  StreamCopiesDone();
+      pixels, source.rows, values.table, BestKernelIsa(), source_row, output_row, finish_row);
   DrawCornerMarkers<Format>(output, bounds);
 }
 

@@ -221,6 +221,41 @@ TYPED_TEST(CoreRender, ClaimMapNamesTheClaimingEntryAndLeavesThePictureAlone) {
   }
 }
 
+// A host that renders into another image: each row read from the source and
+// written, judged, into the target, which held nothing before; the source is
+// left as it was.
+TYPED_TEST(CoreRender, RowsJudgedIntoAnotherPictureMatchThePassInPlace) {
+  using Format = TypeParam;
+  for (std::uint32_t seed = 0; seed < 6; ++seed) {
+    const Layout layout{1 + static_cast<std::int64_t>(seed * 13 % 67), 5, 8, seed % 2 == 1};
+    const ColourEntryTable table = equivalence::RandomTable(seed + 40, kMaxColourEntries);
+    std::vector<std::byte> source;
+    const ImageView source_view = this->Fill(layout, source);
+    std::vector<std::byte> expected = source;
+    const ImageView expected_view = TestFixture::Rebase(source_view, source, expected);
+    const SelectionBounds expected_bounds =
+        SelectionPass<Format>(expected_view, table, KernelIsa::kPortable);
+    const std::vector<std::byte> before = source;
+    for (const auto& kernel : equivalence::JudgedKernels<Format>()) {
+      std::vector<std::byte> target(source.size(), std::byte{0xA5});
+      const ImageView target_view = TestFixture::Rebase(source_view, source, target);
+      const SelectionBounds bounds = SelectionPassByRow<Format>(
+          source_view.pixels_per_row, source_view.rows, table, kernel.row,
+          [&](std::int64_t row) { return source_view.Row(row); },
+          [&](std::int64_t row) { return target_view.Row(row); }, [](std::int64_t, std::byte*) {});
+      EXPECT_EQ(bounds, expected_bounds) << kernel.name << " seed " << seed;
+      for (std::int64_t row = 0; row < target_view.rows; ++row) {
+        EXPECT_EQ(std::memcmp(target_view.Row(row), expected_view.Row(row),
+                              static_cast<std::size_t>(target_view.pixels_per_row) *
+                                  sizeof(typename Format::Pixel)),
+                  0)
+            << kernel.name << " seed " << seed << " row " << row;
+      }
+      EXPECT_TRUE(source == before) << kernel.name;
+    }
+  }
+}
+
 TYPED_TEST(CoreRender, SinglePixelsAndSingleRows) {
   const ColourEntryTable table = equivalence::RandomTable(99, kMaxColourEntries);
   for (const Layout& layout : {Layout{1, 1, 0, false}, Layout{1, 1, 5, true},
