@@ -262,25 +262,21 @@ class LaneRule {
     return FirstStrategy(box_count_ <= static_cast<std::size_t>(Ops::kCheaperBoxes));
   }
 
-  // A vector of colours in the lane layout. Each way out hands its fates to
-  // `apply(fates, claimed)`, `claimed` the lanes claimed as bits: inlined
-  // there, the store sees the fates that way out knows (all cleared, say)
-  // and is compiled for them.
-  template <typename Apply>
-  [[gnu::always_inline]] HUESIEVE_LANES_TARGET void Decide(U32 pixels, LaneStrategy& strategy,
-                                                           Apply apply) {
+  // A vector of colours in the lane layout.
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET Fates<Ops> Decide(U32 pixels,
+                                                                 LaneStrategy& strategy) {
     // Footage holds long runs within one cell (flat areas, gradients): then
     // one cell word decides, or names the entries to try, for every lane.
     const U32 coordinates = pixels & Ops::Splat(kCoordinateBits);
     const std::uint32_t first = Ops::FirstLane(coordinates);
     if (Ops::Bits(Ops::Equal(coordinates, Ops::Splat(first))) == Ops::Bits(Ops::AllLanes())) {
-      return OneCell(pixels, first, strategy, apply);
+      return OneCell(pixels, first, strategy);
     }
 
     // The entries' colour boxes rule a vector out in a few steps.
     if (strategy.boxes &&
         Ops::Bits(InAnyBox(pixels, box_count_, [](std::size_t i) { return i; })) == 0) {
-      return Done(strategy, apply, Fates<Ops>::AllCleared(), {.route = LaneRoute::kOutsideBoxes});
+      return Done(strategy, Fates<Ops>::AllCleared(), {.route = LaneRoute::kOutsideBoxes});
     }
 
     // Without cell words, the reach serves only to show that no entry beyond
@@ -295,7 +291,7 @@ class LaneRule {
         if (Ops::Bits(inside) == 0) {
           Fates<Ops> fates = Fates<Ops>::Undecided();
           TryEntries(pixels, Ops::AllLanes(), lists, fates);
-          return Done(strategy, apply, fates,
+          return Done(strategy, fates,
                       {.route = LaneRoute::kOutsideOtherBoxes,
                        .one_outcome = OneOutcome(fates, Ops::Bits(Ops::AllLanes()))});
         }
@@ -310,14 +306,14 @@ class LaneRule {
                       Ops::template Lookup32<kBlueCoordinate>(blue_reach_, pixels);
     const Mask reached = Ops::TestAny(reach, CellTable::kEntryMask);
     if (Ops::Bits(reached) == 0) {
-      return Done(strategy, apply, Fates<Ops>::AllCleared(),
+      return Done(strategy, Fates<Ops>::AllCleared(),
                   {.route = LaneRoute::kUnreached, .other_box_held = other_box_held});
     }
 
     if (!strategy.cell_words) {
       Fates<Ops> fates = Fates<Ops>::Of(Ops::MaskNot(reached), Ops::NoLanes());
       const std::uint16_t candidates = TestEntries(pixels, reach, reached, strategy, fates);
-      return Done(strategy, apply, fates,
+      return Done(strategy, fates,
                   {.route = LaneRoute::kEntriesTried,
                    .other_box_held = other_box_held,
                    .candidates = candidates,
@@ -332,25 +328,22 @@ class LaneRule {
     const bool words_name_entries = Ops::Bits(tested) != 0;
     Fates<Ops> fates = FromCellWords(word, tested);
     if (!words_name_entries) {
-      return Done(strategy, apply, fates, {.route = LaneRoute::kCellWords});
+      return Done(strategy, fates, {.route = LaneRoute::kCellWords});
     }
     const std::uint16_t candidates = TestEntries(pixels, word, tested, strategy, fates);
     return Done(
-        strategy, apply, fates,
+        strategy, fates,
         {.route = LaneRoute::kCellWords, .candidates = candidates, .words_named_entries = true});
   }
 
  private:
-  // A way out of Decide: the fates are applied, and the strategy follows
-  // what the vector showed.
-  template <typename Apply>
-  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static void Done(LaneStrategy& strategy,
-                                                                Apply& apply,
-                                                                const Fates<Ops>& fates,
-                                                                VectorReport report) {
+  // A way out of Decide: the strategy follows what the vector showed.
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static Fates<Ops> Done(LaneStrategy& strategy,
+                                                                      const Fates<Ops>& fates,
+                                                                      VectorReport report) {
     report.claimed = Ops::Bits(fates.claimed);
-    apply(fates, report.claimed);
     strategy = NextStrategy(strategy, report);
+    return fates;
   }
 
   // Whether the lanes of `tried` all had one outcome: all claimed or none,
@@ -376,9 +369,9 @@ class LaneRule {
 
   // A vector whose lanes lie in one cell, with coordinate bits `coordinates`.
   // Runs repeat the cell of the vector before.
-  template <typename Apply>
-  [[gnu::always_inline]] HUESIEVE_LANES_TARGET void OneCell(U32 pixels, std::uint32_t coordinates,
-                                                            LaneStrategy& strategy, Apply& apply) {
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET Fates<Ops> OneCell(U32 pixels,
+                                                                  std::uint32_t coordinates,
+                                                                  LaneStrategy& strategy) {
     if (coordinates != one_cell_) {
       one_cell_ = coordinates;
       one_cell_word_ = cells_.Lookup(static_cast<std::int32_t>(LaneCellIndex(coordinates)));
@@ -386,13 +379,12 @@ class LaneRule {
     if ((one_cell_word_ & CellTable::kTest) == 0) {
       const bool claimed = (one_cell_word_ & CellTable::kClaimed) != 0;
       const bool kept = (one_cell_word_ & CellTable::kKeep) != 0;
-      return Done(strategy, apply, Fates<Ops>::Uniform(!kept, claimed),
-                  {.route = LaneRoute::kOneCell});
+      return Done(strategy, Fates<Ops>::Uniform(!kept, claimed), {.route = LaneRoute::kOneCell});
     }
     const U32 word = Ops::Splat(one_cell_word_);
     Fates<Ops> fates = FromCellWords(word, Ops::AllLanes());
     const std::uint16_t candidates = TestEntries(pixels, word, Ops::AllLanes(), strategy, fates);
-    return Done(strategy, apply, fates, {.route = LaneRoute::kOneCell, .candidates = candidates});
+    return Done(strategy, fates, {.route = LaneRoute::kOneCell, .candidates = candidates});
   }
 
   // A vector's channels as Square takes them: green doubled.
@@ -600,21 +592,6 @@ class LaneRule {
   std::uint16_t one_cell_word_ = 0;
 };
 
-// Writes a vector's fates back into its pixels and notes its claims.
-template <LaneOps Ops, typename Format>
-struct StoreFates {
-  std::byte* at;
-  typename LaneIo<Ops, Format>::Slots slots;
-  std::int64_t column;
-  RowClaims& claims;
-
-  [[gnu::always_inline]] HUESIEVE_LANES_TARGET void operator()(const Fates<Ops>& fates,
-                                                               std::uint32_t claimed) const {
-    LaneIo<Ops, Format>::Store(at, slots, fates.cleared, fates.ramped, fates.alpha);
-    claims.NoteLanes(column, claimed);
-  }
-};
-
 // One row: whole vectors, then the remaining pixels one at a time. Out of
 // place, each vector is copied as it is loaded, so the row is read once.
 template <LaneOps Ops, typename Format>
@@ -634,7 +611,9 @@ HUESIEVE_LANES_TARGET RowClaims LaneRow(const std::byte* from, std::byte* to, st
     std::byte* at = to + column * kPixelBytes;
     const typename Io::Slots slots = Io::Load(from + column * kPixelBytes);
     if (copying) std::memcpy(at, from + column * kPixelBytes, kLanes * kPixelBytes);
-    lanes.Decide(Io::Colours(slots), strategy, StoreFates<Ops, Format>{at, slots, column, claims});
+    const Fates<Ops> fates = lanes.Decide(Io::Colours(slots), strategy);
+    Io::Store(at, slots, fates.cleared, fates.ramped, fates.alpha);
+    claims.NoteLanes(column, Ops::Bits(fates.claimed));
   }
   FateMemo<Format> memo(rule);
   for (; column < pixels; ++column) {

@@ -17,8 +17,9 @@ namespace huesieve::testing_support {
 inline constexpr const char* kEmulatedWideName = "emulated-avx512";
 
 template <typename Format>
-RowClaims EmulatedWideRow(std::byte* row, std::int64_t pixels, FrameRule<Format>& rule) {
-  return lanes::LaneRow<EmulatedLaneOps<16>, Format>(row, pixels, rule);
+RowClaims EmulatedWideRow(const std::byte* from, std::byte* to, std::int64_t pixels,
+                          FrameRule<Format>& rule) {
+  return lanes::LaneRow<EmulatedLaneOps<16>, Format>(from, to, pixels, rule);
 }
 
 }  // namespace huesieve::testing_support
