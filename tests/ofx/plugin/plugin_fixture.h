@@ -2,16 +2,13 @@
 // by the simulated host as a host loads it.
 #pragma once
 
-#include <gtest/gtest.h>
+#include <utility>
 
-#include <memory>
-
-#include "hostsim/ofx/bundle.h"
 #include "hostsim/ofx/host.h"
 #include "hostsim/ofx/image.h"
 #include "hostsim/ofx/instance.h"
-#include "hostsim/ofx/plugin.h"
 #include "testing/reference/plain_ofx_render.h"
+#include "tests/ofx/loaded_bundle_test.h"
 
 namespace huesieve_ofx_test {
 
@@ -23,28 +20,10 @@ inline constexpr char kBundlePath[] = HUESIEVE_OFX_BUNDLE;
 inline constexpr char kIdentifier[] = "com.quorvelvfx.Huesieve";
 
 // The plug-in loaded by a host configured by `config`.
-class PluginTest : public ::testing::Test {
+class PluginTest : public ofx_testing::LoadedBundleTest {
  protected:
-  explicit PluginTest(hostsim::ofx::HostConfig config = {}) : host_(std::move(config)) {}
-
-  void SetUp() override {
-    ASSERT_TRUE(bundle_.loaded()) << bundle_.error();
-    plugin_ = bundle_.LoadPlugin(kIdentifier);
-    ASSERT_NE(plugin_, nullptr) << bundle_.error();
-  }
-
-  std::unique_ptr<hostsim::ofx::Instance> MakeInstance(hostsim::ofx::InstanceConfig config) {
-    auto instance = plugin_->CreateInstance(std::move(config));
-    EXPECT_NE(instance, nullptr);
-    if (instance != nullptr) {
-      EXPECT_EQ(instance->create_status(), kOfxStatOK);
-    }
-    return instance;
-  }
-
-  hostsim::ofx::Host host_;
-  hostsim::ofx::Bundle bundle_{host_, kBundlePath};
-  std::unique_ptr<hostsim::ofx::Plugin> plugin_;
+  explicit PluginTest(hostsim::ofx::HostConfig config = {})
+      : LoadedBundleTest(kBundlePath, kIdentifier, std::move(config)) {}
 };
 
 }  // namespace huesieve_ofx_test
