@@ -1,6 +1,7 @@
 #include "ofx/parameters.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdio>
 
 #include "core/pixel_formats.h"
@@ -12,13 +13,15 @@ namespace {
 inline constexpr char kEnableEffect[] = "enable";
 
 // The OpenFX names of entry k's controls (counted from 1, as the groups are
-// labelled): "entry1", "enable1", "color1", "range1", "softness1".
+// labelled): "entry1", "enable1", "color1", "range1", "softness1". Each
+// has room for any int, so no name can be cut short.
+inline constexpr std::size_t kNameSize = 24;
 struct EntryNames {
-  std::array<char, 16> group{};
-  std::array<char, 16> enable{};
-  std::array<char, 16> colour{};
-  std::array<char, 16> range{};
-  std::array<char, 16> softness{};
+  std::array<char, kNameSize> group{};
+  std::array<char, kNameSize> enable{};
+  std::array<char, kNameSize> colour{};
+  std::array<char, kNameSize> range{};
+  std::array<char, kNameSize> softness{};
 };
 
 EntryNames NamesOf(int k) {
