@@ -17,14 +17,13 @@
 #include "entry/effect_main.h"
 #include "hostsim/frame_generator.h"
 #include "hostsim/host.h"
-#include "hostsim/ofx/bundle.h"
-#include "hostsim/ofx/host.h"
 #include "hostsim/ofx/image.h"
 #include "hostsim/ofx/instance.h"
-#include "hostsim/ofx/plugin.h"
-#include "testing/reference/plain_ofx_render.h"
+#include "hostsim/ofx/loaded_plugin.h"
+#include "ofx/plugin_identity.h"
 #include "params/param_layout.h"
 #include "testing/reference/match_pixel.h"
+#include "testing/reference/plain_ofx_render.h"
 #include "testing/reference/plain_selection_pass.h"
 #include "core/colour_entry_table.h"
 #include "core/pixel_formats.h"
@@ -235,12 +234,8 @@ void PassFrames(benchmark::State& state, Depth depth, FrameKind kind, int count,
 void OfxFrames(benchmark::State& state, hostsim::ofx::PixelDepth depth, int count, bool claims) {
   using hostsim::ofx::Image;
   using hostsim::ofx::PixelDepth;
-  struct Loaded {
-    hostsim::ofx::Host host;
-    hostsim::ofx::Bundle bundle{host, HUESIEVE_OFX_BUNDLE};
-    std::unique_ptr<hostsim::ofx::Plugin> plugin = bundle.LoadPlugin("com.quorvelvfx.Huesieve");
-  };
-  static Loaded* loaded = new Loaded;
+  static auto* loaded =
+      new hostsim::ofx::LoadedPlugin(HUESIEVE_OFX_BUNDLE, huesieve::ofx::kPluginIdentifier);
   if (loaded->plugin == nullptr) {
     state.SkipWithError("the OpenFX bundle does not load");
     return;

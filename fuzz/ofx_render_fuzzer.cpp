@@ -12,11 +12,11 @@
 #include <string>
 
 #include "fuzz/fuzz_values.h"
-#include "hostsim/ofx/bundle.h"
 #include "hostsim/ofx/faults.h"
 #include "hostsim/ofx/host.h"
 #include "hostsim/ofx/instance.h"
-#include "hostsim/ofx/plugin.h"
+#include "hostsim/ofx/loaded_plugin.h"
+#include "ofx/plugin_identity.h"
 #include "testing/reference/plain_ofx_render.h"
 
 namespace {
@@ -25,15 +25,11 @@ using hostsim::ofx::Image;
 using hostsim::ofx::PixelDepth;
 using plain_reference::ofx::EntrySettings;
 
-struct Loaded {
-  hostsim::ofx::Host host;
-  hostsim::ofx::Bundle bundle{host, HUESIEVE_OFX_BUNDLE};
-  std::unique_ptr<hostsim::ofx::Plugin> plugin = bundle.LoadPlugin("com.quorvelvfx.Huesieve");
-};
+using hostsim::ofx::LoadedPlugin;
 
-Loaded& Plugin() {
-  static Loaded* loaded = [] {
-    auto* made = new Loaded;
+LoadedPlugin& Plugin() {
+  static LoadedPlugin* loaded = [] {
+    auto* made = new LoadedPlugin(HUESIEVE_OFX_BUNDLE, huesieve::ofx::kPluginIdentifier);
     if (made->plugin == nullptr) {
       std::fprintf(stderr, "cannot load the plug-in: %s\n", made->bundle.error().c_str());
       std::abort();
@@ -66,7 +62,8 @@ void FillPixels(FuzzedDataProvider& data, Image& image) {
   const OfxRectI bounds = image.layout().bounds;
   for (int y = bounds.y1; y < bounds.y2; ++y) {
     std::byte* row = image.PixelAddress(bounds.x1, y);
-    for (std::size_t i = 0; i < image.pixel_bytes() * static_cast<std::size_t>(image.width()); ++i) {
+    for (std::size_t i = 0; i < image.pixel_bytes() * static_cast<std::size_t>(image.width());
+         ++i) {
       row[i] = static_cast<std::byte>(pattern[at++ % pattern.size()]);
     }
   }
@@ -90,7 +87,7 @@ EntrySettings ConsumeEntries(FuzzedDataProvider& data) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t size) {
   FuzzedDataProvider data(bytes, size);
-  Loaded& loaded = Plugin();
+  LoadedPlugin& loaded = Plugin();
   constexpr PixelDepth kDepths[] = {PixelDepth::kByte, PixelDepth::kShort, PixelDepth::kFloat};
   const PixelDepth depth = kDepths[data.ConsumeIntegralInRange<int>(0, 2)];
   auto instance = loaded.plugin->CreateInstance({.depth = depth});
@@ -146,8 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* bytes, std::size_t siz
     const std::string difference = plain_reference::ofx::FirstDifference(
         output, plain_reference::ofx::ExpectedOutput(source, enable, entries));
     if (!difference.empty()) {
-      std::fprintf(stderr, "the output differs from the plain model at %s\n",
-                   difference.c_str());
+      std::fprintf(stderr, "the output differs from the plain model at %s\n", difference.c_str());
       std::abort();
     }
   } else if (status == kOfxStatOK) {

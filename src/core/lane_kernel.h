@@ -655,7 +655,8 @@ HUESIEVE_LANES_TARGET RowClaims LaneRow(const std::byte* from, std::byte* to, st
     const typename Io::Slots slots = Io::Load(from + column * kPixelBytes);
     if (copying) std::memcpy(at, from + column * kPixelBytes, kLanes * kPixelBytes);
     if constexpr (kStoreAtEachWayOut<Ops>) {
-      lanes.Decide(Io::Colours(slots), strategy, StoreFates<Ops, Format>{at, slots, column, claims});
+      lanes.Decide(Io::Colours(slots), strategy,
+                   StoreFates<Ops, Format>{at, slots, column, claims});
     } else {
       const Fates<Ops> fates = lanes.Decide(Io::Colours(slots), strategy, ReturnFates<Ops>{});
       Io::Store(at, slots, fates.cleared, fates.ramped, fates.alpha);

@@ -81,7 +81,8 @@ constexpr std::uint16_t UsualEntries(std::uint16_t usual, std::uint16_t candidat
   return std::popcount(grown) <= kFewUsualEntries ? grown : candidates;
 }
 
-[[gnu::always_inline]] constexpr LaneStrategy NextStrategy(const LaneStrategy& strategy, const VectorReport& report) {
+[[gnu::always_inline]] constexpr LaneStrategy NextStrategy(const LaneStrategy& strategy,
+                                                           const VectorReport& report) {
   LaneStrategy next = strategy;
   next.boxes = strategy.boxes_cheap && report.claimed == 0;
   if (report.other_box_held) next.other_boxes = false;

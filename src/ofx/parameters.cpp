@@ -61,7 +61,9 @@ OfxStatus DefineDouble(const Suites& suites, OfxParamSetHandle params, const cha
   OfxPropertySetHandle properties = nullptr;
   OfxStatus status = Define(suites, params, kOfxParamTypeDouble, name, label, parent, properties);
   const auto set = [&](const char* property, double value) {
-    if (status == kOfxStatOK) status = suites.property->propSetDouble(properties, property, 0, value);
+    if (status == kOfxStatOK) {
+      status = suites.property->propSetDouble(properties, property, 0, value);
+    }
   };
   set(kOfxParamPropDefault, 0.0);
   set(kOfxParamPropMin, 0.0);

@@ -12,11 +12,10 @@
 #include <string_view>
 #include <vector>
 
-#include "hostsim/ofx/bundle.h"
-#include "hostsim/ofx/host.h"
 #include "hostsim/ofx/image.h"
 #include "hostsim/ofx/instance.h"
-#include "hostsim/ofx/plugin.h"
+#include "hostsim/ofx/loaded_plugin.h"
+#include "ofx/plugin_identity.h"
 #include "png/png_io.h"
 #include "tools/huesieve-render/options.h"
 
@@ -63,61 +62,63 @@ void Render(const Request& request) {
   const auto width = static_cast<int>(picture.width);
   const auto height = static_cast<int>(picture.height);
 
-  hostsim::ofx::Host host;
-  hostsim::ofx::Bundle bundle(host, request.bundle);
-  auto plugin = bundle.LoadPlugin("com.quorvelvfx.Huesieve");
-  if (plugin == nullptr) throw std::runtime_error("cannot load the plug-in: " + bundle.error());
-  const PixelDepth depth = deep ? PixelDepth::kShort : PixelDepth::kByte;
-  {
-    auto instance = plugin->CreateInstance({.depth = depth});
-    instance->SetBoolean("enable", request.enable);
-    for (const huesieve::cli::EntrySetting& entry : request.entries) {
-      const std::string k = std::to_string(entry.number);
-      instance->SetBoolean("enable" + k, entry.enabled);
-      instance->SetRGB("color" + k, entry.red / 255.0, entry.green / 255.0, entry.blue / 255.0);
-      instance->SetDouble("range" + k, entry.range);
-      instance->SetDouble("softness" + k, entry.softness);
-    }
-    // OpenFX rows run bottom-up: the picture's first row is the top one.
-    const hostsim::ofx::ImageLayout layout{.bounds = {0, 0, width, height},
-                                           .depth = depth,
-                                           .premultiplication = kOfxImageUnPreMultiplied};
-    Image source(layout);
-    Image output(layout);
-    for (int row = 0; row < height; ++row) {
-      for (int column = 0; column < width; ++column) {
-        for (int channel = 0; channel < 4; ++channel) {
-          const std::uint16_t sample = picture.rgba[picture.Index(
-              static_cast<std::uint32_t>(column), static_cast<std::uint32_t>(row)) +
-                                                   static_cast<std::size_t>(channel)];
-          if (deep) {
-            source.Set<std::uint16_t>(column, height - 1 - row, channel, sample);
-          } else {
-            source.Set<std::uint8_t>(column, height - 1 - row, channel,
-                                     static_cast<std::uint8_t>(sample));
-          }
-        }
-      }
-    }
-    const OfxStatus status = instance->Render({.source = &source, .output = &output}).status;
-    if (status != kOfxStatOK) throw std::runtime_error("the render failed with status " + std::to_string(status));
-    if (!host.complaints().empty()) throw std::runtime_error("the host complained: " + host.complaints()[0].what);
-
-    huesieve::png::Image rendered{picture.width, picture.height, picture.bit_depth,
-                                  std::vector<std::uint16_t>(picture.rgba.size())};
-    for (int row = 0; row < height; ++row) {
-      for (int column = 0; column < width; ++column) {
-        for (int channel = 0; channel < 4; ++channel) {
-          rendered.rgba[rendered.Index(static_cast<std::uint32_t>(column),
-                                       static_cast<std::uint32_t>(row)) +
-                        static_cast<std::size_t>(channel)] =
-              deep ? output.Get<std::uint16_t>(column, height - 1 - row, channel)
-                   : output.Get<std::uint8_t>(column, height - 1 - row, channel);
-        }
-      }
-    }
-    huesieve::png::WritePng(request.output, rendered);
+  hostsim::ofx::LoadedPlugin loaded(request.bundle, huesieve::ofx::kPluginIdentifier);
+  if (loaded.plugin == nullptr) {
+    throw std::runtime_error("cannot load the plug-in: " + loaded.bundle.error());
   }
+  const PixelDepth depth = deep ? PixelDepth::kShort : PixelDepth::kByte;
+  auto instance = loaded.plugin->CreateInstance({.depth = depth});
+  instance->SetBoolean("enable", request.enable);
+  for (const huesieve::cli::EntrySetting& entry : request.entries) {
+    const std::string k = std::to_string(entry.number);
+    instance->SetBoolean("enable" + k, entry.enabled);
+    instance->SetRGB("color" + k, entry.red / 255.0, entry.green / 255.0, entry.blue / 255.0);
+    instance->SetDouble("range" + k, entry.range);
+    instance->SetDouble("softness" + k, entry.softness);
+  }
+  // OpenFX rows run bottom-up: the picture's first row is the top one.
+  const hostsim::ofx::ImageLayout layout{.bounds = {0, 0, width, height},
+                                         .depth = depth,
+                                         .premultiplication = kOfxImageUnPreMultiplied};
+  Image source(layout);
+  Image output(layout);
+  for (int row = 0; row < height; ++row) {
+    for (int column = 0; column < width; ++column) {
+      for (int channel = 0; channel < 4; ++channel) {
+        const std::uint16_t sample = picture.rgba[picture.Index(static_cast<std::uint32_t>(column),
+                                                                static_cast<std::uint32_t>(row)) +
+                                                  static_cast<std::size_t>(channel)];
+        if (deep) {
+          source.Set<std::uint16_t>(column, height - 1 - row, channel, sample);
+        } else {
+          source.Set<std::uint8_t>(column, height - 1 - row, channel,
+                                   static_cast<std::uint8_t>(sample));
+        }
+      }
+    }
+  }
+  const OfxStatus status = instance->Render({.source = &source, .output = &output}).status;
+  if (status != kOfxStatOK) {
+    throw std::runtime_error("the render failed with status " + std::to_string(status));
+  }
+  if (!loaded.host.complaints().empty()) {
+    throw std::runtime_error("the host complained: " + loaded.host.complaints()[0].what);
+  }
+
+  huesieve::png::Image rendered{picture.width, picture.height, picture.bit_depth,
+                                std::vector<std::uint16_t>(picture.rgba.size())};
+  for (int row = 0; row < height; ++row) {
+    for (int column = 0; column < width; ++column) {
+      for (int channel = 0; channel < 4; ++channel) {
+        rendered.rgba[rendered.Index(static_cast<std::uint32_t>(column),
+                                     static_cast<std::uint32_t>(row)) +
+                      static_cast<std::size_t>(channel)] =
+            deep ? output.Get<std::uint16_t>(column, height - 1 - row, channel)
+                 : output.Get<std::uint8_t>(column, height - 1 - row, channel);
+      }
+    }
+  }
+  huesieve::png::WritePng(request.output, rendered);
 }
 
 }  // namespace

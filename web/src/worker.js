@@ -7,6 +7,7 @@ import { decodeImage, ImageError } from './image_files.js';
 import { paintClaims } from './claim_map.js';
 
 let core = null;
+let coreError = null;  // why the core did not load, if it did not
 // The open image and the buffers sized for it, in the core's memory.
 let image = null;  // { width, height, depth, pixels, source, result, codes }
 let table = 0;   // the core's colour entry table
@@ -125,8 +126,8 @@ async function handle(request) {
   let reply;
   try {
     if (core === null) {
-      throw new ImageError('this browser cannot run the render core (it needs WebAssembly ' +
-                           'with SIMD)');
+      throw new ImageError('the render core did not load (it needs WebAssembly with SIMD): ' +
+                           `${coreError?.message ?? coreError}`);
     }
     reply = await handlers[request.type](request);
   } catch (error) {
@@ -146,7 +147,9 @@ let queue = createCore().then((loaded) => {
   core = loaded;
   table = core._huesieve_table_new();
   bounds = core._malloc(16);
-}, () => {});
+}, (error) => {
+  coreError = error;
+});
 self.onmessage = ({ data: request }) => {
   queue = queue.then(() => handle(request));
 };

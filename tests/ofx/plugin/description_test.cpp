@@ -85,7 +85,8 @@ TEST_P(ContextTest, TheSwitchAndTenColourEntriesInGroups) {
     const auto& softness = *params[static_cast<std::size_t>(5 + 5 * k)];
     EXPECT_EQ(group.name(), Name("entry", k));
     EXPECT_EQ(group.properties().String(kOfxParamPropType), kOfxParamTypeGroup);
-    EXPECT_EQ(group.properties().String(kOfxPropLabel), std::string("Color ") + std::to_string(k + 1));
+    EXPECT_EQ(group.properties().String(kOfxPropLabel),
+              std::string("Color ") + std::to_string(k + 1));
     EXPECT_EQ(enable.name(), Name("enable", k));
     EXPECT_EQ(enable.properties().String(kOfxParamPropType), kOfxParamTypeBoolean);
     EXPECT_EQ(enable.properties().String(kOfxPropLabel), "Enable color");

@@ -57,7 +57,8 @@ void FillRandom(Image& image, std::uint32_t seed, bool opaque = false) {
   for (int y = bounds.y1; y < bounds.y2; ++y) {
     for (int x = bounds.x1; x < bounds.x2; ++x) {
       for (int channel = 0; channel < 4; ++channel) {
-        const double sample = channel == 3 && opaque ? full : RandomSample(random, image.layout().depth);
+        const double sample =
+            channel == 3 && opaque ? full : RandomSample(random, image.layout().depth);
         SetSample(image, x, y, channel, sample);
       }
     }
@@ -73,8 +74,10 @@ EntrySettings RandomEntries(const Image& source, std::uint32_t seed) {
   const auto scale = ScaleOf(source.layout().depth);
   for (EntrySetting& entry : entries) {
     entry.enabled = random() % 4 != 0;
-    const int x = bounds.x1 + static_cast<int>(random() % static_cast<std::uint32_t>(source.width()));
-    const int y = bounds.y1 + static_cast<int>(random() % static_cast<std::uint32_t>(source.height()));
+    const int x =
+        bounds.x1 + static_cast<int>(random() % static_cast<std::uint32_t>(source.width()));
+    const int y =
+        bounds.y1 + static_cast<int>(random() % static_cast<std::uint32_t>(source.height()));
     for (int channel = 0; channel < 3; ++channel) {
       const double byte = random() % 3 == 0
                               ? static_cast<double>(random() % 256)
