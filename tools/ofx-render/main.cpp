@@ -15,9 +15,9 @@
 #include "hostsim/ofx/image.h"
 #include "hostsim/ofx/instance.h"
 #include "hostsim/ofx/loaded_plugin.h"
+#include "effect/entry_argument.h"
 #include "ofx/plugin_identity.h"
 #include "png/png_io.h"
-#include "tools/huesieve-render/options.h"
 
 namespace {
 
@@ -27,7 +27,7 @@ using hostsim::ofx::PixelDepth;
 struct Request {
   std::string bundle;
   bool enable = false;
-  std::vector<huesieve::cli::EntrySetting> entries;
+  std::vector<huesieve::EntryArgument> entries;
   std::string input;
   std::string output;
 };
@@ -40,7 +40,9 @@ Request Parse(int argc, char** argv) {
     if (argument == "--enable") {
       request.enable = true;
     } else if (argument == "--entry" && i + 1 < argc) {
-      request.entries.push_back(huesieve::cli::ParseEntry(argv[++i]));
+      huesieve::EntryArgument entry = huesieve::ParseEntryArgument(argv[++i]);
+      if (!entry.error.empty()) throw std::runtime_error(entry.error);
+      request.entries.push_back(std::move(entry));
     } else {
       files.emplace_back(argument);
     }
@@ -69,12 +71,14 @@ void Render(const Request& request) {
   const PixelDepth depth = deep ? PixelDepth::kShort : PixelDepth::kByte;
   auto instance = loaded.plugin->CreateInstance({.depth = depth});
   instance->SetBoolean("enable", request.enable);
-  for (const huesieve::cli::EntrySetting& entry : request.entries) {
+  for (const huesieve::EntryArgument& entry : request.entries) {
     const std::string k = std::to_string(entry.number);
-    instance->SetBoolean("enable" + k, entry.enabled);
-    instance->SetRGB("color" + k, entry.red / 255.0, entry.green / 255.0, entry.blue / 255.0);
-    instance->SetDouble("range" + k, entry.range);
-    instance->SetDouble("softness" + k, entry.softness);
+    const huesieve::EntrySettings& settings = entry.settings;
+    instance->SetBoolean("enable" + k, settings.enabled);
+    instance->SetRGB("color" + k, settings.colour.red / 255.0, settings.colour.green / 255.0,
+                     settings.colour.blue / 255.0);
+    instance->SetDouble("range" + k, settings.range);
+    instance->SetDouble("softness" + k, settings.softness);
   }
   // OpenFX rows run bottom-up: the picture's first row is the top one.
   const hostsim::ofx::ImageLayout layout{.bounds = {0, 0, width, height},

@@ -1,5 +1,5 @@
-// Pixel storage for one host image, and the record that describes it to the
-// module.
+// Pixel storage for one frame: RGBA rows of one of the core's sample types,
+// straight or premultiplied as the file holds them.
 //
 // A header or a raw frame size says how large an image will be, but memory
 // is taken only as rows arrive, so input that ends early costs about what it
@@ -12,24 +12,36 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "host/pf_types.h"
+#include "core/image_view.h"
 
 namespace huesieve::cli {
 
-class HostFrame {
+// The sample types the core renders: Rgba8, Rgba16 (0 to 65535), RgbaFloat.
+enum class SampleType { kUint8, kUint16, kFloat };
+
+// The sample types a file may be written at (--output-type).
+enum class OutputType { kUint8, kUint16, kHalf, kFloat };
+
+constexpr std::size_t SampleSize(SampleType type) {
+  return type == SampleType::kUint8 ? 1 : type == SampleType::kUint16 ? 2 : 4;
+}
+
+class FrameBuffer {
  public:
-  HostFrame() = default;
-  ~HostFrame();
-  HostFrame(const HostFrame&) = delete;
-  HostFrame& operator=(const HostFrame&) = delete;
+  FrameBuffer() = default;
+  ~FrameBuffer();
+  FrameBuffer(const FrameBuffer&) = delete;
+  FrameBuffer& operator=(const FrameBuffer&) = delete;
 
-  // Starts an image of this size and depth; the storage is kept.
-  void Reset(bool deep, std::uint32_t width, std::uint32_t height);
+  // Starts an image of this type and size; the storage is kept.
+  void Reset(SampleType type, std::uint32_t width, std::uint32_t height,
+             bool premultiplied = false);
 
-  bool deep() const { return deep_; }
+  SampleType type() const { return type_; }
+  bool premultiplied() const { return premultiplied_; }
   std::uint32_t width() const { return width_; }
   std::uint32_t height() const { return height_; }
-  std::size_t pixel_size() const { return deep_ ? 8 : 4; }
+  std::size_t pixel_size() const { return 4 * SampleSize(type_); }
   std::size_t row_bytes() const { return std::size_t{width_} * pixel_size(); }
   std::size_t image_bytes() const { return row_bytes() * height_; }
   // Bytes of address space held, whether touched or not.
@@ -37,19 +49,18 @@ class HostFrame {
 
   // Storage for `count` rows from `first` on, taking memory for every row up
   // to them. Earlier rows keep their contents. The address holds until the
-  // next call of Rows, Row or Whole. Throws std::bad_alloc.
+  // next call of Rows, Row or View. Throws std::bad_alloc.
   std::byte* Rows(std::uint32_t first, std::uint32_t count);
   std::byte* Row(std::uint32_t row) { return Rows(row, 1); }
-  std::byte* Whole() { return Rows(0, height_); }
 
-  // A record over the whole image, poisoned beyond its image members, as the
-  // host hands images to Render. Takes memory for every row.
-  PF_LayerDef Record();
+  // The whole image as the core walks it. Takes memory for every row.
+  ImageView View();
 
  private:
   void Reserve(std::size_t bytes);
 
-  bool deep_ = false;
+  SampleType type_ = SampleType::kUint8;
+  bool premultiplied_ = false;
   std::uint32_t width_ = 0;
   std::uint32_t height_ = 0;
   std::byte* base_ = nullptr;
