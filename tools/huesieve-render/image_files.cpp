@@ -211,7 +211,10 @@ ImageHeader ReadImageFile(const std::string& path, std::uint64_t max_pixels, Fra
   const ChannelPlan plan = PlanChannels(spec);
   const std::optional<SampleType> type = RenderedType(spec, plan);
   if (!type) Fail(path, std::string(spec.format.c_str()) + " samples are not supported");
-  const bool premultiplied = plan.alpha >= 0 && spec.get_int_attribute(kUnassociatedAlpha) == 0;
+  // Associated unless the reader says otherwise, with or without alpha: an
+  // opaque pixel is the same either way, and a pixel the effect gives partial
+  // alpha is then written as the file's format expects it.
+  const bool premultiplied = spec.get_int_attribute(kUnassociatedAlpha) == 0;
   const auto width = static_cast<std::uint32_t>(spec.width);
   const auto height = static_cast<std::uint32_t>(spec.height);
   frame.Reset(*type, width, height, premultiplied);

@@ -167,9 +167,12 @@ Options ParseOptions(std::span<const char* const> args) {
   // Help wins over everything else on the line, mistakes included; and the
   // commands in the order given.
   std::vector<std::string> commands;
+  std::string jobs_name = "--jobs";  // as typed, for messages
   for (const char* arg : args) {
     const std::string_view flag = arg;
     if (flag == "--") break;
+    if (flag.rfind("-j", 0) == 0) jobs_name = "-j";
+    if (flag.rfind("--jobs", 0) == 0) jobs_name = "--jobs";
     if (flag == "-h" || flag == "--help") {
       options.command = Command::kHelp;
       return options;
@@ -219,7 +222,7 @@ Options ParseOptions(std::span<const char* const> args) {
   };
   if (const auto text = last(given.frames, "--frames")) options.frames = ParseFrameRange(*text);
   if (const auto text = last(given.jobs, "--jobs")) {
-    options.jobs = static_cast<int>(ParseWhole("--jobs", *text, 1, kMaxJobs));
+    options.jobs = static_cast<int>(ParseWhole(jobs_name, *text, 1, kMaxJobs));
   }
   if (const auto text = last(given.raw, "--raw")) options.raw = ParseRawSize(*text);
   const auto raw_depth = last(given.raw_depth, "--raw-depth");

@@ -11,6 +11,7 @@
 #include "effect/entry_argument.h"
 #include "tools/huesieve-render/frame_buffer.h"
 #include "tools/huesieve-render/frame_sequence.h"
+#include "tools/huesieve-render/tool_errors.h"
 
 namespace huesieve::cli {
 
