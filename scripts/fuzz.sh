@@ -15,7 +15,7 @@ cmake --build --preset fuzz -j2
 artifacts="build/fuzz/artifacts"
 rm -rf "$artifacts"
 mkdir -p "$artifacts"
-for fuzzer in render_fuzzer colour_rule_fuzzer png_fuzzer ofx_render_fuzzer; do
+for fuzzer in render_fuzzer colour_rule_fuzzer image_file_fuzzer settings_fuzzer ofx_render_fuzzer; do
   work="build/fuzz/corpus/$fuzzer"
   log="build/fuzz/$fuzzer.log"
   mkdir -p "$work"

@@ -1,18 +1,17 @@
 // Frame buffers: memory taken as rows arrive, rows kept as the storage grows.
-#include "tools/huesieve-render/frame_buffer.h"
+#include "image/frame_buffer.h"
 
 #include <gtest/gtest.h>
 
 #include <cstring>
 
 #include "tests/cli/png_fixtures.h"
-#include "tools/huesieve-render/image_files.h"
-#include "tools/huesieve-render/tool_errors.h"
+#include "image/image_files.h"
 
 namespace {
 
-using huesieve::cli::FrameBuffer;
-using huesieve::cli::SampleType;
+using huesieve::image::FrameBuffer;
+using huesieve::image::SampleType;
 
 constexpr std::size_t kMiB = std::size_t{1} << 20;
 
@@ -65,9 +64,9 @@ TEST(FrameBuffer, ReadingAFileThatEndsEarlyTakesWhatItHeld) {
   cli_test::ScratchDir dir;
   cli_test::WriteBytes(dir / "short.png", cli_test::HeaderOnlyPng(16384, 16384, 16, false));
   FrameBuffer frame;
-  EXPECT_THROW(huesieve::cli::ReadImageFile((dir / "short.png").string(), std::uint64_t{1} << 28,
+  EXPECT_THROW(huesieve::image::ReadImageFile((dir / "short.png").string(), std::uint64_t{1} << 28,
                                             frame),
-               huesieve::cli::ToolError);
+               huesieve::image::FileError);
   EXPECT_EQ(frame.capacity(), kMiB);
 }
 

@@ -3,7 +3,7 @@
 // come through untouched, grey spreads, missing alpha is opaque, alpha keeps
 // its association, and a frame written back holds the same samples at the
 // same type with the file's attributes.
-#include "tools/huesieve-render/image_files.h"
+#include "image/image_files.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -14,16 +14,15 @@
 #include <vector>
 
 #include "tests/cli/png_fixtures.h"
-#include "tools/huesieve-render/tool_errors.h"
 
 namespace {
 
-using huesieve::cli::FrameBuffer;
-using huesieve::cli::ImageHeader;
-using huesieve::cli::OutputType;
-using huesieve::cli::ReadImageFile;
-using huesieve::cli::SampleType;
-using huesieve::cli::WriteImageFile;
+using huesieve::image::FrameBuffer;
+using huesieve::image::ImageHeader;
+using huesieve::image::OutputType;
+using huesieve::image::ReadImageFile;
+using huesieve::image::SampleType;
+using huesieve::image::WriteImageFile;
 using OIIO::TypeDesc;
 
 constexpr std::uint64_t kNoLimit = std::uint64_t{1} << 40;
@@ -112,7 +111,7 @@ struct Samples {
   std::vector<std::byte> bytes;
   double at(int x, int y, int channel) const {
     const auto index = static_cast<std::size_t>((y * spec.width + x) * spec.nchannels + channel);
-    return SampleAt(bytes.data() + index * huesieve::cli::SampleSize(type), type);
+    return SampleAt(bytes.data() + index * huesieve::image::SampleSize(type), type);
   }
 };
 
@@ -124,7 +123,7 @@ Samples ReadWithOiio(const std::string& path, SampleType type = SampleType::kFlo
   if (!input) return {};
   Samples samples{input->spec(), type, {}};
   samples.bytes.resize(samples.spec.image_pixels() * std::size_t(samples.spec.nchannels) *
-                       huesieve::cli::SampleSize(type));
+                       huesieve::image::SampleSize(type));
   EXPECT_TRUE(input->read_image(0, 0, 0, samples.spec.nchannels, TypeOf(type),
                                 samples.bytes.data()));
   return samples;
@@ -133,7 +132,7 @@ Samples ReadWithOiio(const std::string& path, SampleType type = SampleType::kFlo
 double FrameSample(FrameBuffer& frame, int x, int y, int channel) {
   return SampleAt(frame.Row(static_cast<std::uint32_t>(y)) +
                       static_cast<std::size_t>(x) * frame.pixel_size() +
-                      static_cast<std::size_t>(channel) * huesieve::cli::SampleSize(frame.type()),
+                      static_cast<std::size_t>(channel) * huesieve::image::SampleSize(frame.type()),
                   frame.type());
 }
 
@@ -256,12 +255,15 @@ TEST(ImageFileTypes, OutputTypeOverridesTheInputsType) {
   EXPECT_EQ(ReadWithOiio((dir / "out.tif").string()).spec.format, TypeDesc::UINT16);
 }
 
-TEST(ImageFileTypes, OutputFormatsWithoutAlphaOrUnknownAreUsageErrors) {
-  EXPECT_THROW(huesieve::cli::CheckOutputFormat("key.jpg"), huesieve::cli::UsageError);
-  EXPECT_THROW(huesieve::cli::CheckOutputFormat("key.jpeg"), huesieve::cli::UsageError);
-  EXPECT_THROW(huesieve::cli::CheckOutputFormat("key.nosuchformat"), huesieve::cli::UsageError);
+TEST(ImageFileTypes, OutputFormatsWithoutAlphaOrUnknownAreRefused) {
+  EXPECT_EQ(huesieve::image::OutputFormatProblem("key.jpg"),
+            "key.jpg: the jpeg format cannot carry the alpha channel the effect writes; write "
+            "PNG, OpenEXR, TIFF or DPX");
+  EXPECT_NE(huesieve::image::OutputFormatProblem("key.jpeg"), "");
+  EXPECT_EQ(huesieve::image::OutputFormatProblem("key.nosuchformat"),
+            "key.nosuchformat: no image format is known by this file name's extension");
   for (const char* name : {"key.png", "key.exr", "key.tif", "key.tiff", "key.dpx"}) {
-    EXPECT_NO_THROW(huesieve::cli::CheckOutputFormat(name)) << name;
+    EXPECT_EQ(huesieve::image::OutputFormatProblem(name), "") << name;
   }
 }
 
@@ -362,7 +364,7 @@ TEST_P(HostileHeaders, AreRefusedFromTheHeaderWithoutTakingMemory) {
   try {
     ReadImageFile(path, std::uint64_t{1} << 28, frame);
     FAIL() << "read a file whose header claims " << GetParam().size;
-  } catch (const huesieve::cli::ToolError& error) {
+  } catch (const huesieve::image::FileError& error) {
     EXPECT_EQ(std::string(error.what()), path + ": image of " + GetParam().size +
                                              " pixels exceeds the limit of 268435456 pixels");
   }

@@ -10,7 +10,7 @@ namespace {
 
 using huesieve::cli::Command;
 using huesieve::cli::Options;
-using huesieve::cli::OutputType;
+using huesieve::image::OutputType;
 using huesieve::cli::ParseOptions;
 using huesieve::cli::UsageError;
 

@@ -8,18 +8,18 @@ namespace huesieve::cli {
 CoreRenderer::CoreRenderer(const ControlSettings& settings)
     : settings_(ToEffectSettings(settings)) {}
 
-void CoreRenderer::Render(FrameBuffer& frame, const std::string& /*what*/) const {
+void CoreRenderer::Render(image::FrameBuffer& frame, const std::string& /*what*/) const {
   RenderOptions options;
   options.alpha = frame.premultiplied() ? AlphaMode::kPremultiplied : AlphaMode::kStraight;
   const ImageView view = frame.View();
   switch (frame.type()) {
-    case SampleType::kUint8:
+    case image::SampleType::kUint8:
       RenderEffect<Rgba8>(view, view, settings_, options);
       break;
-    case SampleType::kUint16:
+    case image::SampleType::kUint16:
       RenderEffect<Rgba16>(view, view, settings_, options);
       break;
-    case SampleType::kFloat:
+    case image::SampleType::kFloat:
       RenderEffect<RgbaFloat>(view, view, settings_, options);
       break;
   }

@@ -12,7 +12,7 @@ class CoreRenderer : public FrameRenderer {
  public:
   explicit CoreRenderer(const ControlSettings& settings);
 
-  void Render(FrameBuffer& frame, const std::string& what) const override;
+  void Render(image::FrameBuffer& frame, const std::string& what) const override;
 
  private:
   EffectSettings settings_;

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "tools/huesieve-render/frame_buffer.h"
+#include "image/frame_buffer.h"
 
 namespace huesieve::cli {
 
@@ -13,7 +13,7 @@ class FrameRenderer {
   virtual ~FrameRenderer() = default;
   // Renders `frame` in place. `what` names the frame in messages. Safe to
   // call from several workers at once. Throws ToolError.
-  virtual void Render(FrameBuffer& frame, const std::string& what) const = 0;
+  virtual void Render(image::FrameBuffer& frame, const std::string& what) const = 0;
 };
 
 }  // namespace huesieve::cli

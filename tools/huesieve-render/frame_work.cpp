@@ -4,7 +4,7 @@ namespace huesieve::cli {
 
 FileFrames::FileFrames(const FrameRenderer& renderer, const std::vector<std::string>& inputs,
                        const std::vector<std::string>& outputs, std::uint64_t max_pixels,
-                       std::optional<OutputType> output_type)
+                       std::optional<image::OutputType> output_type)
     : renderer_(renderer),
       inputs_(inputs),
       outputs_(outputs),
@@ -12,7 +12,7 @@ FileFrames::FileFrames(const FrameRenderer& renderer, const std::vector<std::str
       output_type_(output_type) {}
 
 bool FileFrames::Read(std::uint64_t index) {
-  header_ = ReadImageFile(inputs_.at(index), max_pixels_, frame_);
+  header_ = image::ReadImageFile(inputs_.at(index), max_pixels_, frame_);
   return true;
 }
 
@@ -21,7 +21,7 @@ void FileFrames::Render(std::uint64_t index) {
 }
 
 void FileFrames::Write(std::uint64_t index) {
-  WriteImageFile(outputs_.at(index), header_, output_type_, frame_);
+  image::WriteImageFile(outputs_.at(index), header_, output_type_, frame_);
 }
 
 std::string FileFrames::Name(std::uint64_t index) const { return inputs_.at(index); }

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "tools/huesieve-render/frame_buffer.h"
+#include "image/frame_buffer.h"
 #include "tools/huesieve-render/frame_pipeline.h"
 #include "tools/huesieve-render/frame_renderer.h"
-#include "tools/huesieve-render/image_files.h"
+#include "image/image_files.h"
 #include "tools/huesieve-render/raw_frames.h"
 
 namespace huesieve::cli {
@@ -20,7 +20,7 @@ class FileFrames : public FrameWork {
  public:
   FileFrames(const FrameRenderer& renderer, const std::vector<std::string>& inputs,
              const std::vector<std::string>& outputs, std::uint64_t max_pixels,
-             std::optional<OutputType> output_type);
+             std::optional<image::OutputType> output_type);
 
   bool Read(std::uint64_t index) override;
   void Render(std::uint64_t index) override;
@@ -32,9 +32,9 @@ class FileFrames : public FrameWork {
   const std::vector<std::string>& inputs_;
   const std::vector<std::string>& outputs_;
   std::uint64_t max_pixels_;
-  std::optional<OutputType> output_type_;
-  ImageHeader header_;  // of the input read last
-  FrameBuffer frame_;
+  std::optional<image::OutputType> output_type_;
+  image::ImageHeader header_;  // of the input read last
+  image::FrameBuffer frame_;
 };
 
 // A raw stream, whose reader and writer the workers share: the pipeline calls
@@ -54,7 +54,7 @@ class StreamFrames : public FrameWork {
   RawReader& reader_;
   RawWriter& writer_;
   const std::string& input_name_;
-  FrameBuffer frame_;
+  image::FrameBuffer frame_;
 };
 
 }  // namespace huesieve::cli

@@ -16,7 +16,7 @@
 #include "tools/huesieve-render/core_renderer.h"
 #include "tools/huesieve-render/frame_pipeline.h"
 #include "tools/huesieve-render/frame_work.h"
-#include "tools/huesieve-render/image_files.h"
+#include "image/image_files.h"
 #include "tools/huesieve-render/module_renderer.h"
 #include "tools/huesieve-render/options.h"
 #include "tools/huesieve-render/progress.h"
@@ -128,8 +128,8 @@ int RenderFiles(const Options& options, const FrameRenderer& renderer) {
 int RenderStream(const Options& options, const FrameRenderer& renderer) {
   const RawFormat format{options.raw->width, options.raw->height, options.raw_depth == 16};
   try {
-    CheckPixelLimit(format.width, format.height, options.max_pixels);
-  } catch (const ToolError& error) {
+    image::CheckPixelLimit(format.width, format.height, options.max_pixels);
+  } catch (const image::FileError& error) {
     throw ToolError("--raw " + std::to_string(format.width) + "x" + std::to_string(format.height) +
                     ": " + error.what());
   }
@@ -197,7 +197,9 @@ int Run(const Options& options) {
       break;
   }
   if (!options.raw) {
-    CheckOutputFormat(options.output_frames ? options.output_frames->Path(0) : options.output);
+    const std::string problem = image::OutputFormatProblem(
+        options.output_frames ? options.output_frames->Path(0) : options.output);
+    if (!problem.empty()) throw UsageError(problem);
   }
   const std::unique_ptr<FrameRenderer> renderer = MakeRenderer(options, SettingsOf(options));
   return options.raw ? RenderStream(options, *renderer) : RenderFiles(options, *renderer);

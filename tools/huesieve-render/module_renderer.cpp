@@ -112,12 +112,12 @@ ModuleRenderer::ModuleRenderer(const std::string& module_path, const ControlSett
   deep_ = (host_.out_data.out_flags & PF_OutFlag_DEEP_COLOR_AWARE) != 0;
 }
 
-void ModuleRenderer::Render(FrameBuffer& frame, const std::string& what) const {
-  if (frame.type() == SampleType::kFloat) {
+void ModuleRenderer::Render(image::FrameBuffer& frame, const std::string& what) const {
+  if (frame.type() == image::SampleType::kFloat) {
     throw ToolError(what + ": float image, but the After Effects module " + module_.path() +
                     " renders 8 and 16 bits only");
   }
-  const bool deep = frame.type() == SampleType::kUint16;
+  const bool deep = frame.type() == image::SampleType::kUint16;
   if (deep && !deep_) {
     throw ToolError(what + ": 16-bit image, but module " + module_.path() +
                     " does not declare 16-bit rendering (flag 0x02000000)");

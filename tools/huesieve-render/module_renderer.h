@@ -21,7 +21,7 @@ class ModuleRenderer : public FrameRenderer {
   // the module fails a command or does not lay out the effect's controls.
   ModuleRenderer(const std::string& module_path, const ControlSettings& settings);
 
-  void Render(FrameBuffer& frame, const std::string& what) const override;
+  void Render(image::FrameBuffer& frame, const std::string& what) const override;
 
  private:
   Module module_;

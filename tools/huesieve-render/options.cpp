@@ -56,11 +56,11 @@ RawSize ParseRawSize(std::string_view text) {
           static_cast<std::uint32_t>(ParseWhole("--raw", height, 1, kMaxRawSide))};
 }
 
-OutputType ParseOutputType(const std::string& text) {
-  if (text == "uint8") return OutputType::kUint8;
-  if (text == "uint16") return OutputType::kUint16;
-  if (text == "half") return OutputType::kHalf;
-  if (text == "float") return OutputType::kFloat;
+image::OutputType ParseOutputType(const std::string& text) {
+  if (text == "uint8") return image::OutputType::kUint8;
+  if (text == "uint16") return image::OutputType::kUint16;
+  if (text == "half") return image::OutputType::kHalf;
+  if (text == "float") return image::OutputType::kFloat;
   throw UsageError("--output-type " + text + ": uint8, uint16, half or float");
 }
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "effect/entry_argument.h"
-#include "tools/huesieve-render/frame_buffer.h"
+#include "image/frame_buffer.h"
 #include "tools/huesieve-render/frame_sequence.h"
 #include "tools/huesieve-render/tool_errors.h"
 
@@ -48,7 +48,7 @@ struct Options {
   std::optional<FrameRange> frames;  // --frames FIRST-LAST
   std::optional<RawSize> raw;        // INPUT and OUTPUT are raw streams
   int raw_depth = 8;
-  std::optional<OutputType> output_type;  // --output-type; otherwise the input's
+  std::optional<image::OutputType> output_type;  // --output-type; otherwise the input's
   int jobs = 0;                           // 0: one a processor
   bool quiet = false;
   std::uint64_t max_pixels = kDefaultMaxPixels;

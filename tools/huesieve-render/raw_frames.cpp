@@ -25,7 +25,7 @@ std::uint32_t RowsABatch(const RawFormat& format) {
 RawReader::RawReader(std::FILE* file, std::string name, const RawFormat& format)
     : file_(file), name_(std::move(name)), format_(format) {}
 
-bool RawReader::ReadFrame(std::uint64_t number, FrameBuffer& frame) {
+bool RawReader::ReadFrame(std::uint64_t number, image::FrameBuffer& frame) {
   frame.Reset(format_.type(), format_.width, format_.height);
   const std::uint32_t batch = RowsABatch(format_);
   std::size_t read = 0;
@@ -52,7 +52,7 @@ bool RawReader::ReadFrame(std::uint64_t number, FrameBuffer& frame) {
 RawWriter::RawWriter(std::FILE* file, std::string name, const RawFormat& format)
     : file_(file), name_(std::move(name)), format_(format) {}
 
-void RawWriter::WriteFrame(FrameBuffer& frame) {
+void RawWriter::WriteFrame(image::FrameBuffer& frame) {
   const std::uint32_t batch = RowsABatch(format_);
   const auto fail = [&] {
     if (errno == EPIPE) throw BrokenPipe();

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <stdexcept>
 #include <string>
-#include "tools/huesieve-render/frame_buffer.h"
+#include "image/frame_buffer.h"
 
 namespace huesieve::cli {
 
@@ -18,8 +18,8 @@ struct RawFormat {
   std::uint32_t height = 0;
   bool deep = false;
 
-  SampleType type() const { return deep ? SampleType::kUint16 : SampleType::kUint8; }
-  std::size_t row_bytes() const { return std::size_t{width} * 4 * SampleSize(type()); }
+  image::SampleType type() const { return deep ? image::SampleType::kUint16 : image::SampleType::kUint8; }
+  std::size_t row_bytes() const { return std::size_t{width} * 4 * image::SampleSize(type()); }
   std::size_t frame_bytes() const { return row_bytes() * height; }
 };
 
@@ -37,7 +37,7 @@ class RawReader {
   // Reads the next frame, the `number`th (from 1), into `frame`. Returns false
   // when the stream ends before it. Throws std::runtime_error naming the
   // frame when the stream ends inside it, or on a read error.
-  bool ReadFrame(std::uint64_t number, FrameBuffer& frame);
+  bool ReadFrame(std::uint64_t number, image::FrameBuffer& frame);
 
  private:
   std::FILE* file_;
@@ -52,7 +52,7 @@ class RawWriter {
 
   // Writes `frame` whole and flushes it. Throws BrokenPipe when the reader of
   // a pipe has gone, std::runtime_error naming the output on other errors.
-  void WriteFrame(FrameBuffer& frame);
+  void WriteFrame(image::FrameBuffer& frame);
 
  private:
   std::FILE* file_;

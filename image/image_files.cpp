@@ -1,4 +1,4 @@
-#include "tools/huesieve-render/image_files.h"
+#include "image/image_files.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,9 +8,8 @@
 #include <OpenImageIO/filesystem.h>
 
 #include "png/files.h"
-#include "tools/huesieve-render/tool_errors.h"
 
-namespace huesieve::cli {
+namespace huesieve::image {
 namespace {
 
 using OIIO::TypeDesc;
@@ -142,7 +141,7 @@ void CompleteRows(std::byte* first, std::uint32_t rows, const FrameBuffer& frame
 [[noreturn]] void Fail(const std::string& path, const std::string& why) {
   std::string text = why;
   while (!text.empty() && text.back() == '\n') text.pop_back();
-  throw ToolError(path + ": " + (text.empty() ? "cannot be read" : text));
+  throw FileError(path + ": " + (text.empty() ? "cannot be read" : text));
 }
 
 // Rows [first, first + count) of channels [chbegin, chend), into the frame
@@ -176,21 +175,20 @@ std::uint32_t BandRows(const OIIO::ImageSpec& spec, std::size_t row_bytes) {
 
 void CheckPixelLimit(std::uint64_t width, std::uint64_t height, std::uint64_t max_pixels) {
   if (width * height > max_pixels) {
-    throw ToolError("image of " + std::to_string(width) + " x " + std::to_string(height) +
+    throw FileError("image of " + std::to_string(width) + " x " + std::to_string(height) +
                     " pixels exceeds the limit of " + std::to_string(max_pixels) + " pixels");
   }
 }
 
-void CheckOutputFormat(const std::string& path) {
+std::string OutputFormatProblem(const std::string& path) {
   const std::unique_ptr<OIIO::ImageOutput> output = OIIO::ImageOutput::create(path);
-  if (!output) {
-    throw UsageError(path + ": no image format is known by this file name's extension");
-  }
+  if (!output) return path + ": no image format is known by this file name's extension";
   if (!output->supports("alpha")) {
-    throw UsageError(path + ": " + output->format_name() +
-                     " files cannot carry the alpha channel the effect writes; "
-                     "write PNG, OpenEXR, TIFF or DPX");
+    return path + ": the " + output->format_name() +
+           " format cannot carry the alpha channel the effect writes; write PNG, OpenEXR, TIFF "
+           "or DPX";
   }
+  return {};
 }
 
 ImageHeader ReadImageFile(const std::string& path, std::uint64_t max_pixels, FrameBuffer& frame) {
@@ -205,7 +203,7 @@ ImageHeader ReadImageFile(const std::string& path, std::uint64_t max_pixels, Fra
   try {
     CheckPixelLimit(static_cast<std::uint64_t>(spec.width), static_cast<std::uint64_t>(spec.height),
                     max_pixels);
-  } catch (const ToolError& error) {
+  } catch (const FileError& error) {
     Fail(path, error.what());
   }
   const ChannelPlan plan = PlanChannels(spec);
@@ -291,4 +289,4 @@ void WriteImageFile(const std::string& path, const ImageHeader& header,
   }
 }
 
-}  // namespace huesieve::cli
+}  // namespace huesieve::image

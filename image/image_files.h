@@ -10,13 +10,20 @@
 
 #include <cstdint>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include <OpenImageIO/imageio.h>
 
-#include "tools/huesieve-render/frame_buffer.h"
+#include "image/frame_buffer.h"
 
-namespace huesieve::cli {
+namespace huesieve::image {
+
+// A file that cannot be read or written, named in the message.
+class FileError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 // What a written file keeps of the file it was rendered from: its data type,
 // its attributes (an OpenEXR file's compression among them) and windows.
@@ -24,24 +31,25 @@ struct ImageHeader {
   OIIO::ImageSpec spec;
 };
 
-// Refuses, before any work, an OUTPUT whose format is unknown or cannot carry
-// the alpha channel the effect writes (JPEG). Throws UsageError.
-void CheckOutputFormat(const std::string& path);
+// Why `path` cannot be written, before any work: a format unknown by its
+// extension, or one that cannot carry the alpha channel the effect writes
+// (JPEG). Empty when it can.
+std::string OutputFormatProblem(const std::string& path);
 
 // Reads the image at `path` into `frame`, taking the frame's memory as rows
 // arrive. An image of more than `max_pixels` pixels is refused from its
-// header. Throws ToolError naming the file.
+// header. Throws FileError naming the file.
 ImageHeader ReadImageFile(const std::string& path, std::uint64_t max_pixels, FrameBuffer& frame);
 
 // Writes `frame` to `path`, whole or not at all, in the format `path` names,
 // as RGBA with the header of the file it came from; at `output_type` when
-// given, otherwise at that file's data type. Throws ToolError naming the
+// given, otherwise at that file's data type. Throws FileError naming the
 // file.
 void WriteImageFile(const std::string& path, const ImageHeader& header,
                     std::optional<OutputType> output_type, FrameBuffer& frame);
 
-// Refuses an image of more than `max_pixels` pixels. Throws ToolError
+// Refuses an image of more than `max_pixels` pixels. Throws FileError
 // "image of W x H pixels exceeds the limit of N pixels".
 void CheckPixelLimit(std::uint64_t width, std::uint64_t height, std::uint64_t max_pixels);
 
-}  // namespace huesieve::cli
+}  // namespace huesieve::image

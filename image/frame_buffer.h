@@ -14,7 +14,7 @@
 
 #include "core/image_view.h"
 
-namespace huesieve::cli {
+namespace huesieve::image {
 
 // The sample types the core renders: Rgba8, Rgba16 (0 to 65535), RgbaFloat.
 enum class SampleType { kUint8, kUint16, kFloat };
@@ -67,4 +67,4 @@ class FrameBuffer {
   std::size_t capacity_ = 0;
 };
 
-}  // namespace huesieve::cli
+}  // namespace huesieve::image

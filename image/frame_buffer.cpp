@@ -1,4 +1,4 @@
-#include "tools/huesieve-render/frame_buffer.h"
+#include "image/frame_buffer.h"
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <new>
 
-namespace huesieve::cli {
+namespace huesieve::image {
 namespace {
 
 // Growth doubles the mapping, so an image is mapped in a few steps, but never
@@ -54,4 +54,4 @@ void FrameBuffer::Reserve(std::size_t bytes) {
   capacity_ = wanted;
 }
 
-}  // namespace huesieve::cli
+}  // namespace huesieve::image
