@@ -138,9 +138,9 @@ void CompleteRows(std::byte* first, std::uint32_t rows, const FrameBuffer& frame
   }
 }
 
+// The library's complaint, to its first line: a message is one line.
 [[noreturn]] void Fail(const std::string& path, const std::string& why) {
-  std::string text = why;
-  while (!text.empty() && text.back() == '\n') text.pop_back();
+  const std::string text = why.substr(0, why.find('\n'));
   throw FileError(path + ": " + (text.empty() ? "cannot be read" : text));
 }
 
@@ -192,9 +192,18 @@ std::string OutputFormatProblem(const std::string& path) {
 }
 
 ImageHeader ReadImageFile(const std::string& path, std::uint64_t max_pixels, FrameBuffer& frame) {
+  // Opened here, so that a missing file or a directory is named as the
+  // system names it; the reader reads through it.
+  png::InputFile file;
+  try {
+    file = png::OpenForReading(path);
+  } catch (const png::FileError& error) {
+    throw FileError(error.what());
+  }
+  OIIO::Filesystem::IOFile proxy(file.get(), OIIO::Filesystem::IOProxy::Read);
   OIIO::ImageSpec config;
   config.attribute(kUnassociatedAlpha, 1);
-  const std::unique_ptr<OIIO::ImageInput> input = OIIO::ImageInput::open(path, &config);
+  const std::unique_ptr<OIIO::ImageInput> input = OIIO::ImageInput::open(path, &config, &proxy);
   if (!input) Fail(path, OIIO::geterror());
   const OIIO::ImageSpec& spec = input->spec();
   if (spec.deep) Fail(path, "deep images are not supported");

@@ -156,7 +156,9 @@ TEST_F(Footage, FailedFrameStopsTheRunAndIsNamed) {
     const ToolResult result =
         RunTool({"--jobs", jobs, Path("in.%d.png"), Path(std::string("out") + jobs + ".%d.png")});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "huesieve-render: " + Path("in.3.png") + ": file is truncated\n")
+    // The tool's one line, after what the PNG library may have said.
+    EXPECT_THAT(result.err, ::testing::EndsWith("huesieve-render: " + Path("in.3.png") +
+                                                ": Read error: hit end of file\n"))
         << "--jobs " << jobs;
     EXPECT_TRUE(std::filesystem::exists(dir_ / (std::string("out") + jobs + ".2.png")));
     EXPECT_FALSE(std::filesystem::exists(dir_ / (std::string("out") + jobs + ".3.png")));

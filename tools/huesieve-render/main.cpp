@@ -26,8 +26,10 @@
 namespace huesieve::cli {
 namespace {
 
+// As the After Effects module words it: the name and version, then the
+// description after its two line feeds.
 std::string AboutText() {
-  return std::string(kEffectName) + " v" + kVersionText + "\n" + kDescriptionText + "\n";
+  return std::string(kEffectName) + " v" + kVersionText + "\n" + kDescription + "\n";
 }
 
 std::string NumberText(double value) {
