@@ -48,9 +48,11 @@ std::string ControlsText() {
   std::string lines;
   const auto line = [&](const std::string& name, const char* type, const char* label,
                         const std::string& limits, const std::string& dephault) {
+    char quoted[40];
+    std::snprintf(quoted, sizeof quoted, "\"%s\"", label);
     char text[160];
-    std::snprintf(text, sizeof text, "%-11s %-9s %-16s %-29s %s\n", name.c_str(), type,
-                  ("\"" + std::string(label) + "\"").c_str(), limits.c_str(), dephault.c_str());
+    std::snprintf(text, sizeof text, "%-11s %-9s %-16s %-29s %s\n", name.c_str(), type, quoted,
+                  limits.c_str(), dephault.c_str());
     lines += text;
   };
   const auto on_off = [](bool value) { return std::string(value ? "on" : "off"); };

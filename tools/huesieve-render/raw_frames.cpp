@@ -1,5 +1,8 @@
 #include "tools/huesieve-render/raw_frames.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <bit>
 #include <cerrno>
@@ -20,10 +23,24 @@ std::uint32_t RowsABatch(const RawFormat& format) {
       std::clamp<std::size_t>(kBatchBytes / format.row_bytes(), 1, format.height));
 }
 
+// A pipe holds 64 KiB unless asked for more: a frame of 8 MiB would cross it
+// in a hundred and more reads and writes, each waking the other side. A pipe
+// of a batch's size takes a batch at once; where the system refuses, the
+// pipe stays as it is.
+void WidenPipe(std::FILE* file) {
+  const int descriptor = ::fileno(file);
+  struct stat status {};
+  if (::fstat(descriptor, &status) == 0 && S_ISFIFO(status.st_mode)) {
+    ::fcntl(descriptor, F_SETPIPE_SZ, static_cast<int>(kBatchBytes) * 4);
+  }
+}
+
 }  // namespace
 
 RawReader::RawReader(std::FILE* file, std::string name, const RawFormat& format)
-    : file_(file), name_(std::move(name)), format_(format) {}
+    : file_(file), name_(std::move(name)), format_(format) {
+  WidenPipe(file_);
+}
 
 bool RawReader::ReadFrame(std::uint64_t number, image::FrameBuffer& frame) {
   frame.Reset(format_.type(), format_.width, format_.height);
@@ -50,7 +67,9 @@ bool RawReader::ReadFrame(std::uint64_t number, image::FrameBuffer& frame) {
 }
 
 RawWriter::RawWriter(std::FILE* file, std::string name, const RawFormat& format)
-    : file_(file), name_(std::move(name)), format_(format) {}
+    : file_(file), name_(std::move(name)), format_(format) {
+  WidenPipe(file_);
+}
 
 void RawWriter::WriteFrame(image::FrameBuffer& frame) {
   const std::uint32_t batch = RowsABatch(format_);
