@@ -12,6 +12,7 @@ scripts/setup.sh clang libclang-rt-14-dev
 cmake --preset fuzz
 cmake --build --preset fuzz -j2
 
+export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$PWD/cmake/lsan-suppressions.txt:print_suppressions=0}"
 artifacts="build/fuzz/artifacts"
 rm -rf "$artifacts"
 mkdir -p "$artifacts"
