@@ -75,21 +75,31 @@ void StraightenRow(const std::byte* given, std::byte* straight, std::int64_t pix
   }
 }
 
+// Whether the rule left a pixel its own alpha: the same value, or for a float
+// alpha that is not a number (which only a kept pixel has), the same bits.
+template <typename Format>
+bool SameAlpha(const std::byte* judged, const std::byte* given) {
+  using Sample = typename Format::Sample;
+  constexpr std::size_t kAlphaOffset = Format::kAlpha * sizeof(Sample);
+  Sample now;
+  Sample before;
+  std::memcpy(&now, judged + kAlphaOffset, sizeof now);
+  std::memcpy(&before, given + kAlphaOffset, sizeof before);
+  return now == before || std::memcmp(&now, &before, sizeof now) == 0;
+}
+
 // After the rule has judged the straight colours of `given` into `judged`:
-// each pixel premultiplied as the header says. Alphas are compared bit for
-// bit, so that a float alpha that is not a number is kept as it came.
+// each pixel premultiplied as the header says.
 template <typename Format>
 void PremultiplyRow(const std::byte* given, std::byte* judged, std::int64_t pixels) {
   using Pixel = typename Format::Pixel;
-  using Sample = typename Format::Sample;
   constexpr std::int64_t kBytes = sizeof(Pixel);
-  constexpr std::size_t kAlphaOffset = Format::kAlpha * sizeof(Sample);
   for (std::int64_t column = 0; column < pixels; ++column) {
     std::byte* at = judged + column * kBytes;
     const std::byte* source = given + column * kBytes;
     const Pixel passed = LoadPixel<Format>(at);
     if (std::memcmp(&passed, &kTransparentBlack<Format>, sizeof passed) == 0) continue;
-    if (std::memcmp(at + kAlphaOffset, source + kAlphaOffset, sizeof(Sample)) == 0) {
+    if (SameAlpha<Format>(at, source)) {
       StorePixel<Format>(at, LoadPixel<Format>(source));
     } else {
       StorePixel<Format>(at, Premultiplied<Format>(passed));
