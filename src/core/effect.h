@@ -47,7 +47,7 @@ struct RenderOptions {
   // The part of the target to write, in picture coordinates (columns, rows
   // from the top); the whole picture when absent. The bounds still come from
   // the whole source.
-  std::optional<PictureRect> window;
+  std::optional<PictureRect> window = std::nullopt;
   RenderAbort* abort = nullptr;
   KernelIsa isa = BestKernelIsa();  // tests pass each kernel in turn
 };
