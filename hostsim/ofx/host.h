@@ -29,9 +29,9 @@ std::vector<SuiteVersion> AllSuites();
 
 struct HostConfig {
   std::vector<SuiteVersion> suites = AllSuites();
-  std::vector<std::string> contexts;      // filter and general when empty
-  std::vector<std::string> pixel_depths;  // byte, short and float when empty
-  std::vector<std::string> components;    // RGBA, RGB and alpha when empty
+  std::vector<std::string> contexts = {};      // filter and general when empty
+  std::vector<std::string> pixel_depths = {};  // byte, short and float when empty
+  std::vector<std::string> components = {};    // RGBA, RGB and alpha when empty
   bool supports_tiles = true;
 
   // Habits of real hosts that a test may switch on; the strict default has

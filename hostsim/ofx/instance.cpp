@@ -345,7 +345,7 @@ FrameOutcome Instance::RenderOne(const FrameRequest& frame) {
                      effect_.properties().Int(kOfxImageEffectPropSupportsTiles) != 0;
   const bool fields_apart =
       host.interlaced &&
-      effect_.properties().Int(kOfxImageEffectPluginPropFieldRenderTwiceAlways) != 0;
+      plugin_->descriptor().properties().Int(kOfxImageEffectPluginPropFieldRenderTwiceAlways) != 0;
   if (fields_apart && frame.output != nullptr) {
     OfxStatus status = kOfxStatOK;
     for (const bool upper : {false, true}) {
