@@ -128,8 +128,9 @@ class Instance {
 
   // Set before rendering, never while frames render.
   void set_fetch_hook(FetchHook hook) { fetch_hook_ = std::move(hook); }
-  // The host's abort answers 1 from the (checks + 1)th time it is asked on.
-  void AbortAfter(int checks) { abort_after_ = checks; }
+  // The host's abort answers 1 from the (checks + 1)th time it is asked on;
+  // never when there is no count.
+  void AbortAfter(std::optional<int> checks) { abort_after_ = checks; }
   int abort_checks() const { return abort_checks_.load(); }
 
   // --- For the suites ---------------------------------------------------------
