@@ -13,9 +13,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <optional>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "fuzz/fuzz_values.h"
@@ -70,12 +70,10 @@ Session& SessionFor(std::size_t mode) {
   static Session* sessions = new Session[kModes];
   Session& session = sessions[mode];
   if (session.loaded == nullptr) {
-    session.loaded = std::make_unique<LoadedPlugin>(HUESIEVE_OFX_BUNDLE,
-                                                    huesieve::ofx::kPluginIdentifier,
-                                                    ModeConfig(mode));
+    session.loaded = std::make_unique<LoadedPlugin>(
+        HUESIEVE_OFX_BUNDLE, huesieve::ofx::kPluginIdentifier, ModeConfig(mode));
     if (session.loaded->plugin == nullptr) {
-      std::fprintf(stderr, "cannot load the plug-in: %s\n",
-                   session.loaded->bundle.error().c_str());
+      std::fprintf(stderr, "cannot load the plug-in: %s\n", session.loaded->bundle.error().c_str());
       std::abort();
     }
     session.loaded->host.complaint_log().Clear();

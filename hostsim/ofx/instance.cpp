@@ -231,9 +231,8 @@ OfxStatus Instance::FetchImage(const Clip& clip, OfxTime time, OfxPropertySetHan
   auto lease = std::make_unique<ImageLease>(
       log, effect_.label() + "/" + clip.name() + "@" + TimeText(time), *source, shown);
   if (is_output && effect_.host().config().output_label_from_clip_preferences) {
-    lease->properties().SetString(
-        kOfxImageEffectPropPreMultiplication,
-        clip.properties().String(kOfxImageEffectPropPreMultiplication));
+    lease->properties().SetString(kOfxImageEffectPropPreMultiplication,
+                                  clip.properties().String(kOfxImageEffectPropPreMultiplication));
   }
   if (fetch_hook_) {
     const FetchOverride decision = fetch_hook_(clip.name(), time, lease->properties());
@@ -341,8 +340,8 @@ FrameOutcome Instance::RenderOne(const FrameRequest& frame) {
   if (!Succeeded(identity_status)) return {identity_status, false};
 
   const HostConfig& host = effect_.host().config();
-  const bool tiled = host.tiles_from_instance &&
-                     effect_.properties().Int(kOfxImageEffectPropSupportsTiles) != 0;
+  const bool tiled =
+      host.tiles_from_instance && effect_.properties().Int(kOfxImageEffectPropSupportsTiles) != 0;
   const bool fields_apart =
       host.interlaced &&
       plugin_->descriptor().properties().Int(kOfxImageEffectPluginPropFieldRenderTwiceAlways) != 0;

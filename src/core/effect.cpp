@@ -153,11 +153,11 @@ EffectOutcome RenderEffect(const ImageView& source, const ImageView& target,
   return RenderEffect<Format>(source, target, settings, options, [&target] { return target; });
 }
 
-#define HUESIEVE_INSTANTIATE(Format)                                                          \
-  template void CopyWindow<Format>(const ImageView&, const ImageView&, const PictureRect&);   \
-  template std::optional<SelectionBounds> JudgeIntoWindow<Format>(                            \
-      const ImageView&, const ImageView&, const ColourEntryTable&, const RenderOptions&);     \
-  template EffectOutcome RenderEffect<Format>(const ImageView&, const ImageView&,             \
+#define HUESIEVE_INSTANTIATE(Format)                                                        \
+  template void CopyWindow<Format>(const ImageView&, const ImageView&, const PictureRect&); \
+  template std::optional<SelectionBounds> JudgeIntoWindow<Format>(                          \
+      const ImageView&, const ImageView&, const ColourEntryTable&, const RenderOptions&);   \
+  template EffectOutcome RenderEffect<Format>(const ImageView&, const ImageView&,           \
                                               const EffectSettings&, const RenderOptions&);
 HUESIEVE_FOR_EACH_PIXEL_FORMAT(HUESIEVE_INSTANTIATE)
 #undef HUESIEVE_INSTANTIATE

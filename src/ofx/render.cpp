@@ -47,7 +47,9 @@ void ClearAround(const ImageLayout& image, const OfxRectI& area, const OfxRectI&
 class HostAbort final : public RenderAbort {
  public:
   HostAbort(const Suites& suites, OfxImageEffectHandle effect) : suites_(suites), effect_(effect) {}
-  bool Aborted() override { return suites_.effect->abort(effect_) != 0; }
+  bool Aborted() override {
+    return suites_.effect->abort != nullptr && suites_.effect->abort(effect_) != 0;
+  }
 
  private:
   const Suites& suites_;
@@ -55,8 +57,8 @@ class HostAbort final : public RenderAbort {
 };
 
 // The time of the frame and the controls' values at that time.
-OfxStatus ReadFrame(const Suites& suites, OfxImageEffectHandle effect,
-                    OfxPropertySetHandle in_args, OfxTime& time, EffectSettings& settings) {
+OfxStatus ReadFrame(const Suites& suites, OfxImageEffectHandle effect, OfxPropertySetHandle in_args,
+                    OfxTime& time, EffectSettings& settings) {
   OfxParamSetHandle params = nullptr;
   OfxStatus status = suites.property->propGetDouble(in_args, kOfxPropTime, 0, &time);
   if (status == kOfxStatOK) status = suites.effect->getParamSet(effect, &params);
@@ -68,14 +70,14 @@ OfxStatus ReadFrame(const Suites& suites, OfxImageEffectHandle effect,
 // are the frame's however little of it the host asks for; only the window is
 // written.
 template <typename Format>
-void RenderPicture(const ImageLayout& source, const ImageLayout& output,
-                           const OfxRectI& window, const EffectSettings& settings,
-                           RenderAbort& abort) {
+void RenderPicture(const ImageLayout& source, const ImageLayout& output, const OfxRectI& window,
+                   const EffectSettings& settings, RenderAbort& abort) {
   const OfxRectI& area = source.bounds;
   RenderOptions options;
   options.alpha = source.premultiplied ? AlphaMode::kPremultiplied : AlphaMode::kStraight;
-  options.window = PictureRect{std::int64_t{window.x1} - area.x1, std::int64_t{area.y2} - window.y2,
-                               std::int64_t{window.x2} - area.x1, std::int64_t{area.y2} - window.y1};
+  options.window =
+      PictureRect{std::int64_t{window.x1} - area.x1, std::int64_t{area.y2} - window.y2,
+                  std::int64_t{window.x2} - area.x1, std::int64_t{area.y2} - window.y1};
   options.abort = &abort;
   RenderEffect<Format>(PictureOf(source, area), PictureOf(output, area), settings, options);
 }

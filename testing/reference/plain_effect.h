@@ -111,8 +111,8 @@ inline void ApplyEffect(const Picture& source, Picture& target, const EffectMode
   }
   if (!model.enabled) return;
   const double full = Maximum(model.scale);
-  const int corners[4][2] = {{left, top}, {left, bottom + 1}, {right + 1, top},
-                             {right + 1, bottom + 1}};
+  const int corners[4][2] = {
+      {left, top}, {left, bottom + 1}, {right + 1, top}, {right + 1, bottom + 1}};
   for (const auto& [column, row] : corners) {
     if (column >= source.width || row >= source.height || !window.Holds(column, row)) continue;
     target.At(column, row) = Pixel{full, full, 0.0, 0.0};

@@ -3,6 +3,8 @@
 // picture and in place, a render window smaller than the picture, the switch
 // off, the host's abort, and the form that hands the judged picture to the
 // host before the markers.
+#include "core/effect.h"
+
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -11,7 +13,6 @@
 #include <type_traits>
 #include <vector>
 
-#include "core/effect.h"
 #include "testing/reference/plain_effect.h"
 #include "testing/support/equivalence_cases.h"
 
@@ -90,10 +91,9 @@ class EffectTest : public ::testing::Test {
     for (int row = 0; row < picture.height; ++row) {
       for (int column = 0; column < picture.width; ++column) {
         const Pixel pixel = LoadPixel<Format>(PixelAt<Format>(view, column, row));
-        picture.At(column, row) = {static_cast<double>(pixel[Format::kAlpha]),
-                                   static_cast<double>(pixel[Format::kRed]),
-                                   static_cast<double>(pixel[Format::kGreen]),
-                                   static_cast<double>(pixel[Format::kBlue])};
+        picture.At(column, row) = {
+            static_cast<double>(pixel[Format::kAlpha]), static_cast<double>(pixel[Format::kRed]),
+            static_cast<double>(pixel[Format::kGreen]), static_cast<double>(pixel[Format::kBlue])};
       }
     }
     return picture;
@@ -108,27 +108,25 @@ class EffectTest : public ::testing::Test {
     for (std::size_t k = 0; k < entries.size(); ++k) {
       const ColourEntryTable& table = settings.entries;
       entries[k] = {table.enabled[k] != 0, table.colours[k].red, table.colours[k].green,
-                    table.colours[k].blue, table.ranges[k],       table.softness[k]};
+                    table.colours[k].blue, table.ranges[k],      table.softness[k]};
     }
     const plain_reference::Picture given = PlainPicture(source.view);
     plain_reference::Picture result = PlainPicture(target.view);
-    plain_reference::ApplyEffect(
-        given, result,
-        {settings.enabled, entries.data(), settings.entries.count, kPlainScale<Format>,
-         alpha == AlphaMode::kPremultiplied},
-        {static_cast<int>(window.left), static_cast<int>(window.top),
-         static_cast<int>(window.right), static_cast<int>(window.bottom)});
+    plain_reference::ApplyEffect(given, result,
+                                 {settings.enabled, entries.data(), settings.entries.count,
+                                  kPlainScale<Format>, alpha == AlphaMode::kPremultiplied},
+                                 {static_cast<int>(window.left), static_cast<int>(window.top),
+                                  static_cast<int>(window.right), static_cast<int>(window.bottom)});
     Frame expected = target;
-    expected.view.first_row = expected.storage.data() + (target.view.first_row -
-                                                         target.storage.data());
+    expected.view.first_row =
+        expected.storage.data() + (target.view.first_row - target.storage.data());
     for (int row = 0; row < result.height; ++row) {
       for (int column = 0; column < result.width; ++column) {
         const plain_reference::Pixel& plain = result.At(column, row);
-        StorePixel<Format>(PixelAt<Format>(expected.view, column, row),
-                           MakePixel<Format>(static_cast<Sample>(plain.alpha),
-                                             static_cast<Sample>(plain.red),
-                                             static_cast<Sample>(plain.green),
-                                             static_cast<Sample>(plain.blue)));
+        StorePixel<Format>(
+            PixelAt<Format>(expected.view, column, row),
+            MakePixel<Format>(static_cast<Sample>(plain.alpha), static_cast<Sample>(plain.red),
+                              static_cast<Sample>(plain.green), static_cast<Sample>(plain.blue)));
       }
     }
     return expected.storage;
@@ -159,8 +157,8 @@ TYPED_TEST(EffectTest, EveryKernelIntoAnotherPictureAndInPlaceMatchesThePlainMod
         const std::vector<std::byte> expected =
             this->Expected(source, target, settings, alpha, whole);
         const Frame before = source;
-        const EffectOutcome outcome = RenderEffect<Format>(source.view, target.view, settings,
-                                                           {.alpha = alpha, .isa = isa});
+        const EffectOutcome outcome =
+            RenderEffect<Format>(source.view, target.view, settings, {.alpha = alpha, .isa = isa});
         EXPECT_EQ(outcome.status, EffectStatus::kRendered);
         EXPECT_TRUE(target.storage == expected);
         EXPECT_TRUE(source.storage == before.storage);
@@ -184,8 +182,8 @@ TYPED_TEST(EffectTest, EveryKernelIntoAnotherPictureAndInPlaceMatchesThePlainMod
 // markers of the whole frame's bounds included; nothing else is touched.
 TYPED_TEST(EffectTest, AWindowWritesOnlyItselfAndKeepsTheWholeFramesBounds) {
   using Format = TypeParam;
-  const PictureRect windows[] = {{3, 2, 300, 7}, {0, 0, 1, 1}, {290, 5, 301, 9},
-                                 {-4, -4, 40, 3}, {5, 5, 5, 9}};
+  const PictureRect windows[] = {
+      {3, 2, 300, 7}, {0, 0, 1, 1}, {290, 5, 301, 9}, {-4, -4, 40, 3}, {5, 5, 5, 9}};
   for (const AlphaMode alpha : {AlphaMode::kStraight, AlphaMode::kPremultiplied}) {
     for (std::uint32_t seed = 0; seed < 3; ++seed) {
       const Frame source = this->Random(301, 9);
@@ -281,13 +279,12 @@ TYPED_TEST(EffectTest, TheDeliveredViewGetsTheMarkersAndTheJudgedPictureNone) {
   EXPECT_EQ(deliveries, 1);
   for (std::int64_t row = 0; row < 7; ++row) {
     for (std::int64_t column = 0; column < 23; ++column) {
-      const bool marker =
-          std::memcmp(PixelAt<Format>(reference.view, column, row), &kMarker<Format>,
-                      sizeof(typename Format::Pixel)) == 0;
-      EXPECT_EQ(std::memcmp(PixelAt<Format>(delivered.view, column, row),
-                            PixelAt<Format>(reference.view, column, row),
-                            sizeof(typename Format::Pixel)),
-                0);
+      const bool marker = std::memcmp(PixelAt<Format>(reference.view, column, row),
+                                      &kMarker<Format>, sizeof(typename Format::Pixel)) == 0;
+      EXPECT_EQ(
+          std::memcmp(PixelAt<Format>(delivered.view, column, row),
+                      PixelAt<Format>(reference.view, column, row), sizeof(typename Format::Pixel)),
+          0);
       if (marker) {
         EXPECT_NE(std::memcmp(PixelAt<Format>(judged.view, column, row), &kMarker<Format>,
                               sizeof(typename Format::Pixel)),

@@ -74,8 +74,9 @@ TEST(PassAllocation, TheEffectRendersWithoutAllocating) {
   for (const AlphaMode alpha : {AlphaMode::kStraight, AlphaMode::kPremultiplied}) {
     for (const ImageView* into : {&target_view, &source_view}) {
       const long before = AllocationCount();
-      RenderEffect<RgbaFloat>(source_view, *into, settings,
-                              {.alpha = alpha, .window = PictureRect{3, 2, 650, 6}, .abort = &abort});
+      RenderEffect<RgbaFloat>(
+          source_view, *into, settings,
+          {.alpha = alpha, .window = PictureRect{3, 2, 650, 6}, .abort = &abort});
       RenderEffect<RgbaFloat>(source_view, *into, settings, {.alpha = alpha});
       EXPECT_EQ(AllocationCount() - before, 0);
     }

@@ -11,8 +11,8 @@
 // Contents/Win64 under Wine. Both print the same text when the two binaries
 // behave bit for bit alike.
 #include <cmath>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>
@@ -110,8 +110,8 @@ void RenderOddFrames(Instance& instance, PixelDepth depth, loader::Digest& diges
   for (const bool missing : {true, false}) {
     Image output({.bounds = shape.bounds, .depth = depth});
     instance.AbortAfter(missing ? std::nullopt : std::optional<int>(0));
-    const auto outcome = instance.Render(
-        {.time = 50.0, .source = missing ? nullptr : &source, .output = &output});
+    const auto outcome =
+        instance.Render({.time = 50.0, .source = missing ? nullptr : &source, .output = &output});
     digest.I32(outcome.status);
     if (!missing) continue;
     for (int y = shape.bounds.y1; y < shape.bounds.y2; ++y) {
@@ -185,8 +185,7 @@ std::string RenderInHabit(const std::string& path, const HostHabit& habit) {
   }
   const auto complaints = host.complaints();
   digest.I32(static_cast<std::int32_t>(complaints.size()));
-  Say("host " + std::string(habit.name) + ": " + std::to_string(complaints.size()) +
-      " complaints");
+  Say("host " + std::string(habit.name) + ": " + std::to_string(complaints.size()) + " complaints");
   return digest.Hex();
 }
 

@@ -68,8 +68,8 @@ class HostModeTest : public PluginTest,
     const auto complaints = host_.complaints();
     if (host_.config().lacks_1_2_descriptor_properties) {
       EXPECT_THAT(complaints, SizeIs(3));
-      EXPECT_THAT(complaints,
-                  Each(Field(&hostsim::ofx::Complaint::kind, hostsim::ofx::ComplaintKind::kRefusal)));
+      EXPECT_THAT(complaints, Each(Field(&hostsim::ofx::Complaint::kind,
+                                         hostsim::ofx::ComplaintKind::kRefusal)));
     } else {
       EXPECT_THAT(complaints, IsEmpty());
     }
@@ -122,8 +122,7 @@ TEST_P(HostModeTest, AMissingSourceRendersTransparentBlackWithoutAMessage) {
   ASSERT_NE(instance, nullptr);
   Image output(Layout(kOfxImageUnPreMultiplied));
   SetEntries(*instance, true, EntrySettings{});
-  EXPECT_EQ(instance->Render({.time = 0, .source = nullptr, .output = &output}).status,
-            kOfxStatOK);
+  EXPECT_EQ(instance->Render({.time = 0, .source = nullptr, .output = &output}).status, kOfxStatOK);
   EXPECT_EQ(FirstDifference(output, ExpectedOutput(nullptr, Image(output.layout()), true, {},
                                                    output.layout().bounds)),
             "");
@@ -162,8 +161,7 @@ TEST_P(HostModeTest, AnAbortEndsTheRenderAtTheNextBandOfRows) {
   instance->AbortAfter(1);
   Image output(layout);
   const Image untouched(layout);
-  EXPECT_EQ(instance->Render({.time = 0, .source = &source, .output = &output}).status,
-            kOfxStatOK);
+  EXPECT_EQ(instance->Render({.time = 0, .source = &source, .output = &output}).status, kOfxStatOK);
   EXPECT_EQ(instance->abort_checks(), 2);
   // The band's rows as the whole frame's render has them, less the markers,
   // which an aborted render never draws.
@@ -174,9 +172,9 @@ TEST_P(HostModeTest, AnAbortEndsTheRenderAtTheNextBandOfRows) {
       const bool marker = Sample(expected, x, y, 0) == full && Sample(expected, x, y, 1) == 0 &&
                           Sample(expected, x, y, 2) == 0 && Sample(expected, x, y, 3) == full;
       if (marker) continue;
-      ASSERT_EQ(std::memcmp(output.PixelAddress(x, y), expected.PixelAddress(x, y),
-                            output.pixel_bytes()),
-                0)
+      ASSERT_EQ(
+          std::memcmp(output.PixelAddress(x, y), expected.PixelAddress(x, y), output.pixel_bytes()),
+          0)
           << "x " << x << ", y " << y;
     }
   }
@@ -188,13 +186,13 @@ TEST_P(HostModeTest, AnAbortEndsTheRenderAtTheNextBandOfRows) {
   EXPECT_THAT(host_.messages(), IsEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    ModesAndDepths, HostModeTest, ::testing::Combine(::testing::ValuesIn(kModes),
-                                                     ::testing::ValuesIn(kDepths)),
-    [](const ::testing::TestParamInfo<HostModeTest::ParamType>& mode) {
-      return std::string(std::get<0>(mode.param).name) +
-             hostsim::ofx::DepthName(std::get<1>(mode.param));
-    });
+INSTANTIATE_TEST_SUITE_P(ModesAndDepths, HostModeTest,
+                         ::testing::Combine(::testing::ValuesIn(kModes),
+                                            ::testing::ValuesIn(kDepths)),
+                         [](const ::testing::TestParamInfo<HostModeTest::ParamType>& mode) {
+                           return std::string(std::get<0>(mode.param).name) +
+                                  hostsim::ofx::DepthName(std::get<1>(mode.param));
+                         });
 
 }  // namespace
 }  // namespace huesieve_ofx_test
