@@ -88,6 +88,9 @@ class Host {
   std::vector<SuiteRequest> suite_requests() const;
   std::vector<Message> messages() const;
   void AddMessage(Message message);
+  // Forgets the suite requests and messages so far, as a host kept running
+  // for a long session (the fuzzer's) must, or they grow without end.
+  void ForgetRecords();
 
   // fetchSuite: a suite the host serves, or null.
   const void* FetchSuite(const char* name, int version);

@@ -13,18 +13,28 @@
 
 namespace plain_reference {
 
+// Which channels of a pixel the effect passed through from the source as
+// they were, so that a caller can keep their bits (a float that is not a
+// number does not survive a trip through double unchanged).
+enum Passed : std::uint8_t { kNonePassed = 0, kColourPassed = 1, kAlphaPassed = 2 };
+
 struct Picture {
   int width = 0;
   int height = 0;
-  std::vector<Pixel> pixels;  // row by row from the top
+  std::vector<Pixel> pixels;          // row by row from the top
+  std::vector<std::uint8_t> passed;   // Passed bits, pixel by pixel
 
   Picture(int w, int h)
-      : width(w), height(h), pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h)) {}
-  Pixel& At(int column, int row) {
-    return pixels[static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +
-                  static_cast<std::size_t>(column)];
+      : width(w),
+        height(h),
+        pixels(static_cast<std::size_t>(w) * static_cast<std::size_t>(h)),
+        passed(pixels.size(), kNonePassed) {}
+  std::size_t Index(int column, int row) const {
+    return static_cast<std::size_t>(row) * static_cast<std::size_t>(width) +
+           static_cast<std::size_t>(column);
   }
-  const Pixel& At(int column, int row) const { return const_cast<Picture*>(this)->At(column, row); }
+  Pixel& At(int column, int row) { return pixels[Index(column, row)]; }
+  const Pixel& At(int column, int row) const { return pixels[Index(column, row)]; }
 };
 
 // Columns from `left` up to `right`, rows from `top` up to `bottom`.
@@ -62,8 +72,10 @@ inline double PremultipliedSample(double straight, double alpha, double full, bo
   return std::floor(straight * alpha / full + 0.5);
 }
 
-// One pixel as the effect leaves it, and whether an entry claimed it.
-inline Pixel EffectOnPixel(const Pixel& given, const EffectModel& model, bool& claimed) {
+// One pixel as the effect leaves it, whether an entry claimed it, and what
+// of it is the source's.
+inline Pixel EffectOnPixel(const Pixel& given, const EffectModel& model, bool& claimed,
+                           std::uint8_t& passed) {
   const double full = Maximum(model.scale);
   const bool floats = model.scale == Scale::kFloat;
   Pixel straight = given;
@@ -74,11 +86,16 @@ inline Pixel EffectOnPixel(const Pixel& given, const EffectModel& model, bool& c
   }
   const Outcome outcome = JudgeAt(straight, model.entries, model.count, model.scale);
   claimed = outcome.matched;
+  passed = kNonePassed;
   if (outcome.cleared) return Pixel{};
+  passed = kColourPassed | kAlphaPassed;
   if (!outcome.ramped) return given;
+  passed = kColourPassed;
   if (!model.premultiplied) return {outcome.alpha, given.red, given.green, given.blue};
   // A ramp to the pixel's own alpha leaves it as it came.
+  passed = kColourPassed | kAlphaPassed;
   if (outcome.alpha == given.alpha) return given;
+  passed = kNonePassed;
   return {outcome.alpha, PremultipliedSample(straight.red, outcome.alpha, full, floats),
           PremultipliedSample(straight.green, outcome.alpha, full, floats),
           PremultipliedSample(straight.blue, outcome.alpha, full, floats)};
@@ -96,8 +113,12 @@ inline void ApplyEffect(const Picture& source, Picture& target, const EffectMode
     for (int column = 0; column < source.width; ++column) {
       const Pixel& given = source.At(column, row);
       bool claimed = false;
-      const Pixel result = model.enabled ? EffectOnPixel(given, model, claimed) : given;
-      if (window.Holds(column, row)) target.At(column, row) = result;
+      std::uint8_t passed = kColourPassed | kAlphaPassed;
+      const Pixel result = model.enabled ? EffectOnPixel(given, model, claimed, passed) : given;
+      if (window.Holds(column, row)) {
+        target.At(column, row) = result;
+        target.passed[target.Index(column, row)] = passed;
+      }
       if (!claimed) continue;
       if (!any) {
         left = right = column;
@@ -116,6 +137,7 @@ inline void ApplyEffect(const Picture& source, Picture& target, const EffectMode
   for (const auto& [column, row] : corners) {
     if (column >= source.width || row >= source.height || !window.Holds(column, row)) continue;
     target.At(column, row) = Pixel{full, full, 0.0, 0.0};
+    target.passed[target.Index(column, row)] = kNonePassed;
   }
 }
 

@@ -151,9 +151,20 @@ inline Image ExpectedOutput(const Image* source, const Image& before, bool enabl
       const int y = y_of(row);
       if (!Holds(render_window, x, y) || !Holds(out, x, y)) continue;
       const plain_reference::Pixel& pixel = result.At(column, row);
+      // What the model passes through is the source's bytes.
+      const std::uint8_t passed = result.passed[result.Index(column, row)];
       const double channels[4] = {pixel.red, pixel.green, pixel.blue, pixel.alpha};
+      const std::size_t sample_bytes = source->pixel_bytes() / 4;
       for (int channel = 0; channel < 4; ++channel) {
-        SetSample(expected, x, y, channel, channels[channel]);
+        const auto from_source =
+            channel == 3 ? plain_reference::kAlphaPassed : plain_reference::kColourPassed;
+        if ((passed & from_source) != 0) {
+          const auto offset = static_cast<std::size_t>(channel) * sample_bytes;
+          std::memcpy(expected.PixelAddress(x, y) + offset, source->PixelAddress(x, y) + offset,
+                      sample_bytes);
+        } else {
+          SetSample(expected, x, y, channel, channels[channel]);
+        }
       }
     }
   }
