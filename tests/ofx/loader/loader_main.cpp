@@ -235,6 +235,9 @@ int Run(const std::vector<std::string>& args) {
               RenderFrames(*plugin, depth, derived));
     }
   }
+  // The plug-in unloads from this host before the others load it: the
+  // binary is loaded once, and keeps the host that set itself last.
+  plugin.reset();
   for (const HostHabit& habit : kHabits) {
     section(std::string("habit ") + habit.name, RenderInHabit(args[0], habit));
   }
