@@ -11,7 +11,9 @@
 //   kOfxImageEffectActionEndSequenceRender
 //
 // with the images the test hands over held under the frame's time, which is
-// how clipGetImage finds them; several frames may render at once, on
+// how clipGetImage finds them (a host with the habits of HostConfig may send
+// the render as strips or fields, handing out the part of each image it
+// renders); several frames may render at once, on
 // different threads, as long as their times differ. After each frame the
 // host checks that every image was released, that no input changed and that
 // nothing outside the output's pixels changed.
