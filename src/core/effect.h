@@ -92,7 +92,14 @@ EffectOutcome RenderEffect(const ImageView& source, const ImageView& target,
   const std::optional<SelectionBounds> bounds =
       JudgeIntoWindow<Format>(source, target, settings.entries, options);
   if (!bounds) return {EffectStatus::kAborted, {}};
-  DrawCornerMarkers<Format>(deliver(), *bounds, window);
+  // Without a window the markers land wherever the delivered picture holds
+  // them: the module's output may be larger than the input it judged.
+  const ImageView marked = deliver();
+  if (options.window) {
+    DrawCornerMarkers<Format>(marked, *bounds, window);
+  } else {
+    DrawCornerMarkers<Format>(marked, *bounds);
+  }
   return {EffectStatus::kRendered, *bounds};
 }
 
