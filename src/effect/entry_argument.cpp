@@ -2,6 +2,8 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdlib>
+#include <string>
 #include <optional>
 #include <vector>
 
@@ -23,7 +25,10 @@ std::vector<std::string_view> Split(std::string_view text, char separator) {
 
 // Plain decimal notation only: digits with at most one point, and a minus
 // sign so that a negative value is reported as out of range rather than as
-// malformed. No exponent, no "inf" or "nan".
+// malformed. No exponent, no "inf" or "nan". Read by strtod, which rounds
+// such text correctly and, unlike a floating-point from_chars, every
+// standard library the effect is built with has (the tools never change the
+// C locale, so the point is the decimal point).
 std::optional<double> ParseDecimal(std::string_view text) {
   std::string_view digits = text;
   if (!digits.empty() && digits.front() == '-') digits.remove_prefix(1);
@@ -39,12 +44,9 @@ std::optional<double> ParseDecimal(std::string_view text) {
     }
   }
   if (!seen_digit || points > 1) return std::nullopt;
-  double value = 0.0;
-  const auto [end, error] =
-      std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
-  if (error != std::errc{} || end != text.data() + text.size() || !std::isfinite(value)) {
-    return std::nullopt;
-  }
+  const std::string copy(text);
+  const double value = std::strtod(copy.c_str(), nullptr);
+  if (!std::isfinite(value)) return std::nullopt;
   return value;
 }
 
