@@ -83,6 +83,7 @@ TEST(CommandLine, MistakesAreUsageErrors) {
   EXPECT_EQ(ParseError({"a.png", "b.png", "c.png"}), "too many arguments: c.png");
   EXPECT_EQ(ParseError({"--frobnicate", "a.png", "b.png"}), "unknown option --frobnicate");
   EXPECT_EQ(ParseError({"a.png", "b.png", "--entry"}), "--entry needs a value");
+  EXPECT_EQ(ParseError({"a.png", "b.png", "-j"}), "-j needs a value");
   EXPECT_EQ(ParseError({"--enable=yes", "a.png", "b.png"}), "--enable takes no value");
 }
 

@@ -92,11 +92,12 @@ void CheckInputAndOutput(Options& options, bool raw_depth_given) {
   }
 }
 
-// The option a parser's complaint names, as the user types it.
-std::string OptionNamed(const std::string& complaint) {
+// The option a parser's complaint names, as the user typed it: the parser
+// names -j by its long name.
+std::string OptionNamed(const std::string& complaint, const std::string& jobs_name) {
   std::string name = complaint.substr(0, complaint.find_first_of(": "));
   if (name.rfind('-', 0) != 0) name = "--" + name;
-  return name;
+  return name == "--jobs" ? jobs_name : name;
 }
 
 // The values of every option, in the order given; the checks and the words
@@ -117,7 +118,7 @@ struct Given {
   std::vector<std::string> unknown;
 };
 
-Given Collect(std::span<const char* const> args) {
+Given Collect(std::span<const char* const> args, const std::string& jobs_name) {
   Given given;
   CLI::App app;
   app.set_help_flag();  // asked for before parsing, whatever else the line holds
@@ -148,9 +149,9 @@ Given Collect(std::span<const char* const> args) {
   } catch (const CLI::ArgumentMismatch& mismatch) {
     const std::string complaint = mismatch.what();
     if (complaint.find("flag override") != std::string::npos) {
-      throw UsageError(OptionNamed(complaint) + " takes no value");
+      throw UsageError(OptionNamed(complaint, jobs_name) + " takes no value");
     }
-    throw UsageError(OptionNamed(complaint) + " needs a value");
+    throw UsageError(OptionNamed(complaint, jobs_name) + " needs a value");
   } catch (const CLI::ParseError& error) {
     throw UsageError(error.what());
   }
@@ -181,7 +182,7 @@ Options ParseOptions(std::span<const char* const> args) {
       commands.emplace_back(flag);
     }
   }
-  const Given given = Collect(args);
+  const Given given = Collect(args, jobs_name);
   if (!given.unknown.empty()) throw UsageError("unknown option " + given.unknown.front());
   for (const std::string& command : commands) {
     if (command != commands.front()) {
@@ -221,7 +222,7 @@ Options ParseOptions(std::span<const char* const> args) {
     return values.empty() ? std::optional<std::string>() : values.back();
   };
   if (const auto text = last(given.frames, "--frames")) options.frames = ParseFrameRange(*text);
-  if (const auto text = last(given.jobs, "--jobs")) {
+  if (const auto text = last(given.jobs, jobs_name.c_str())) {
     options.jobs = static_cast<int>(ParseWhole(jobs_name, *text, 1, kMaxJobs));
   }
   if (const auto text = last(given.raw, "--raw")) options.raw = ParseRawSize(*text);
