@@ -276,7 +276,9 @@ TEST_P(RawStream, PartialFinalFrameIsAnErrorNamingIt) {
 TEST_P(RawStream, BrokenPipeEndsTheRunQuietly) {
   std::vector<std::uint8_t> many;
   const std::vector<std::uint8_t> five = cli_test::ReadBytes(dir_ / "in.raw");
-  for (int i = 0; i < 60; ++i) many.insert(many.end(), five.begin(), five.end());
+  // Megabytes more than a pipe holds, even one the tool widens to 1 MiB, so
+  // that the tool is still writing when the reader goes.
+  for (int i = 0; i < 1200; ++i) many.insert(many.end(), five.begin(), five.end());
   cli_test::WriteBytes(dir_ / "many.raw", many);
   const ToolResult result = RunShell(ToolCommand(With(RawArgs(), {Path("many.raw"), "-"})) +
                                      " | head -c 10 >/dev/null; exit ${PIPESTATUS[0]}");
