@@ -1,9 +1,12 @@
 #include "image/image_files.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <memory>
+
+#include <sys/stat.h>
 
 #include <OpenImageIO/filesystem.h>
 
@@ -171,6 +174,97 @@ std::uint32_t BandRows(const OIIO::ImageSpec& spec, std::size_t row_bytes) {
   return std::max<std::uint32_t>(1, rows / tile) * tile;
 }
 
+// The size of the file `file` is, or 0.
+std::uint64_t FileSize(std::FILE* file) {
+  struct stat status {};
+  if (::fstat(::fileno(file), &status) != 0 || status.st_size < 0) return 0;
+  return static_cast<std::uint64_t>(status.st_size);
+}
+
+// What is wrong with an OpenEXR header, or nothing: the OpenEXR library
+// takes memory by an attribute's stated size as it reads the header, before
+// anything can be checked, so every attribute must fit in the file.
+std::string ExrHeaderProblem(std::FILE* file) {
+  constexpr unsigned char kMagic[4] = {0x76, 0x2F, 0x31, 0x01};
+  constexpr std::uint32_t kMultiPart = 0x1000;
+  unsigned char start[8];
+  if (std::fread(start, 1, sizeof start, file) != sizeof start ||
+      std::memcmp(start, kMagic, sizeof kMagic) != 0) {
+    return {};
+  }
+  const bool multi_part = ((std::uint32_t{start[5]} << 8) & kMultiPart) != 0;
+  const std::uint64_t file_size = FileSize(file);
+  // Attributes, each a name, a type name and a size, then the value: a
+  // header ends at an empty name, a multi-part file's headers at two.
+  bool header_ended = false;
+  for (;;) {
+    std::string names[2];
+    for (std::string& name : names) {
+      for (int c; (c = std::fgetc(file)) > 0 && name.size() < 256;) {
+        name.push_back(static_cast<char>(c));
+      }
+      if (names[0].empty()) break;
+    }
+    if (names[0].empty()) {
+      if (!multi_part || header_ended) return {};
+      header_ended = true;
+      continue;
+    }
+    header_ended = false;
+    unsigned char size[4];
+    if (std::fread(size, 1, sizeof size, file) != sizeof size) return {};
+    const std::uint32_t bytes =
+        std::uint32_t{size[0]} | std::uint32_t{size[1]} << 8 | std::uint32_t{size[2]} << 16 |
+        std::uint32_t{size[3]} << 24;
+    if (bytes > file_size) {
+      return "the header's attribute \"" + names[0] + "\" claims " + std::to_string(bytes) +
+             " bytes, more than the file's " + std::to_string(file_size);
+    }
+    if (std::fseek(file, static_cast<long>(bytes), SEEK_CUR) != 0) return {};
+  }
+}
+
+// What is wrong with a DPX header, or nothing. OpenImageIO's DPX reader takes
+// memory by the header's word as it opens the file, before anything can be
+// checked: for the user data the header claims (and a claim past 2 GiB
+// stops the process), and for the image's rows. So the claims are checked
+// against the file and the pixel limit before the library reads it.
+std::string DpxHeaderProblem(std::FILE* file, std::uint64_t max_pixels) {
+  constexpr long kUserDataSizeAt = 32;
+  constexpr long kImageSizeAt = 772;  // pixels per line, then lines per element
+  unsigned char magic[4];
+  unsigned char user[4];
+  unsigned char size[8];
+  const bool read = std::fread(magic, 1, sizeof magic, file) == sizeof magic &&
+                    std::fseek(file, kUserDataSizeAt, SEEK_SET) == 0 &&
+                    std::fread(user, 1, sizeof user, file) == sizeof user &&
+                    std::fseek(file, kImageSizeAt, SEEK_SET) == 0 &&
+                    std::fread(size, 1, sizeof size, file) == sizeof size;
+  if (!read) return {};
+  const bool big_endian = std::memcmp(magic, "SDPX", 4) == 0;
+  if (!big_endian && std::memcmp(magic, "XPDS", 4) != 0) return {};
+  const auto word = [&](const unsigned char* at) {
+    std::uint32_t value = 0;
+    for (int i = 0; i < 4; ++i) {
+      value |= std::uint32_t{at[big_endian ? i : 3 - i]} << (8 * (3 - i));
+    }
+    return value;
+  };
+  const std::uint32_t user_data = word(user);
+  const std::uint64_t file_size = FileSize(file);
+  // An undefined word is all ones.
+  if (user_data != 0xFFFFFFFF && user_data > file_size) {
+    return "the header claims " + std::to_string(user_data) +
+           " bytes of user data, more than the file's " + std::to_string(file_size);
+  }
+  try {
+    CheckPixelLimit(word(size), word(size + 4), max_pixels);
+  } catch (const FileError& error) {
+    return error.what();
+  }
+  return {};
+}
+
 }  // namespace
 
 void CheckPixelLimit(std::uint64_t width, std::uint64_t height, std::uint64_t max_pixels) {
@@ -200,6 +294,11 @@ ImageHeader ReadImageFile(const std::string& path, std::uint64_t max_pixels, Fra
   } catch (const png::FileError& error) {
     throw FileError(error.what());
   }
+  std::string problem = DpxHeaderProblem(file.get(), max_pixels);
+  std::rewind(file.get());
+  if (problem.empty()) problem = ExrHeaderProblem(file.get());
+  std::rewind(file.get());
+  if (!problem.empty()) Fail(path, problem);
   OIIO::Filesystem::IOFile proxy(file.get(), OIIO::Filesystem::IOProxy::Read);
   OIIO::ImageSpec config;
   config.attribute(kUnassociatedAlpha, 1);

@@ -4,7 +4,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <OpenImageIO/imageio.h>
+
+#include <algorithm>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/cli/png_fixtures.h"
 #include "png/png_io.h"
@@ -91,6 +96,73 @@ INSTANTIATE_TEST_SUITE_P(Headers, HostileHeaderCli,
                          [](const ::testing::TestParamInfo<HostileHeader>& param_info) {
                            return param_info.param.name;
                          });
+
+// Headers whose claims the libraries that read them take memory by as they
+// open the file, before anything can be checked: a DPX file's user data
+// (past 2 GiB the library stops the process) and an OpenEXR attribute's
+// size (up to 2 GiB). The tool refuses such a claim before the library sees it, within
+// 64 MiB beyond the program's own.
+struct HostileClaim {
+  const char* name;
+  const char* extension;
+  std::size_t (*at)(const std::vector<std::uint8_t>& file);  // the claim's 4 bytes
+  std::uint32_t claim;
+  const char* message;  // before the file's size
+};
+
+void PrintTo(const HostileClaim& claim, std::ostream* out) { *out << claim.name; }
+
+std::size_t DpxUserDataSize(const std::vector<std::uint8_t>&) { return 32; }
+
+// The size of the string attribute "Huesieve:Shot".
+std::size_t ExrAttributeSize(const std::vector<std::uint8_t>& file) {
+  const std::string_view name("Huesieve:Shot\0string\0", 21);
+  const auto found = std::search(file.begin(), file.end(), name.begin(), name.end(),
+                                 [](std::uint8_t byte, char c) { return byte == std::uint8_t(c); });
+  return static_cast<std::size_t>(found - file.begin()) + name.size();
+}
+
+class HostileClaimCli : public ::testing::TestWithParam<HostileClaim> {};
+
+TEST_P(HostileClaimCli, IsRefusedBeforeTheReaderTakesTheClaimedMemory) {
+  if (kSanitized) GTEST_SKIP() << "address-space limits do not apply under the sanitizers";
+  const cli_test::ScratchDir dir;
+  const std::string in = (dir / (std::string("hostile") + GetParam().extension)).string();
+  {
+    OIIO::ImageSpec spec(8, 8, 3, OIIO::TypeDesc::UINT16);
+    spec.attribute("Huesieve:Shot", "sq010_0420");
+    const std::vector<std::uint16_t> samples(8 * 8 * 3, 1000);
+    const std::unique_ptr<OIIO::ImageOutput> output = OIIO::ImageOutput::create(in);
+    ASSERT_TRUE(output && output->open(in, spec));
+    ASSERT_TRUE(output->write_image(OIIO::TypeDesc::UINT16, samples.data()));
+    ASSERT_TRUE(output->close());
+  }
+  std::vector<std::uint8_t> bytes = cli_test::ReadBytes(in);
+  const bool big_endian = bytes.at(0) == 'S';  // DPX's "SDPX"; OpenEXR is little-endian
+  const std::size_t at = GetParam().at(bytes);
+  for (int i = 0; i < 4; ++i) {
+    bytes.at(at + std::size_t(i)) =
+        std::uint8_t(GetParam().claim >> (8 * (big_endian ? 3 - i : i)));
+  }
+  cli_test::WriteBytes(in, bytes);
+  const ToolResult result =
+      RunToolWithin(BaselineMebibytes() + 64, {in, (dir / "out.png").string()});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.err, "huesieve-render: " + in + ": " + GetParam().message +
+                            std::to_string(bytes.size()) + "\n");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, HostileClaimCli,
+    ::testing::Values(
+        HostileClaim{"DpxUserData", ".dpx", DpxUserDataSize, 3u << 30,
+                     "the header claims 3221225472 bytes of user data, more than the file's "},
+        HostileClaim{"ExrAttribute", ".exr", ExrAttributeSize, (1u << 31) - 16,
+                     "the header's attribute \"Huesieve:Shot\" claims 2147483632 bytes, more "
+                     "than the file's "}),
+    [](const ::testing::TestParamInfo<HostileClaim>& claim) {
+      return std::string(claim.param.name);
+    });
 
 // A 2048 × 2048 16-bit frame is 32 MiB. The frame, rendered in place, and a
 // band of rows of working set for the reader and the writer fit in 64 MiB
