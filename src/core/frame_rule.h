@@ -34,20 +34,13 @@ class FrameRule {
   // `colour`; `cache` is the calling worker's, for this frame's cells().
   ColourFate Fate(CellCache& cache, Rgb8 colour) const {
     const std::uint16_t word = cache.Lookup(CellOf(colour));
-    if ((word & CellTable::kTest) == 0) return DecidedFate(word);
-    return FateOf(FirstClaim(word, colour));
+    if ((word & CellTable::kTest) != 0) {
+      return TestedFate(word, colour.red, colour.green, colour.blue);
+    }
+    return DecidedFate(word);
   }
 
-  Claim ClaimOf(CellCache& cache, Rgb8 colour) const {
-    const std::uint16_t word = cache.Lookup(CellOf(colour));
-    if ((word & CellTable::kTest) != 0) {
-      const TestedClaim claim = FirstClaim(word, colour);
-      return {claim.entry, claim.feathered};
-    }
-    // A cell decided whole never lies in a feather band.
-    if ((word & CellTable::kClaimed) == 0) return {};
-    return {__builtin_ctz(word & CellTable::kEntryMask), false};
-  }
+  Claim ClaimOf(CellCache& cache, Rgb8 colour) const;
 
   const CellTable& cells() const { return cells_; }
   const EntryThresholds& thresholds() const { return thresholds_; }
@@ -58,10 +51,15 @@ class FrameRule {
   struct TestedClaim {
     std::int32_t entry;
     std::uint32_t distance_squared;
-    bool feathered;
   };
-  TestedClaim FirstClaim(std::uint16_t word, Rgb8 colour) const;
-  ColourFate FateOf(const TestedClaim& claim) const;
+  TestedClaim FirstClaim(std::uint16_t word, std::int32_t red, std::int32_t green,
+                         std::int32_t blue) const;
+  // Whether a colour an enabled entry claims lies in its feather band.
+  bool Feathered(const TestedClaim& claim) const {
+    return claim.distance_squared >= thresholds_.ramp_from[static_cast<std::size_t>(claim.entry)];
+  }
+  ColourFate TestedFate(std::uint16_t word, std::int32_t red, std::int32_t green,
+                        std::int32_t blue) const;
 
   static constexpr std::int32_t CellOf(Rgb8 colour) {
     return CellTable::CellOf(colour.red, colour.green, colour.blue);

@@ -8,7 +8,6 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <span>
 #include <type_traits>
 
 #include "core/entry_thresholds.h"
@@ -30,8 +29,7 @@ struct LaneOutcomes {
   Mask claimed;  // for the bounds
   U32 alpha;     // in the ramped lanes: the format's alpha sample, within the ramp maximum
 
-  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static LaneOutcomes Of(Mask cleared,
-                                                                      Mask claimed) {
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static LaneOutcomes Of(Mask cleared, Mask claimed) {
     return {cleared, Ops::NoLanes(), claimed, Ops::Splat(0)};
   }
   [[gnu::always_inline]] HUESIEVE_LANES_TARGET static LaneOutcomes AllCleared() {
@@ -79,17 +77,18 @@ class LaneEntries {
     }
   }
 
-  // The entries `tried`, in order, in the lanes of `tested`, where no other
-  // entry may claim; the lanes no entry claims, and those a disabled entry
-  // claims, are cleared.
+  // The `count` entries `tried`, in order, in the lanes of `tested`, where no
+  // other entry may claim; the lanes no entry claims, and those a disabled
+  // entry claims, are cleared.
   [[gnu::always_inline]] HUESIEVE_LANES_TARGET void Try(U32 pixels, Mask tested,
-                                                        std::span<const std::uint8_t> tried,
+                                                        const std::uint8_t* tried,
+                                                        std::size_t count,
                                                         LaneOutcomes<Ops>& outcomes) const {
     const U32 byte = Ops::Splat(0xFF);
     const Channels pixel{(pixels >> kRedAt) & byte, (pixels >> (kGreenAt - 1)) & Ops::Splat(0x1FE),
                          pixels >> kBlueAt};
     Claiming claiming{tested, Ops::Splat(0), Ops::Splat(0), Ops::Splat(0), Ops::Splat(0)};
-    for (const std::uint8_t k : tried) TryEntry(pixel, k, claiming);
+    for (std::size_t i = 0; i < count; ++i) TryEntry(pixel, tried[i], claiming);
     const auto& [open, distance_squared, feather_from, range, band] = claiming;
     const Mask claimed = Ops::MaskAndNot(tested, open);
     const Mask enabled = Ops::MaskAnd(claimed, Ops::TestNone(feather_from, kDisabled));
@@ -140,8 +139,8 @@ class LaneEntries {
   // equal in integers: rmean + 512 is (red + colour red + 1024) >> 1,
   // 767 - rmean is 1279 minus that, and 4 dg^2 is (2 dg)^2. Every
   // intermediate lies below 2^26.
-  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static U32 SquaredDistance(
-      const Channels& pixel, const EntryLanes& entry) {
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static U32 SquaredDistance(const Channels& pixel,
+                                                                          const EntryLanes& entry) {
     const U32 weight_red = (pixel.red + entry.red_bias) >> 1;
     const U32 dr = pixel.red - entry.red;
     const U32 dg2 = pixel.green2 - entry.green2;

@@ -21,7 +21,6 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
-#include <span>
 
 #include "core/cell_cache.h"
 #include "core/cell_table.h"
@@ -100,7 +99,7 @@ class LaneRule {
                                      [&lists](std::size_t i) { return lists.others[i]; });
         if (Ops::Bits(inside) == 0) {
           LaneOutcomes<Ops> outcomes = LaneOutcomes<Ops>::Undecided();
-          entries_.Try(pixels, Ops::AllLanes(), lists.Tried(), outcomes);
+          entries_.Try(pixels, Ops::AllLanes(), lists.tried.data(), lists.tried_count, outcomes);
           return Done(strategy, apply, outcomes,
                       {.route = LaneRoute::kOutsideOtherBoxes,
                        .coherent = Coherent(outcomes, Ops::Bits(Ops::AllLanes()))});
@@ -199,8 +198,7 @@ class LaneRule {
     }
     const U32 word = Ops::Splat(one_cell_word_);
     LaneOutcomes<Ops> outcomes = FromCellWords(word, Ops::AllLanes());
-    const std::uint16_t candidates =
-        TestEntries(pixels, word, Ops::AllLanes(), strategy, outcomes);
+    const std::uint16_t candidates = TestEntries(pixels, word, Ops::AllLanes(), strategy, outcomes);
     return Done(strategy, apply, outcomes,
                 {.route = LaneRoute::kOneCell, .candidates = candidates});
   }
@@ -220,22 +218,22 @@ class LaneRule {
     std::array<std::uint8_t, kMaxColourEntries> tried{};
     std::size_t others_count = 0;
     std::array<std::uint8_t, kMaxColourEntries> others{};
-
-    std::span<const std::uint8_t> Tried() const { return {tried.data(), tried_count}; }
   };
 
+  // Built apart and then stored, so the compiler need not fear the lists'
+  // stores change the table.
   HUESIEVE_LANES_TARGET void ListEntries(std::uint16_t set) {
-    lists_.set = set;
-    lists_.tried_count = 0;
+    EntryLists lists;
+    lists.set = set;
     for (std::uint32_t left = set; left != 0; left &= left - 1) {
-      lists_.tried[lists_.tried_count++] = static_cast<std::uint8_t>(std::countr_zero(left));
+      lists.tried[lists.tried_count++] = static_cast<std::uint8_t>(std::countr_zero(left));
     }
-    lists_.others_count = 0;
     for (std::size_t i = 0; i < box_count_; ++i) {
       if ((std::uint32_t{set} >> table_.box_entry(static_cast<std::int32_t>(i)) & 1u) == 0) {
-        lists_.others[lists_.others_count++] = static_cast<std::uint8_t>(i);
+        lists.others[lists.others_count++] = static_cast<std::uint8_t>(i);
       }
     }
+    lists_ = lists;
   }
 
   [[gnu::always_inline]] HUESIEVE_LANES_TARGET const EntryLists& ListsFor(std::uint16_t set) {
@@ -255,8 +253,8 @@ class LaneRule {
 
   // The lanes whose cell word decides them; the lanes of `tested`, whose
   // words name the entries to try, are left to TestEntries.
-  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static LaneOutcomes<Ops> FromCellWords(
-      U32 word, Mask tested) {
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET static LaneOutcomes<Ops> FromCellWords(U32 word,
+                                                                                      Mask tested) {
     const Mask kept = Ops::TestAny(word, CellTable::kKeep);
     return LaneOutcomes<Ops>::Of(Ops::MaskNot(Ops::MaskOr(kept, tested)),
                                  Ops::TestAny(word, CellTable::kClaimed));
@@ -286,8 +284,8 @@ class LaneRule {
       LaneOutcomes<Ops>& outcomes) {
     const auto candidates =
         static_cast<std::uint16_t>(Ops::OrAcross(candidate_bits, tested) & CellTable::kEntryMask);
-    entries_.Try(pixels, tested, ListsFor(TriedEntries(strategy.tried, candidates)).Tried(),
-                 outcomes);
+    const EntryLists& lists = ListsFor(TriedEntries(strategy.tried, candidates));
+    entries_.Try(pixels, tested, lists.tried.data(), lists.tried_count, outcomes);
     return candidates;
   }
 
