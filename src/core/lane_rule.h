@@ -220,20 +220,18 @@ class LaneRule {
     std::array<std::uint8_t, kMaxColourEntries> others{};
   };
 
-  // Built apart and then stored, so the compiler need not fear the lists'
-  // stores change the table.
   HUESIEVE_LANES_TARGET void ListEntries(std::uint16_t set) {
-    EntryLists lists;
-    lists.set = set;
+    lists_.set = set;
+    lists_.tried_count = 0;
     for (std::uint32_t left = set; left != 0; left &= left - 1) {
-      lists.tried[lists.tried_count++] = static_cast<std::uint8_t>(std::countr_zero(left));
+      lists_.tried[lists_.tried_count++] = static_cast<std::uint8_t>(std::countr_zero(left));
     }
+    lists_.others_count = 0;
     for (std::size_t i = 0; i < box_count_; ++i) {
       if ((std::uint32_t{set} >> table_.box_entry(static_cast<std::int32_t>(i)) & 1u) == 0) {
-        lists.others[lists.others_count++] = static_cast<std::uint8_t>(i);
+        lists_.others[lists_.others_count++] = static_cast<std::uint8_t>(i);
       }
     }
-    lists_ = lists;
   }
 
   [[gnu::always_inline]] HUESIEVE_LANES_TARGET const EntryLists& ListsFor(std::uint16_t set) {
