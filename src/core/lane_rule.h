@@ -47,15 +47,18 @@ class LaneRule {
   template <typename Format>
   HUESIEVE_LANES_TARGET LaneRule(const FrameRule<Format>& rule, CellCache& cache)
       : cache_(cache),
-        table_(rule.cells()),
         red_reach_(Ops::LoadTable32(rule.cells().red_reach().data())),
         green_reach_(Ops::LoadTable32(rule.cells().green_reach().data())),
         blue_reach_(Ops::LoadTable32(rule.cells().blue_reach().data())),
         entries_(rule) {
-    box_count_ = static_cast<std::size_t>(table_.box_count());
+    const CellTable& table = rule.cells();
+    box_count_ = static_cast<std::size_t>(table.box_count());
     for (std::size_t i = 0; i < box_count_; ++i) {
-      const CellTable::ColourBox& box = table_.boxes()[i];
+      const CellTable::ColourBox& box = table.boxes()[i];
       boxes_[i] = {Ops::Splat(box.low), Ops::Splat(box.width)};
+      const int entry = table.box_entry(static_cast<std::int32_t>(i));
+      boxed_entries_ = static_cast<std::uint16_t>(boxed_entries_ | 1u << entry);
+      box_of_entry_[static_cast<std::size_t>(entry)] = static_cast<std::uint8_t>(i);
     }
     ListEntries(0);
   }
@@ -227,10 +230,9 @@ class LaneRule {
       lists_.tried[lists_.tried_count++] = static_cast<std::uint8_t>(std::countr_zero(left));
     }
     lists_.others_count = 0;
-    for (std::size_t i = 0; i < box_count_; ++i) {
-      if ((std::uint32_t{set} >> table_.box_entry(static_cast<std::int32_t>(i)) & 1u) == 0) {
-        lists_.others[lists_.others_count++] = static_cast<std::uint8_t>(i);
-      }
+    for (std::uint32_t left = boxed_entries_ & ~std::uint32_t{set}; left != 0; left &= left - 1) {
+      lists_.others[lists_.others_count++] =
+          box_of_entry_[static_cast<std::size_t>(std::countr_zero(left))];
     }
   }
 
@@ -288,13 +290,15 @@ class LaneRule {
   }
 
   CellCache& cache_;
-  const CellTable& table_;
   typename Ops::Table32 red_reach_;
   typename Ops::Table32 green_reach_;
   typename Ops::Table32 blue_reach_;
   LaneEntries<Ops> entries_;
   std::size_t box_count_;
   std::array<BoxLanes, kMaxColourEntries> boxes_;
+  // The entries with a box, one bit each, and the position of each one's box.
+  std::uint16_t boxed_entries_ = 0;
+  std::array<std::uint8_t, kMaxColourEntries> box_of_entry_{};
   EntryLists lists_;
   // The cell of the last vector lying in one cell (its coordinate bits; no
   // lane has other bits set, so ~0 is none), and the cell's word.
