@@ -14,7 +14,7 @@ class LastColourMemo {
   // The answer for `colour`: `find(colour)` when the colour differs from the
   // last one asked about.
   template <typename Find>
-  Answer For(Rgb8 colour, Find find) {
+  [[gnu::always_inline]] Answer For(Rgb8 colour, Find find) {
     const auto key = static_cast<std::uint32_t>(colour.red << 16 | colour.green << 8 | colour.blue);
     if (key != key_) {
       key_ = key;

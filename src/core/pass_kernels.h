@@ -35,10 +35,12 @@ struct RowClaims {
 };
 
 // One pixel, the plain way; also the kernels' way with row tails. `memo`
-// holds the fate of the colour before.
+// holds the fate of the colour before. Inlined into the loops that call it,
+// where the memo stays in registers, whatever the compiler's size limits.
 template <typename Format>
-bool ApplyRuleToPixel(std::byte* pixel, const FrameRule<Format>& rule, CellCache& cache,
-                      LastColourMemo<ColourFate>& memo) {
+[[gnu::always_inline]] inline bool ApplyRuleToPixel(std::byte* pixel, const FrameRule<Format>& rule,
+                                                    CellCache& cache,
+                                                    LastColourMemo<ColourFate>& memo) {
   const ColourFate fate =
       memo.For(ColourOf<Format>(LoadPixel<Format>(pixel)),
                [&rule, &cache](Rgb8 colour) { return rule.Fate(cache, colour); });
