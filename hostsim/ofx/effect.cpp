@@ -1,19 +1,37 @@
 #include "hostsim/ofx/effect.h"
 
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "hostsim/ofx/host.h"
 #include "hostsim/ofx/instance.h"
 #include "hostsim/ofx/property_tables.h"
 
 namespace hostsim::ofx {
+namespace {
+
+// The descriptor's properties, less those OpenFX 1.2 added where the host
+// predates them.
+std::vector<PropertyRow> DescriptorRows(const HostConfig& config) {
+  std::vector<PropertyRow> rows;
+  for (const PropertyRow& row : EffectDescriptorProperties()) {
+    const std::string_view name = row.name;
+    const bool from_1_2 = name == kOfxPropPluginDescription || name == kOfxPropVersion ||
+                          name == kOfxPropVersionLabel;
+    if (!(from_1_2 && config.lacks_1_2_descriptor_properties)) rows.push_back(row);
+  }
+  return rows;
+}
+
+}  // namespace
 
 Effect::Effect(Host& host, std::string label)
     : host_(&host),
       role_(EffectRole::kDescriptor),
       label_(std::move(label)),
       properties_("effect descriptor " + label_, host.complaint_log(),
-                  EffectDescriptorProperties()),
+                  DescriptorRows(host.config())),
       params_(host.complaint_log(), label_) {}
 
 Effect::Effect(const Effect& descriptor, const std::string& context)

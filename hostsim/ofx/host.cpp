@@ -71,6 +71,12 @@ std::vector<Message> Host::messages() const {
   return messages_;
 }
 
+void Host::ForgetRecords() {
+  const std::lock_guard lock(mutex_);
+  requests_.clear();
+  messages_.clear();
+}
+
 void Host::AddMessage(Message message) {
   const std::lock_guard lock(mutex_);
   messages_.push_back(std::move(message));

@@ -29,10 +29,32 @@ std::vector<SuiteVersion> AllSuites();
 
 struct HostConfig {
   std::vector<SuiteVersion> suites = AllSuites();
-  std::vector<std::string> contexts;      // filter and general when empty
-  std::vector<std::string> pixel_depths;  // byte, short and float when empty
-  std::vector<std::string> components;    // RGBA, RGB and alpha when empty
+  std::vector<std::string> contexts = {};      // filter and general when empty
+  std::vector<std::string> pixel_depths = {};  // byte, short and float when empty
+  std::vector<std::string> components = {};    // RGBA, RGB and alpha when empty
   bool supports_tiles = true;
+
+  // Habits of real hosts that a test may switch on; the strict default has
+  // none of them (docs/openfx.md, "Hosts").
+  // The effect descriptor lacks the properties OpenFX 1.2 added (the
+  // description, version and version label): setting one is refused with
+  // kOfxStatErrUnknown, as Resolve and OpenFX 1.0 and 1.1 hosts do.
+  bool lacks_1_2_descriptor_properties = false;
+  // Tiles are read from the instance, which says 1 until the plug-in sets it
+  // at create-instance, as hosts on the OpenFX host support library do; an
+  // instance that says 1 renders each frame in strips, every image cropped
+  // to the strip.
+  bool tiles_from_instance = false;
+  // Output images carry the premultiplication the clip preferences settled
+  // on, not the one the test's image was made with.
+  bool output_label_from_clip_preferences = false;
+  // A clip with no image at the time hands out a null image with OK, as
+  // Resolve does, rather than failing the request.
+  bool missing_image_as_null = false;
+  // Frames are interlaced: a plug-in that leaves render-twice-always at 1 is
+  // rendered field by field, each field an image of every other row; one
+  // that sets 0 renders both fields at once.
+  bool interlaced = false;
 };
 
 struct SuiteRequest {
@@ -66,6 +88,9 @@ class Host {
   std::vector<SuiteRequest> suite_requests() const;
   std::vector<Message> messages() const;
   void AddMessage(Message message);
+  // Forgets the suite requests and messages so far, as a host kept running
+  // for a long session (the fuzzer's) must, or they grow without end.
+  void ForgetRecords();
 
   // fetchSuite: a suite the host serves, or null.
   const void* FetchSuite(const char* name, int version);

@@ -125,20 +125,41 @@ std::optional<std::string> Image::FirstChange(const std::vector<std::byte>& befo
   return std::nullopt;
 }
 
-void Image::Describe(PropertySet& properties, const std::string& unique_identifier) const {
+ImagePart Image::Whole() const {
+  return {layout_.bounds, static_cast<std::byte*>(data()), row_bytes(), layout_.field};
+}
+
+ImagePart Image::Cropped(const OfxRectI& area) const {
+  const bool empty = area.x1 >= area.x2 || area.y1 >= area.y2;
+  return {area, empty ? static_cast<std::byte*>(data()) : PixelAddress(area.x1, area.y1),
+          row_bytes(), layout_.field};
+}
+
+ImagePart Image::Field(bool upper) const {
   const OfxRectI& b = layout_.bounds;
-  const OfxRectI rod = layout_.region_of_definition.value_or(b);
+  const int first = b.y1 + (upper ? 1 : 0);
+  const int rows = first < b.y2 ? (b.y2 - first + 1) / 2 : 0;
+  return {{b.x1, b.y1, b.x2, b.y1 + rows},
+          rows > 0 && b.x2 > b.x1 ? PixelAddress(b.x1, first) : static_cast<std::byte*>(data()),
+          2 * row_bytes(),
+          upper ? kOfxImageFieldUpper : kOfxImageFieldLower};
+}
+
+void Image::Describe(PropertySet& properties, const std::string& unique_identifier,
+                     const ImagePart& part) const {
+  const OfxRectI& b = part.bounds;
+  const OfxRectI rod = layout_.region_of_definition.value_or(layout_.bounds);
   properties.SetString(kOfxImageEffectPropPixelDepth, DepthName(layout_.depth));
   properties.SetString(kOfxImageEffectPropComponents, ComponentsName(layout_.components));
   properties.SetString(kOfxImageEffectPropPreMultiplication, layout_.premultiplication);
   properties.SetDoubles(kOfxImageEffectPropRenderScale,
                         {layout_.render_scale.x, layout_.render_scale.y});
   properties.SetDouble(kOfxImagePropPixelAspectRatio, layout_.pixel_aspect_ratio);
-  properties.SetPointer(kOfxImagePropData, data());
+  properties.SetPointer(kOfxImagePropData, part.data);
   properties.SetInts(kOfxImagePropBounds, {b.x1, b.y1, b.x2, b.y2});
   properties.SetInts(kOfxImagePropRegionOfDefinition, {rod.x1, rod.y1, rod.x2, rod.y2});
-  properties.SetInt(kOfxImagePropRowBytes, row_bytes());
-  properties.SetString(kOfxImagePropField, layout_.field);
+  properties.SetInt(kOfxImagePropRowBytes, part.row_bytes);
+  properties.SetString(kOfxImagePropField, part.field);
   properties.SetString(kOfxImagePropUniqueIdentifier, unique_identifier);
 }
 

@@ -45,6 +45,15 @@ struct ImageLayout {
   std::string field = kOfxImageFieldNone;
 };
 
+// What a host hands out of an image: all of it, or a part of its pixels
+// (a tile cropped to a render window, or one field of an interlaced frame).
+struct ImagePart {
+  OfxRectI bounds{0, 0, 0, 0};
+  std::byte* data = nullptr;  // the pixel at (x1, y1)
+  int row_bytes = 0;
+  std::string field = kOfxImageFieldNone;
+};
+
 class Image {
  public:
   // Every byte, pixels included, starts as the poison byte.
@@ -83,8 +92,20 @@ class Image {
   std::optional<std::string> FirstChange(const std::vector<std::byte>& before,
                                          bool pixels_too) const;
 
-  // Sets the image properties a host hands out with this image.
-  void Describe(PropertySet& properties, const std::string& unique_identifier) const;
+  ImagePart Whole() const;
+  // The pixels within `area`, which lies within the bounds.
+  ImagePart Cropped(const OfxRectI& area) const;
+  // Every other row, from y1 for the lower field and y1 + 1 for the upper,
+  // as a picture of its own: the bounds start at y1 and hold the field's
+  // rows, each twice the row bytes after the one below.
+  ImagePart Field(bool upper) const;
+
+  // Sets the image properties a host hands out with `part` of this image.
+  void Describe(PropertySet& properties, const std::string& unique_identifier,
+                const ImagePart& part) const;
+  void Describe(PropertySet& properties, const std::string& unique_identifier) const {
+    Describe(properties, unique_identifier, Whole());
+  }
 
   static constexpr std::byte kPoison{0xA5};
   static constexpr std::size_t kGuardBytes = 256;

@@ -153,7 +153,14 @@ OfxStatus clipGetRegionOfDefinition(OfxImageClipHandle handle, OfxTime time, Ofx
   return kOfxStatOK;
 }
 
-int abort(OfxImageEffectHandle) { return 0; }
+int abort(OfxImageEffectHandle handle) {
+  Effect* effect = Effect::Find(handle);
+  if (effect == nullptr || effect->instance() == nullptr) {
+    RefuseBadHandle("abort", "no image effect instance");
+    return 0;
+  }
+  return effect->instance()->AskAbort() ? 1 : 0;
+}
 
 OfxStatus imageMemoryAlloc(OfxImageEffectHandle handle, std::size_t bytes,
                            OfxImageMemoryHandle* memory) {

@@ -44,10 +44,11 @@ std::vector<double> Parts(const OfxRectD& r) { return {r.x1, r.y1, r.x2, r.y2}; 
 
 }  // namespace
 
-ImageLease::ImageLease(ComplaintLog& log, const std::string& label, const Image& image)
+ImageLease::ImageLease(ComplaintLog& log, const std::string& label, const Image& image,
+                       const ImagePart& part)
     : properties_("image " + label, log, ImageProperties()) {
   properties_.SetOwner(PropertySetOwner::kImage, this);
-  image.Describe(properties_, label);
+  image.Describe(properties_, label, part);
 }
 
 Instance::Instance(Plugin& plugin, const Effect& context_descriptor, InstanceConfig config,
@@ -104,6 +105,11 @@ OfxStatus Instance::SendClipPreferences() {
                       ClipPreferencesResults());
   results.SetString(kOfxImageEffectPropPreMultiplication, config_.premultiplication);
   results.SetDouble(kOfxImageEffectPropFrameRate, config_.frame_rate);
+  // What the host knows of its inputs before it asks.
+  for (const auto& clip : effect_.clips()) {
+    if (clip->name() == kOfxImageEffectOutputClipName) continue;
+    clip->properties().SetString(kOfxImageEffectPropPreMultiplication, config_.premultiplication);
+  }
   // The per-clip preferences, named after each clip, preset to what the host
   // would choose.
   for (const auto& clip : effect_.clips()) {
@@ -157,7 +163,7 @@ Instance::HeldFrame& Instance::Hold(const FrameRequest& frame) {
                 effect_.label());
     }
   }
-  HeldFrame held{&frame, {}, {}, {}};
+  HeldFrame held{&frame, {}, {}, {}, {}};
   if (frame.audit_images && frame.source != nullptr) {
     held.source_before = frame.source->Snapshot();
   }
@@ -210,13 +216,24 @@ OfxStatus Instance::FetchImage(const Clip& clip, OfxTime time, OfxPropertySetHan
                                          std::to_string(kOfxStatFailed));
     return kOfxStatFailed;
   }
+  const bool is_output = clip.name() == kOfxImageEffectOutputClipName;
   const Image* source = nullptr;
   if (clip.name() == kOfxImageEffectSimpleSourceClipName) source = held->request->source;
-  if (clip.name() == kOfxImageEffectOutputClipName) source = held->request->output;
-  if (source == nullptr) return kOfxStatFailed;
+  if (is_output) source = held->request->output;
+  if (source == nullptr) {
+    return effect_.host().config().missing_image_as_null ? kOfxStatOK : kOfxStatFailed;
+  }
 
+  const FramePart& part = held->part;
+  ImagePart shown = source->Whole();
+  if (part.crop) shown = source->Cropped(Intersection(*part.crop, source->layout().bounds));
+  if (part.upper_field) shown = source->Field(*part.upper_field);
   auto lease = std::make_unique<ImageLease>(
-      log, effect_.label() + "/" + clip.name() + "@" + TimeText(time), *source);
+      log, effect_.label() + "/" + clip.name() + "@" + TimeText(time), *source, shown);
+  if (is_output && effect_.host().config().output_label_from_clip_preferences) {
+    lease->properties().SetString(kOfxImageEffectPropPreMultiplication,
+                                  clip.properties().String(kOfxImageEffectPropPreMultiplication));
+  }
   if (fetch_hook_) {
     const FetchOverride decision = fetch_hook_(clip.name(), time, lease->properties());
     if (decision.status != kOfxStatOK) return decision.status;
@@ -225,6 +242,11 @@ OfxStatus Instance::FetchImage(const Clip& clip, OfxTime time, OfxPropertySetHan
   *image = lease->properties().handle();
   held->leases.push_back(std::move(lease));
   return kOfxStatOK;
+}
+
+bool Instance::AskAbort() {
+  const int checks = abort_checks_.fetch_add(1);
+  return abort_after_.has_value() && checks >= *abort_after_;
 }
 
 OfxRectD Instance::ClipRegionOfDefinition(const Clip& clip, OfxTime time) {
@@ -317,13 +339,53 @@ FrameOutcome Instance::RenderOne(const FrameRequest& frame) {
   }
   if (!Succeeded(identity_status)) return {identity_status, false};
 
+  const HostConfig& host = effect_.host().config();
+  const bool tiled =
+      host.tiles_from_instance && effect_.properties().Int(kOfxImageEffectPropSupportsTiles) != 0;
+  const bool fields_apart =
+      host.interlaced &&
+      plugin_->descriptor().properties().Int(kOfxImageEffectPluginPropFieldRenderTwiceAlways) != 0;
+  if (fields_apart && frame.output != nullptr) {
+    OfxStatus status = kOfxStatOK;
+    for (const bool upper : {false, true}) {
+      const ImagePart field = frame.output->Field(upper);
+      if (status == kOfxStatOK) {
+        status = RenderAction(frame, field.bounds, field.field, {std::nullopt, upper});
+      }
+    }
+    return {status, false};
+  }
+  const std::string field = host.interlaced ? kOfxImageFieldBoth : frame.field;
+  if (!tiled) return {RenderAction(frame, window, field, {}), false};
+  // Three strips, the last taking what is left.
+  const int strip = std::max(1, (window.y2 - window.y1 + 2) / 3);
+  OfxStatus status = kOfxStatOK;
+  for (int y = window.y1; y < window.y2 && status == kOfxStatOK; y += strip) {
+    const OfxRectI tile{window.x1, y, window.x2, std::min(window.y2, y + strip)};
+    status = RenderAction(frame, tile, field, {tile, std::nullopt});
+  }
+  return {status, false};
+}
+
+void Instance::ShowPart(const FrameRequest& frame, FramePart part) {
+  const std::lock_guard lock(frames_mutex_);
+  for (HeldFrame& held : frames_) {
+    if (held.request == &frame) held.part = part;
+  }
+}
+
+OfxStatus Instance::RenderAction(const FrameRequest& frame, const OfxRectI& window,
+                                 const std::string& field, FramePart part) {
+  ShowPart(frame, part);
   PropertySet in("arguments of " kOfxImageEffectActionRender, effect_.host().complaint_log(),
                  RenderArguments());
   in.SetDouble(kOfxPropTime, frame.time);
-  in.SetString(kOfxImageEffectPropFieldToRender, frame.field);
+  in.SetString(kOfxImageEffectPropFieldToRender, field);
   in.SetInts(kOfxImageEffectPropRenderWindow, {window.x1, window.y1, window.x2, window.y2});
   in.SetDoubles(kOfxImageEffectPropRenderScale, {frame.render_scale.x, frame.render_scale.y});
-  return {Call(kOfxImageEffectActionRender, &in, nullptr), false};
+  const OfxStatus status = Call(kOfxImageEffectActionRender, &in, nullptr);
+  ShowPart(frame, {});
+  return status;
 }
 
 FrameOutcome Instance::Render(const FrameRequest& frame) {

@@ -11,7 +11,9 @@
 //   kOfxImageEffectActionEndSequenceRender
 //
 // with the images the test hands over held under the frame's time, which is
-// how clipGetImage finds them; several frames may render at once, on
+// how clipGetImage finds them (a host with the habits of HostConfig may send
+// the render as strips or fields, handing out the part of each image it
+// renders); several frames may render at once, on
 // different threads, as long as their times differ. After each frame the
 // host checks that every image was released, that no input changed and that
 // nothing outside the output's pixels changed.
@@ -74,7 +76,8 @@ struct FrameOutcome {
 // One image handed to the plug-in by clipGetImage, until clipReleaseImage.
 class ImageLease {
  public:
-  ImageLease(ComplaintLog& log, const std::string& label, const Image& image);
+  ImageLease(ComplaintLog& log, const std::string& label, const Image& image,
+             const ImagePart& part);
   PropertySet& properties() { return properties_; }
   const std::string& label() const { return properties_.label(); }
   // False when it was released already.
@@ -127,17 +130,29 @@ class Instance {
 
   // Set before rendering, never while frames render.
   void set_fetch_hook(FetchHook hook) { fetch_hook_ = std::move(hook); }
+  // The host's abort answers 1 from the (checks + 1)th time it is asked on;
+  // never when there is no count.
+  void AbortAfter(std::optional<int> checks) { abort_after_ = checks; }
+  int abort_checks() const { return abort_checks_.load(); }
 
   // --- For the suites ---------------------------------------------------------
   OfxStatus FetchImage(const Clip& clip, OfxTime time, OfxPropertySetHandle* image);
+  bool AskAbort();
   OfxRectD ClipRegionOfDefinition(const Clip& clip, OfxTime time);
 
  private:
+  // What the images handed out during a render action show of the frame:
+  // all of it, a strip, or a field.
+  struct FramePart {
+    std::optional<OfxRectI> crop;
+    std::optional<bool> upper_field;
+  };
   struct HeldFrame {
     const FrameRequest* request;
     std::vector<std::byte> source_before;
     std::vector<std::byte> output_before;
     std::vector<std::unique_ptr<ImageLease>> leases;
+    FramePart part;
   };
 
   OfxStatus SendClipPreferences();
@@ -145,6 +160,9 @@ class Instance {
   HeldFrame& Hold(const FrameRequest& frame);
   void LetGo(const FrameRequest& frame);
   FrameOutcome RenderOne(const FrameRequest& frame);
+  OfxStatus RenderAction(const FrameRequest& frame, const OfxRectI& window,
+                         const std::string& field, FramePart part);
+  void ShowPart(const FrameRequest& frame, FramePart part);
   OfxStatus AskRegions(const FrameRequest& frame, const OfxRectI& window);
   std::optional<std::string> AskIdentity(const FrameRequest& frame, const OfxRectI& window,
                                          OfxStatus& status);
@@ -156,6 +174,8 @@ class Instance {
   OfxStatus create_status_ = kOfxStatOK;
   bool created_ = false;
   FetchHook fetch_hook_;
+  std::optional<int> abort_after_;
+  std::atomic<int> abort_checks_{0};
   std::mutex frames_mutex_;
   std::list<HeldFrame> frames_;
 };

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <string_view>
+#include <utility>
 
 #include "hostsim/ofx/bundle.h"
 #include "hostsim/ofx/host.h"
@@ -15,8 +16,9 @@
 namespace hostsim::ofx {
 
 struct LoadedPlugin {
-  LoadedPlugin(const std::filesystem::path& bundle_path, std::string_view identifier)
-      : bundle(host, bundle_path), plugin(bundle.LoadPlugin(identifier)) {}
+  LoadedPlugin(const std::filesystem::path& bundle_path, std::string_view identifier,
+               HostConfig config = {})
+      : host(std::move(config)), bundle(host, bundle_path), plugin(bundle.LoadPlugin(identifier)) {}
   LoadedPlugin(const LoadedPlugin&) = delete;
   LoadedPlugin& operator=(const LoadedPlugin&) = delete;
 

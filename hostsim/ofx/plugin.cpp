@@ -43,6 +43,11 @@ OfxStatus Plugin::Call(const char* action, const void* handle, PropertySet* in, 
   return status;
 }
 
+void Plugin::ForgetActions() {
+  const std::lock_guard lock(mutex_);
+  actions_.clear();
+}
+
 std::vector<ActionCall> Plugin::actions() const {
   const std::lock_guard lock(mutex_);
   return actions_;

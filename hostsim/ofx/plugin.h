@@ -51,6 +51,8 @@ class Plugin {
   OfxStatus Call(const char* action, const void* handle, PropertySet* in, PropertySet* out,
                  const std::string& effect);
   std::vector<ActionCall> actions() const;
+  // Forgets the actions sent so far (see Host::ForgetRecords).
+  void ForgetActions();
 
   Host& host() const { return *host_; }
   OfxPlugin& ofx_plugin() const { return *plugin_; }

@@ -28,4 +28,18 @@ void DrawCornerMarkers(const ImageView& output, const SelectionBounds& bounds) {
   DrawCornerMarker<Format>(output, bounds.right, bounds.bottom);
 }
 
+// Only the markers that fall inside `window`, for a render that writes no
+// more of the picture than that.
+template <typename Format>
+void DrawCornerMarkers(const ImageView& output, const SelectionBounds& bounds,
+                       const PictureRect& window) {
+  const std::int64_t corners[4][2] = {{bounds.left, bounds.top},
+                                      {bounds.left, bounds.bottom},
+                                      {bounds.right, bounds.top},
+                                      {bounds.right, bounds.bottom}};
+  for (const auto& [column, row] : corners) {
+    if (window.Holds(column, row)) DrawCornerMarker<Format>(output, column, row);
+  }
+}
+
 }  // namespace huesieve

@@ -20,6 +20,20 @@ struct ImageView {
   std::byte* Row(std::int64_t row) const { return first_row + row * row_stride; }
 };
 
+// A rectangle of a picture: columns from `left` up to `right`, rows from `top`
+// up to `bottom`, rows counted from the top; the far edges lie one past.
+struct PictureRect {
+  std::int64_t left = 0;
+  std::int64_t top = 0;
+  std::int64_t right = 0;
+  std::int64_t bottom = 0;
+  bool operator==(const PictureRect&) const = default;
+
+  bool Holds(std::int64_t column, std::int64_t row) const {
+    return column >= left && column < right && row >= top && row < bottom;
+  }
+};
+
 template <typename Format>
 typename Format::Pixel LoadPixel(const std::byte* at) {
   typename Format::Pixel pixel;

@@ -2,15 +2,31 @@
 
 #include <string_view>
 
+#include "core/pixel_formats.h"
+
 namespace huesieve::ofx {
 
 ClipImage::ClipImage(const Suites& suites, OfxImageEffectHandle effect, const char* clip,
                      OfxTime time)
     : suites_(suites) {
   OfxImageClipHandle handle = nullptr;
-  if (suites.effect->clipGetHandle(effect, clip, &handle, nullptr) != kOfxStatOK) return;
+  fetch_status_ = suites.effect->clipGetHandle(effect, clip, &handle, nullptr);
+  if (fetch_status_ != kOfxStatOK) return;
   OfxPropertySetHandle image = nullptr;
-  if (suites.effect->clipGetImage(handle, time, nullptr, &image) == kOfxStatOK) image_ = image;
+  fetch_status_ = suites.effect->clipGetImage(handle, time, nullptr, &image);
+  if (fetch_status_ == kOfxStatOK) image_ = image;
+}
+
+std::size_t PixelBytes(SampleDepth depth) {
+  switch (depth) {
+    case SampleDepth::kByte:
+      return sizeof(Rgba8::Pixel);
+    case SampleDepth::kShort:
+      return sizeof(Rgba16::Pixel);
+    case SampleDepth::kFloat:
+      return sizeof(RgbaFloat::Pixel);
+  }
+  return 0;
 }
 
 ClipImage::~ClipImage() {

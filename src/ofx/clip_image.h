@@ -28,6 +28,9 @@ class ClipImage {
   ClipImage& operator=(const ClipImage&) = delete;
 
   bool fetched() const { return image_ != nullptr; }
+  // What the host answered: OK with no image, or kOfxStatFailed, when the
+  // clip has none at the time.
+  OfxStatus fetch_status() const { return fetch_status_; }
   // Reads the layout of a fetched image; an image the plug-in cannot render
   // (components other than RGBA, a depth it does not know, no pixels) gives
   // kOfxStatErrImageFormat and `problem` says why.
@@ -36,17 +39,24 @@ class ClipImage {
  private:
   const Suites& suites_;
   OfxPropertySetHandle image_ = nullptr;
+  OfxStatus fetch_status_ = kOfxStatOK;
 };
 
-// The picture of an image as the core walks it: OpenFX rows run bottom-up, so
-// the picture's first row is the one at bounds.y2 - 1; a row holds the
-// bounds' width, its padding neither walked nor written.
-template <typename Format>
-ImageView PictureOf(const ImageLayout& layout) {
-  const std::int64_t rows = std::int64_t{layout.bounds.y2} - layout.bounds.y1;
-  const std::int64_t stride = layout.row_bytes;
-  return ImageView{layout.data + (rows - 1) * stride, -stride,
-                   std::int64_t{layout.bounds.x2} - layout.bounds.x1, rows};
+std::size_t PixelBytes(SampleDepth depth);
+
+// The address of the pixel at (x, y) of an image, in the image's coordinates.
+inline std::byte* PixelAddress(const ImageLayout& layout, int x, int y) {
+  return layout.data + (std::int64_t{y} - layout.bounds.y1) * layout.row_bytes +
+         (std::int64_t{x} - layout.bounds.x1) * static_cast<std::int64_t>(PixelBytes(layout.depth));
+}
+
+// The picture of an image's pixels within `area` (inside its bounds) as the
+// core walks it: OpenFX rows run bottom-up, so the picture's first row is
+// the one at area.y2 - 1; a row holds the area's width, the rest of the
+// image's row neither walked nor written.
+inline ImageView PictureOf(const ImageLayout& layout, const OfxRectI& area) {
+  return ImageView{PixelAddress(layout, area.x1, area.y2 - 1), -std::int64_t{layout.row_bytes},
+                   std::int64_t{area.x2} - area.x1, std::int64_t{area.y2} - area.y1};
 }
 
 }  // namespace huesieve::ofx

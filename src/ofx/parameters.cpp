@@ -128,11 +128,11 @@ OfxStatus DefineParameters(const Suites& suites, OfxParamSetHandle params) {
 }
 
 OfxStatus ReadParameters(const Suites& suites, OfxParamSetHandle params, OfxTime time,
-                         ControlValues& values) {
+                         EffectSettings& settings) {
   int enabled = 0;
   OfxStatus status = ValueAt(suites, params, kEnableEffect, time, &enabled);
-  values.enabled = enabled != 0;
-  ColourEntryTable& table = values.table;
+  settings.enabled = enabled != 0;
+  ColourEntryTable& table = settings.entries;
   table.count = kColourEntryCount;
   for (int k = 0; k < kColourEntryCount && status == kOfxStatOK; ++k) {
     const EntryNames names = NamesOf(k);

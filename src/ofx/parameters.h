@@ -2,7 +2,7 @@
 // host, and how the values at a frame's time become the core's entry table.
 #pragma once
 
-#include "core/colour_entry_table.h"
+#include "core/effect.h"
 #include "ofx/suites.h"
 
 namespace huesieve::ofx {
@@ -10,14 +10,9 @@ namespace huesieve::ofx {
 // Defines the switch and the ten colour entries, each in a group of its own.
 OfxStatus DefineParameters(const Suites& suites, OfxParamSetHandle params);
 
-struct ControlValues {
-  bool enabled = false;  // the master switch
-  ColourEntryTable table;
-};
-
 // The values at `time`; fails when the host will not give one.
 OfxStatus ReadParameters(const Suites& suites, OfxParamSetHandle params, OfxTime time,
-                         ControlValues& values);
+                         EffectSettings& settings);
 
 // An RGB parameter's channel (0 to 1) as an 8-bit value: rounded half up and
 // held within 0 and 255; NaN is 0.

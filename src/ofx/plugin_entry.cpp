@@ -5,6 +5,7 @@
 
 #include "effect/identity.h"
 #include "ofx/describe.h"
+#include "ofx/instance_setup.h"
 #include "ofx/plugin_identity.h"
 #include "ofx/render.h"
 #include "ofx/suites.h"
@@ -20,22 +21,30 @@ std::atomic<OfxHost*> host{nullptr};
 void SetHost(OfxHost* given) { host.store(given, std::memory_order_release); }
 
 OfxStatus Dispatch(std::string_view action, OfxImageEffectHandle effect,
-                   OfxPropertySetHandle in_args) {
+                   OfxPropertySetHandle in_args, OfxPropertySetHandle out_args) {
   const std::optional<Suites> suites = FetchSuites(host.load(std::memory_order_acquire));
   if (!suites) return kOfxStatErrMissingHostFeature;
   if (action == kOfxActionLoad || action == kOfxActionUnload) return kOfxStatOK;
   if (action == kOfxActionDescribe) return Describe(*suites, effect);
   if (action == kOfxImageEffectActionDescribeInContext) return DescribeInContext(*suites, effect);
+  if (action == kOfxActionCreateInstance) return CreateInstance(*suites, effect);
+  if (action == kOfxImageEffectActionGetClipPreferences) {
+    return ClipPreferences(*suites, effect, out_args);
+  }
+  if (action == kOfxImageEffectActionIsIdentity) {
+    return AnswerIdentity(*suites, effect, in_args, out_args);
+  }
   if (action == kOfxImageEffectActionRender) return Render(*suites, effect, in_args);
   return kOfxStatReplyDefault;
 }
 
 // No exception leaves the plug-in: the host hears of a failure by its status.
 OfxStatus MainEntry(const char* action, const void* handle, OfxPropertySetHandle in_args,
-                    OfxPropertySetHandle /*out_args*/) {
+                    OfxPropertySetHandle out_args) {
   if (action == nullptr) return kOfxStatErrValue;
   try {
-    return Dispatch(action, static_cast<OfxImageEffectHandle>(const_cast<void*>(handle)), in_args);
+    return Dispatch(action, static_cast<OfxImageEffectHandle>(const_cast<void*>(handle)), in_args,
+                    out_args);
   } catch (const std::bad_alloc&) {
     return kOfxStatErrMemory;
   } catch (...) {

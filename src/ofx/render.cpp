@@ -1,76 +1,102 @@
 #include "ofx/render.h"
 
+#include <algorithm>
 #include <cstring>
 
-#include "core/corner_markers.h"
-#include "core/kernel_isa.h"
+#include "core/effect.h"
 #include "core/pixel_formats.h"
-#include "core/selection_pass.h"
 #include "ofx/clip_image.h"
 #include "ofx/parameters.h"
-#include "ofx/premultiplied.h"
 
 namespace huesieve::ofx {
 namespace {
 
-// Switched off, the output is the source, bit for bit. Switched on, the
-// output is the source with the rule applied to every pixel and the corner
-// markers drawn; the source is only read. The kernel reads each source row
-// and writes it, judged, into the output row: the frame is read once and
-// written once.
-template <typename Format>
-void RenderPicture(const ImageView& source, const ImageView& output, const ControlValues& values,
-                   bool premultiplied) {
-  const std::int64_t pixels = source.pixels_per_row;
-  if (!values.enabled) {
-    const auto row_bytes = static_cast<std::size_t>(pixels) * sizeof(typename Format::Pixel);
-    for (std::int64_t row = 0; row < source.rows; ++row) {
-      std::memcpy(output.Row(row), source.Row(row), row_bytes);
-    }
+OfxRectI Intersection(const OfxRectI& a, const OfxRectI& b) {
+  OfxRectI area{std::max(a.x1, b.x1), std::max(a.y1, b.y1), std::min(a.x2, b.x2),
+                std::min(a.y2, b.y2)};
+  area.x2 = std::max(area.x2, area.x1);
+  area.y2 = std::max(area.y2, area.y1);
+  return area;
+}
+
+bool Contains(const OfxRectI& outer, const OfxRectI& inner) {
+  return inner.x1 >= outer.x1 && inner.y1 >= outer.y1 && inner.x2 <= outer.x2 &&
+         inner.y2 <= outer.y2;
+}
+
+// Transparent black over `area`, which lies within the image's bounds.
+void Clear(const ImageLayout& image, const OfxRectI& area) {
+  if (area.x2 <= area.x1) return;
+  const auto bytes = static_cast<std::size_t>(area.x2 - area.x1) * PixelBytes(image.depth);
+  for (int y = area.y1; y < area.y2; ++y) std::memset(PixelAddress(image, area.x1, y), 0, bytes);
+}
+
+// What of `area` lies outside `hole`, cleared.
+void ClearAround(const ImageLayout& image, const OfxRectI& area, const OfxRectI& hole) {
+  const OfxRectI inside = Intersection(area, hole);
+  if (inside.x1 == inside.x2 || inside.y1 == inside.y2) {
+    Clear(image, area);
     return;
   }
-  // A premultiplied row is judged on its straight colours, straightened into
-  // the output row first.
-  const auto source_row = [&](std::int64_t row) -> const std::byte* {
-    if (!premultiplied) return source.Row(row);
-    StraightenRow<Format>(source.Row(row), output.Row(row), pixels);
-    return output.Row(row);
-  };
-  const auto output_row = [&](std::int64_t row) { return output.Row(row); };
-  const auto finish_row = [&](std::int64_t row, std::byte* judged) {
-    if (premultiplied) PremultiplyRow<Format>(source.Row(row), judged, pixels);
-  };
-  const SelectionBounds bounds = SelectionPassByRow<Format>(
-      pixels, source.rows, values.table, BestKernelIsa(), source_row, output_row, finish_row);
-  DrawCornerMarkers<Format>(output, bounds);
+  Clear(image, {area.x1, area.y1, area.x2, inside.y1});
+  Clear(image, {area.x1, inside.y2, area.x2, area.y2});
+  Clear(image, {area.x1, inside.y1, inside.x1, inside.y2});
+  Clear(image, {inside.x2, inside.y1, area.x2, inside.y2});
 }
 
-std::size_t PixelBytes(SampleDepth depth) {
-  switch (depth) {
-    case SampleDepth::kByte:
-      return sizeof(Rgba8::Pixel);
-    case SampleDepth::kShort:
-      return sizeof(Rgba16::Pixel);
-    case SampleDepth::kFloat:
-      return sizeof(RgbaFloat::Pixel);
+class HostAbort final : public RenderAbort {
+ public:
+  HostAbort(const Suites& suites, OfxImageEffectHandle effect) : suites_(suites), effect_(effect) {}
+  bool Aborted() override {
+    return suites_.effect->abort != nullptr && suites_.effect->abort(effect_) != 0;
   }
-  return 0;
+
+ private:
+  const Suites& suites_;
+  OfxImageEffectHandle effect_;
+};
+
+// The time of the frame and the controls' values at that time.
+OfxStatus ReadFrame(const Suites& suites, OfxImageEffectHandle effect, OfxPropertySetHandle in_args,
+                    OfxTime& time, EffectSettings& settings) {
+  OfxParamSetHandle params = nullptr;
+  OfxStatus status = suites.property->propGetDouble(in_args, kOfxPropTime, 0, &time);
+  if (status == kOfxStatOK) status = suites.effect->getParamSet(effect, &params);
+  if (status == kOfxStatOK) status = ReadParameters(suites, params, time, settings);
+  return status;
 }
 
-// Whether the two images can be rendered one from the other; `problem` says
-// why not.
+// The picture is the whole source image, so that the bounds of the selection
+// are the frame's however little of it the host asks for; only the window is
+// written.
+template <typename Format>
+void RenderPicture(const ImageLayout& source, const ImageLayout& output, const OfxRectI& window,
+                   const EffectSettings& settings, RenderAbort& abort) {
+  const OfxRectI& area = source.bounds;
+  RenderOptions options;
+  options.alpha = source.premultiplied ? AlphaMode::kPremultiplied : AlphaMode::kStraight;
+  options.window =
+      PictureRect{std::int64_t{window.x1} - area.x1, std::int64_t{area.y2} - window.y2,
+                  std::int64_t{window.x2} - area.x1, std::int64_t{area.y2} - window.y1};
+  options.abort = &abort;
+  RenderEffect<Format>(PictureOf(source, area), PictureOf(output, area), settings, options);
+}
+
+// Whether the source can be rendered into the output; `problem` says why
+// not. The output may reach beyond the source (the source does not cover
+// the frame), not the other way.
 bool Compatible(const ImageLayout& source, const ImageLayout& output, const char*& problem) {
   if (source.depth != output.depth) {
     problem = "the source and the output differ in depth";
     return false;
   }
-  if (std::memcmp(&source.bounds, &output.bounds, sizeof source.bounds) != 0) {
-    problem = "the source and the output differ in bounds";
+  if (!Contains(output.bounds, source.bounds)) {
+    problem = "the source image reaches beyond the output image";
     return false;
   }
-  const std::int64_t row = (std::int64_t{source.bounds.x2} - source.bounds.x1) *
-                           static_cast<std::int64_t>(PixelBytes(source.depth));
   for (const ImageLayout* image : {&source, &output}) {
+    const std::int64_t row = (std::int64_t{image->bounds.x2} - image->bounds.x1) *
+                             static_cast<std::int64_t>(PixelBytes(image->depth));
     const std::int64_t stride = image->row_bytes;
     if ((stride < 0 ? -stride : stride) < row) {
       problem = "an image's rows are shorter than its bounds";
@@ -80,15 +106,40 @@ bool Compatible(const ImageLayout& source, const ImageLayout& output, const char
   return true;
 }
 
+// A clip with no image at the time: the host answered OK without one, or
+// kOfxStatFailed, as hosts do for a clip with nothing at that time.
+bool NoImage(const ClipImage& image) {
+  return !image.fetched() &&
+         (image.fetch_status() == kOfxStatOK || image.fetch_status() == kOfxStatFailed);
+}
+
 }  // namespace
 
+OfxStatus AnswerIdentity(const Suites& suites, OfxImageEffectHandle effect,
+                         OfxPropertySetHandle in_args, OfxPropertySetHandle out_args) {
+  OfxTime time = 0.0;
+  EffectSettings settings;
+  const OfxStatus status = ReadFrame(suites, effect, in_args, time, settings);
+  if (status != kOfxStatOK) return status;
+  if (!IsIdentity(settings)) return kOfxStatReplyDefault;
+  const OfxStatus named = suites.property->propSetString(out_args, kOfxPropName, 0,
+                                                         kOfxImageEffectSimpleSourceClipName);
+  if (named != kOfxStatOK) return named;
+  return suites.property->propSetDouble(out_args, kOfxPropTime, 0, time);
+}
+
+// A source clip with no image at the frame (Resolve's clips all look
+// connected yet may hand out none) renders a transparent black output, as
+// plug-ins commonly do, with no message. A host that sets abort gets OK and
+// discards the frame.
 OfxStatus Render(const Suites& suites, OfxImageEffectHandle effect, OfxPropertySetHandle in_args) {
   OfxTime time = 0.0;
-  OfxParamSetHandle params = nullptr;
-  ControlValues values;
-  OfxStatus status = suites.property->propGetDouble(in_args, kOfxPropTime, 0, &time);
-  if (status == kOfxStatOK) status = suites.effect->getParamSet(effect, &params);
-  if (status == kOfxStatOK) status = ReadParameters(suites, params, time, values);
+  EffectSettings settings;
+  OfxRectI window{};
+  OfxStatus status = ReadFrame(suites, effect, in_args, time, settings);
+  if (status == kOfxStatOK) {
+    status = suites.property->propGetIntN(in_args, kOfxImageEffectPropRenderWindow, 4, &window.x1);
+  }
   if (status != kOfxStatOK) {
     ReportError(suites, effect, "Huesieve could not read its parameters");
     return status;
@@ -96,16 +147,21 @@ OfxStatus Render(const Suites& suites, OfxImageEffectHandle effect, OfxPropertyS
 
   const ClipImage source(suites, effect, kOfxImageEffectSimpleSourceClipName, time);
   const ClipImage output(suites, effect, kOfxImageEffectOutputClipName, time);
-  if (!source.fetched() || !output.fetched()) {
-    ReportError(suites, effect, "Huesieve needs a source and an output image at this frame");
-    return kOfxStatFailed;
+  if (!output.fetched()) {
+    ReportError(suites, effect, "Huesieve needs an output image at this frame");
+    return output.fetch_status() == kOfxStatOK ? kOfxStatFailed : output.fetch_status();
+  }
+  if (!source.fetched() && !NoImage(source)) {
+    ReportError(suites, effect, "the host could not hand over the source image");
+    return source.fetch_status();
   }
   ImageLayout source_layout;
   ImageLayout output_layout;
   const char* problem = nullptr;
-  status = source.ReadLayout(source_layout, problem);
-  if (status == kOfxStatOK) status = output.ReadLayout(output_layout, problem);
-  if (status == kOfxStatOK && !Compatible(source_layout, output_layout, problem)) {
+  status = output.ReadLayout(output_layout, problem);
+  if (status == kOfxStatOK && source.fetched()) status = source.ReadLayout(source_layout, problem);
+  if (status == kOfxStatOK && source.fetched() &&
+      !Compatible(source_layout, output_layout, problem)) {
     status = kOfxStatErrImageFormat;
   }
   if (status != kOfxStatOK) {
@@ -113,19 +169,23 @@ OfxStatus Render(const Suites& suites, OfxImageEffectHandle effect, OfxPropertyS
     return status;
   }
 
-  const bool premultiplied = source_layout.premultiplied;
+  window = Intersection(window, output_layout.bounds);
+  if (!source.fetched()) {
+    Clear(output_layout, window);
+    return kOfxStatOK;
+  }
+  ClearAround(output_layout, window, source_layout.bounds);
+  window = Intersection(window, source_layout.bounds);
+  HostAbort abort(suites, effect);
   switch (source_layout.depth) {
     case SampleDepth::kByte:
-      RenderPicture<Rgba8>(PictureOf<Rgba8>(source_layout), PictureOf<Rgba8>(output_layout),
-                           values, premultiplied);
+      RenderPicture<Rgba8>(source_layout, output_layout, window, settings, abort);
       break;
     case SampleDepth::kShort:
-      RenderPicture<Rgba16>(PictureOf<Rgba16>(source_layout), PictureOf<Rgba16>(output_layout),
-                            values, premultiplied);
+      RenderPicture<Rgba16>(source_layout, output_layout, window, settings, abort);
       break;
     case SampleDepth::kFloat:
-      RenderPicture<RgbaFloat>(PictureOf<RgbaFloat>(source_layout),
-                               PictureOf<RgbaFloat>(output_layout), values, premultiplied);
+      RenderPicture<RgbaFloat>(source_layout, output_layout, window, settings, abort);
       break;
   }
   return kOfxStatOK;

@@ -4,9 +4,8 @@
 #include <cstdint>
 
 #include "core/colour_entry_table.h"
-#include "core/corner_markers.h"
+#include "core/effect.h"
 #include "core/pixel_formats.h"
-#include "core/selection_pass.h"
 #include "params/param_layout.h"
 #include "render/host_image_view.h"
 
@@ -41,19 +40,21 @@ PF_Err CopyInputToOutput(const PF_InData& in_data, PF_LayerDef& input, PF_LayerD
   return in_data.utils->copy(in_data.effect_ref, &input, &output, nullptr, nullptr);
 }
 
+// The master switch is on only when it is exactly 1. The module judges its
+// input buffer in place, has the host copy it to the output, and draws the
+// markers there whether or not the copy succeeded; switched off, the host's
+// copy alone.
 template <typename Format>
 PF_Err RenderPixels(const PF_InData& in_data, PF_ParamDef* params[], PF_LayerDef& input,
                     PF_LayerDef& output, void* input_pixels, void* output_pixels) {
-  // The effect runs only when the master switch is exactly on.
-  if (params[kEnableEffectSlot]->u.bd.value != 1) {
-    return CopyInputToOutput(in_data, input, output);
-  }
-
-  const SelectionBounds bounds = SelectionPass<Format>(
-      HostImageView<Format>(input, input_pixels), GatherColourEntries(params), BestKernelIsa());
-  const PF_Err copy_err = CopyInputToOutput(in_data, input, output);
-  // The markers are drawn whether or not the copy succeeded.
-  DrawCornerMarkers<Format>(HostImageView<Format>(output, output_pixels), bounds);
+  const EffectSettings settings{params[kEnableEffectSlot]->u.bd.value == 1,
+                                GatherColourEntries(params)};
+  const ImageView input_view = HostImageView<Format>(input, input_pixels);
+  PF_Err copy_err = PF_Err_NONE;
+  RenderEffect<Format>(input_view, input_view, settings, {}, [&] {
+    copy_err = CopyInputToOutput(in_data, input, output);
+    return HostImageView<Format>(output, output_pixels);
+  });
   return copy_err;
 }
 

@@ -1,5 +1,5 @@
-// Render: the host plumbing around the selection pass (pixel access, depth
-// choice, bypass, copy, corner markers).
+// Render: the host plumbing around the core's effect call (pixel access, depth
+// choice, the host's copy).
 #pragma once
 
 #include "host/pf_callbacks.h"

@@ -1,7 +1,8 @@
 // A plain model of one frame rendered by the OpenFX plug-in, for comparing
-// the plug-in against: what the output image must hold for a source image
-// and the controls' values, worked out in the image's own coordinates from
-// the description of the effect, independently of the plug-in's code.
+// the plug-in against: what the output image must hold for a source image,
+// the controls' values and the render window, worked out in the image's own
+// coordinates from the description of the effect (the plain effect model),
+// independently of the plug-in's code.
 #pragma once
 
 #include <algorithm>
@@ -13,6 +14,7 @@
 
 #include "hostsim/ofx/image.h"
 #include "testing/reference/plain_colour_rule.h"
+#include "testing/reference/plain_effect.h"
 
 namespace plain_reference::ofx {
 
@@ -91,37 +93,30 @@ inline std::uint32_t ColourByte(double channel) {
   return scaled > 255.0 ? 255u : static_cast<std::uint32_t>(std::floor(scaled));
 }
 
-// A premultiplied pixel of partial alpha is judged on its straight colour and
-// written back premultiplied: the straight colour rounded to the nearest
-// integer sample (held within the scale), or divided in single precision for
-// floats; a ramped pixel's straight colour multiplied by its new alpha, the
-// same way, unless the ramp gives it its own alpha again.
-inline bool PartialAlpha(double alpha, double full) { return alpha > 0.0 && alpha < full; }
-
-inline double StraightSample(double sample, double alpha, double full, bool floats) {
-  if (floats) return static_cast<float>(sample) / static_cast<float>(alpha);
-  return std::min(full, std::floor(sample * full / alpha + 0.5));
+inline bool Holds(const OfxRectI& area, int x, int y) {
+  return x >= area.x1 && x < area.x2 && y >= area.y1 && y < area.y2;
 }
 
-inline double PremultipliedSample(double straight, double alpha, double full, bool floats) {
-  if (floats) return static_cast<float>(straight) * static_cast<float>(alpha);
-  return std::floor(straight * alpha / full + 0.5);
-}
-
-// What the output must hold after a frame rendered with `entries` from
-// `source`: the source itself when switched off; else every pixel judged by
-// the plain rule, the rows counted from the top of the picture (y2 - 1), and
-// the four corner markers within the bounds.
-inline Image ExpectedOutput(const Image& source, bool enable, const EntrySettings& entries) {
-  Image expected(source.layout());
-  const OfxRectI bounds = source.layout().bounds;
-  const int width = source.width();
-  const int height = source.height();
-  for (int y = bounds.y1; y < bounds.y2; ++y) {
-    std::memcpy(expected.PixelAddress(bounds.x1, y), source.PixelAddress(bounds.x1, y),
-                static_cast<std::size_t>(width) * source.pixel_bytes());
+// What the output must hold after a frame rendered with `entries`, given the
+// output as it was (`before`) and the source image (null: the source clip
+// had no image). Only the render window, within the output's bounds, is
+// written. In it: transparent black where there is no source; elsewhere the
+// source itself when switched off, else every pixel judged by the plain
+// rule, straight or premultiplied as the source is labelled, with the four
+// corner markers of the claims of the whole source image, rows counted from
+// its top (y2 - 1) and columns from x1.
+inline Image ExpectedOutput(const Image* source, const Image& before, bool enable,
+                            const EntrySettings& entries, const OfxRectI& render_window) {
+  Image expected = before;
+  const OfxRectI out = before.layout().bounds;
+  for (int y = out.y1; y < out.y2; ++y) {
+    for (int x = out.x1; x < out.x2; ++x) {
+      const bool covered = source != nullptr && Holds(source->layout().bounds, x, y);
+      if (!Holds(render_window, x, y) || covered) continue;
+      for (int channel = 0; channel < 4; ++channel) SetSample(expected, x, y, channel, 0.0);
+    }
   }
-  if (!enable) return expected;
+  if (source == nullptr) return expected;
 
   std::array<plain_reference::Entry, 10> plain{};
   for (std::size_t k = 0; k < plain.size(); ++k) {
@@ -132,60 +127,54 @@ inline Image ExpectedOutput(const Image& source, bool enable, const EntrySetting
                 plain_reference::NearestFloat(entries[k].range),
                 plain_reference::NearestFloat(entries[k].softness)};
   }
-  const plain_reference::Scale scale = ScaleOf(source.layout().depth);
-  const double full = plain_reference::Maximum(scale);
-  const bool floats = source.layout().depth == PixelDepth::kFloat;
-  const bool premultiplied = source.layout().premultiplication == kOfxImagePreMultiplied;
-  bool any = false;
-  int left = 0, top = 0, right = 0, bottom = 0;
-  for (int row = 0; row < height; ++row) {
-    const int y = bounds.y2 - 1 - row;
-    for (int column = 0; column < width; ++column) {
+  const OfxRectI bounds = source->layout().bounds;
+  const auto y_of = [&](int row) { return bounds.y2 - 1 - row; };
+  plain_reference::Picture picture(source->width(), source->height());
+  plain_reference::Picture result = picture;
+  for (int row = 0; row < picture.height; ++row) {
+    for (int column = 0; column < picture.width; ++column) {
       const int x = bounds.x1 + column;
-      plain_reference::Pixel pixel{Sample(source, x, y, 3), Sample(source, x, y, 0),
-                                   Sample(source, x, y, 1), Sample(source, x, y, 2)};
-      const double alpha = pixel.alpha;
-      const bool straighten = premultiplied && PartialAlpha(alpha, full);
-      if (straighten) {
-        pixel.red = StraightSample(pixel.red, pixel.alpha, full, floats);
-        pixel.green = StraightSample(pixel.green, pixel.alpha, full, floats);
-        pixel.blue = StraightSample(pixel.blue, pixel.alpha, full, floats);
-      }
-      const plain_reference::Outcome outcome =
-          plain_reference::JudgeAt(pixel, plain.data(), 10, scale);
-      if (outcome.cleared) {
-        for (int channel = 0; channel < 4; ++channel) SetSample(expected, x, y, channel, 0.0);
-      } else if (outcome.ramped && straighten && outcome.alpha != alpha) {
-        SetSample(expected, x, y, 0, PremultipliedSample(pixel.red, outcome.alpha, full, floats));
-        SetSample(expected, x, y, 1, PremultipliedSample(pixel.green, outcome.alpha, full, floats));
-        SetSample(expected, x, y, 2, PremultipliedSample(pixel.blue, outcome.alpha, full, floats));
-        SetSample(expected, x, y, 3, outcome.alpha);
-      } else if (outcome.ramped && !straighten) {
-        SetSample(expected, x, y, 3, outcome.alpha);
-      }
-      if (!outcome.matched) continue;
-      if (!any) {
-        left = right = column;
-        top = row;
-        any = true;
-      }
-      left = std::min(left, column);
-      right = std::max(right, column);
-      bottom = row;
+      const int y = y_of(row);
+      picture.At(column, row) = {Sample(*source, x, y, 3), Sample(*source, x, y, 0),
+                                 Sample(*source, x, y, 1), Sample(*source, x, y, 2)};
     }
   }
-  const int corners[4][2] = {{left, top}, {left, bottom + 1}, {right + 1, top},
-                             {right + 1, bottom + 1}};
-  for (const auto& [column, row] : corners) {
-    if (column >= width || row >= height) continue;
-    const int x = bounds.x1 + column;
-    const int y = bounds.y2 - 1 - row;
-    SetSample(expected, x, y, 0, full);
-    SetSample(expected, x, y, 1, 0.0);
-    SetSample(expected, x, y, 2, 0.0);
-    SetSample(expected, x, y, 3, full);
+  const plain_reference::Window window{render_window.x1 - bounds.x1, bounds.y2 - render_window.y2,
+                                       render_window.x2 - bounds.x1, bounds.y2 - render_window.y1};
+  const plain_reference::EffectModel model{
+      enable, plain.data(), 10, ScaleOf(source->layout().depth),
+      source->layout().premultiplication == kOfxImagePreMultiplied};
+  plain_reference::ApplyEffect(picture, result, model, window);
+  for (int row = 0; row < picture.height; ++row) {
+    for (int column = 0; column < picture.width; ++column) {
+      const int x = bounds.x1 + column;
+      const int y = y_of(row);
+      if (!Holds(render_window, x, y) || !Holds(out, x, y)) continue;
+      const plain_reference::Pixel& pixel = result.At(column, row);
+      // What the model passes through is the source's bytes.
+      const std::uint8_t passed = result.passed[result.Index(column, row)];
+      const double channels[4] = {pixel.red, pixel.green, pixel.blue, pixel.alpha};
+      const std::size_t sample_bytes = source->pixel_bytes() / 4;
+      for (int channel = 0; channel < 4; ++channel) {
+        const auto from_source =
+            channel == 3 ? plain_reference::kAlphaPassed : plain_reference::kColourPassed;
+        if ((passed & from_source) != 0) {
+          const auto offset = static_cast<std::size_t>(channel) * sample_bytes;
+          std::memcpy(expected.PixelAddress(x, y) + offset, source->PixelAddress(x, y) + offset,
+                      sample_bytes);
+        } else {
+          SetSample(expected, x, y, channel, channels[channel]);
+        }
+      }
+    }
   }
   return expected;
+}
+
+// The whole frame rendered from `source` into an output of its layout.
+inline Image ExpectedOutput(const Image& source, bool enable, const EntrySettings& entries) {
+  const Image before(source.layout());
+  return ExpectedOutput(&source, before, enable, entries, source.layout().bounds);
 }
 
 // The first pixel where two images of one layout differ, or empty.

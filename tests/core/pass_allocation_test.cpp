@@ -1,9 +1,11 @@
-// The selection pass allocates nothing: its per-frame rule lives on the stack.
-// Counted by the replacement allocation functions linked into this binary.
+// The selection pass and the effect call allocate nothing: the per-frame rule
+// and the effect's scratch rows live on the stack. Counted by the replacement
+// allocation functions linked into this binary.
 #include <gtest/gtest.h>
 
 #include <vector>
 
+#include "core/effect.h"
 #include "core/kernel_isa.h"
 #include "core/selection_pass.h"
 
@@ -40,6 +42,44 @@ TEST(PassAllocation, EveryKernelRendersWithoutAllocating) {
     SelectionPass<Argb8>(image8, table, isa);
     SelectionPass<Argb16>(image16, table, isa);
     EXPECT_EQ(AllocationCount() - before, 0) << KernelIsaName(isa);
+  }
+}
+
+class NeverAbort final : public RenderAbort {
+ public:
+  bool Aborted() override { return false; }
+};
+
+// Every way through the effect: straight and premultiplied, in place and
+// into another picture, with a window that leaves rows and columns beside it
+// to be judged through the scratch rows, asking the abort.
+TEST(PassAllocation, TheEffectRendersWithoutAllocating) {
+  EffectSettings settings{true, {}};
+  settings.entries.count = kMaxColourEntries;
+  for (std::size_t k = 0; k < kMaxColourEntries; ++k) {
+    settings.entries.enabled[k] = 1;
+    settings.entries.colours[k] = Rgb8{static_cast<std::uint8_t>(k * 25), 90, 40};
+    settings.entries.ranges[k] = 60.0f;
+    settings.entries.softness[k] = 70.0f;
+  }
+  std::vector<RgbaFloat::Pixel> source(700 * 9);
+  std::vector<RgbaFloat::Pixel> target(source.size());
+  for (std::size_t i = 0; i < source.size(); ++i) {
+    source[i] = RgbaFloat::Pixel{static_cast<float>(i % 251) / 250.0f, 0.35f, 0.15f,
+                                 static_cast<float>(i % 3) / 2.0f};
+  }
+  const ImageView source_view{reinterpret_cast<std::byte*>(source.data()), 700 * 16, 700, 9};
+  const ImageView target_view{reinterpret_cast<std::byte*>(target.data()), 700 * 16, 700, 9};
+  NeverAbort abort;
+  for (const AlphaMode alpha : {AlphaMode::kStraight, AlphaMode::kPremultiplied}) {
+    for (const ImageView* into : {&target_view, &source_view}) {
+      const long before = AllocationCount();
+      RenderEffect<RgbaFloat>(
+          source_view, *into, settings,
+          {.alpha = alpha, .window = PictureRect{3, 2, 650, 6}, .abort = &abort});
+      RenderEffect<RgbaFloat>(source_view, *into, settings, {.alpha = alpha});
+      EXPECT_EQ(AllocationCount() - before, 0);
+    }
   }
 }
 

@@ -74,6 +74,14 @@ bool IsInverse(const Image& source, const Image& output, int x, int y) {
              hostsim::ofx::SampleBytes(source.layout().depth)) == 0;
 }
 
+int RenderActions(const hostsim::ofx::Plugin& plugin) {
+  int renders = 0;
+  for (const auto& call : plugin.actions()) {
+    renders += call.action == kOfxImageEffectActionRender ? 1 : 0;
+  }
+  return renders;
+}
+
 class LayoutTest : public CopyFixtureTest,
                    public ::testing::WithParamInterface<std::tuple<Shape, PixelDepth>> {};
 
@@ -170,6 +178,55 @@ TEST_F(CopyFixtureTest, AnIdentityFrameIsCopiedByTheHostWithoutARender) {
   EXPECT_TRUE(SamePixel(source, output, 4, 3));
   const auto actions = plugin_->actions();
   EXPECT_NE(actions.back().action, kOfxImageEffectActionRender);
+}
+
+// A plug-in that leaves tiles at 1 on its instance, in a host that reads
+// them there, renders in three strips, each image cropped to its strip.
+class TiledHostTest : public ofx_testing::LoadedBundleTest {
+ protected:
+  TiledHostTest()
+      : LoadedBundleTest(copy_fixture::kBundlePath, copy_fixture::kIdentifier,
+                         {.tiles_from_instance = true, .interlaced = false}) {}
+};
+
+TEST_F(TiledHostTest, AnInstanceThatAllowsTilesIsRenderedInCroppedStrips) {
+  auto instance = MakeInstance({.depth = PixelDepth::kByte});
+  ASSERT_NE(instance, nullptr);
+  Image source({.bounds = {0, 0, 5, 7}});
+  Image output({.bounds = {0, 0, 5, 7}});
+  hostsim::ofx::FillPattern(source, 4);
+
+  ASSERT_EQ(instance->Render({.time = 0, .source = &source, .output = &output}).status, kOfxStatOK);
+
+  EXPECT_EQ(RenderActions(*plugin_), 3);
+  for (int y = 0; y < 7; ++y) EXPECT_TRUE(SamePixel(source, output, 4, y)) << "y " << y;
+  EXPECT_THAT(host_.complaints(), IsEmpty());
+}
+
+// A plug-in that leaves render-twice-always at 1 in an interlaced host is
+// rendered once a field, each field every other row of the frame.
+class InterlacedHostTest : public ofx_testing::LoadedBundleTest {
+ protected:
+  InterlacedHostTest()
+      : LoadedBundleTest(copy_fixture::kBundlePath, copy_fixture::kIdentifier,
+                         {.interlaced = true}) {}
+};
+
+TEST_F(InterlacedHostTest, FieldsAreRenderedApartAsImagesOfEveryOtherRow) {
+  auto instance = MakeInstance({.depth = PixelDepth::kShort});
+  ASSERT_NE(instance, nullptr);
+  instance->SetBoolean("invert", true);
+  Image source({.bounds = {2, -3, 6, 4}, .depth = PixelDepth::kShort, .negative_row_bytes = true});
+  Image output({.bounds = {2, -3, 6, 4}, .depth = PixelDepth::kShort, .negative_row_bytes = true});
+  hostsim::ofx::FillPattern(source, 6);
+
+  ASSERT_EQ(instance->Render({.time = 0, .source = &source, .output = &output}).status, kOfxStatOK);
+
+  EXPECT_EQ(RenderActions(*plugin_), 2);
+  for (int y = -3; y < 4; ++y) {
+    for (int x = 2; x < 6; ++x) EXPECT_TRUE(IsInverse(source, output, x, y)) << x << "," << y;
+  }
+  EXPECT_THAT(host_.complaints(), IsEmpty());
 }
 
 TEST_F(CopyFixtureTest, AnEmptyImageRendersNothingAndTouchesNothing) {

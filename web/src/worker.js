@@ -11,7 +11,7 @@ let coreError = null;  // why the core did not load, if it did not
 // The open image and the buffers sized for it, in the core's memory.
 let image = null;  // { width, height, depth, pixels, source, result, codes }
 let table = 0;   // the core's colour entry table
-let bounds = 0;  // four int32: left, top, right, bottom
+let bounds = 0;  // four int32: left, top, right, bottom of the claim map
 
 function heap() {
   return core.HEAPU8;  // a new view after the memory grows
@@ -83,17 +83,10 @@ function render({ settings, claimMap, kernel = 0 }) {
     width: image.width,
     height: image.height,
     result: samples(image.result, image.pixels * 4).slice().buffer,
-    bounds: readBounds(),
   };
   if (claimMap) {
-    if (image.depth === 16) {
-      // The result is copied out: its buffer serves as the map's scratch.
-      core._huesieve_map_claims16(image.source, image.result, image.codes, image.width,
-                                  image.height, table, bounds);
-    } else {
-      core._huesieve_map_claims(image.source, image.codes, image.width, image.height, table,
-                                bounds);
-    }
+    const map = image.depth === 16 ? core._huesieve_map_claims16 : core._huesieve_map_claims;
+    map(image.source, image.codes, image.width, image.height, table, bounds);
     const codes = heap().subarray(image.codes, image.codes + image.pixels);
     reply.claims = paintClaims(codes, image.width, image.height, settings).buffer;
     reply.claimBounds = readBounds();

@@ -331,6 +331,30 @@ describe('controls', () => {
   });
 });
 
+describe('layout', () => {
+  // The picture beside the controls on a wide screen; above them, at nearly
+  // the page's width, on a narrow one (a phone held upright).
+  for (const [width, beside] of [[1400, true], [420, false]]) {
+    it(`at ${width} pixels wide the picture is ${beside ? 'beside' : 'above'} the controls`,
+       async () => {
+         const page = await tuner.open();
+         await page.setViewportSize({ width, height: 900 });
+         const stage = await page.locator('.stage').boundingBox();
+         const controls = await page.getByRole('region', { name: 'Key' }).boundingBox();
+         if (beside) {
+           assert.ok(stage.x >= controls.x + controls.width, 'the picture is right of the controls');
+         } else {
+           assert.ok(stage.y + stage.height <= controls.y, 'the picture is above the controls');
+           assert.ok(stage.width >= width * 0.85, `the picture is ${stage.width} pixels wide`);
+           const overflow = await page.evaluate(
+               () => document.documentElement.scrollWidth - document.documentElement.clientWidth);
+           assert.equal(overflow, 0, 'the page does not scroll sideways');
+         }
+         await page.close();
+       });
+  }
+});
+
 describe('bad input', () => {
   const good = readFileSync(kSample);
   const header = Buffer.alloc(13);

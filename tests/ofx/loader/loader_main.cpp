@@ -2,15 +2,19 @@
 // the simulated host: describes it in every context both support, then
 // renders a fixed set of frames at 8, 16 and 32-bit float, with the
 // parameters at their defaults and at fixed values derived from their
-// description. It prints the description and a digest of every output, and
-// a digest of all of it.
+// description; then again in each habit of real hosts the simulated host
+// can take on, with a frame whose source is missing and one the host aborts.
+// It prints the description and a digest of every output, and a digest of
+// all of it.
 //
 // Built for Linux it loads Contents/Linux-x86-64; cross-built for Windows,
 // Contents/Win64 under Wine. Both print the same text when the two binaries
 // behave bit for bit alike.
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -97,7 +101,29 @@ constexpr FrameShape kFrames[] = {
     {{100, -40, 101, 1}, 1, false},
 };
 
-std::string RenderFrames(hostsim::ofx::Plugin& plugin, PixelDepth depth, bool derived) {
+// A frame with no source image, and a frame the host aborts at its first
+// question: their statuses and outputs.
+void RenderOddFrames(Instance& instance, PixelDepth depth, loader::Digest& digest) {
+  const FrameShape& shape = kFrames[0];
+  Image source({.bounds = shape.bounds, .depth = depth});
+  hostsim::ofx::FillPattern(source, 5);
+  for (const bool missing : {true, false}) {
+    Image output({.bounds = shape.bounds, .depth = depth});
+    instance.AbortAfter(missing ? std::nullopt : std::optional<int>(0));
+    const auto outcome =
+        instance.Render({.time = 50.0, .source = missing ? nullptr : &source, .output = &output});
+    digest.I32(outcome.status);
+    if (!missing) continue;
+    for (int y = shape.bounds.y1; y < shape.bounds.y2; ++y) {
+      digest.Bytes(output.PixelAddress(shape.bounds.x1, y),
+                   output.pixel_bytes() * static_cast<std::size_t>(output.width()));
+    }
+  }
+  instance.AbortAfter(std::nullopt);
+}
+
+std::string RenderFrames(hostsim::ofx::Plugin& plugin, PixelDepth depth, bool derived,
+                         bool odd_frames = false) {
   auto instance = plugin.CreateInstance({.depth = depth});
   if (instance == nullptr || instance->create_status() != kOfxStatOK) {
     Fail("cannot create an instance at " + std::string(hostsim::ofx::DepthName(depth)));
@@ -127,6 +153,39 @@ std::string RenderFrames(hostsim::ofx::Plugin& plugin, PixelDepth depth, bool de
         std::to_string(outcome.status) + (outcome.identity ? ", identity" : ""));
     ++frame;
   }
+  if (odd_frames) RenderOddFrames(*instance, depth, digest);
+  return digest.Hex();
+}
+
+struct HostHabit {
+  const char* name;
+  hostsim::ofx::HostConfig config;
+};
+
+const HostHabit kHabits[] = {
+    {"without the 1.2 descriptor properties", {.lacks_1_2_descriptor_properties = true}},
+    {"tiles from the instance", {.tiles_from_instance = true}},
+    {"output label from clip preferences", {.output_label_from_clip_preferences = true}},
+    {"missing images as null", {.missing_image_as_null = true}},
+    {"interlaced", {.interlaced = true}},
+};
+
+// The bundle loaded afresh by a host with `habit`, its frames rendered with
+// derived values at every depth; the count of the host's complaints, since a
+// host without the 1.2 properties refuses what the plug-in sets best-effort.
+std::string RenderInHabit(const std::string& path, const HostHabit& habit) {
+  hostsim::ofx::Host host(habit.config);
+  hostsim::ofx::Bundle bundle(host, path);
+  if (!bundle.loaded()) Fail(bundle.error());
+  auto plugin = bundle.LoadPlugin(bundle.ofx_plugin(0).pluginIdentifier);
+  if (plugin == nullptr) Fail(std::string(habit.name) + ": " + bundle.error());
+  loader::Digest digest;
+  for (const PixelDepth depth : {PixelDepth::kByte, PixelDepth::kShort, PixelDepth::kFloat}) {
+    digest.Text(RenderFrames(*plugin, depth, true, true));
+  }
+  const auto complaints = host.complaints();
+  digest.I32(static_cast<std::int32_t>(complaints.size()));
+  Say("host " + std::string(habit.name) + ": " + std::to_string(complaints.size()) + " complaints");
   return digest.Hex();
 }
 
@@ -175,6 +234,12 @@ int Run(const std::vector<std::string>& args) {
                   (derived ? " derived" : " defaults"),
               RenderFrames(*plugin, depth, derived));
     }
+  }
+  // The plug-in unloads from this host before the others load it: the
+  // binary is loaded once, and keeps the host that set itself last.
+  plugin.reset();
+  for (const HostHabit& habit : kHabits) {
+    section(std::string("habit ") + habit.name, RenderInHabit(args[0], habit));
   }
   const auto complaints = host.complaints();
   for (const auto& complaint : complaints) {

@@ -71,12 +71,6 @@ class BadInputTest : public PluginTest {
   }
 };
 
-TEST_F(BadInputTest, NoSourceImageAtTheFrame) {
-  Image output({.bounds = {0, 0, 6, 4}});
-  EXPECT_EQ(RenderBadly(nullptr, output), kOfxStatFailed);
-  ExpectErrorMessage();
-}
-
 TEST_F(BadInputTest, AFetchThatFails) {
   Image source({.bounds = {0, 0, 6, 4}});
   Image output({.bounds = {0, 0, 6, 4}});
@@ -86,12 +80,24 @@ TEST_F(BadInputTest, AFetchThatFails) {
   ExpectErrorMessage();
 }
 
-TEST_F(BadInputTest, AFetchThatHandsOutNothing) {
+TEST_F(BadInputTest, AnOutputFetchThatHandsOutNothing) {
   Image source({.bounds = {0, 0, 6, 4}});
   Image output({.bounds = {0, 0, 6, 4}});
   EXPECT_EQ(RenderBadly(&source, output,
-                        faults::ImageFaults().FetchNothing(kOfxImageEffectSimpleSourceClipName)),
+                        faults::ImageFaults().FetchNothing(kOfxImageEffectOutputClipName)),
             kOfxStatFailed);
+  ExpectErrorMessage();
+}
+
+// A source the host has but cannot hand over is no missing source: its
+// status travels back unchanged.
+TEST_F(BadInputTest, ASourceFetchThatFailsForWantOfMemory) {
+  Image source({.bounds = {0, 0, 6, 4}});
+  Image output({.bounds = {0, 0, 6, 4}});
+  EXPECT_EQ(RenderBadly(&source, output,
+                        faults::ImageFaults().FailFetch(kOfxImageEffectSimpleSourceClipName,
+                                                        kOfxStatErrMemory)),
+            kOfxStatErrMemory);
   ExpectErrorMessage();
 }
 
@@ -117,9 +123,9 @@ TEST_F(BadInputTest, AnUnknownDepth) {
   ExpectErrorMessage();
 }
 
-TEST_F(BadInputTest, SourceAndOutputOfDifferentBounds) {
-  Image source({.bounds = {0, 0, 6, 4}});
-  Image output({.bounds = {0, 0, 6, 5}});
+TEST_F(BadInputTest, ASourceReachingBeyondTheOutput) {
+  Image source({.bounds = {0, 0, 6, 5}});
+  Image output({.bounds = {0, 0, 6, 4}});
   EXPECT_EQ(RenderBadly(&source, output), kOfxStatErrImageFormat);
   ExpectErrorMessage();
 }

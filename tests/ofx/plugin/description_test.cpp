@@ -38,9 +38,19 @@ TEST_F(DescriptionTest, TheEffectDescribesItselfAsTheModuleDoes) {
   EXPECT_THAT(properties.Strings(kOfxImageEffectPropSupportedPixelDepths),
               UnorderedElementsAre(kOfxBitDepthByte, kOfxBitDepthShort, kOfxBitDepthFloat));
   EXPECT_EQ(properties.Int(kOfxImageEffectPropSupportsTiles), 0);
+  EXPECT_EQ(properties.Int(kOfxImageEffectPropSupportsMultiResolution), 0);
+  EXPECT_EQ(properties.Int(kOfxImageEffectPluginPropFieldRenderTwiceAlways), 0);
   EXPECT_EQ(properties.Int(kOfxImageEffectPropSupportsMultipleClipDepths), 0);
   EXPECT_EQ(properties.String(kOfxImageEffectPluginRenderThreadSafety),
             kOfxImageEffectRenderFullySafe);
+  EXPECT_THAT(host_.complaints(), IsEmpty());
+}
+
+// Hosts on the OpenFX host support library read tiles from the instance.
+TEST_F(DescriptionTest, AnInstanceSaysNoTilesAgain) {
+  auto instance = MakeInstance();
+  ASSERT_NE(instance, nullptr);
+  EXPECT_EQ(instance->effect().properties().Int(kOfxImageEffectPropSupportsTiles), 0);
   EXPECT_THAT(host_.complaints(), IsEmpty());
 }
 

@@ -6,10 +6,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <bit>
-#include <cmath>
-#include <limits>
-#include <random>
 #include <string>
 
 #include "tests/ofx/plugin/plugin_fixture.h"
@@ -28,67 +24,6 @@ struct FrameCase {
 };
 
 void PrintTo(const FrameCase& frame, std::ostream* out) { *out << frame.name; }
-
-// A random sample of the depth: now and then a value a host may send but no
-// picture should hold (past full, NaN, infinities, negatives).
-double RandomSample(std::mt19937& random, PixelDepth depth) {
-  switch (depth) {
-    case PixelDepth::kByte:
-      return static_cast<double>(random() % 256);
-    case PixelDepth::kShort:
-      return static_cast<double>(random() % 65536);
-    default: {
-      const std::uint32_t choice = random() % 16;
-      if (choice == 0) {
-        constexpr float kOdd[] = {std::numeric_limits<float>::quiet_NaN(), INFINITY, -INFINITY,
-                                  -0.25f, 1.5f, -0.0f};
-        return kOdd[random() % std::size(kOdd)];
-      }
-      if (choice == 1) return (static_cast<double>(random() % 256) - 0.5) / 255.0;
-      return static_cast<float>(random() % (1u << 24)) / static_cast<float>(1u << 24);
-    }
-  }
-}
-
-void FillRandom(Image& image, std::uint32_t seed, bool opaque = false) {
-  std::mt19937 random(seed);
-  const OfxRectI bounds = image.layout().bounds;
-  const double full = plain_reference::Maximum(ScaleOf(image.layout().depth));
-  for (int y = bounds.y1; y < bounds.y2; ++y) {
-    for (int x = bounds.x1; x < bounds.x2; ++x) {
-      for (int channel = 0; channel < 4; ++channel) {
-        const double sample =
-            channel == 3 && opaque ? full : RandomSample(random, image.layout().depth);
-        SetSample(image, x, y, channel, sample);
-      }
-    }
-  }
-}
-
-// Entries some of whose colours are those of pixels of the frame, so that
-// they claim, with random ranges, softness and switches.
-EntrySettings RandomEntries(const Image& source, std::uint32_t seed) {
-  std::mt19937 random(seed);
-  EntrySettings entries;
-  const OfxRectI bounds = source.layout().bounds;
-  const auto scale = ScaleOf(source.layout().depth);
-  for (EntrySetting& entry : entries) {
-    entry.enabled = random() % 4 != 0;
-    const int x =
-        bounds.x1 + static_cast<int>(random() % static_cast<std::uint32_t>(source.width()));
-    const int y =
-        bounds.y1 + static_cast<int>(random() % static_cast<std::uint32_t>(source.height()));
-    for (int channel = 0; channel < 3; ++channel) {
-      const double byte = random() % 3 == 0
-                              ? static_cast<double>(random() % 256)
-                              : plain_reference::ToByte(Sample(source, x, y, channel), scale);
-      entry.colour[static_cast<std::size_t>(channel)] = byte / 255.0;
-    }
-    entry.range = random() % 5 == 0 ? 0.0 : static_cast<double>(random() % 1280) / 10.0;
-    entry.softness = static_cast<double>(random() % 1001) / 10.0;
-  }
-  return entries;
-}
 
 class FrameTest : public PluginTest, public ::testing::WithParamInterface<FrameCase> {
  protected:
@@ -128,10 +63,17 @@ TEST_P(FrameTest, SwitchedOffTheOutputIsTheSourceBitForBit) {
   ExpectRendered(source, false, RandomEntries(source, 78));
 }
 
-TEST_P(FrameTest, OpaquePremultipliedFramesFollowTheStraightRule) {
-  Image source(Layout(kOfxImagePreMultiplied));
-  FillRandom(source, 91, /*opaque=*/true);
+// Opaque-labelled sources keep the rule exactly, whatever their alpha holds.
+TEST_P(FrameTest, OpaqueLabelledFramesFollowTheStraightRule) {
+  Image source(Layout(kOfxImageOpaque));
+  FillRandom(source, 91);
   ExpectRendered(source, true, RandomEntries(source, 92));
+}
+
+TEST_P(FrameTest, OpaquePremultipliedFramesArePremultipliedWhereTheyRamp) {
+  Image source(Layout(kOfxImagePreMultiplied));
+  FillRandom(source, 93, /*opaque=*/true);
+  ExpectRendered(source, true, RandomEntries(source, 94));
 }
 
 TEST_P(FrameTest, PremultipliedFramesOfPartialAlphaFollowTheDocumentedRule) {
@@ -185,6 +127,60 @@ TEST_F(TimeTest, ValuesAreReadAtTheTimeOfTheFrame) {
   EXPECT_EQ(FirstDifference(output, ExpectedOutput(source, true, entries)), "");
 }
 
+using WindowTest = PluginTest;
+
+// Only the render window is written, and as the whole frame's render has it:
+// the bounds, and so the markers, come from the whole source.
+TEST_F(WindowTest, ARenderWindowIsWrittenAsTheWholeFrameHasItAndNothingElse) {
+  for (const PixelDepth depth : {PixelDepth::kByte, PixelDepth::kShort, PixelDepth::kFloat}) {
+    for (const OfxRectI window : {OfxRectI{-2, 9, 30, 14}, OfxRectI{10, 0, 11, 40},
+                                  OfxRectI{-40, -40, 0, 0}}) {
+      SCOPED_TRACE(std::string(hostsim::ofx::DepthName(depth)) + " window x1 " +
+                   std::to_string(window.x1));
+      auto instance = MakeInstance({.depth = depth});
+      ASSERT_NE(instance, nullptr);
+      const hostsim::ofx::ImageLayout layout{.bounds = {-5, 3, 33, 21}, .depth = depth};
+      Image source(layout);
+      FillRandom(source, 17);
+      const EntrySettings entries = RandomEntries(source, 18);
+      SetEntries(*instance, true, entries);
+      Image output(layout);
+      const Image before = output;
+      ASSERT_EQ(instance
+                    ->Render({.time = 0, .source = &source, .output = &output,
+                              .render_window = window})
+                    .status,
+                kOfxStatOK);
+      EXPECT_EQ(FirstDifference(output, ExpectedOutput(&source, before, true, entries, window)),
+                "");
+      EXPECT_THAT(host_.complaints(), IsEmpty());
+    }
+  }
+}
+
+// An output larger than the source: the source's picture is judged as it
+// is, and what of the window it does not cover is transparent black.
+TEST_F(WindowTest, WhereTheSourceDoesNotCoverTheOutputItIsTransparentBlack) {
+  for (const PixelDepth depth : {PixelDepth::kByte, PixelDepth::kShort, PixelDepth::kFloat}) {
+    SCOPED_TRACE(hostsim::ofx::DepthName(depth));
+    auto instance = MakeInstance({.depth = depth});
+    ASSERT_NE(instance, nullptr);
+    Image source({.bounds = {4, 2, 20, 12}, .depth = depth});
+    FillRandom(source, 21);
+    const EntrySettings entries = RandomEntries(source, 22);
+    SetEntries(*instance, true, entries);
+    Image output({.bounds = {0, 0, 26, 15}, .depth = depth, .negative_row_bytes = true});
+    const Image before = output;
+    ASSERT_EQ(instance->Render({.time = 0, .source = &source, .output = &output}).status,
+              kOfxStatOK);
+    EXPECT_EQ(FirstDifference(output, ExpectedOutput(&source, before, true, entries,
+                                                     output.layout().bounds)),
+              "");
+    EXPECT_EQ(Sample(output, 0, 0, 3), 0.0);
+    EXPECT_THAT(host_.complaints(), IsEmpty());
+  }
+}
+
 using PremultipliedTest = PluginTest;
 
 // Worked by hand: the 8-bit premultiplied pixel (100, 50, 25, 128) has the
@@ -229,6 +225,41 @@ TEST_F(PremultipliedTest, TheRuleDecidesOnTheStraightColourAndKeepsThePremultipl
       }
     }
     EXPECT_THAT(host_.complaints(), IsEmpty());
+  }
+}
+
+// Worked by hand: the opaque pixel (203, 100, 50) lies sqrt(44) = 6.63 from
+// the entry (199, 100, 50) of range 10 and softness 100, so its alpha ramps
+// to trunc((10 - 6.63) / 10 × 255) = 85. Premultiplied, the colour follows:
+// 203 × 85 / 255 = 67.7, 100 × 85 / 255 = 33.3, 50 × 85 / 255 = 16.7; straight
+// it stays. Premultiplied pixels of full alpha were once written with their
+// whole colour, which glows six times over in a premultiplied pipeline.
+TEST_F(PremultipliedTest, AnOpaquePixelRampedCarriesItsColourTimesTheNewAlpha) {
+  for (const auto& [label, expected] :
+       {std::pair{kOfxImagePreMultiplied, std::array<int, 4>{68, 33, 17, 85}},
+        std::pair{kOfxImageUnPreMultiplied, std::array<int, 4>{203, 100, 50, 85}},
+        std::pair{kOfxImageOpaque, std::array<int, 4>{203, 100, 50, 85}}}) {
+    SCOPED_TRACE(label);
+    auto instance = MakeInstance({.depth = PixelDepth::kByte, .premultiplication = label});
+    ASSERT_NE(instance, nullptr);
+    EntrySettings entries;
+    entries[0] = {true, {199 / 255.0, 100 / 255.0, 50 / 255.0}, 10.0, 100.0};
+    SetEntries(*instance, true, entries);
+    Image source({.bounds = {0, 0, 3, 1}, .premultiplication = label});
+    Image output({.bounds = {0, 0, 3, 1}, .premultiplication = label});
+    for (int x = 0; x < 3; ++x) {
+      const int pixel[4] = {203, 100, 50, 255};
+      for (int channel = 0; channel < 4; ++channel) {
+        source.Set<std::uint8_t>(x, 0, channel, static_cast<std::uint8_t>(pixel[channel]));
+      }
+    }
+    ASSERT_EQ(instance->Render({.time = 0, .source = &source, .output = &output}).status,
+              kOfxStatOK);
+    for (int channel = 0; channel < 4; ++channel) {
+      EXPECT_EQ(output.Get<std::uint8_t>(1, 0, channel),
+                expected[static_cast<std::size_t>(channel)])
+          << "channel " << channel;
+    }
   }
 }
 
