@@ -1,7 +1,7 @@
 // Render through EffectMain and the simulated host on 3840 × 2160 frames,
 // against a plain copy of the same frame, and the OpenFX plug-in's render of
 // the same picture at 8-bit, 16-bit and float RGBA through the simulated
-// OpenFX host. Each module Render needs a fresh input (the pass rewrites it in
+// OpenFX host; the pass alone per kernel, and on frames from a tile to 4K. Each module Render needs a fresh input (the pass rewrites it in
 // place), restored outside the timed region; every benchmark therefore times
 // itself (manual time) around the call it measures.
 #include <benchmark/benchmark.h>
@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -25,8 +26,12 @@
 #include "testing/reference/match_pixel.h"
 #include "testing/reference/plain_ofx_render.h"
 #include "testing/reference/plain_selection_pass.h"
+#include "core/cell_cache.h"
+#include "core/cell_table.h"
 #include "core/colour_entry_table.h"
+#include "core/frame_rule.h"
 #include "core/pixel_formats.h"
+#include "core/selection_bounds.h"
 #include "render/host_image_view.h"
 #include "core/selection_pass.h"
 #include "testing/support/colour_entry_params.h"
@@ -230,6 +235,79 @@ void PassFrames(benchmark::State& state, Depth depth, FrameKind kind, int count,
   });
 }
 
+// A frame of `width` × `height` from the generator, made once.
+const World& PristineOfSize(FrameKind kind, A_long width, A_long height) {
+  static std::map<std::tuple<FrameKind, A_long, A_long>, std::unique_ptr<World>> frames;
+  auto& frame = frames[{kind, width, height}];
+  if (!frame) {
+    frame = std::make_unique<World>(Depth::k8, width, height);
+    hostsim::GenerateFrame(*frame, kind, 7);
+  }
+  return *frame;
+}
+
+// The pass over frames from a 64 × 64 tile to 4K, as a host runs it: the rule
+// prepared, each worker's cell cache filled as the walk meets cells. With
+// `warm`, the cache already holds every cell the frame meets (the walk is
+// timed the second time over the same frame): the pass that classifying
+// every cell up front would leave.
+void PassSizes(benchmark::State& state, FrameKind kind, int count, A_long width, A_long height,
+               bool warm) {
+  const World& pristine = PristineOfSize(kind, width, height);
+  const huesieve::ColourEntryTable table = Table(Entries(kind, count, true));
+  const huesieve::RowKernel<huesieve::Argb8> kernel =
+      huesieve::RowKernelFor<huesieve::Argb8>(huesieve::BestKernelIsa());
+  World input = pristine;
+  const huesieve::ImageView view =
+      huesieve::HostImageView<huesieve::Argb8>(input.def(), input.def().data);
+  const auto row_of = [&view](std::int64_t row) { return view.Row(row); };
+  const auto walk = [&](const huesieve::FrameRule<huesieve::Argb8>& rule,
+                        huesieve::CellCache& cache) {
+    const huesieve::ClaimedRectangle claimed = huesieve::SelectionPassBand<huesieve::Argb8>(
+        rule, cache, kernel, view.pixels_per_row, {0, view.rows}, row_of, row_of,
+        [](std::int64_t, std::byte*) {});
+    benchmark::DoNotOptimize(claimed);
+  };
+  double seconds = 0;
+  for (auto _ : state) {
+    input = pristine;
+    auto start = std::chrono::steady_clock::now();
+    const huesieve::FrameRule<huesieve::Argb8> rule(table);
+    huesieve::CellCache cache(rule.cells());
+    if (warm) {
+      walk(rule, cache);
+      input = pristine;
+      start = std::chrono::steady_clock::now();
+    }
+    walk(rule, cache);
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    state.SetIterationTime(elapsed.count());
+    seconds += elapsed.count();
+  }
+  state.counters["ns_per_pixel"] =
+      seconds * 1e9 / (double(state.iterations()) * double(width) * double(height));
+  state.counters["us_per_frame"] = seconds * 1e6 / double(state.iterations());
+}
+
+// What classifying every cell up front would add to each frame: the rule
+// prepared and all 32768 cells classified.
+void ClassifyEveryCell(benchmark::State& state, FrameKind kind, int count) {
+  const huesieve::ColourEntryTable table = Table(Entries(kind, count, true));
+  double seconds = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    const huesieve::FrameRule<huesieve::Argb8> rule(table);
+    huesieve::CellCache cache(rule.cells());
+    for (std::int32_t cell = 0; cell < huesieve::CellTable::kCellCount; ++cell) {
+      benchmark::DoNotOptimize(cache.Lookup(cell));
+    }
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    state.SetIterationTime(elapsed.count());
+    seconds += elapsed.count();
+  }
+  state.counters["us_per_frame"] = seconds * 1e6 / double(state.iterations());
+}
+
 // The plug-in as an OpenFX host runs it on the natural frame's picture, as
 // RGBA at `depth`: the host's image audit off, as a host has none.
 void OfxFrames(benchmark::State& state, hostsim::ofx::PixelDepth depth, int count, bool claims) {
@@ -366,6 +444,24 @@ void RegisterAll() {
             .c_str(),
         PassFrames, Depth::k16, FrameKind::kNatural, 10, false, isa)
         ->UseManualTime();
+  }
+  for (FrameKind kind : {FrameKind::kNatural, FrameKind::kNoise}) {
+    for (int count : {1, 10}) {
+      for (const auto& [width, height] :
+           {std::pair<A_long, A_long>{64, 64}, {1920, 1080}, {3840, 2160}}) {
+        for (bool warm : {false, true}) {
+          benchmark::RegisterBenchmark((name("PassSizes8", kind, count, true) + "/size:" +
+                                        std::to_string(width) + "x" + std::to_string(height) +
+                                        "/cache:" + (warm ? "warm" : "cold"))
+                                           .c_str(),
+                                       PassSizes, kind, count, width, height, warm)
+              ->UseManualTime();
+        }
+      }
+      benchmark::RegisterBenchmark(name("ClassifyEveryCell", kind, count, true).c_str(),
+                                   ClassifyEveryCell, kind, count)
+          ->UseManualTime();
+    }
   }
   // Frames rendered on one and on two threads at once, each its own frame:
   // items per second is the throughput.

@@ -22,7 +22,7 @@ def main(path):
     print("| benchmark | ns/pixel | x copy | claimed |")
     print("|---|---:|---:|---:|")
     for name, run in median.items():
-        if "/threads:" in name:
+        if "/threads:" in name or name.startswith(("PassSizes8", "ClassifyEveryCell")):
             continue
         depth = "16" if name.startswith(("Render16", "Pass16", "FrameCopy16")) else "8"
         claimed = run.get("claimed")
@@ -61,6 +61,26 @@ def main(path):
             scaling.setdefault(family, []).append(rate)
             row.append(f"{rate:.1f}")
         print(f"| {threads} | " + " | ".join(row) + " |")
+
+    print()
+    print("The pass by frame size, entries with feather bands: microseconds per frame as"
+          " the pass fills each worker's cell cache (cold), with every cell it meets known"
+          " (warm), and to classify every cell up front:")
+    print()
+    print("| frame | entries | size | cold | warm | every cell | warm + every cell / cold |")
+    print("|---|---:|---|---:|---:|---:|---:|")
+
+    def us(name):
+        return median[name]["us_per_frame"] if name in median else float("nan")
+
+    for frame in ("natural", "noise"):
+        for count in (1, 10):
+            every = us(f"ClassifyEveryCell/frame:{frame}/entries:{count}/claims:some")
+            for size in ("64x64", "1920x1080", "3840x2160"):
+                sized = f"PassSizes8/frame:{frame}/entries:{count}/claims:some/size:{size}/cache:"
+                cold, warm = us(sized + "cold"), us(sized + "warm")
+                print(f"| {frame} | {count} | {size} | {cold:.1f} | {warm:.1f} | {every:.1f} | "
+                      f"{(warm + every) / cold:.2f} |")
 
     def ratio(a, b):
         return ns(a) / ns(b)

@@ -13,27 +13,29 @@ std::int32_t AxisGap(std::int32_t low, std::int32_t span, std::int32_t colour) {
   return colour < low ? low - colour : colour > high ? colour - high : 0;
 }
 
-struct SumBounds {
+struct SquaredDistanceBounds {
   std::int32_t low;
   std::int32_t high;
 };
 
-// Bounds on the redmean sum over a cell: every factor of each term is bounded
-// on its own, and each term grows with every factor, the shift included.
-SumBounds CellSumBounds(std::int32_t red_low, std::int32_t green_low, std::int32_t blue_low,
-                        std::int32_t span, std::int32_t cr, std::int32_t cg, std::int32_t cb) {
-  struct Square {
+// Bounds on the squared redmean distance over a cell: every factor of each
+// term is bounded on its own, and each term grows with every factor, the shift
+// included.
+SquaredDistanceBounds CellBounds(std::int32_t red_low, std::int32_t green_low,
+                                 std::int32_t blue_low, std::int32_t span, std::int32_t cr,
+                                 std::int32_t cg, std::int32_t cb) {
+  struct SquaredDifference {
     std::int32_t low;
     std::int32_t high;
   };
-  const auto squares = [span](std::int32_t low, std::int32_t colour) {
+  const auto squared = [span](std::int32_t low, std::int32_t colour) {
     const std::int32_t far = std::max(colour - low, low + span - 1 - colour);
     const std::int32_t near = AxisGap(low, span, colour);
-    return Square{near * near, far * far};
+    return SquaredDifference{near * near, far * far};
   };
-  const Square dr = squares(red_low, cr);
-  const Square dg = squares(green_low, cg);
-  const Square db = squares(blue_low, cb);
+  const SquaredDifference dr = squared(red_low, cr);
+  const SquaredDifference dg = squared(green_low, cg);
+  const SquaredDifference db = squared(blue_low, cb);
   const std::int32_t rmean_low = (red_low + cr) / 2;
   const std::int32_t rmean_high = (red_low + span - 1 + cr) / 2;
   return {
@@ -60,10 +62,10 @@ std::uint32_t AxisReachOf(std::int64_t weight, std::int64_t claim_below) {
 
 }  // namespace
 
-// Each term of the redmean sum is at least its share alone: red and blue at
-// least 2 d^2 (weights 512 + rmean and 767 - rmean are both 512 or more),
-// green 4 d^2. An axis gap whose share alone reaches the threshold rules the
-// entry out for every cell at that coordinate.
+// Each term of the squared redmean distance is at least its share alone: red
+// and blue at least 2 d^2 (weights 512 + rmean and 767 - rmean are both 512 or
+// more), green 4 d^2. An axis gap whose share alone reaches the threshold
+// rules the entry out for every cell at that coordinate.
 CellTable::CellTable(const EntryThresholds& thresholds) : thresholds_(thresholds) {
   constexpr std::int32_t kSpan = 1 << kCellShift;
   for (std::int32_t k = 0; k < thresholds_.count; ++k) {
@@ -101,7 +103,7 @@ CellTable::CellTable(const EntryThresholds& thresholds) : thresholds_(thresholds
   }
 }
 
-std::uint16_t CellTable::Classify(std::int32_t cell) {
+std::uint16_t CellTable::Classify(std::int32_t cell) const {
   constexpr std::int32_t kSpan = 1 << kCellShift;
   const std::int32_t red_low = ((cell >> kRedPlace) & kAxisMask) << kCellShift;
   const std::int32_t green_low = ((cell >> kGreenPlace) & kAxisMask) << kCellShift;
@@ -116,14 +118,14 @@ std::uint16_t CellTable::Classify(std::int32_t cell) {
     const int k = __builtin_ctz(reach);
     reach &= reach - 1;
     const auto entry = static_cast<std::size_t>(k);
-    const SumBounds sums =
-        CellSumBounds(red_low, green_low, blue_low, kSpan, thresholds_.red[entry],
-                      thresholds_.green[entry], thresholds_.blue[entry]);
+    const SquaredDistanceBounds bounds =
+        CellBounds(red_low, green_low, blue_low, kSpan, thresholds_.red[entry],
+                   thresholds_.green[entry], thresholds_.blue[entry]);
     const auto claim_below = static_cast<std::int32_t>(thresholds_.claim_below[entry]);
-    if (sums.low >= claim_below) continue;  // claims none of the cell
+    if (bounds.low >= claim_below) continue;  // claims none of the cell
     const std::uint16_t bit = static_cast<std::uint16_t>(1u << k);
     candidates = static_cast<std::uint16_t>(candidates | bit);
-    if (sums.high >= claim_below) {
+    if (bounds.high >= claim_below) {
       word = kTest;
       continue;
     }
@@ -133,7 +135,7 @@ std::uint16_t CellTable::Classify(std::int32_t cell) {
       const auto ramp_from = static_cast<std::int32_t>(thresholds_.ramp_from[entry]);
       if (thresholds_.enabled[entry] == 0) {
         word = static_cast<std::uint16_t>(kClearedClaimed | bit);
-      } else if (sums.high < ramp_from) {
+      } else if (bounds.high < ramp_from) {
         word = static_cast<std::uint16_t>(kKeptClaimed | bit);
       } else {
         word = kTest;
@@ -143,9 +145,7 @@ std::uint16_t CellTable::Classify(std::int32_t cell) {
     }
     break;
   }
-  if (word == kTest) word = static_cast<std::uint16_t>(kTest | candidates);
-  words_[static_cast<std::size_t>(cell)] = word;
-  return word;
+  return word == kTest ? static_cast<std::uint16_t>(kTest | candidates) : word;
 }
 
 }  // namespace huesieve

@@ -1,7 +1,11 @@
 // A per-frame map of colour space in cells of 8 × 8 × 8 colours, saying for
 // each cell whether no entry can claim any of its colours, whether one entry
-// decides all of them alike, or which entries must be tried per pixel. Cells
-// are classified on first use, so a frame pays only for the colours it holds.
+// decides all of them alike, or which entries must be tried per pixel. The
+// table holds what every cell's classification starts from (the per-axis
+// reach and the entries' colour boxes) and classifies a cell on demand,
+// changing nothing: built once per frame, it is read by every worker at once.
+// Each worker keeps the words of the cells it meets in its own CellCache
+// (cell_cache.h), so a frame pays only for the colours it holds.
 #pragma once
 
 #include <array>
@@ -26,9 +30,10 @@ class CellTable {
   static constexpr std::int32_t kBluePlace = 0;
 
   // Cell words. 0 is a cell not yet classified. A cell to test holds the
-  // entries that may claim some of its colours in the low bits; every other
-  // entry claims none of them, so trying only these keeps the first claimer.
-  // A cell that one entry claims whole holds that entry's bit.
+  // entries that may claim some of its colours (its candidate entries) in the
+  // low bits; every other entry claims none of them, so trying only these
+  // keeps the first claimer. A cell that one entry claims whole holds that
+  // entry's bit.
   static constexpr std::uint16_t kUnknown = 0;
   static constexpr std::uint16_t kDecided = 0x1000;  // one outcome for every colour
   static constexpr std::uint16_t kClaimed = 0x2000;  // ... which counts for the bounds
@@ -39,6 +44,11 @@ class CellTable {
   static constexpr std::uint16_t kClearedClaimed = kDecided | kClaimed;
   static constexpr std::uint16_t kKeptClaimed = kDecided | kClaimed | kKeep;
 
+  // For vector gathers of 32-bit words at 2-byte steps, a table of words ends
+  // in padding so the last cell's read stays inside.
+  static constexpr std::int32_t kStoredWords = kCellCount + 2;
+
+  // Keeps a reference to `thresholds`, which must outlive the table.
   explicit CellTable(const EntryThresholds& thresholds);
 
   static constexpr std::int32_t CellOf(std::int32_t red, std::int32_t green, std::int32_t blue) {
@@ -46,10 +56,8 @@ class CellTable {
            ((blue >> kCellShift) << kBluePlace);
   }
 
-  std::uint16_t Lookup(std::int32_t cell) {
-    const std::uint16_t word = words_[static_cast<std::size_t>(cell)];
-    return word != kUnknown ? word : Classify(cell);
-  }
+  // The word of `cell`, never kUnknown.
+  std::uint16_t Classify(std::int32_t cell) const;
 
   // Entries that may claim a colour whose red (green, blue) value lies in
   // cell coordinate c: bit k of reach[c]. A colour none of whose entries is
@@ -73,14 +81,7 @@ class CellTable {
   // The entry whose box is boxes()[i].
   std::int32_t box_entry(std::int32_t i) const { return box_entries_[static_cast<std::size_t>(i)]; }
 
-  // For vector gathers of 32-bit words at 2-byte steps: the table ends in
-  // padding so the last cell's read stays inside.
-  static constexpr std::int32_t kStoredWords = kCellCount + 2;
-  const std::uint16_t* words() const { return words_.data(); }
-
  private:
-  std::uint16_t Classify(std::int32_t cell);
-
   const EntryThresholds& thresholds_;
   // Per axis and cell coordinate, the entries that may claim some colour with
   // that coordinate: most cells of a frame are ruled out by these alone.
@@ -90,7 +91,6 @@ class CellTable {
   std::array<ColourBox, kMaxColourEntries> boxes_{};
   std::array<std::int32_t, kMaxColourEntries> box_entries_{};
   std::int32_t box_count_ = 0;
-  std::array<std::uint16_t, kStoredWords> words_{};
 };
 
 }  // namespace huesieve

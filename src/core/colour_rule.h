@@ -14,19 +14,20 @@
 
 namespace huesieve {
 
-// The redmean sum from its factors: the squared differences of the channels
-// and the mean red that weights the red and the blue term. Bounds over a cell
-// of colours take each factor at its own bound, so the two means may differ.
+// The squared redmean distance from its factors: the squared differences of
+// the channels and the mean red that weights the red and the blue term.
+// Bounds over a cell of colours take each factor at its own bound, so the two
+// means may differ.
 constexpr std::int32_t WeightedRedmeanSum(std::int32_t red_term_mean, std::int32_t blue_term_mean,
                                           std::int32_t dr2, std::int32_t dg2, std::int32_t db2) {
   return (((red_term_mean + 512) * dr2) >> 8) + 4 * dg2 + (((767 - blue_term_mean) * db2) >> 8);
 }
 
-// The integer sum under the square root of the redmean distance, between a
-// pixel's colour on the 8-bit scale and an entry's colour. No sum exceeds
-// 194818 + 260100 + 194818, and no intermediate overflows 32 bits.
-constexpr std::int32_t RedmeanSquare(std::int32_t pr, std::int32_t pg, std::int32_t pb,
-                                     std::int32_t cr, std::int32_t cg, std::int32_t cb) {
+// The squared redmean distance, a whole number, between a pixel's colour on
+// the 8-bit scale and an entry's colour. None exceeds 194818 + 260100 +
+// 194818, and no intermediate overflows 32 bits.
+constexpr std::int32_t SquaredRedmeanDistance(std::int32_t pr, std::int32_t pg, std::int32_t pb,
+                                              std::int32_t cr, std::int32_t cg, std::int32_t cb) {
   const std::int32_t rmean = (pr + cr) / 2;
   const std::int32_t dr = pr - cr;
   const std::int32_t dg = pg - cg;
@@ -35,8 +36,8 @@ constexpr std::int32_t RedmeanSquare(std::int32_t pr, std::int32_t pg, std::int3
 }
 
 inline double RedmeanDistance(Rgb8 pixel, Rgb8 colour) {
-  return std::sqrt(static_cast<double>(RedmeanSquare(pixel.red, pixel.green, pixel.blue,
-                                                     colour.red, colour.green, colour.blue)));
+  return std::sqrt(static_cast<double>(SquaredRedmeanDistance(
+      pixel.red, pixel.green, pixel.blue, colour.red, colour.green, colour.blue)));
 }
 
 // A pixel's colour on the 8-bit scale the rule decides on.

@@ -4,6 +4,7 @@
 #include <array>
 #include <cstring>
 
+#include "core/cell_cache.h"
 #include "core/frame_rule.h"
 #include "core/pass_kernels.h"
 #include "core/pixel_format_list.h"
@@ -29,6 +30,7 @@ class RowJudge {
 
   RowJudge(const ColourEntryTable& entries, const RenderOptions& options)
       : rule_(entries),
+        cache_(rule_.cells()),
         kernel_(RowKernelFor<Format>(options.isa)),
         premultiplied_(options.alpha == AlphaMode::kPremultiplied) {}
 
@@ -40,7 +42,7 @@ class RowJudge {
     const std::byte* source = from + begin * kBytes;
     std::byte* target = to == nullptr ? nullptr : to + begin * kBytes;
     if (target != nullptr && !premultiplied_) {
-      Note(kernel_(source, target, end - begin, rule_), begin, claims);
+      Note(kernel_(source, target, end - begin, rule_, cache_), begin, claims);
       return;
     }
     for (std::int64_t done = 0; done < end - begin; done += kScratchPixels) {
@@ -66,9 +68,9 @@ class RowJudge {
     std::byte* judged = scratch_.data();
     if (premultiplied_) {
       StraightenRow<Format>(given, judged, pixels);
-      Note(kernel_(judged, judged, pixels, rule_), offset, claims);
+      Note(kernel_(judged, judged, pixels, rule_, cache_), offset, claims);
     } else {
-      Note(kernel_(given, judged, pixels, rule_), offset, claims);
+      Note(kernel_(given, judged, pixels, rule_, cache_), offset, claims);
     }
   }
 
@@ -81,11 +83,12 @@ class RowJudge {
       source = kept_.data();
     }
     StraightenRow<Format>(source, target, pixels);
-    Note(kernel_(target, target, pixels, rule_), offset, claims);
+    Note(kernel_(target, target, pixels, rule_, cache_), offset, claims);
     PremultiplyRow<Format>(source, target, pixels);
   }
 
   FrameRule<Format> rule_;
+  CellCache cache_;
   RowKernel<Format> kernel_;
   bool premultiplied_;
   static constexpr std::size_t kScratchBytes = std::size_t{kScratchPixels} * sizeof(Pixel);

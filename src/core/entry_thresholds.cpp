@@ -50,7 +50,7 @@ EntryThresholds MakeEntryThresholds(const ColourEntryTable& table) {
     const float range = table.ranges[entry];
     const float softness = table.softness[entry];
     const std::uint32_t claim_below =
-        FirstHolding(0, kSquareSumLimit, [range](std::uint32_t s) { return !Claims(s, range); });
+        FirstHolding(0, kSquaredDistanceLimit, [range](std::uint32_t s) { return !Claims(s, range); });
     std::uint32_t ramp_from = claim_below;
     if (table.enabled[entry] != 0 && softness > 0.0f) {
       ramp_from = FirstHolding(

@@ -1,10 +1,12 @@
-// The colour rule prepared for one frame: integer thresholds, the cell map and
-// the colour entries, answering "what becomes of a pixel of this colour". Built
-// on the stack per frame (about 70 KiB); nothing outlives the frame.
+// The colour rule prepared for one frame: integer thresholds and the cell
+// table, answering "what becomes of a pixel of this colour". Built once per
+// frame and then only read, so several workers may walk one frame with it at
+// once, each with its own CellCache; nothing outlives the frame.
 #pragma once
 
 #include <cstdint>
 
+#include "core/cell_cache.h"
 #include "core/cell_table.h"
 #include "core/colour_entry_table.h"
 #include "core/colour_fate.h"
@@ -28,48 +30,44 @@ class FrameRule {
   FrameRule(const FrameRule&) = delete;
   FrameRule& operator=(const FrameRule&) = delete;
 
-  // The fate of every pixel whose colour, on the 8-bit scale, is given.
-  ColourFate Fate(std::int32_t red, std::int32_t green, std::int32_t blue) {
-    return FateInCell(CellTable::CellOf(red, green, blue), red, green, blue);
-  }
-
-  ColourFate FateInCell(std::int32_t cell, std::int32_t red, std::int32_t green,
-                        std::int32_t blue) {
-    const std::uint16_t word = cells_.Lookup(cell);
-    if ((word & CellTable::kTest) != 0) return TestEntries(word, red, green, blue);
+  // What becomes of every pixel whose colour, on the 8-bit scale, is
+  // `colour`; `cache` is the calling worker's, for this frame's cells().
+  ColourFate Fate(CellCache& cache, Rgb8 colour) const {
+    const std::uint16_t word = cache.Lookup(CellOf(colour));
+    if ((word & CellTable::kTest) != 0) {
+      return TestedFate(word, colour.red, colour.green, colour.blue);
+    }
     return DecidedFate(word);
   }
 
-  Claim ClaimOf(std::int32_t red, std::int32_t green, std::int32_t blue) {
-    const std::uint16_t word = cells_.Lookup(CellTable::CellOf(red, green, blue));
-    if ((word & CellTable::kTest) != 0) {
-      const EntrySum first = FirstClaim(word, red, green, blue);
-      if (first.entry < 0) return {};
-      const auto k = static_cast<std::size_t>(first.entry);
-      return {first.entry, thresholds_.enabled[k] != 0 && first.sum >= thresholds_.ramp_from[k]};
-    }
-    if ((word & CellTable::kClaimed) == 0) return {};
-    return {__builtin_ctz(word & CellTable::kEntryMask), false};
-  }
+  Claim ClaimOf(CellCache& cache, Rgb8 colour) const;
 
+  const CellTable& cells() const { return cells_; }
+  const EntryThresholds& thresholds() const { return thresholds_; }
+
+ private:
+  // The first of a test cell's candidate entries that claims a colour, with
+  // the colour's squared distance from it; entry -1 when none does.
+  struct TestedClaim {
+    std::int32_t entry;
+    std::uint32_t distance_squared;
+  };
+  TestedClaim FirstClaim(std::uint16_t word, std::int32_t red, std::int32_t green,
+                         std::int32_t blue) const;
+  // Whether a colour an enabled entry claims lies in its feather band.
+  bool Feathered(const TestedClaim& claim) const {
+    return claim.distance_squared >= thresholds_.ramp_from[static_cast<std::size_t>(claim.entry)];
+  }
+  ColourFate TestedFate(std::uint16_t word, std::int32_t red, std::int32_t green,
+                        std::int32_t blue) const;
+
+  static constexpr std::int32_t CellOf(Rgb8 colour) {
+    return CellTable::CellOf(colour.red, colour.green, colour.blue);
+  }
   static constexpr ColourFate DecidedFate(std::uint16_t word) {
     return ((word & CellTable::kClaimed) != 0 ? kFateClaimed : 0) |
            ((word & CellTable::kKeep) != 0 ? kFateKeep : 0);
   }
-
-  CellTable& cells() { return cells_; }
-  const EntryThresholds& thresholds() const { return thresholds_; }
-
- private:
-  struct EntrySum {
-    std::int32_t entry;  // -1: none claims
-    std::uint32_t sum;
-  };
-  // The first of a test cell's entries that claims the colour, and its sum.
-  EntrySum FirstClaim(std::uint16_t word, std::int32_t red, std::int32_t green,
-                      std::int32_t blue) const;
-  ColourFate TestEntries(std::uint16_t word, std::int32_t red, std::int32_t green,
-                         std::int32_t blue) const;
 
   EntryThresholds thresholds_;
   CellTable cells_;

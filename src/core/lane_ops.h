@@ -111,7 +111,7 @@ concept LaneOps = requires(typename Ops::U32 u, typename Ops::F32 f, typename Op
   // low byte (the byte of the alpha channel unspecified). LoadFloat: kLanes
   // 16-byte slots of four floats; ToBytesFloat brings each to a byte as the
   // float format does, likewise. Store8<kAlphaAt>, Store16<kAlphaAt> and
-  // StoreFloat write the slots' fates back: a cleared lane's slot becomes
+  // StoreFloat write the lanes' outcomes back: a cleared lane's slot becomes
   // transparent black; otherwise a ramped lane's slot gets its lane of
   // `alpha` (which fits the channel; float bits for StoreFloat) as its alpha,
   // at bit kAlphaAt of the slot, or as the fourth float; every other slot

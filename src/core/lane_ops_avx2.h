@@ -144,11 +144,11 @@ struct Avx2Ops : GnuLanes<8> {
   HUESIEVE_AVX2 static void Store16(std::byte* at, const Slots16& slots, Mask cleared, Mask ramped,
                                     U32 alpha) {
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(at),
-                        Fates16<kAlphaAt>(slots.low, _mm256_castsi256_si128(cleared),
+                        Judged16<kAlphaAt>(slots.low, _mm256_castsi256_si128(cleared),
                                           _mm256_castsi256_si128(ramped),
                                           _mm256_castsi256_si128(Raw(alpha))));
     _mm256_storeu_si256(reinterpret_cast<__m256i*>(at + 32),
-                        Fates16<kAlphaAt>(slots.high, _mm256_extracti128_si256(cleared, 1),
+                        Judged16<kAlphaAt>(slots.high, _mm256_extracti128_si256(cleared, 1),
                                           _mm256_extracti128_si256(ramped, 1),
                                           _mm256_extracti128_si256(Raw(alpha), 1)));
   }
@@ -211,10 +211,11 @@ struct Avx2Ops : GnuLanes<8> {
     return _mm256_cvttpd_epi32(value);
   }
 
-  // Four 16-bit slots with their lanes widened to the slots; alpha is the
-  // channel at bit kAlphaAt of each slot.
+  // Four 16-bit slots as their lanes (widened to the slots) judge them:
+  // cleared ones zero, ramped ones with their alpha, the channel at bit
+  // kAlphaAt of each slot.
   template <int kAlphaAt>
-  HUESIEVE_AVX2 static __m256i Fates16(__m256i slots, __m128i cleared, __m128i ramped,
+  HUESIEVE_AVX2 static __m256i Judged16(__m256i slots, __m128i cleared, __m128i ramped,
                                        __m128i alpha) {
     const __m256i with_alpha = _mm256_or_si256(
         _mm256_and_si256(slots, _mm256_set1_epi64x(static_cast<std::int64_t>(~(std::uint64_t{0xFFFF} << kAlphaAt)))),

@@ -145,10 +145,10 @@ struct WasmSimdOps : GnuLanes<4> {
   template <int kAlphaAt = 0>
   HUESIEVE_WASM static void Store16(std::byte* at, const Slots16& slots, Mask cleared, Mask ramped,
                                     U32 alpha) {
-    wasm_v128_store(at, Fates16<kAlphaAt>(slots.low, wasm_i64x2_extend_low_i32x4(cleared),
+    wasm_v128_store(at, Judged16<kAlphaAt>(slots.low, wasm_i64x2_extend_low_i32x4(cleared),
                                           wasm_i64x2_extend_low_i32x4(ramped),
                                           wasm_u64x2_extend_low_u32x4(Raw(alpha))));
-    wasm_v128_store(at + 16, Fates16<kAlphaAt>(slots.high, wasm_i64x2_extend_high_i32x4(cleared),
+    wasm_v128_store(at + 16, Judged16<kAlphaAt>(slots.high, wasm_i64x2_extend_high_i32x4(cleared),
                                                wasm_i64x2_extend_high_i32x4(ramped),
                                                wasm_u64x2_extend_high_u32x4(Raw(alpha))));
   }
@@ -207,10 +207,11 @@ struct WasmSimdOps : GnuLanes<4> {
                               PairToBytes(wasm_i32x4_shuffle(slot, slot, 2, 3, 2, 3)), 0, 1, 4, 5);
   }
 
-  // Two 16-bit slots with their lanes widened to the slots; alpha is the
-  // channel at bit kAlphaAt of each slot.
+  // Two 16-bit slots as their lanes (widened to the slots) judge them:
+  // cleared ones zero, ramped ones with their alpha, the channel at bit
+  // kAlphaAt of each slot.
   template <int kAlphaAt>
-  HUESIEVE_WASM static v128_t Fates16(v128_t slots, v128_t cleared, v128_t ramped, v128_t alpha) {
+  HUESIEVE_WASM static v128_t Judged16(v128_t slots, v128_t cleared, v128_t ramped, v128_t alpha) {
     constexpr auto kKeep = static_cast<std::int64_t>(~(std::uint64_t{0xFFFF} << kAlphaAt));
     const v128_t with_alpha = wasm_v128_or(wasm_v128_and(slots, wasm_i64x2_splat(kKeep)),
                                            wasm_i64x2_shl(alpha, kAlphaAt));

@@ -1,25 +1,26 @@
+#include <cstring>
+
 #include "core/pass_kernels.h"
 #include "core/pixel_format_list.h"
-
-#include <cstring>
 
 namespace huesieve {
 
 template <typename Format>
 RowClaims PortableRow(const std::byte* from, std::byte* to, std::int64_t pixels,
-                      FrameRule<Format>& rule) {
+                      const FrameRule<Format>& rule, CellCache& cache) {
   constexpr std::int64_t kPixelBytes = sizeof(typename Format::Pixel);
   if (from != to) std::memcpy(to, from, static_cast<std::size_t>(pixels * kPixelBytes));
-  FateMemo<Format> memo(rule);
+  LastColourMemo<ColourFate> memo;
   RowClaims claims;
   for (std::int64_t column = 0; column < pixels; ++column) {
-    if (ApplyRuleToPixel(to + column * kPixelBytes, memo)) claims.Note(column);
+    if (ApplyRuleToPixel(to + column * kPixelBytes, rule, cache, memo)) claims.Note(column);
   }
   return claims;
 }
 
-#define HUESIEVE_INSTANTIATE(Format) \
-  template RowClaims PortableRow(const std::byte*, std::byte*, std::int64_t, FrameRule<Format>&);
+#define HUESIEVE_INSTANTIATE(Format)                                         \
+  template RowClaims PortableRow(const std::byte*, std::byte*, std::int64_t, \
+                                 const FrameRule<Format>&, CellCache&);
 HUESIEVE_FOR_EACH_PIXEL_FORMAT(HUESIEVE_INSTANTIATE)
 #undef HUESIEVE_INSTANTIATE
 

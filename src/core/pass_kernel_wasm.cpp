@@ -1,8 +1,8 @@
 // The lane kernel on WebAssembly SIMD, 16 pixels at a time in four 128-bit
-// vectors; built only by emscripten with -msimd128, for the tuner. On 1920 ×
-// 1080 footage with ten entries, under V8, a render took 3.7 ms at 4 lanes,
-// 2.5 at 8, 2.0 at 16 and 2.6 at 32: the kernel's work per vector weighs
-// less per pixel as the vector grows, until the lanes' own work outgrows it.
+// vectors; built only by emscripten with -msimd128, for the tuner. The
+// kernel's work per vector (the one-cell test, the strategy, the branches)
+// weighs less per pixel as the vector grows, until the lanes' own work
+// outgrows it: 16 lanes were the fastest (docs/tuner.md).
 #include "core/pass_kernels.h"
 
 #ifdef HUESIEVE_WASM_KERNELS

@@ -1,16 +1,20 @@
 // Row kernels of the selection pass, one family per instruction set. A kernel
 // writes one row of pixels, `from` as the rule leaves them, into `to` (the
 // same row, or another row that holds nothing yet), and reports its first and
-// last claimed column; it sees plain buffers and the frame's prepared rule,
-// nothing else.
+// last claimed column; it sees plain buffers, the frame's prepared rule (read
+// only, shared by every worker) and the calling worker's cell cache, nothing
+// else.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "core/cell_cache.h"
+#include "core/colour_fate.h"
 #include "core/colour_rule.h"
 #include "core/frame_rule.h"
 #include "core/image_view.h"
+#include "core/last_colour_memo.h"
 
 namespace huesieve {
 
@@ -30,43 +34,27 @@ struct RowClaims {
   }
 };
 
-// The previous colour's fate: footage has long runs of one colour, and a run
-// costs one lookup.
+// One pixel, the plain way; also the kernels' way with row tails. `memo`
+// holds the fate of the colour before. Inlined into the loops that call it,
+// where the memo stays in registers, whatever the compiler's size limits.
 template <typename Format>
-class FateMemo {
- public:
-  explicit FateMemo(FrameRule<Format>& rule) : rule_(rule) {}
-
-  ColourFate Fate(Rgb8 colour) {
-    const auto key = static_cast<std::uint32_t>(colour.red << 16 | colour.green << 8 | colour.blue);
-    if (key != key_) {
-      key_ = key;
-      fate_ = rule_.Fate(colour.red, colour.green, colour.blue);
-    }
-    return fate_;
-  }
-
- private:
-  FrameRule<Format>& rule_;
-  std::uint32_t key_ = ~0u;  // no colour
-  ColourFate fate_ = 0;
-};
-
-// One pixel, the plain way; also the kernels' way with row tails.
-template <typename Format>
-bool ApplyRuleToPixel(std::byte* pixel, FateMemo<Format>& memo) {
-  const ColourFate fate = memo.Fate(ColourOf<Format>(LoadPixel<Format>(pixel)));
+[[gnu::always_inline]] inline bool ApplyRuleToPixel(std::byte* pixel, const FrameRule<Format>& rule,
+                                                    CellCache& cache,
+                                                    LastColourMemo<ColourFate>& memo) {
+  const ColourFate fate =
+      memo.For(ColourOf<Format>(LoadPixel<Format>(pixel)),
+               [&rule, &cache](Rgb8 colour) { return rule.Fate(cache, colour); });
   ApplyFate<Format>(pixel, fate);
   return (fate & kFateClaimed) != 0;
 }
 
 template <typename Format>
 using RowKernel = RowClaims (*)(const std::byte* from, std::byte* to, std::int64_t pixels,
-                                FrameRule<Format>& rule);
+                                const FrameRule<Format>& rule, CellCache& cache);
 
 template <typename Format>
 RowClaims PortableRow(const std::byte* from, std::byte* to, std::int64_t pixels,
-                      FrameRule<Format>& rule);
+                      const FrameRule<Format>& rule, CellCache& cache);
 
 #if defined(__x86_64__) || defined(__i386__)
 #define HUESIEVE_X86_KERNELS 1

@@ -16,6 +16,13 @@ constexpr std::int32_t ClampToByte(double value) {
   return static_cast<std::int32_t>(value);
 }
 
+// A channel on the 0..1 scale (a float pixel's, a colour control's) on the
+// 8-bit scale: rounded half up and held within it, in double precision (exact
+// for a float channel); NaN counts as 0, infinities as the ends.
+constexpr std::int32_t UnitChannelToByteScale(double channel) {
+  return ClampToByte(channel * 255.0 + 0.5);
+}
+
 // Channel positions within a pixel.
 struct ArgbOrder {
   static constexpr int kAlpha = 0;
@@ -74,13 +81,12 @@ struct Rgba16 : RgbaOrder, Samples<std::uint16_t> {
 };
 
 // 32-bit float red, green, blue, alpha, full at 1, as OpenFX hosts hold them.
-// A channel comes to the 8-bit scale rounded half up and held within it, in
-// double precision (exact there); NaN counts as 0, infinities as the ends.
-// The ramp is written as the alpha itself, not truncated.
+// A channel comes to the 8-bit scale as UnitChannelToByteScale says. The ramp
+// is written as the alpha itself, not truncated.
 struct RgbaFloat : RgbaOrder, Samples<float> {
   static constexpr Sample kRampMax = 1.0f;
   static constexpr std::int32_t ToByteScale(Sample channel) {
-    return ClampToByte(static_cast<double>(channel) * 255.0 + 0.5);
+    return UnitChannelToByteScale(static_cast<double>(channel));
   }
 };
 

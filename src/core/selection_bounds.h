@@ -1,6 +1,7 @@
 // The rectangle of claimed pixels that the corner markers frame.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 namespace huesieve {
@@ -16,7 +17,9 @@ struct SelectionBounds {
   bool operator==(const SelectionBounds&) const = default;
 };
 
-// The rectangle grown row by row, in order, as a pass walks a picture.
+// The rectangle grown row by row, in order, as a pass walks a picture or a
+// band of its rows. The rectangles of bands merged, in any order, give the
+// rectangle of the walk over all their rows.
 class ClaimedRectangle {
  public:
   explicit ClaimedRectangle(std::int64_t pixels_per_row) : smallest_column_(pixels_per_row) {}
@@ -28,6 +31,18 @@ class ClaimedRectangle {
     smallest_column_ = first < smallest_column_ ? first : smallest_column_;
     largest_column_ = last > largest_column_ ? last : largest_column_;
     largest_row_ = row;
+  }
+
+  void Merge(const ClaimedRectangle& band) {
+    if (!band.any_claimed_) return;
+    if (!any_claimed_) {
+      *this = band;
+      return;
+    }
+    first_row_ = std::min(first_row_, band.first_row_);
+    smallest_column_ = std::min(smallest_column_, band.smallest_column_);
+    largest_column_ = std::max(largest_column_, band.largest_column_);
+    largest_row_ = std::max(largest_row_, band.largest_row_);
   }
 
   SelectionBounds Bounds() const {

@@ -6,8 +6,9 @@
 namespace huesieve {
 namespace {
 
-// The frame's rule lives on the stack of a render thread: keep it small.
-static_assert(sizeof(FrameRule<Argb16>) < 96 * 1024);
+// The frame's rule and a worker's cell cache live on the stack of a render
+// thread: keep them small.
+static_assert(sizeof(FrameRule<Argb16>) + sizeof(CellCache) < 96 * 1024);
 
 }  // namespace
 

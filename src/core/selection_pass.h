@@ -5,6 +5,10 @@
 // processor.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
+#include "core/cell_cache.h"
 #include "core/colour_entry_table.h"
 #include "core/frame_rule.h"
 #include "core/image_view.h"
@@ -30,6 +34,36 @@ template <typename Format>
 SelectionBounds SelectionPass(const ImageView& image, const ColourEntryTable& table,
                               RowKernel<Format> kernel);
 
+// Rows `first` to `last`, the last not included.
+struct RowBand {
+  std::int64_t first = 0;
+  std::int64_t last = 0;
+};
+
+// The walk over one band of a picture's rows, for a host that shares a frame
+// between workers: rows are read, written and finished as SelectionPassByRow
+// does, numbered as in the whole picture. `rule` is prepared once for the
+// frame and only read, by every worker at once; `cache` is the calling
+// worker's own, made from rule.cells() and kept for every band it walks of
+// that frame. Returns the band's claimed rectangle: the rectangles of bands
+// that cover the picture, merged (ClaimedRectangle::Merge), give the bounds of
+// the walk over the whole picture.
+template <typename Format, typename SourceRow, typename TargetRow, typename FinishRow>
+ClaimedRectangle SelectionPassBand(const FrameRule<Format>& rule, CellCache& cache,
+                                   RowKernel<Format> kernel, std::int64_t pixels_per_row,
+                                   RowBand band, SourceRow source_row, TargetRow target_row,
+                                   FinishRow finish_row) {
+  ClaimedRectangle rectangle(pixels_per_row);
+  for (std::int64_t row = band.first; row < band.last; ++row) {
+    const std::byte* from = source_row(row);
+    std::byte* to = target_row(row);
+    const RowClaims claims = kernel(from, to, pixels_per_row, rule, cache);
+    finish_row(row, to);
+    if (claims.first >= 0) rectangle.NoteRow(row, claims.first, claims.last);
+  }
+  return rectangle;
+}
+
 // The walk over a picture that is read and written row by row as it goes:
 // row `row` is read from where `source_row(row)` says, written as the rule
 // leaves it where `target_row(row)` says (the same place, or another that
@@ -42,16 +76,11 @@ SelectionBounds SelectionPassByRow(std::int64_t pixels_per_row, std::int64_t row
                                    const ColourEntryTable& table, RowKernel<Format> kernel,
                                    SourceRow source_row, TargetRow target_row,
                                    FinishRow finish_row) {
-  FrameRule<Format> rule(table);
-  ClaimedRectangle rectangle(pixels_per_row);
-  for (std::int64_t row = 0; row < rows; ++row) {
-    const std::byte* from = source_row(row);
-    std::byte* to = target_row(row);
-    const RowClaims claims = kernel(from, to, pixels_per_row, rule);
-    finish_row(row, to);
-    if (claims.first >= 0) rectangle.NoteRow(row, claims.first, claims.last);
-  }
-  return rectangle.Bounds();
+  const FrameRule<Format> rule(table);
+  CellCache cache(rule.cells());
+  return SelectionPassBand<Format>(rule, cache, kernel, pixels_per_row, RowBand{0, rows},
+                                   source_row, target_row, finish_row)
+      .Bounds();
 }
 
 template <typename Format, typename SourceRow, typename TargetRow, typename FinishRow>

@@ -18,8 +18,8 @@ inline constexpr const char* kEmulatedWideName = "emulated-avx512";
 
 template <typename Format>
 RowClaims EmulatedWideRow(const std::byte* from, std::byte* to, std::int64_t pixels,
-                          FrameRule<Format>& rule) {
-  return lanes::LaneRow<EmulatedLaneOps<16>, Format>(from, to, pixels, rule);
+                          const FrameRule<Format>& rule, CellCache& cache) {
+  return lanes::LaneRow<EmulatedLaneOps<16>, Format>(from, to, pixels, rule, cache);
 }
 
 }  // namespace huesieve::testing_support

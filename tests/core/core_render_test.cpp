@@ -7,6 +7,7 @@
 // it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <cmath>
@@ -17,10 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "core/cell_cache.h"
 #include "core/claim_map.h"
 #include "core/corner_markers.h"
+#include "core/frame_rule.h"
 #include "core/image_view.h"
 #include "core/pixel_formats.h"
+#include "core/selection_bounds.h"
 #include "core/selection_pass.h"
 #include "testing/reference/plain_colour_rule.h"
 #include "testing/support/equivalence_cases.h"
@@ -252,6 +256,52 @@ TYPED_TEST(CoreRender, RowsJudgedIntoAnotherPictureMatchThePassInPlace) {
             << kernel.name << " seed " << seed << " row " << row;
       }
       EXPECT_TRUE(source == before) << kernel.name;
+    }
+  }
+}
+
+// A frame split into bands of rows, walked in a shuffled order by two
+// workers taking turns, each with its own cache on the one prepared rule: the
+// bands' rectangles merged frame the same pixels the plain reference keeps.
+// Bands may hold one row, none, or claim nothing.
+TYPED_TEST(CoreRender, BandsWalkedInAnyOrderMergeToTheWholeFrame) {
+  using Format = TypeParam;
+  std::mt19937 choices(11);
+  for (std::uint32_t seed = 0; seed < 16; ++seed) {
+    const Layout layout{1 + static_cast<std::int64_t>(choices() % 45),
+                        1 + static_cast<std::int64_t>(choices() % 12),
+                        static_cast<std::int64_t>(choices() % 2) * 5, seed % 2 == 0};
+    const ColourEntryTable table =
+        equivalence::RandomTable(seed + 300, 1 + static_cast<std::int32_t>(seed % 10));
+    std::vector<RowBand> bands;
+    for (std::int64_t first = 0; first < layout.height;) {
+      const std::int64_t last =
+          std::min(layout.height, first + static_cast<std::int64_t>(choices() % 4));
+      bands.push_back({first, last});
+      first = last;
+    }
+    std::shuffle(bands.begin(), bands.end(), choices);
+    std::vector<std::byte> given;
+    const ImageView given_view = this->Fill(layout, given);
+    std::vector<std::byte> expected = given;
+    TestFixture::Expect(TestFixture::Rebase(given_view, given, expected), table);
+    for (const auto& kernel : equivalence::JudgedKernels<Format>()) {
+      std::vector<std::byte> actual = given;
+      const ImageView view = TestFixture::Rebase(given_view, given, actual);
+      const FrameRule<Format> rule(table);
+      CellCache first_worker(rule.cells());
+      CellCache second_worker(rule.cells());
+      const auto row_of = [&view](std::int64_t row) { return view.Row(row); };
+      ClaimedRectangle merged(view.pixels_per_row);
+      for (std::size_t i = 0; i < bands.size(); ++i) {
+        merged.Merge(SelectionPassBand<Format>(
+            rule, i % 2 == 0 ? first_worker : second_worker, kernel.row, view.pixels_per_row,
+            bands[i], row_of, row_of, [](std::int64_t, std::byte*) {}));
+      }
+      DrawCornerMarkers<Format>(view, merged.Bounds());
+      EXPECT_TRUE(actual == expected) << kernel.name << " seed " << seed << " " << layout.width
+                                      << "x" << layout.height << " in " << bands.size()
+                                      << " bands";
     }
   }
 }

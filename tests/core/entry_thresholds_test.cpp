@@ -22,7 +22,7 @@ struct ThresholdCase {
 
 class EntryThresholdsTest : public ::testing::TestWithParam<ThresholdCase> {};
 
-TEST_P(EntryThresholdsTest, MatchesHandWorkedSums) {
+TEST_P(EntryThresholdsTest, MatchesHandWorkedValuess) {
   const ThresholdCase& c = GetParam();
   ColourEntryTable table;
   table.count = 1;
@@ -72,14 +72,14 @@ TEST(EntryThresholdsCount, HostileCountsAreKeptWithinTheTable) {
   EXPECT_EQ(MakeEntryThresholds(table).count, kMaxColourEntries);
 }
 
-// Hand-worked redmean sums: pixel (138, 128, 118) against colour 128 grey
+// Hand-worked squared redmean distances: pixel (138, 128, 118) against colour 128 grey
 // gives rmean 133, 645 × 100 >> 8 = 251, 4 × 0 = 0, 634 × 100 >> 8 = 247.
-TEST(RedmeanSquareTest, MatchesHandWorkedSum) {
-  EXPECT_EQ(RedmeanSquare(138, 128, 118, 128, 128, 128), 498);
-  EXPECT_EQ(RedmeanSquare(0, 0, 0, 0, 0, 0), 0);
+TEST(SquaredRedmeanDistanceTest, MatchesHandWorkedValues) {
+  EXPECT_EQ(SquaredRedmeanDistance(138, 128, 118, 128, 128, 128), 498);
+  EXPECT_EQ(SquaredRedmeanDistance(0, 0, 0, 0, 0, 0), 0);
   // White from black: rmean 127, 639 × 65025 >> 8 = 162308, 4 × 65025 =
   // 260100, 640 × 65025 >> 8 = 162562.
-  EXPECT_EQ(RedmeanSquare(255, 255, 255, 0, 0, 0), 162308 + 260100 + 162562);
+  EXPECT_EQ(SquaredRedmeanDistance(255, 255, 255, 0, 0, 0), 162308 + 260100 + 162562);
 }
 
 }  // namespace

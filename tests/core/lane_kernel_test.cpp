@@ -22,7 +22,7 @@ using Emulated = testing_support::EmulatedLaneOps<16>;
 // The ramp's distance is float(sqrt(double(s))); the kernel takes sqrt(float(s)).
 TEST(LaneRamp, SinglePrecisionRootIsTheRoundedDoubleRootOfEverySum) {
   std::uint32_t differing = 0;
-  for (std::uint32_t s = 0; s <= kSquareSumLimit; ++s) {
+  for (std::uint32_t s = 0; s <= kSquaredDistanceLimit; ++s) {
     const float wide = static_cast<float>(std::sqrt(static_cast<double>(s)));
     const float narrow = std::sqrt(static_cast<float>(s));
     if (std::memcmp(&wide, &narrow, sizeof wide) != 0) ++differing;

@@ -13,14 +13,14 @@ namespace {
 
 constexpr std::uint32_t kNoClaim = 0;
 
-VectorReport Tried(bool one_outcome, std::uint16_t candidates = 0b1) {
-  return {.route = LaneRoute::kEntriesTried, .candidates = candidates, .one_outcome = one_outcome};
+VectorReport Tried(bool coherent, std::uint16_t candidates = 0b1) {
+  return {.route = LaneRoute::kEntriesTried, .candidates = candidates, .coherent = coherent};
 }
 
 LaneStrategy WithoutCellWords() {
   LaneStrategy strategy = FirstStrategy(false);
   strategy.cell_words = false;
-  strategy.usual = 0b1;
+  strategy.tried = 0b1;
   return strategy;
 }
 
@@ -49,9 +49,9 @@ TEST(LaneStrategy, CellWordsStopWhenAVectorsWordsNameEntriesAndComeBackWhenNoneD
       NextStrategy(FirstStrategy(false), {.route = LaneRoute::kCellWords}).cell_words);
 }
 
-TEST(LaneStrategy, CellWordsComeBackOnlyAfterARunOfVectorsWithOneOutcome) {
+TEST(LaneStrategy, CellWordsComeBackOnlyAfterARunOfCoherentVectors) {
   LaneStrategy strategy = WithoutCellWords();
-  for (int vector = 1; vector < kOneOutcomeRun; ++vector) {
+  for (int vector = 1; vector < kCoherentRun; ++vector) {
     strategy = NextStrategy(strategy, Tried(true));
     EXPECT_FALSE(strategy.cell_words) << "after " << vector << " vectors";
   }
@@ -60,11 +60,11 @@ TEST(LaneStrategy, CellWordsComeBackOnlyAfterARunOfVectorsWithOneOutcome) {
 
 TEST(LaneStrategy, AVectorWithMixedOutcomesStartsTheRunAgain) {
   LaneStrategy strategy = WithoutCellWords();
-  for (int vector = 1; vector < kOneOutcomeRun; ++vector) {
+  for (int vector = 1; vector < kCoherentRun; ++vector) {
     strategy = NextStrategy(strategy, Tried(true));
   }
   strategy = NextStrategy(strategy, Tried(false));
-  EXPECT_EQ(strategy.one_outcome_run, 0);
+  EXPECT_EQ(strategy.coherent_run, 0);
   EXPECT_FALSE(NextStrategy(strategy, Tried(true)).cell_words);
 }
 
@@ -72,30 +72,30 @@ TEST(LaneStrategy, VectorsClearedWholeLeaveTheRunAndTheCellWordsAlone) {
   LaneStrategy strategy = NextStrategy(WithoutCellWords(), Tried(true));
   for (LaneRoute route : {LaneRoute::kOneCell, LaneRoute::kOutsideBoxes, LaneRoute::kUnreached}) {
     const LaneStrategy next = NextStrategy(strategy, {.route = route, .claimed = kNoClaim});
-    EXPECT_EQ(next.one_outcome_run, strategy.one_outcome_run);
+    EXPECT_EQ(next.coherent_run, strategy.coherent_run);
     EXPECT_EQ(next.cell_words, strategy.cell_words);
   }
 }
 
-TEST(LaneStrategy, TheOneOutcomeRunNeverWraps) {
+TEST(LaneStrategy, TheCoherentRunNeverWraps) {
   LaneStrategy strategy = WithoutCellWords();
-  strategy.one_outcome_run = kOneOutcomeRun;
+  strategy.coherent_run = kCoherentRun;
   for (int vector = 0; vector < 300; ++vector) {
-    strategy = NextStrategy(strategy, {.route = LaneRoute::kOutsideOtherBoxes, .one_outcome = true});
+    strategy = NextStrategy(strategy, {.route = LaneRoute::kOutsideOtherBoxes, .coherent = true});
   }
   EXPECT_TRUE(strategy.cell_words);
 }
 
-TEST(LaneStrategy, CandidatesBeyondTheUsualEntriesWidenThemAndStopTheOtherBoxes) {
+TEST(LaneStrategy, CandidatesBeyondTheTriedEntriesWidenThemAndStopTheOtherBoxes) {
   const LaneStrategy widened = NextStrategy(WithoutCellWords(), Tried(false, 0b110));
-  EXPECT_EQ(widened.usual, 0b111);
+  EXPECT_EQ(widened.tried, 0b111);
   EXPECT_FALSE(widened.other_boxes);
   const LaneStrategy again = NextStrategy(widened, Tried(false, 0b100));
-  EXPECT_EQ(again.usual, 0b111);
+  EXPECT_EQ(again.tried, 0b111);
   EXPECT_TRUE(again.other_boxes);
 }
 
-TEST(LaneStrategy, AnOtherBoxHoldingALaneStopsTheOtherBoxesUntilCandidatesAreUsual) {
+TEST(LaneStrategy, AnOtherBoxHoldingALaneStopsTheOtherBoxesUntilCandidatesAreTried) {
   const LaneStrategy held = NextStrategy(
       WithoutCellWords(), {.route = LaneRoute::kUnreached, .other_box_held = true});
   EXPECT_FALSE(held.other_boxes);
@@ -106,19 +106,19 @@ TEST(LaneStrategy, AnOtherBoxHoldingALaneStopsTheOtherBoxesUntilCandidatesAreUsu
 }
 
 struct Widening {
-  std::uint16_t usual;
+  std::uint16_t tried;
   std::uint16_t candidates;
   std::uint16_t expected;
 };
 
-class UsualEntriesAfterAVector : public ::testing::TestWithParam<Widening> {};
+class TriedEntriesAfterAVector : public ::testing::TestWithParam<Widening> {};
 
-TEST_P(UsualEntriesAfterAVector, GrowUpToAFewThenStartFromTheVectors) {
-  EXPECT_EQ(UsualEntries(GetParam().usual, GetParam().candidates), GetParam().expected);
+TEST_P(TriedEntriesAfterAVector, GrowUpToAFewThenStartFromTheVectors) {
+  EXPECT_EQ(TriedEntries(GetParam().tried, GetParam().candidates), GetParam().expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Sets, UsualEntriesAfterAVector,
+    Sets, TriedEntriesAfterAVector,
     ::testing::Values(Widening{0b0, 0b1, 0b1}, Widening{0b11, 0b1, 0b11},
                       Widening{0b11, 0b100, 0b111}, Widening{0b111, 0b1000, 0b1000},
                       Widening{0b1, 0b1111000000, 0b1111000000},
