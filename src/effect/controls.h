@@ -77,10 +77,6 @@ inline constexpr SliderControl kRange{kRangeName, "range", "range", "RANGE", 0.0
 inline constexpr SliderControl kSoftness{
     kSoftnessName, "softness", "softness", "SOFTNESS", 0.0, {0.0, 100.0}, {0.0, 100.0}};
 
-inline constexpr const auto& kGroupNames = kEntryGroup.labels;
-inline constexpr double kRangeMax = kRange.openfx.max;
-inline constexpr double kSoftnessMax = kSoftness.openfx.max;
-
 // What the controls hold, in the units hosts hold them: a Range or a
 // Softness as the double a slider gives.
 struct EntrySettings {
