@@ -42,6 +42,7 @@
 #include "core/selection_pass.h"
 #include "testing/support/colour_entry_params.h"
 #include "hostsim/world.h"
+#include "modulehost/image_record.h"
 
 namespace {
 
@@ -213,7 +214,7 @@ void PlainFrames(benchmark::State& state, FrameKind kind, int count, bool claims
     const huesieve::SelectionBounds bounds = huesieve::PlainSelectionPass<huesieve::Argb8>(
         huesieve::HostImageView<huesieve::Argb8>(input.def(), input.def().data), table);
     benchmark::DoNotOptimize(bounds);
-    hostsim::CopyImage(input.def(), output.def());
+    modulehost::CopyImage(input.def(), output.def());
   });
 }
 
@@ -461,7 +462,7 @@ void CopyFrames(benchmark::State& state, Depth depth) {
   const World& pristine = Pristine(depth, FrameKind::kNatural);
   World input = pristine;
   World output(depth, kWidth, kHeight);
-  TimeEachFrame(state, pristine, input, [&] { hostsim::CopyImage(input.def(), output.def()); });
+  TimeEachFrame(state, pristine, input, [&] { modulehost::CopyImage(input.def(), output.def()); });
 }
 
 // The least any in-place pass followed by the copy can cost: every slot read
@@ -475,7 +476,7 @@ void FloorFrames(benchmark::State& state) {
     const std::size_t count = std::size_t{kWidth} * kHeight;
     for (std::size_t i = 0; i < count; ++i) words[i] &= 0xFFFFFF00u;
     benchmark::ClobberMemory();
-    hostsim::CopyImage(input.def(), output.def());
+    modulehost::CopyImage(input.def(), output.def());
   });
 }
 

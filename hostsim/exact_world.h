@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "host/pf_types.h"
-#include "hostsim/world.h"
+#include "modulehost/image_record.h"
 
 namespace hostsim {
 
@@ -23,7 +23,7 @@ class ExactWorld {
     std::byte* first = bytes_.get();
     if (rowbytes < 0 && height > 0)
       first += size_ - static_cast<std::size_t>(-std::int64_t{rowbytes});
-    def_ = ImageRecord(deep, first, width, height, rowbytes);
+    def_ = modulehost::ImageRecord(deep, first, width, height, rowbytes);
   }
 
   PF_LayerDef& def() { return def_; }

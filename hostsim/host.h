@@ -1,103 +1,24 @@
-// An in-memory host that drives an effect module through its command entry
-// point, as the compositing host would. The command-line tool renders through
-// it; the tests, the fuzzers and the loader use the strict host built on it
-// (hostsim/strict_host.h).
-//
-// Its records have the host's full published layout. Every byte the module has
-// no reason to read holds poison, and every callback a command has no business
-// calling is a trap that aborts the process, so even the tool is as strict
-// about a stray read or call as the tests.
+// The simulated host the tests, the fuzzers and the benchmark drive the module
+// through: the lean host of modulehost/host.h, rendering the simulator's own
+// images.
 #pragma once
 
-#include <cstddef>
-#include <span>
-#include <vector>
-
-#include "host/pf_callbacks.h"
 #include "hostsim/world.h"
+#include "modulehost/host.h"
 
 namespace hostsim {
 
-using EffectMainFn = PF_Err (*)(PF_Cmd, PF_InData*, PF_OutData*, PF_ParamDef*[], PF_LayerDef*,
-                                void*);
+using modulehost::Command;
+using modulehost::CommandRecords;
+using modulehost::EffectMainFn;
 
-// "Global Setup", "Render", ...: the command as messages name it.
-const char* CommandName(PF_Cmd cmd);
-
-// The records one command is handed besides the output data, the parameters
-// and the output image: poisoned, every callback slot a trap but those the
-// command may call.
-struct CommandRecords {
-  PF_InData in_data;
-  PF_UtilCallbacks utils;
-  SPBasicSuite broker;
-  PF_ANSICallbacksSuite1 ansi_suite;
-};
-
-// A command on its way to the module, with everything it hands over.
-struct Command {
-  PF_Cmd cmd;
-  CommandRecords& records;
-  PF_OutData& out_data;
-  std::span<PF_ParamDef*> params;  // empty but for Render
-  PF_LayerDef* output;                   // null but for Render
-};
-
-class Host {
+class Host : public modulehost::Host {
  public:
-  explicit Host(EffectMainFn effect_main);
-  virtual ~Host() = default;
-  Host(const Host&) = delete;
-  Host& operator=(const Host&) = delete;
+  using modulehost::Host::Host;
+  using modulehost::Host::Render;
 
-  // Sends a command with no images; for the commands that use none.
-  PF_Err Send(PF_Cmd cmd);
-  PF_Err GlobalSetup() { return Send(PF_Cmd_GLOBAL_SETUP); }
-  PF_Err About() { return Send(PF_Cmd_ABOUT); }
-  // Collects the added parameters and builds the parameter array that Render
-  // sends, every value at the module's default.
-  PF_Err ParamsSetup();
-  // Renders `input` into `output` with the current parameter values. Safe to
-  // call from several threads at once on one host.
-  PF_Err Render(World& input, World& output) const;
-  // The same for image records whose pixels the caller owns, e.g. buffers of
-  // exactly the size the records describe.
-  PF_Err Render(PF_LayerDef& input, PF_LayerDef& output) const;
-
-  // The record Render sends for the parameter in `slot`: only its value
-  // member (u.bd.value, u.cd.value or u.fs_d.value) is set; every other byte
-  // is poison, as nothing else of it is the module's to read.
-  PF_ParamDef& param(int slot) { return params_.at(static_cast<std::size_t>(slot)); }
-  // The parameter in `slot` as the module described it; slot 0 is the input
-  // layer, described by the host.
-  const PF_ParamDef& description(int slot) const {
-    return descriptions_.at(static_cast<std::size_t>(slot));
-  }
-  std::size_t param_count() const { return params_.size(); }
-  const std::vector<PF_ParamDef>& added_params() const { return added_params_; }
-
-  // The host's record, poisoned until the module writes its own members.
-  PF_OutData out_data;
-
- protected:
-  // Hands `command` to the module once its records are ready. A host built on
-  // this one overrides it to change the records or the callbacks first, or to
-  // check them afterwards, and calls Enter to pass the command on. Called on
-  // the thread that sends the command, from several at once for Render.
-  virtual PF_Err Deliver(const Command& command) const { return Enter(command); }
-  // Calls the module's entry point with `command`.
-  PF_Err Enter(const Command& command) const;
-
- private:
-  friend struct Callbacks;
-
-  PF_Err Run(PF_Cmd cmd, PF_OutData& command_out, std::span<PF_ParamDef*> params,
-             PF_LayerDef* output) const;
-
-  EffectMainFn effect_main_;
-  std::vector<PF_ParamDef> added_params_;
-  std::vector<PF_ParamDef> descriptions_;
-  std::vector<PF_ParamDef> params_;
+  // Renders `input` into `output` with the current parameter values.
+  PF_Err Render(World& input, World& output) const { return Render(input.def(), output.def()); }
 };
 
 }  // namespace hostsim

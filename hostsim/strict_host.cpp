@@ -198,7 +198,7 @@ PF_Err StrictHost::Deliver(const Command& command) const {
   for (const ChangedBytes& changed : changes) {
     if (IsOwnMember(command.cmd, changed)) continue;
     std::fprintf(stderr, "simulated host: during %s the module wrote %s, which is not its own\n",
-                 CommandName(command.cmd), Describe(changed).c_str());
+                 modulehost::CommandName(command.cmd), Describe(changed).c_str());
     std::fflush(stderr);
     std::abort();
   }

@@ -60,12 +60,4 @@ class World {
   PF_LayerDef def_;
 };
 
-// An image record as the host fills it: the members an image is made of, and
-// poison in every other byte.
-PF_LayerDef ImageRecord(bool deep, void* first_pixel, A_long width, A_long height, A_long rowbytes);
-
-// Copies the image area (not the padding) of `src` into `dst`, over the rows
-// and columns both have, as the host's copy callback does.
-void CopyImage(const PF_LayerDef& src, PF_LayerDef& dst);
-
 }  // namespace hostsim

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Peak resident memory of huesieve-render (release build), as a multiple of
-# the host frame the effect works on (3840 x 2160: 31.6 MiB at 8 bits, 63.3
-# MiB at 16), beyond the process's baseline (the same run on a 2 x 2 frame);
+# the frame the effect works on (3840 x 2160: 31.6 MiB at 8 bits, 63.3 MiB at
+# 16, 126.6 MiB in float for an OpenEXR file), beyond the process's baseline
+# (the same run on a 2 x 2 frame, most of it the image libraries);
 # and the time and peak of a 69-byte PNG whose header claims 16384 x 16384
 # 16-bit pixels. Prints a Markdown table.
 # Usage: scripts/bench-memory.sh
@@ -29,6 +30,9 @@ ffmpeg=(ffmpeg -nostdin -v error -y)
 "${ffmpeg[@]}" -f lavfi -i testsrc2=size=32x32 -frames:v 1 -vf crop=2:2 -pix_fmt rgba "$work/tiny-8.png"
 "${ffmpeg[@]}" -f lavfi -i testsrc2=size=32x32 -frames:v 1 -vf crop=2:2 -pix_fmt rgba64be \
   "$work/tiny-16.png"
+# OpenEXR half plates, written by the tool itself with the effect off.
+"$render" --output-type half "$work/4k-16.png" "$work/4k.exr"
+"$render" --output-type half "$work/tiny-16.png" "$work/tiny.exr"
 python3 - "$work/hostile.png" <<'PYTHON'
 import struct, sys, zlib
 def chunk(kind, data):
@@ -48,10 +52,12 @@ measure() {
 
 frame8=$((3840 * 2160 * 4))
 frame16=$((3840 * 2160 * 8))
+frame_float=$((3840 * 2160 * 16))
 read -r base8 _ < <(measure "$render" "${effect[@]}" "$work/tiny-8.png" "$work/out.png")
 read -r base16 _ < <(measure "$render" "${effect[@]}" "$work/tiny-16.png" "$work/out.png")
+read -r base_exr _ < <(measure "$render" "${effect[@]}" "$work/tiny.exr" "$work/out.exr")
 
-echo "| run | peak RSS | beyond the baseline | x host frame |"
+echo "| run | peak RSS | beyond the baseline | x frame |"
 echo "|---|---:|---:|---:|"
 row() {  # label, baseline KiB, frame bytes, command...
   local label=$1 base=$2 frame=$3
@@ -64,6 +70,7 @@ print(f'| {l} | {p / 1024:.1f} MiB | {(p - b) / 1024:.1f} MiB | {(p - b) * 1024 
 }
 row "4K PNG, 8-bit" "$base8" "$frame8" "$render" "${effect[@]}" "$work/4k-8.png" "$work/out.png"
 row "4K PNG, 16-bit" "$base16" "$frame16" "$render" "${effect[@]}" "$work/4k-16.png" "$work/out.png"
+row "4K OpenEXR, half" "$base_exr" "$frame_float" "$render" "${effect[@]}" "$work/4k.exr" "$work/out.exr"
 for jobs in 1 2; do
   row "4K PNG sequence of 4, 8-bit, --jobs $jobs" "$base8" "$frame8" \
     "$render" "${effect[@]}" -q -j "$jobs" "$work/seq.%d.png" "$work/out.%d.png"

@@ -3,8 +3,8 @@
 #   build/packages/Huesieve-<version>-windows-x64.zip
 #     Huesieve.aex, Huesieve.ofx.bundle (Win64), INSTALL.txt, LICENSE.txt, SHA256SUMS
 #   build/packages/Huesieve-<version>-linux-x86_64.tar.gz
-#     Huesieve.ofx.bundle (Linux-x86-64), huesieve-render and the module it
-#     loads, INSTALL.txt, LICENSE.txt, SHA256SUMS
+#     Huesieve.ofx.bundle (Linux-x86-64), huesieve-render, INSTALL.txt,
+#     LICENSE.txt, SHA256SUMS
 # The version is the effect's own, from src/effect/identity.h.
 # Usage: scripts/package.sh   (after scripts/demo.sh)
 set -euo pipefail
@@ -17,7 +17,7 @@ version="$(part Major).$(part Minor).$(part BugFix)"
 
 release=build/release
 windows=build/windows
-for file in "$release/Huesieve.so" "$release/huesieve-render" \
+for file in "$release/huesieve-render" \
   "$release/Huesieve.ofx.bundle/Contents/Linux-x86-64/Huesieve.ofx" \
   "$windows/Huesieve.aex" "$windows/Huesieve.ofx.bundle/Contents/Win64/Huesieve.ofx"; do
   [[ -f $file ]] || { echo "package.sh: $file is missing; run scripts/demo.sh first" >&2; exit 1; }
@@ -54,7 +54,7 @@ finish "$stage"
 name="Huesieve-$version-linux-x86_64"
 stage="$out/$name"
 mkdir -p "$stage"
-cp "$release/huesieve-render" "$release/Huesieve.so" "$stage/"
+cp "$release/huesieve-render" "$stage/"
 bundle "$stage" Linux-x86-64 "$release"
 finish "$stage"
 tar -C "$out" --owner=0 --group=0 --sort=name -czf "$out/$name.tar.gz" "$name"

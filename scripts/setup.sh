@@ -3,8 +3,8 @@
 # Usage: scripts/setup.sh [extra Debian packages...]
 set -euo pipefail
 
-packages=(cmake ninja-build g++ googletest libgtest-dev libgmock-dev libpng-dev libbenchmark-dev
-  nlohmann-json3-dev ffmpeg "$@")
+packages=(cmake ninja-build g++ pkgconf googletest libgtest-dev libgmock-dev libpng-dev
+  libbenchmark-dev nlohmann-json3-dev libcli11-dev libopenimageio-dev ffmpeg "$@")
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||

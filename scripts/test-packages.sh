@@ -2,7 +2,7 @@
 # Unpacks each package scripts/package.sh made into an empty folder, checks
 # its checksums, and loads what is inside as a user would have it:
 #   Linux:   the OpenFX bundle through the simulated OpenFX host (the loader),
-#            huesieve-render with its module on the bundled sample;
+#            huesieve-render on the bundled sample;
 #   Windows: the OpenFX bundle and Huesieve.aex through the Windows loaders
 #            under Wine.
 # Every output must equal what the builds themselves give (a Windows program

@@ -11,6 +11,7 @@ scripts/setup.sh
 export HUESIEVE_EQUIVALENCE_SAMPLE="${HUESIEVE_EQUIVALENCE_SAMPLE:-65536}"
 export ASAN_OPTIONS="${ASAN_OPTIONS:-detect_leaks=1:strict_string_checks=1:check_initialization_order=1}"
 export UBSAN_OPTIONS="${UBSAN_OPTIONS:-print_stacktrace=1}"
+export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$PWD/cmake/lsan-suppressions.txt:print_suppressions=0}"
 export TSAN_OPTIONS="${TSAN_OPTIONS:-halt_on_error=1}"
 
 cmake --preset asan

@@ -13,7 +13,7 @@
 
 #include "entry/effect_main.h"
 #include "hostsim/strict_host.h"
-#include "hostsim/poison.h"
+#include "modulehost/poison.h"
 #include "testing/support/colour_entry_params.h"
 
 namespace {
@@ -135,7 +135,7 @@ PF_Err SpyModule(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamD
 
 bool Poisoned(const std::vector<unsigned char>& bytes, std::size_t offset, std::size_t length) {
   for (std::size_t at = offset; at < offset + length; ++at) {
-    if (bytes.at(at) != hostsim::kPoisonByte) return false;
+    if (bytes.at(at) != modulehost::kPoisonByte) return false;
   }
   return true;
 }

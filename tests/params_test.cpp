@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "effect/controls.h"
 #include "entry/effect_main.h"
 #include "hostsim/strict_host.h"
 
@@ -91,6 +92,22 @@ TEST_F(ParamsSetupTest, EveryRecordHoldsExactlyItsMembersAndZeroElsewhere) {
     EXPECT_STREQ(actual.name, want.name);
     EXPECT_EQ(actual.flags, want.flags);
     EXPECT_EQ(std::memcmp(&actual, &want, sizeof actual), 0) << "a member differs or is not zero";
+  }
+}
+
+// The sliders are the After Effects row of the effect's table of controls,
+// which the other hosts and the tool read too.
+TEST_F(ParamsSetupTest, SlidersAreTheControlsTablesAfterEffectsRow) {
+  ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
+  for (int k = 0; k < 10; ++k) {
+    for (const auto& [slot, slider] :
+         {std::pair{5 + 6 * k, &huesieve::kRange}, std::pair{6 + 6 * k, &huesieve::kSoftness}}) {
+      const PF_ParamDef& def = host.added_params().at(static_cast<std::size_t>(slot - 1));
+      EXPECT_STREQ(def.name, slider->label);
+      EXPECT_EQ(def.u.fs_d.valid_min, static_cast<float>(slider->after_effects.min));
+      EXPECT_EQ(def.u.fs_d.valid_max, static_cast<float>(slider->after_effects.max));
+      EXPECT_EQ(def.u.fs_d.value, slider->default_value);
+    }
   }
 }
 

@@ -6,6 +6,7 @@
 #include "entry/effect_main.h"
 #include "hostsim/frame_generator.h"
 #include "hostsim/strict_host.h"
+#include "modulehost/image_record.h"
 #include "params/param_layout.h"
 #include "testing/reference/plain_selection_pass.h"
 #include "core/corner_markers.h"
@@ -52,7 +53,7 @@ World Expected(const World& input, const ColourEntryTable& table) {
   const SelectionBounds bounds = PlainSelectionPass<Format>(
       HostImageView<Format>(expected_input.def(), expected_input.def().data), table);
   World expected(input.depth(), input.def().width, input.def().height, input.def().rowbytes);
-  hostsim::CopyImage(expected_input.def(), expected.def());
+  modulehost::CopyImage(expected_input.def(), expected.def());
   DrawCornerMarkers<Format>(HostImageView<Format>(expected.def(), expected.def().data), bounds);
   return expected;
 }

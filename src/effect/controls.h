@@ -1,27 +1,96 @@
 // The effect's controls as a user sees them in any host: a master switch and
-// ten colour entries, each an on/off switch, a colour, a Range and a Softness,
-// with their names, limits and defaults.
+// ten colour entries, each an on/off switch, a colour, a Range and a Softness.
+// One row a control: its label, its names in each host and in the settings
+// file, its default and, where hosts publish different limits, each host's.
+// Every host layer, the command line and the settings file read this table.
 #pragma once
+
+#include <array>
+
+#include "core/colour_entry_table.h"
 
 namespace huesieve {
 
 inline constexpr int kColourEntryCount = 10;
+static_assert(kColourEntryCount == kMaxColourEntries,
+              "the core's entry table holds exactly the effect's entries");
 
+// The values a host accepts for a slider, and shows on it.
+struct ControlLimits {
+  double min;
+  double max;
+};
+
+struct SwitchControl {
+  const char* label;
+  const char* openfx_name;    // an entry's parameter is this name and k: "enable3"
+  const char* settings_name;  // its member in the settings file
+  bool default_value;
+};
+
+struct ColourControl {
+  const char* label;
+  const char* openfx_name;
+  const char* settings_name;
+  Rgb8 default_value;
+};
+
+struct SliderControl {
+  const char* label;
+  const char* openfx_name;
+  const char* settings_name;
+  const char* argument_name;  // in --entry's form and in messages
+  double default_value;
+  // The After Effects module's published limits, which the command line and
+  // the settings file also take: the narrowest any host publishes.
+  ControlLimits after_effects;
+  ControlLimits openfx;
+};
+
+// Entry k's group, labelled "Color k" with k counted from 1.
+struct GroupControl {
+  const char* openfx_name;
+  const char* labels[kColourEntryCount];
+};
+
+// The labels, as character arrays for tables built at compile time.
 inline constexpr char kEnableEffectName[] = "Enable Effect";
 inline constexpr char kEnableColourName[] = "Enable color";
 inline constexpr char kColourName[] = "Color";
 inline constexpr char kRangeName[] = "Range";
 inline constexpr char kSoftnessName[] = "Softness";
 
-// Entry k's group is named "Color k+1".
-inline constexpr const char* kGroupNames[kColourEntryCount] = {
-    "Color 1", "Color 2", "Color 3", "Color 4", "Color 5",
-    "Color 6", "Color 7", "Color 8", "Color 9", "Color 10",
+inline constexpr SwitchControl kEnableEffect{kEnableEffectName, "enable", "enable", false};
+
+inline constexpr GroupControl kEntryGroup{
+    "entry",
+    {"Color 1", "Color 2", "Color 3", "Color 4", "Color 5", "Color 6", "Color 7", "Color 8",
+     "Color 9", "Color 10"}};
+inline constexpr SwitchControl kEnableColour{kEnableColourName, "enable", "enabled", false};
+inline constexpr ColourControl kColour{kColourName, "color", "color", {255, 255, 255}};
+// Range is the redmean distance an entry reaches. Its default, 0, lies below
+// the After Effects module's minimum of 1 and claims nothing: stored projects
+// rely on an untouched entry doing nothing.
+inline constexpr SliderControl kRange{kRangeName, "range", "range", "RANGE", 0.0, {1.0, 128.0},
+                                      {0.0, 128.0}};
+// Softness is the outer percentage of the Range in which kept pixels fade out.
+inline constexpr SliderControl kSoftness{
+    kSoftnessName, "softness", "softness", "SOFTNESS", 0.0, {0.0, 100.0}, {0.0, 100.0}};
+
+// What the controls hold, in the units hosts hold them: a Range or a
+// Softness as the double a slider gives.
+struct EntrySettings {
+  bool enabled = kEnableColour.default_value;
+  Rgb8 colour = kColour.default_value;
+  double range = kRange.default_value;
+  double softness = kSoftness.default_value;
+  bool operator==(const EntrySettings&) const = default;
 };
 
-// A Range of 0, every entry's default, claims nothing; from 1 to 128 it is
-// the redmean distance an entry reaches. Softness is a percentage.
-inline constexpr double kRangeMax = 128.0;
-inline constexpr double kSoftnessMax = 100.0;
+struct ControlSettings {
+  bool enable_effect = kEnableEffect.default_value;
+  std::array<EntrySettings, kColourEntryCount> entries{};
+  bool operator==(const ControlSettings&) const = default;
+};
 
 }  // namespace huesieve

@@ -6,32 +6,36 @@
 
 #include "core/pixel_formats.h"
 #include "effect/controls.h"
+#include "effect/effect_settings.h"
 
 namespace huesieve::ofx {
 namespace {
 
-inline constexpr char kEnableEffect[] = "enable";
-
-// The OpenFX names of entry k's controls (counted from 1, as the groups are
-// labelled): "entry1", "enable1", "color1", "range1", "softness1". Each
-// has room for any int, so no name can be cut short.
+// The OpenFX names of entry k's controls, the schema's names with k counted
+// from 1 as the groups are labelled: "entry1", "enable1", "color1",
+// "range1", "softness1". Each has room for any int, so no name can be cut
+// short.
 inline constexpr std::size_t kNameSize = 24;
+using ParamName = std::array<char, kNameSize>;
+
+ParamName NameOf(const char* stem, int k) {
+  ParamName name{};
+  std::snprintf(name.data(), name.size(), "%s%d", stem, k + 1);
+  return name;
+}
+
 struct EntryNames {
-  std::array<char, kNameSize> group{};
-  std::array<char, kNameSize> enable{};
-  std::array<char, kNameSize> colour{};
-  std::array<char, kNameSize> range{};
-  std::array<char, kNameSize> softness{};
+  ParamName group = {};
+  ParamName enable = {};
+  ParamName colour = {};
+  ParamName range = {};
+  ParamName softness = {};
 };
 
 EntryNames NamesOf(int k) {
-  EntryNames names;
-  std::snprintf(names.group.data(), names.group.size(), "entry%d", k + 1);
-  std::snprintf(names.enable.data(), names.enable.size(), "enable%d", k + 1);
-  std::snprintf(names.colour.data(), names.colour.size(), "color%d", k + 1);
-  std::snprintf(names.range.data(), names.range.size(), "range%d", k + 1);
-  std::snprintf(names.softness.data(), names.softness.size(), "softness%d", k + 1);
-  return names;
+  return {NameOf(kEntryGroup.openfx_name, k), NameOf(kEnableColour.openfx_name, k),
+          NameOf(kColour.openfx_name, k), NameOf(kRange.openfx_name, k),
+          NameOf(kSoftness.openfx_name, k)};
 }
 
 // Defines one parameter and gives it its label and, within a group, its
@@ -49,54 +53,60 @@ OfxStatus Define(const Suites& suites, OfxParamSetHandle params, const char* typ
 }
 
 OfxStatus DefineBoolean(const Suites& suites, OfxParamSetHandle params, const char* name,
-                        const char* label, const char* parent) {
+                        const SwitchControl& control, const char* parent) {
   OfxPropertySetHandle properties = nullptr;
-  OfxStatus status = Define(suites, params, kOfxParamTypeBoolean, name, label, parent, properties);
+  OfxStatus status =
+      Define(suites, params, kOfxParamTypeBoolean, name, control.label, parent, properties);
   if (status != kOfxStatOK) return status;
-  return suites.property->propSetInt(properties, kOfxParamPropDefault, 0, 0);
+  return suites.property->propSetInt(properties, kOfxParamPropDefault, 0,
+                                     control.default_value ? 1 : 0);
 }
 
-OfxStatus DefineDouble(const Suites& suites, OfxParamSetHandle params, const char* name,
-                       const char* label, const char* parent, double maximum) {
+OfxStatus DefineColour(const Suites& suites, OfxParamSetHandle params, const char* name,
+                       const ColourControl& control, const char* parent) {
   OfxPropertySetHandle properties = nullptr;
-  OfxStatus status = Define(suites, params, kOfxParamTypeDouble, name, label, parent, properties);
+  OfxStatus status =
+      Define(suites, params, kOfxParamTypeRGB, name, control.label, parent, properties);
+  if (status != kOfxStatOK) return status;
+  const Rgb8 colour = control.default_value;
+  const double channels[3] = {colour.red / 255.0, colour.green / 255.0, colour.blue / 255.0};
+  return suites.property->propSetDoubleN(properties, kOfxParamPropDefault, 3, channels);
+}
+
+// Some hosts (Resolve among them) want a display range beside the range.
+OfxStatus DefineDouble(const Suites& suites, OfxParamSetHandle params, const char* name,
+                       const SliderControl& control, const char* parent) {
+  OfxPropertySetHandle properties = nullptr;
+  OfxStatus status =
+      Define(suites, params, kOfxParamTypeDouble, name, control.label, parent, properties);
   const auto set = [&](const char* property, double value) {
     if (status == kOfxStatOK) {
       status = suites.property->propSetDouble(properties, property, 0, value);
     }
   };
-  set(kOfxParamPropDefault, 0.0);
-  set(kOfxParamPropMin, 0.0);
-  set(kOfxParamPropMax, maximum);
-  set(kOfxParamPropDisplayMin, 0.0);
-  set(kOfxParamPropDisplayMax, maximum);
+  set(kOfxParamPropDefault, control.default_value);
+  set(kOfxParamPropMin, control.openfx.min);
+  set(kOfxParamPropMax, control.openfx.max);
+  set(kOfxParamPropDisplayMin, control.openfx.min);
+  set(kOfxParamPropDisplayMax, control.openfx.max);
   return status;
 }
 
 OfxStatus DefineEntry(const Suites& suites, OfxParamSetHandle params, int k) {
   const EntryNames names = NamesOf(k);
+  const char* group = names.group.data();
   OfxPropertySetHandle properties = nullptr;
-  OfxStatus status = Define(suites, params, kOfxParamTypeGroup, names.group.data(),
-                            kGroupNames[k], nullptr, properties);
+  OfxStatus status = Define(suites, params, kOfxParamTypeGroup, group,
+                            kEntryGroup.labels[k], nullptr, properties);
   if (status == kOfxStatOK) {
-    status = DefineBoolean(suites, params, names.enable.data(), kEnableColourName,
-                           names.group.data());
+    status = DefineBoolean(suites, params, names.enable.data(), kEnableColour, group);
   }
   if (status == kOfxStatOK) {
-    status = Define(suites, params, kOfxParamTypeRGB, names.colour.data(), kColourName,
-                    names.group.data(), properties);
+    status = DefineColour(suites, params, names.colour.data(), kColour, group);
   }
+  if (status == kOfxStatOK) status = DefineDouble(suites, params, names.range.data(), kRange, group);
   if (status == kOfxStatOK) {
-    constexpr double kWhite[3] = {1.0, 1.0, 1.0};
-    status = suites.property->propSetDoubleN(properties, kOfxParamPropDefault, 3, kWhite);
-  }
-  if (status == kOfxStatOK) {
-    status = DefineDouble(suites, params, names.range.data(), kRangeName, names.group.data(),
-                          kRangeMax);
-  }
-  if (status == kOfxStatOK) {
-    status = DefineDouble(suites, params, names.softness.data(), kSoftnessName,
-                          names.group.data(), kSoftnessMax);
+    status = DefineDouble(suites, params, names.softness.data(), kSoftness, group);
   }
   return status;
 }
@@ -113,14 +123,16 @@ OfxStatus ValueAt(const Suites& suites, OfxParamSetHandle params, const char* na
   return suites.param->paramGetValueAtTime(param, time, values...);
 }
 
-}  // namespace
-
-std::uint8_t ChannelToByte(double channel) {
-  return static_cast<std::uint8_t>(ClampToByte(channel * 255.0 + 0.5));
+// An RGB parameter's channel, 0 to 1, as the entry's 8-bit colour.
+std::uint8_t ChannelByte(double channel) {
+  return static_cast<std::uint8_t>(UnitChannelToByteScale(channel));
 }
 
+}  // namespace
+
 OfxStatus DefineParameters(const Suites& suites, OfxParamSetHandle params) {
-  OfxStatus status = DefineBoolean(suites, params, kEnableEffect, kEnableEffectName, nullptr);
+  OfxStatus status =
+      DefineBoolean(suites, params, kEnableEffect.openfx_name, kEnableEffect, nullptr);
   for (int k = 0; k < kColourEntryCount && status == kOfxStatOK; ++k) {
     status = DefineEntry(suites, params, k);
   }
@@ -129,29 +141,29 @@ OfxStatus DefineParameters(const Suites& suites, OfxParamSetHandle params) {
 
 OfxStatus ReadParameters(const Suites& suites, OfxParamSetHandle params, OfxTime time,
                          EffectSettings& settings) {
+  ControlSettings controls;
   int enabled = 0;
-  OfxStatus status = ValueAt(suites, params, kEnableEffect, time, &enabled);
-  settings.enabled = enabled != 0;
-  ColourEntryTable& table = settings.entries;
-  table.count = kColourEntryCount;
+  OfxStatus status = ValueAt(suites, params, kEnableEffect.openfx_name, time, &enabled);
+  controls.enable_effect = enabled != 0;
   for (int k = 0; k < kColourEntryCount && status == kOfxStatOK; ++k) {
     const EntryNames names = NamesOf(k);
-    const auto entry = static_cast<std::size_t>(k);
+    EntrySettings& entry = controls.entries[static_cast<std::size_t>(k)];
     int enable = 0;
-    double red = 0.0, green = 0.0, blue = 0.0, range = 0.0, softness = 0.0;
+    double red = 0.0, green = 0.0, blue = 0.0;
     status = ValueAt(suites, params, names.enable.data(), time, &enable);
     if (status == kOfxStatOK) {
       status = ValueAt(suites, params, names.colour.data(), time, &red, &green, &blue);
     }
-    if (status == kOfxStatOK) status = ValueAt(suites, params, names.range.data(), time, &range);
     if (status == kOfxStatOK) {
-      status = ValueAt(suites, params, names.softness.data(), time, &softness);
+      status = ValueAt(suites, params, names.range.data(), time, &entry.range);
     }
-    table.enabled[entry] = enable != 0 ? 1 : 0;
-    table.colours[entry] = {ChannelToByte(red), ChannelToByte(green), ChannelToByte(blue)};
-    table.ranges[entry] = NarrowToFloat(range);
-    table.softness[entry] = NarrowToFloat(softness);
+    if (status == kOfxStatOK) {
+      status = ValueAt(suites, params, names.softness.data(), time, &entry.softness);
+    }
+    entry.enabled = enable != 0;
+    entry.colour = {ChannelByte(red), ChannelByte(green), ChannelByte(blue)};
   }
+  settings = ToEffectSettings(controls);
   return status;
 }
 

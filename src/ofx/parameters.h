@@ -14,8 +14,4 @@ OfxStatus DefineParameters(const Suites& suites, OfxParamSetHandle params);
 OfxStatus ReadParameters(const Suites& suites, OfxParamSetHandle params, OfxTime time,
                          EffectSettings& settings);
 
-// An RGB parameter's channel (0 to 1) as an 8-bit value: rounded half up and
-// held within 0 and 255; NaN is 0.
-std::uint8_t ChannelToByte(double channel);
-
 }  // namespace huesieve::ofx

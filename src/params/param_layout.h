@@ -30,13 +30,6 @@ constexpr ColourEntrySlots EntrySlots(int k) {
   return {first, first + 1, first + 2, first + 3, first + 4, first + 5};
 }
 
-// The limits the host accepts, and shows on the slider.
-struct SliderLimits {
-  float min;
-  float max;
-};
-inline constexpr SliderLimits kRangeLimits{1.0f, static_cast<float>(kRangeMax)};
-inline constexpr SliderLimits kSoftnessLimits{0.0f, static_cast<float>(kSoftnessMax)};
 
 static_assert(kParamCount == 62);
 static_assert(EntrySlots(kColourEntryCount - 1).group_end == kParamCount - 1);

@@ -3,8 +3,8 @@
 #include <array>
 #include <cstring>
 
-#include "params/param_layout.h"
 #include "effect/controls.h"
+#include "params/param_layout.h"
 
 namespace huesieve {
 namespace {
@@ -12,29 +12,28 @@ namespace {
 struct ParamRow {
   int slot;
   PF_ParamType type;
-  const char* name;     // null for group ends, which carry no name
-  SliderLimits limits;  // sliders only
+  const char* name;                     // null for group ends, which carry no name
+  const SwitchControl* checkbox;        // checkboxes only
+  const SliderControl* slider;          // sliders only
 };
 
 // Checkbox labels point here; the host may read the label after the call.
 constexpr char kEmptyLabel[] = "";
 
-constexpr PF_Pixel kOpaqueWhite{255, 255, 255, 255};
-constexpr PF_FpLong kInitialSliderValue = 0.0;
 constexpr PF_FpShort kCurveTolerance = 0.05f;
 
 constexpr std::array<ParamRow, kParamCount - 1> MakeParamRows() {
   std::array<ParamRow, kParamCount - 1> rows{};
   std::size_t i = 0;
-  rows[i++] = {kEnableEffectSlot, PF_Param_CHECKBOX, kEnableEffectName, {}};
+  rows[i++] = {kEnableEffectSlot, PF_Param_CHECKBOX, kEnableEffect.label, &kEnableEffect, nullptr};
   for (int k = 0; k < kColourEntryCount; ++k) {
     const ColourEntrySlots slots = EntrySlots(k);
-    rows[i++] = {slots.group_start, PF_Param_GROUP_START, kGroupNames[k], {}};
-    rows[i++] = {slots.enable, PF_Param_CHECKBOX, kEnableColourName, {}};
-    rows[i++] = {slots.colour, PF_Param_COLOR, kColourName, {}};
-    rows[i++] = {slots.range, PF_Param_FLOAT_SLIDER, kRangeName, kRangeLimits};
-    rows[i++] = {slots.softness, PF_Param_FLOAT_SLIDER, kSoftnessName, kSoftnessLimits};
-    rows[i++] = {slots.group_end, PF_Param_GROUP_END, nullptr, {}};
+    rows[i++] = {slots.group_start, PF_Param_GROUP_START, kEntryGroup.labels[k], nullptr, nullptr};
+    rows[i++] = {slots.enable, PF_Param_CHECKBOX, kEnableColour.label, &kEnableColour, nullptr};
+    rows[i++] = {slots.colour, PF_Param_COLOR, kColour.label, nullptr, nullptr};
+    rows[i++] = {slots.range, PF_Param_FLOAT_SLIDER, kRange.label, nullptr, &kRange};
+    rows[i++] = {slots.softness, PF_Param_FLOAT_SLIDER, kSoftness.label, nullptr, &kSoftness};
+    rows[i++] = {slots.group_end, PF_Param_GROUP_END, nullptr, nullptr, nullptr};
   }
   return rows;
 }
@@ -48,29 +47,32 @@ void Describe(const ParamRow& row, const PF_InData& in_data, PF_ParamDef& def) {
   if (row.name != nullptr) in_data.utils->ansi.strcpy(def.name, row.name);
   switch (row.type) {
     case PF_Param_CHECKBOX:
-      def.u.bd.value = 0;
+      def.u.bd.value = row.checkbox->default_value ? 1 : 0;
       def.u.bd.dephault = static_cast<PF_Boolean>(def.u.bd.value & 0xFF);
       def.u.bd.u.nameptr = kEmptyLabel;
       def.flags = PF_ParamFlag_COLLAPSE_TWIRLY;
       break;
     case PF_Param_COLOR:
-      def.u.cd.value = kOpaqueWhite;
+      def.u.cd.value = {0xFF, kColour.default_value.red, kColour.default_value.green,
+                        kColour.default_value.blue};
       def.u.cd.dephault = def.u.cd.value;
       break;
-    case PF_Param_FLOAT_SLIDER:
-      def.u.fs_d.valid_min = row.limits.min;
-      def.u.fs_d.valid_max = row.limits.max;
-      def.u.fs_d.slider_min = row.limits.min;
-      def.u.fs_d.slider_max = row.limits.max;
-      // Range starts at 0.0, below its minimum of 1.0: stored projects rely on
-      // an untouched entry claiming nothing.
-      def.u.fs_d.value = kInitialSliderValue;
+    case PF_Param_FLOAT_SLIDER: {
+      const ControlLimits& limits = row.slider->after_effects;
+      def.u.fs_d.valid_min = static_cast<PF_FpShort>(limits.min);
+      def.u.fs_d.valid_max = static_cast<PF_FpShort>(limits.max);
+      def.u.fs_d.slider_min = static_cast<PF_FpShort>(limits.min);
+      def.u.fs_d.slider_max = static_cast<PF_FpShort>(limits.max);
+      // Range starts at its default 0.0, below its minimum of 1.0: stored
+      // projects rely on an untouched entry claiming nothing.
+      def.u.fs_d.value = row.slider->default_value;
       def.u.fs_d.dephault = static_cast<PF_FpShort>(def.u.fs_d.value);
       def.u.fs_d.precision = 0;
       def.u.fs_d.display_flags = 0;
       def.u.fs_d.fs_flags = 0;
       def.u.fs_d.curve_tolerance = kCurveTolerance;
       break;
+    }
     default:
       break;
   }

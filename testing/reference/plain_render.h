@@ -14,6 +14,7 @@
 #include "host/pf_types.h"
 #include "testing/reference/plain_colour_rule.h"
 #include "hostsim/world.h"
+#include "modulehost/image_record.h"
 
 namespace plain_reference {
 
@@ -85,7 +86,7 @@ inline PF_Err ExpectedRender(const PF_LayerDef& input, PF_LayerDef& output,
     return PF_Err_BAD_CALLBACK_PARAM;
   }
   const auto host_copy = [&] {
-    if (host.copy_result == PF_Err_NONE) hostsim::CopyImage(input, output);
+    if (host.copy_result == PF_Err_NONE) modulehost::CopyImage(input, output);
     return host.copy_result;
   };
   if (values.master != 1) return host_copy();

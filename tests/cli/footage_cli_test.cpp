@@ -156,7 +156,9 @@ TEST_F(Footage, FailedFrameStopsTheRunAndIsNamed) {
     const ToolResult result =
         RunTool({"--jobs", jobs, Path("in.%d.png"), Path(std::string("out") + jobs + ".%d.png")});
     EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err, "huesieve-render: " + Path("in.3.png") + ": file is truncated\n")
+    // The tool's one line, after what the PNG library may have said.
+    EXPECT_THAT(result.err, ::testing::EndsWith("huesieve-render: " + Path("in.3.png") +
+                                                ": Read error: hit end of file\n"))
         << "--jobs " << jobs;
     EXPECT_TRUE(std::filesystem::exists(dir_ / (std::string("out") + jobs + ".2.png")));
     EXPECT_FALSE(std::filesystem::exists(dir_ / (std::string("out") + jobs + ".3.png")));
@@ -274,7 +276,9 @@ TEST_P(RawStream, PartialFinalFrameIsAnErrorNamingIt) {
 TEST_P(RawStream, BrokenPipeEndsTheRunQuietly) {
   std::vector<std::uint8_t> many;
   const std::vector<std::uint8_t> five = cli_test::ReadBytes(dir_ / "in.raw");
-  for (int i = 0; i < 60; ++i) many.insert(many.end(), five.begin(), five.end());
+  // Megabytes more than a pipe holds, even one the tool widens to 1 MiB, so
+  // that the tool is still writing when the reader goes.
+  for (int i = 0; i < 1200; ++i) many.insert(many.end(), five.begin(), five.end());
   cli_test::WriteBytes(dir_ / "many.raw", many);
   const ToolResult result = RunShell(ToolCommand(With(RawArgs(), {Path("many.raw"), "-"})) +
                                      " | head -c 10 >/dev/null; exit ${PIPESTATUS[0]}");

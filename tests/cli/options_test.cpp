@@ -1,4 +1,5 @@
 #include "tools/huesieve-render/options.h"
+#include "tools/huesieve-render/tool_errors.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -8,13 +9,10 @@
 namespace {
 
 using huesieve::cli::Command;
-using huesieve::cli::EntrySetting;
 using huesieve::cli::Options;
-using huesieve::cli::ParseEntry;
+using huesieve::image::OutputType;
 using huesieve::cli::ParseOptions;
 using huesieve::cli::UsageError;
-using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 
 Options Parse(std::vector<const char*> args) { return ParseOptions(args); }
 
@@ -27,49 +25,11 @@ std::string ParseError(std::vector<const char*> args) {
   return "no error";
 }
 
-TEST(EntryArgument, ReadsNumberColourRangeAndSoftness) {
-  const EntrySetting entry = ParseEntry("3:FF8001:25.5:30");
-  EXPECT_EQ(entry.number, 3);
-  EXPECT_EQ(entry.red, 255);
-  EXPECT_EQ(entry.green, 128);
-  EXPECT_EQ(entry.blue, 1);
-  EXPECT_EQ(entry.range, 25.5);
-  EXPECT_EQ(entry.softness, 30.0);
-  EXPECT_TRUE(entry.enabled);
-}
-
-TEST(EntryArgument, OffDisablesTheEntry) {
-  const EntrySetting entry = ParseEntry("10:00ff00:1:0:off");
-  EXPECT_EQ(entry.number, 10);
-  EXPECT_EQ(entry.green, 255);
-  EXPECT_FALSE(entry.enabled);
-}
-
-TEST(EntryArgument, AcceptsHashBeforeTheColourAndPointForms) {
-  const EntrySetting entry = ParseEntry("1:#0A0B0C:.5:100.");
-  EXPECT_EQ(entry.red, 10);
-  EXPECT_EQ(entry.blue, 12);
-  EXPECT_EQ(entry.range, 0.5);
-  EXPECT_EQ(entry.softness, 100.0);
-}
-
-class MalformedEntryArgument : public ::testing::TestWithParam<const char*> {};
-
-TEST_P(MalformedEntryArgument, IsAUsageError) { EXPECT_THROW(ParseEntry(GetParam()), UsageError); }
-
-INSTANTIATE_TEST_SUITE_P(Arguments, MalformedEntryArgument,
-                         ::testing::Values("", "1", "1:FF0000:10", "1:FF0000:10:0:off:off",
-                                           "0:FF0000:10:0", "-1:FF0000:10:0", "x:FF0000:10:0",
-                                           "1.5:FF0000:10:0", ":FF0000:10:0", "1:FF00:10:0",
-                                           "1:FF00000:10:0", "1:GG0000:10:0", "1::10:0",
-                                           "1:FF0000:ten:0", "1:FF0000:1e2:0", "1:FF0000:inf:0",
-                                           "1:FF0000:nan:0", "1:FF0000:1.2.3:0", "1:FF0000:+5:0",
-                                           "1:FF0000::0", "1:FF0000:10: 5", "1:FF0000:10:0:on",
-                                           "1:FF0000:10:0:OFF"));
-
 TEST(EntryArgument, MessageNamesTheArgumentAndTheProblem) {
   EXPECT_EQ(ParseError({"--entry", "1:FF0000:x:0", "a.png", "b.png"}),
             "--entry 1:FF0000:x:0: RANGE must be a decimal number");
+  EXPECT_EQ(ParseError({"--entry", "1:FF0000:200:0", "a.png", "b.png"}),
+            "--entry 1:FF0000:200:0: RANGE 200 is outside 1 to 128");
 }
 
 TEST(CommandLine, RenderTakesInputAndOutput) {
@@ -80,7 +40,7 @@ TEST(CommandLine, RenderTakesInputAndOutput) {
   ASSERT_EQ(options.entries.size(), 2u);
   EXPECT_EQ(options.entries[0].number, 2);
   EXPECT_EQ(options.entries[1].number, 1);
-  EXPECT_FALSE(options.entries[1].enabled);
+  EXPECT_FALSE(options.entries[1].settings.enabled);
   EXPECT_EQ(options.module_path, "/m/H.so");
   EXPECT_EQ(options.input, "in.png");
   EXPECT_EQ(options.output, "out.png");
@@ -118,11 +78,12 @@ TEST(CommandLine, RepeatedEntryNumberIsAUsageError) {
 }
 
 TEST(CommandLine, MistakesAreUsageErrors) {
-  EXPECT_EQ(ParseError({}), "expected INPUT.png and OUTPUT.png");
-  EXPECT_EQ(ParseError({"a.png"}), "expected INPUT.png and OUTPUT.png");
+  EXPECT_EQ(ParseError({}), "expected INPUT and OUTPUT");
+  EXPECT_EQ(ParseError({"a.png"}), "expected INPUT and OUTPUT");
   EXPECT_EQ(ParseError({"a.png", "b.png", "c.png"}), "too many arguments: c.png");
   EXPECT_EQ(ParseError({"--frobnicate", "a.png", "b.png"}), "unknown option --frobnicate");
   EXPECT_EQ(ParseError({"a.png", "b.png", "--entry"}), "--entry needs a value");
+  EXPECT_EQ(ParseError({"a.png", "b.png", "-j"}), "-j needs a value");
   EXPECT_EQ(ParseError({"--enable=yes", "a.png", "b.png"}), "--enable takes no value");
 }
 
@@ -207,18 +168,14 @@ INSTANTIATE_TEST_SUITE_P(
         Mistake{{"--quiet=yes", "a.png", "b.png"}, "--quiet takes no value"},
         Mistake{{"--about", "--jobs", "2"}, "--jobs applies only when rendering"}));
 
-// Limits come from the module's records; the bounds themselves are accepted.
-TEST(EntryLimits, ValuesOutsideTheAcceptedLimitsAreRefused) {
-  const huesieve::cli::Limits range{1.0, 128.0};
-  const huesieve::cli::Limits softness{0.0, 100.0};
-  EXPECT_NO_THROW(ValidateEntryValues(ParseEntry("1:000000:1:0"), range, softness));
-  EXPECT_NO_THROW(ValidateEntryValues(ParseEntry("1:000000:128:100"), range, softness));
-  EXPECT_THROW(ValidateEntryValues(ParseEntry("1:000000:0.99:0"), range, softness), UsageError);
-  EXPECT_THROW(ValidateEntryValues(ParseEntry("1:000000:128.01:0"), range, softness), UsageError);
-  EXPECT_THROW(ValidateEntryValues(ParseEntry("1:000000:5:-0.5"), range, softness), UsageError);
-  EXPECT_THROW(ValidateEntryValues(ParseEntry("1:000000:5:100.5"), range, softness), UsageError);
-  EXPECT_THROW(ValidateEntryNumber(ParseEntry("11:000000:5:0"), 10), UsageError);
-  EXPECT_NO_THROW(ValidateEntryNumber(ParseEntry("10:000000:5:0"), 10));
+TEST(FootageOptions, OutputTypeForImageFilesOnly) {
+  EXPECT_EQ(Parse({"a.exr", "b.exr"}).output_type, std::nullopt);
+  EXPECT_EQ(Parse({"--output-type", "half", "a.exr", "b.exr"}).output_type, OutputType::kHalf);
+  EXPECT_EQ(Parse({"--output-type=uint16", "a.exr", "b.tif"}).output_type, OutputType::kUint16);
+  EXPECT_EQ(ParseError({"--output-type", "double", "a.exr", "b.exr"}),
+            "--output-type double: uint8, uint16, half or float");
+  EXPECT_EQ(ParseError({"--raw", "4x4", "--output-type", "half", "-", "-"}),
+            "--output-type applies to image files, not --raw");
 }
 
 }  // namespace

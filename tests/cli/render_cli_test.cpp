@@ -43,7 +43,8 @@ TEST_F(RenderCli, HelpShowsUsageWithAnExample) {
   for (const char* flag : {"--help", "-h"}) {
     const ToolResult result = RunTool({flag});
     EXPECT_EQ(result.status, 0);
-    EXPECT_THAT(result.out, StartsWith("Usage: huesieve-render [options] INPUT.png OUTPUT.png"));
+    EXPECT_THAT(result.out, StartsWith("Usage: huesieve-render [options] INPUT OUTPUT"));
+    EXPECT_THAT(result.out, HasSubstr("huesieve-render [--settings FILE] [options] INPUT OUTPUT"));
     EXPECT_THAT(result.out, HasSubstr("Example"));
     EXPECT_THAT(result.out, HasSubstr("--entry K:RRGGBB:RANGE:SOFTNESS[:off]"));
     EXPECT_THAT(result.out, HasSubstr("--max-pixels N        refuse images of more than N pixels "
@@ -57,20 +58,42 @@ TEST_F(RenderCli, VersionIsPrinted) {
   EXPECT_EQ(result.out, "huesieve-render 1.0.0\n");
 }
 
-TEST_F(RenderCli, AboutPrintsTheModulesText) {
+// The effect's About text, and with --module the module's: the same words.
+TEST_F(RenderCli, AboutPrintsTheEffectsText) {
   const ToolResult result = RunTool({"--about"});
   EXPECT_EQ(result.status, 0);
-  EXPECT_THAT(result.out, StartsWith("Huesieve v1.0\n"));
-  EXPECT_THAT(result.out, HasSubstr("Quorvel VFX"));
+  EXPECT_EQ(result.out, "Huesieve v1.0\n\n\nCopyright 2026 Quorvel VFX.\nhttps://quorvelvfx.com\n");
   EXPECT_EQ(result.err, "");
+  EXPECT_EQ(RunTool({"--about", "--module", HUESIEVE_MODULE_PATH}).out, result.out);
 }
 
-TEST_F(RenderCli, ListParamsShowsEverySlotAsRegistered) {
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// The controls as the effect's table has them, each host's limits where
+// they differ.
+TEST_F(RenderCli, ListParamsShowsTheEffectsControls) {
   const ToolResult result = RunTool({"--list-params"});
   ASSERT_EQ(result.status, 0);
-  std::vector<std::string> lines;
-  std::istringstream in(result.out);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  const std::vector<std::string> lines = Lines(result.out);
+  ASSERT_EQ(lines.size(), 51u);
+  EXPECT_EQ(lines[0], "enable      checkbox  \"Enable Effect\"  -                             off");
+  EXPECT_EQ(lines[1], "entry1      group     \"Color 1\"        -                             -");
+  EXPECT_EQ(lines[2], "enable1     checkbox  \"Enable color\"   -                             off");
+  EXPECT_EQ(lines[3], "color1      color     \"Color\"          -                             FFFFFF");
+  EXPECT_EQ(lines[4], "range1      slider    \"Range\"          1 to 128 (OpenFX 0 to 128)    0");
+  EXPECT_EQ(lines[5], "softness1   slider    \"Softness\"       0 to 100                      0");
+  EXPECT_EQ(lines[50], "softness10  slider    \"Softness\"       0 to 100                      0");
+}
+
+TEST_F(RenderCli, ListParamsWithAModuleShowsEverySlotAsRegistered) {
+  const ToolResult result = RunTool({"--list-params", "--module", HUESIEVE_MODULE_PATH});
+  ASSERT_EQ(result.status, 0);
+  const std::vector<std::string> lines = Lines(result.out);
   ASSERT_EQ(lines.size(), 62u);
   EXPECT_EQ(lines[0], "0   -   layer         (input layer)    -           -");
   EXPECT_EQ(lines[1], "1   1   checkbox      \"Enable Effect\"  -           off");
@@ -91,7 +114,7 @@ TEST_F(RenderCli, ModuleGivenByBareFileNameIsLoadedFromTheWorkingDirectory) {
   EXPECT_THAT(result.out, StartsWith("Huesieve v1.0\n"));
 }
 
-// Without --enable the module copies its input: every pixel comes back.
+// Without --enable the output is the input: every pixel comes back.
 TEST_F(RenderCli, EightBitBypassReturnsTheInput) {
   const std::vector<std::uint16_t> pixels = {0,   0, 0, 0,   255, 255, 255, 255,
                                              1,   2, 3, 4,   200, 100, 50,  128,
@@ -107,12 +130,11 @@ TEST_F(RenderCli, EightBitBypassReturnsTheInput) {
   EXPECT_EQ(Format("out.png"), std::make_pair(8, PNG_COLOR_TYPE_RGBA));
 }
 
-// At 16 bits every value on the host's scale survives the trip; these are
-// such values (0, 2, 28210, 32768, 39999, 64249, 65535 come from host values
-// 0, 1, 14105, 16384, 20000, 32125, 32768).
-TEST_F(RenderCli, SixteenBitBypassReturnsTheInput) {
-  const std::vector<std::uint16_t> pixels = {0,     2,     28210, 32768, 39999, 64249,
-                                             65535, 65535, 65535, 0,     2,     28210};
+// At 16 bits every sample comes back as it was: the core renders the whole
+// 16-bit scale.
+TEST_F(RenderCli, SixteenBitBypassReturnsEverySample) {
+  const std::vector<std::uint16_t> pixels = {0,     1,     12345, 32768, 39999, 64249,
+                                             65534, 65535, 65535, 0,     2,     28210};
   Write("in.png", {1, 3, 16, pixels});
   const ToolResult result = RunTool({Path("in.png"), Path("out.png")});
   ASSERT_EQ(result.status, 0) << result.err;
@@ -120,12 +142,15 @@ TEST_F(RenderCli, SixteenBitBypassReturnsTheInput) {
   EXPECT_EQ(Format("out.png"), std::make_pair(16, PNG_COLOR_TYPE_RGBA));
 }
 
-// Values between the host's 32769 levels come back as the nearest level:
-// 12345 is host 6173 (6172.59), which is 12346 (12345.81) in the file.
-TEST_F(RenderCli, SixteenBitBypassRoundsToTheHostScale) {
+// Through the After Effects module, 16-bit samples go to its host's scale of
+// 0 to 32768 and back: values between its 32769 levels come back as the
+// nearest level. 12345 is host 6173 (6172.59), which is 12346 (12345.81) in
+// the file; 1 is host 1 (0.50001), which is 2; 65534 is host 32767, which is
+// 65533 (65533.00002).
+TEST_F(RenderCli, SixteenBitThroughTheModuleRoundsToItsHostsScale) {
   Write("in.png", {1, 1, 16, {12345, 1, 65534, 65535}});
-  ASSERT_EQ(RunTool({Path("in.png"), Path("out.png")}).status, 0);
-  // 1 is host 1 (0.50001), which is 2; 65534 is host 32767, which is 65533 (65533.00002).
+  ASSERT_EQ(RunTool({"--module", HUESIEVE_MODULE_PATH, Path("in.png"), Path("out.png")}).status,
+            0);
   EXPECT_THAT(Read("out.png").rgba, ElementsAre(12346, 2, 65533, 65535));
 }
 
@@ -178,13 +203,12 @@ TEST_F(RenderCli, EightBitIsolationMatchesValuesWorkedByHand) {
   EXPECT_THAT(Read("out.png").rgba, ElementsAreArray(expected));
 }
 
-// The same frame at 16 bits. Pure red 65535, 0, 0 is host 32768, 0, 0, which
-// is 255, 0, 0 on the 8-bit scale of the distance: the same 21.7715, and the
-// ramp over the host maximum 32768 gives alpha 14105, written as
-// (14105 × 65535 + 16384) / 32768 = 28210. The entry's own colour is
-// 64249, 2570, 0 (host 32125, 1285, 0, which is 250, 10, 0 at 8 bits) with
-// alpha 40000 (host 20000, written back as 39999). Markers are host 32768,
-// 32768, 0, 0: 65535, 65535, 0, 0 in the file.
+// The same frame at 16 bits, full at 65535. Pure red 65535, 0, 0 is 255, 0, 0
+// on the 8-bit scale of the distance: the same 21.7715, and the ramp over
+// 65535 gives alpha (25 - 21.7715) / 7.5 × 65535 = 28210.3, 28210 after
+// truncation. The entry's own colour is 64250, 2570, 0 (250, 10, 0 at 8 bits:
+// (64250 + 128) / 257 = 250.5 and (2570 + 128) / 257 = 10.5, truncated) with
+// alpha 40000, kept as it is. Markers are 65535, 0, 0, 65535.
 TEST_F(RenderCli, SixteenBitIsolationMatchesValuesWorkedByHand) {
   std::vector<std::uint16_t> pixels;
   for (int i = 0; i < 20; ++i) pixels.insert(pixels.end(), {0, 0, 65535, 65535});
@@ -192,7 +216,7 @@ TEST_F(RenderCli, SixteenBitIsolationMatchesValuesWorkedByHand) {
   for (auto [column, row] : {std::pair{1u, 1u}, {2u, 1u}, {1u, 2u}}) {
     std::copy_n(std::begin({65535, 0, 0, 65535}), 4, &image.rgba[image.Index(column, row)]);
   }
-  std::copy_n(std::begin({64249, 2570, 0, 40000}), 4, &image.rgba[image.Index(2, 2)]);
+  std::copy_n(std::begin({64250, 2570, 0, 40000}), 4, &image.rgba[image.Index(2, 2)]);
   Write("in.png", image);
 
   const ToolResult result =
@@ -202,7 +226,7 @@ TEST_F(RenderCli, SixteenBitIsolationMatchesValuesWorkedByHand) {
   const std::vector<std::uint16_t> expected = {
       0, 0, 0, 0, 0,     0, 0, 0,     0,     0,    0, 0,     0,     0, 0, 0,     0, 0, 0, 0,
       0, 0, 0, 0, 65535, 0, 0, 65535, 65535, 0,    0, 28210, 65535, 0, 0, 65535, 0, 0, 0, 0,
-      0, 0, 0, 0, 65535, 0, 0, 28210, 64249, 2570, 0, 39999, 0,     0, 0, 0,     0, 0, 0, 0,
+      0, 0, 0, 0, 65535, 0, 0, 28210, 64250, 2570, 0, 40000, 0,     0, 0, 0,     0, 0, 0, 0,
       0, 0, 0, 0, 65535, 0, 0, 65535, 0,     0,    0, 0,     65535, 0, 0, 65535, 0, 0, 0, 0,
   };
   // clang-format on
@@ -277,6 +301,7 @@ class RenderCliErrors : public RenderCli, public ::testing::WithParamInterface<E
     damaged[20] ^= 0x01;  // IHDR height, CRC now wrong
     cli_test::WriteBytes(dir_ / "damaged.png", damaged);
     std::filesystem::create_directory(dir_ / "a-directory");
+    std::filesystem::create_directory(dir_ / "a-directory.png");
     const std::string truncated_settings = R"({"enable": true, "entries": [)";
     cli_test::WriteBytes(dir_ / "truncated.json",
                          {truncated_settings.begin(), truncated_settings.end()});
@@ -306,7 +331,10 @@ TEST_P(RenderCliErrors, ReportsAndLeavesNoOutput) {
   const ToolResult result = RunTool(args);
 
   EXPECT_EQ(result.status, c.status);
-  EXPECT_EQ(result.err.substr(0, result.err.find('\n')), Substitute(c.message));
+  // The tool's one line; the PNG library may have said something before it.
+  const std::size_t ours = result.err.find("huesieve-render: ");
+  ASSERT_NE(ours, std::string::npos) << result.err;
+  EXPECT_EQ(result.err.substr(ours, result.err.find('\n', ours) - ours), Substitute(c.message));
   EXPECT_EQ(result.out, "");
   EXPECT_EQ(dir_.Names(), before);  // no output, no temporary file
 }
@@ -325,15 +353,15 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"NotAPng",
                   {"{dir}text.png", "{out}"},
                   1,
-                  "huesieve-render: {dir}text.png: not a PNG file"},
+                  "huesieve-render: {dir}text.png: Not a PNG file"},
         ErrorCase{"CorruptPng",
                   {"{dir}damaged.png", "{out}"},
                   1,
-                  "huesieve-render: {dir}damaged.png: IHDR: CRC error"},
+                  "huesieve-render: {dir}damaged.png: PNG read error: IHDR: CRC error"},
         ErrorCase{"TruncatedPng",
                   {"{dir}truncated.png", "{out}"},
                   1,
-                  "huesieve-render: {dir}truncated.png: file is truncated"},
+                  "huesieve-render: {dir}truncated.png: Read error: hit end of file"},
         ErrorCase{"MalformedEntry",
                   {"--entry", "1:FF000:10:0", "{dir}good.png", "{out}"},
                   2,
@@ -355,7 +383,7 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"EntryNumberPastTheLast",
                   {"--entry", "11:FF0000:20:0", "{dir}good.png", "{out}"},
                   2,
-                  "huesieve-render: --entry 11:FF0000:20:0: the module has colour entries 1 "
+                  "huesieve-render: --entry 11:FF0000:20:0: the effect has colour entries 1 "
                   "to 10"},
         ErrorCase{
             "RepeatedEntry",
@@ -379,7 +407,17 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"MissingOutput",
                   {"{dir}good.png"},
                   2,
-                  "huesieve-render: expected INPUT.png and OUTPUT.png"},
+                  "huesieve-render: expected INPUT and OUTPUT"},
+        ErrorCase{"JpegOutput",
+                  {"--enable", "{dir}good.png", "{dir}out.jpg"},
+                  2,
+                  "huesieve-render: {dir}out.jpg: the jpeg format cannot carry the alpha channel "
+                  "the effect writes; write PNG, OpenEXR, TIFF or DPX"},
+        ErrorCase{"OutputOfNoKnownFormat",
+                  {"{dir}good.png", "{dir}out.txt"},
+                  2,
+                  "huesieve-render: {dir}out.txt: no image format is known by this file name's "
+                  "extension"},
         ErrorCase{"UnknownOption",
                   {"--frobnicate", "{dir}good.png", "{out}"},
                   2,
@@ -389,9 +427,9 @@ INSTANTIATE_TEST_SUITE_P(
                   1,
                   "huesieve-render: {dir}no-such-dir/out.png: No such file or directory"},
         ErrorCase{"OutputIsADirectory",
-                  {"{dir}good.png", "{dir}a-directory"},
+                  {"{dir}good.png", "{dir}a-directory.png"},
                   1,
-                  "huesieve-render: {dir}a-directory: Is a directory"},
+                  "huesieve-render: {dir}a-directory.png: Is a directory"},
         ErrorCase{"ModuleMissing",
                   {"--module", "{dir}no.so", "{dir}good.png", "{out}"},
                   1,
@@ -421,7 +459,7 @@ TEST_F(RenderCli, UsageErrorsPointToHelp) {
   const ToolResult result = RunTool({});
   EXPECT_EQ(result.status, 2);
   EXPECT_EQ(result.err,
-            "huesieve-render: expected INPUT.png and OUTPUT.png\nTry 'huesieve-render --help'.\n");
+            "huesieve-render: expected INPUT and OUTPUT\nTry 'huesieve-render --help'.\n");
 }
 
 // A failed run leaves an existing output file as it was.

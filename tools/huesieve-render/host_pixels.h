@@ -1,6 +1,6 @@
-// Straight RGBA samples, as PNG rows and raw video carry them (8-bit, or
-// 16-bit little-endian: ffmpeg's rgba and rgba64le), to and from the host's
-// pixels (alpha first; 16-bit channels on the host's 0 to 32768 scale).
+// The tool's RGBA frames (8-bit, or 16-bit over the whole scale) to and from
+// the After Effects module's pixels (alpha first; 16-bit channels on the
+// host's 0 to 32768 scale), for rendering through a built module.
 #pragma once
 
 #include <cstddef>

@@ -1,7 +1,6 @@
-// huesieve-render: loads the built effect module through its exported
-// EffectMain, drives it through the simulated host exactly as the compositing
-// host would (Global Setup, Params Setup, Render), and applies it to PNG
-// files, image sequences and raw video streams.
+// huesieve-render: applies the effect to image files, image sequences and raw
+// video streams through the core's one effect call, or through a built After
+// Effects module driven as its host would drive it (--module).
 #include <sched.h>
 
 #include <csignal>
@@ -11,15 +10,15 @@
 #include <memory>
 #include <string>
 
-#include "tools/huesieve-render/effect_controls.h"
+#include "effect/controls.h"
 #include "effect/identity.h"
 #include "png/files.h"
+#include "tools/huesieve-render/core_renderer.h"
 #include "tools/huesieve-render/frame_pipeline.h"
 #include "tools/huesieve-render/frame_work.h"
-#include "hostsim/host.h"
-#include "tools/huesieve-render/module.h"
+#include "image/image_files.h"
+#include "tools/huesieve-render/module_renderer.h"
 #include "tools/huesieve-render/options.h"
-#include "png/png_reader.h"
 #include "tools/huesieve-render/progress.h"
 #include "tools/huesieve-render/raw_frames.h"
 #include "tools/huesieve-render/settings_file.h"
@@ -27,80 +26,59 @@
 namespace huesieve::cli {
 namespace {
 
-// The host's Mac-style line ends in the About text become the terminal's.
-void PrintAbout(const PF_OutData& out_data) {
-  std::string text(out_data.return_msg, strnlen(out_data.return_msg, sizeof out_data.return_msg));
-  for (char& c : text) {
-    if (c == '\r') c = '\n';
-  }
-  std::printf("%s\n", text.c_str());
+// As the After Effects module words it: the name and version, then the
+// description after its two line feeds.
+std::string AboutText() {
+  return std::string(kEffectName) + " v" + kVersionText + "\n" + kDescription + "\n";
 }
 
-const char* TypeName(PF_ParamType type) {
-  switch (type) {
-    case PF_Param_LAYER:
-      return "layer";
-    case PF_Param_CHECKBOX:
-      return "checkbox";
-    case PF_Param_COLOR:
-      return "color";
-    case PF_Param_FLOAT_SLIDER:
-      return "float-slider";
-    case PF_Param_GROUP_START:
-      return "group-start";
-    case PF_Param_GROUP_END:
-      return "group-end";
-    default:
-      return "unknown";
-  }
+std::string NumberText(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
 }
 
-// One line a slot: slot, identifier, type, name, limits, default.
-void PrintParams(hostsim::Host& host) {
-  for (int slot = 0; slot < static_cast<int>(host.param_count()); ++slot) {
-    const PF_ParamDef& def = host.description(slot);
-    const std::string id = slot == 0 ? "-" : std::to_string(def.uu.id);
-    char name[sizeof def.name + 2] = "(input layer)";
-    if (slot != 0) std::snprintf(name, sizeof name, "\"%.*s\"", int{sizeof def.name}, def.name);
-    char limits[64] = "-";
-    char dephault[64] = "-";
-    switch (def.param_type) {
-      case PF_Param_CHECKBOX:
-        std::snprintf(dephault, sizeof dephault, "%s", def.u.bd.dephault != 0 ? "on" : "off");
-        break;
-      case PF_Param_COLOR:
-        std::snprintf(dephault, sizeof dephault, "%02X%02X%02X alpha %d", def.u.cd.dephault.red,
-                      def.u.cd.dephault.green, def.u.cd.dephault.blue, def.u.cd.dephault.alpha);
-        break;
-      case PF_Param_FLOAT_SLIDER:
-        std::snprintf(limits, sizeof limits, "%g to %g", double{def.u.fs_d.valid_min},
-                      double{def.u.fs_d.valid_max});
-        std::snprintf(dephault, sizeof dephault, "%g", double{def.u.fs_d.dephault});
-        break;
-      default:
-        break;
+std::string LimitsText(const ControlLimits& limits) {
+  return NumberText(limits.min) + " to " + NumberText(limits.max);
+}
+
+// The controls as the effect's table has them, one a line: name (as OpenFX
+// hosts know it), type, label, limits, default.
+std::string ControlsText() {
+  std::string lines;
+  const auto line = [&](const std::string& name, const char* type, const char* label,
+                        const std::string& limits, const std::string& dephault) {
+    char quoted[40];
+    std::snprintf(quoted, sizeof quoted, "\"%s\"", label);
+    char text[160];
+    std::snprintf(text, sizeof text, "%-11s %-9s %-16s %-29s %s\n", name.c_str(), type, quoted,
+                  limits.c_str(), dephault.c_str());
+    lines += text;
+  };
+  const auto on_off = [](bool value) { return std::string(value ? "on" : "off"); };
+  const auto slider_limits = [](const SliderControl& slider) {
+    const std::string after_effects = LimitsText(slider.after_effects);
+    const std::string openfx = LimitsText(slider.openfx);
+    return after_effects == openfx ? after_effects
+                                   : after_effects + " (OpenFX " + openfx + ")";
+  };
+  line(kEnableEffect.openfx_name, "checkbox", kEnableEffect.label, "-",
+       on_off(kEnableEffect.default_value));
+  for (int k = 0; k < kColourEntryCount; ++k) {
+    const std::string n = std::to_string(k + 1);
+    const Rgb8 white = kColour.default_value;
+    char colour[8];
+    std::snprintf(colour, sizeof colour, "%02X%02X%02X", white.red, white.green, white.blue);
+    line(kEntryGroup.openfx_name + n, "group", kEntryGroup.labels[k], "-", "-");
+    line(kEnableColour.openfx_name + n, "checkbox", kEnableColour.label, "-",
+         on_off(kEnableColour.default_value));
+    line(kColour.openfx_name + n, "color", kColour.label, "-", colour);
+    for (const SliderControl* slider : {&kRange, &kSoftness}) {
+      line(slider->openfx_name + n, "slider", slider->label, slider_limits(*slider),
+           NumberText(slider->default_value));
     }
-    std::printf("%-3d %-3s %-13s %-16s %-11s %s\n", slot, id.c_str(), TypeName(def.param_type),
-                name, limits, dephault);
   }
-}
-
-Limits SliderLimits(const PF_ParamDef& def) {
-  return {double{def.u.fs_d.valid_min}, double{def.u.fs_d.valid_max}};
-}
-
-void ApplySettings(hostsim::Host& host, const EffectControls& controls, const Options& options) {
-  host.param(controls.enable_effect).u.bd.value = options.enable_effect ? 1 : 0;
-  for (const EntrySetting& entry : options.entries) {
-    const EntryControls& slots = controls.entries[static_cast<std::size_t>(entry.number - 1)];
-    host.param(slots.enable).u.bd.value = entry.enabled ? 1 : 0;
-    PF_Pixel& colour = host.param(slots.colour).u.cd.value;
-    colour.red = entry.red;
-    colour.green = entry.green;
-    colour.blue = entry.blue;
-    host.param(slots.range).u.fs_d.value = entry.range;
-    host.param(slots.softness).u.fs_d.value = entry.softness;
-  }
+  return lines;
 }
 
 int Processors() {
@@ -125,7 +103,7 @@ int Conclude(Progress& progress, const std::optional<FrameFailure>& failure) {
 }
 
 // A single image, or a sequence: each frame from its own file to its own.
-int RenderFiles(const Options& options, const Renderer& renderer) {
+int RenderFiles(const Options& options, const FrameRenderer& renderer) {
   std::vector<std::string> inputs = {options.input};
   std::vector<std::string> outputs = {options.output};
   const bool sequence = options.input_frames.has_value();
@@ -143,18 +121,19 @@ int RenderFiles(const Options& options, const Renderer& renderer) {
   return Conclude(progress, RunFrames(
                                 settings,
                                 [&] {
-                                  return std::make_unique<FileFrames>(renderer, inputs, outputs,
-                                                                      options.max_pixels);
+                                  return std::make_unique<FileFrames>(
+                                      renderer, inputs, outputs, options.max_pixels,
+                                      options.output_type);
                                 },
                                 [&] { progress.FrameDone(); }));
 }
 
 // Raw frames from INPUT to OUTPUT, in order, until the input ends.
-int RenderStream(const Options& options, const Renderer& renderer) {
+int RenderStream(const Options& options, const FrameRenderer& renderer) {
   const RawFormat format{options.raw->width, options.raw->height, options.raw_depth == 16};
   try {
-    png::CheckPixelLimit(format.width, format.height, options.max_pixels);
-  } catch (const png::PngError& error) {
+    image::CheckPixelLimit(format.width, format.height, options.max_pixels);
+  } catch (const image::FileError& error) {
     throw ToolError("--raw " + std::to_string(format.width) + "x" + std::to_string(format.height) +
                     ": " + error.what());
   }
@@ -192,62 +171,42 @@ int RenderStream(const Options& options, const Renderer& renderer) {
   return Conclude(progress, failure);
 }
 
-int Run(Options options) {
-  if (options.command == Command::kHelp) {
-    std::fputs(UsageText().c_str(), stdout);
-    return 0;
-  }
-  if (options.command == Command::kVersion) {
-    // The tool is versioned with the effect it ships with.
-    std::printf("%s %d.%d.%d\n", kToolName, kMajorVersion, kMinorVersion, kBugFixVersion);
-    return 0;
-  }
+std::unique_ptr<FrameRenderer> MakeRenderer(const Options& options,
+                                            const ControlSettings& settings) {
+  if (options.module_path.empty()) return std::make_unique<CoreRenderer>(settings);
+  return std::make_unique<ModuleRenderer>(options.module_path, settings);
+}
 
-  if (!options.settings_file.empty()) {
-    CombineWithSettingsFile(ReadSettingsFile(options.settings_file), options);
+int Run(const Options& options) {
+  switch (options.command) {
+    case Command::kHelp:
+      std::fputs(UsageText().c_str(), stdout);
+      return 0;
+    case Command::kVersion:
+      // The tool is versioned with the effect it ships with.
+      std::printf("%s %d.%d.%d\n", kToolName, kMajorVersion, kMinorVersion, kBugFixVersion);
+      return 0;
+    case Command::kAbout:
+      std::fputs((options.module_path.empty() ? AboutText() : ModuleAbout(options.module_path))
+                     .c_str(),
+                 stdout);
+      return 0;
+    case Command::kListParams:
+      std::fputs(
+          (options.module_path.empty() ? ControlsText() : ModuleParams(options.module_path))
+              .c_str(),
+          stdout);
+      return 0;
+    case Command::kRender:
+      break;
   }
-
-  const Module module(options.module_path.empty() ? ModuleBesideTool() : options.module_path);
-  hostsim::Host host(module.effect_main());
-  module.Check(host.GlobalSetup(), "Global Setup");
-  if (options.command == Command::kAbout) {
-    module.Check(host.About(), "About");
-    PrintAbout(host.out_data);
-    return 0;
+  if (!options.raw) {
+    const std::string problem = image::OutputFormatProblem(
+        options.output_frames ? options.output_frames->Path(0) : options.output);
+    if (!problem.empty()) throw UsageError(problem);
   }
-
-  module.Check(host.ParamsSetup(), "Params Setup");
-  if (host.out_data.num_params != static_cast<A_long>(host.param_count())) {
-    throw ToolError("module " + module.path() + " reports " +
-                    std::to_string(host.out_data.num_params) + " parameters but added " +
-                    std::to_string(host.added_params().size()));
-  }
-  if (options.command == Command::kListParams) {
-    PrintParams(host);
-    return 0;
-  }
-
-  std::vector<PF_ParamDef> records;
-  for (int slot = 0; slot < static_cast<int>(host.param_count()); ++slot) {
-    records.push_back(host.description(slot));
-  }
-  EffectControls controls;
-  try {
-    controls = FindControls(records);
-  } catch (const LayoutError& error) {
-    throw ToolError("module " + module.path() + ": " + error.what());
-  }
-  for (const EntrySetting& entry : options.entries) {
-    const int entry_count = static_cast<int>(controls.entries.size());
-    ValidateEntryNumber(entry, entry_count);
-    const EntryControls& slots = controls.entries[static_cast<std::size_t>(entry.number - 1)];
-    ValidateEntryValues(entry, SliderLimits(host.description(slots.range)),
-                        SliderLimits(host.description(slots.softness)));
-  }
-  ApplySettings(host, controls, options);
-
-  const Renderer renderer(host, module);
-  return options.raw ? RenderStream(options, renderer) : RenderFiles(options, renderer);
+  const std::unique_ptr<FrameRenderer> renderer = MakeRenderer(options, SettingsOf(options));
+  return options.raw ? RenderStream(options, *renderer) : RenderFiles(options, *renderer);
 }
 
 }  // namespace

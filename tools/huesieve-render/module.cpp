@@ -21,7 +21,7 @@ Module::Module(const std::string& path) : path_(path) {
     ::dlclose(handle_);
     throw ToolError("module " + path + " does not export " + kEntryPointName);
   }
-  effect_main_ = reinterpret_cast<hostsim::EffectMainFn>(symbol);
+  effect_main_ = reinterpret_cast<modulehost::EffectMainFn>(symbol);
 }
 
 Module::~Module() { ::dlclose(handle_); }

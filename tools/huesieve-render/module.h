@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "hostsim/host.h"
+#include "modulehost/host.h"
 
 namespace huesieve::cli {
 
@@ -15,7 +15,7 @@ class Module {
   Module(const Module&) = delete;
   Module& operator=(const Module&) = delete;
 
-  hostsim::EffectMainFn effect_main() const { return effect_main_; }
+  modulehost::EffectMainFn effect_main() const { return effect_main_; }
   const std::string& path() const { return path_; }
 
   // Throws ToolError naming the module and `command` when `err` is not
@@ -25,7 +25,7 @@ class Module {
  private:
   std::string path_;
   void* handle_ = nullptr;
-  hostsim::EffectMainFn effect_main_ = nullptr;
+  modulehost::EffectMainFn effect_main_ = nullptr;
 };
 
 // The module built beside the tool, wherever the build tree or the tool was

@@ -1,15 +1,15 @@
 // Raw video frames, one after another with nothing between them, as ffmpeg's
 // rawvideo format carries them: RGBA 8-bit (rgba) or RGBA 16-bit
-// little-endian (rgba64le), rows top to bottom.
+// little-endian (rgba64le) over the whole 16-bit scale, rows top to bottom:
+// the core's Rgba8 and Rgba16 pixels on this little-endian machine, read into
+// and written from the frame as they are.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <stdexcept>
 #include <string>
-#include <vector>
-
-#include "tools/huesieve-render/host_frame.h"
+#include "image/frame_buffer.h"
 
 namespace huesieve::cli {
 
@@ -18,7 +18,8 @@ struct RawFormat {
   std::uint32_t height = 0;
   bool deep = false;
 
-  std::size_t row_bytes() const { return std::size_t{width} * (deep ? 8 : 4); }
+  image::SampleType type() const { return deep ? image::SampleType::kUint16 : image::SampleType::kUint8; }
+  std::size_t row_bytes() const { return std::size_t{width} * 4 * image::SampleSize(type()); }
   std::size_t frame_bytes() const { return row_bytes() * height; }
 };
 
@@ -36,7 +37,7 @@ class RawReader {
   // Reads the next frame, the `number`th (from 1), into `frame`. Returns false
   // when the stream ends before it. Throws std::runtime_error naming the
   // frame when the stream ends inside it, or on a read error.
-  bool ReadFrame(std::uint64_t number, HostFrame& frame);
+  bool ReadFrame(std::uint64_t number, image::FrameBuffer& frame);
 
  private:
   std::FILE* file_;
@@ -51,13 +52,12 @@ class RawWriter {
 
   // Writes `frame` whole and flushes it. Throws BrokenPipe when the reader of
   // a pipe has gone, std::runtime_error naming the output on other errors.
-  void WriteFrame(HostFrame& frame);
+  void WriteFrame(image::FrameBuffer& frame);
 
  private:
   std::FILE* file_;
   std::string name_;
   RawFormat format_;
-  std::vector<std::uint8_t> samples_;  // a batch of rows as written
 };
 
 }  // namespace huesieve::cli

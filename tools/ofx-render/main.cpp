@@ -1,11 +1,13 @@
-// huesieve-ofx-render: renders a PNG image through the OpenFX plug-in, loaded
+// huesieve-ofx-render: renders an image through the OpenFX plug-in, loaded
 // from its bundle by the simulated OpenFX host as an OpenFX host loads it,
 // with huesieve-render's --enable and --entry options. The demo renders the
 // sample through it and through huesieve-render, and the two files must be
 // the same: one effect, the same pixels in every host.
+// The image is read and written as huesieve-render reads and writes it.
 // Usage: huesieve-ofx-render BUNDLE [--enable] [--entry K:RRGGBB:RANGE:SOFTNESS[:off]]...
-//                            INPUT.png OUTPUT.png
+//                            INPUT OUTPUT
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <stdexcept>
 #include <string>
@@ -15,9 +17,9 @@
 #include "hostsim/ofx/image.h"
 #include "hostsim/ofx/instance.h"
 #include "hostsim/ofx/loaded_plugin.h"
+#include "effect/entry_argument.h"
+#include "image/image_files.h"
 #include "ofx/plugin_identity.h"
-#include "png/png_io.h"
-#include "tools/huesieve-render/options.h"
 
 namespace {
 
@@ -27,7 +29,7 @@ using hostsim::ofx::PixelDepth;
 struct Request {
   std::string bundle;
   bool enable = false;
-  std::vector<huesieve::cli::EntrySetting> entries;
+  std::vector<huesieve::EntryArgument> entries;
   std::string input;
   std::string output;
 };
@@ -40,7 +42,9 @@ Request Parse(int argc, char** argv) {
     if (argument == "--enable") {
       request.enable = true;
     } else if (argument == "--entry" && i + 1 < argc) {
-      request.entries.push_back(huesieve::cli::ParseEntry(argv[++i]));
+      huesieve::EntryArgument entry = huesieve::ParseEntryArgument(argv[++i]);
+      if (!entry.error.empty()) throw std::runtime_error(entry.error);
+      request.entries.push_back(std::move(entry));
     } else {
       files.emplace_back(argument);
     }
@@ -48,7 +52,7 @@ Request Parse(int argc, char** argv) {
   if (files.size() != 3) {
     throw std::runtime_error(
         "usage: huesieve-ofx-render BUNDLE [--enable] [--entry K:RRGGBB:RANGE:SOFTNESS[:off]]... "
-        "INPUT.png OUTPUT.png");
+        "INPUT OUTPUT");
   }
   request.bundle = files[0];
   request.input = files[1];
@@ -56,46 +60,54 @@ Request Parse(int argc, char** argv) {
   return request;
 }
 
+PixelDepth DepthOf(huesieve::image::SampleType type) {
+  switch (type) {
+    case huesieve::image::SampleType::kUint8:
+      return PixelDepth::kByte;
+    case huesieve::image::SampleType::kUint16:
+      return PixelDepth::kShort;
+    case huesieve::image::SampleType::kFloat:
+      break;
+  }
+  return PixelDepth::kFloat;
+}
+
 void Render(const Request& request) {
-  const huesieve::png::Image picture = huesieve::png::ReadPng(request.input);
-  const bool deep = picture.bit_depth == 16;
-  const auto width = static_cast<int>(picture.width);
-  const auto height = static_cast<int>(picture.height);
+  huesieve::image::FrameBuffer frame;
+  const huesieve::image::ImageHeader header =
+      huesieve::image::ReadImageFile(request.input, std::uint64_t{1} << 28, frame);
+  const auto width = static_cast<int>(frame.width());
+  const auto height = static_cast<int>(frame.height());
 
   hostsim::ofx::LoadedPlugin loaded(request.bundle, huesieve::ofx::kPluginIdentifier);
   if (loaded.plugin == nullptr) {
     throw std::runtime_error("cannot load the plug-in: " + loaded.bundle.error());
   }
-  const PixelDepth depth = deep ? PixelDepth::kShort : PixelDepth::kByte;
+  const PixelDepth depth = DepthOf(frame.type());
   auto instance = loaded.plugin->CreateInstance({.depth = depth});
   instance->SetBoolean("enable", request.enable);
-  for (const huesieve::cli::EntrySetting& entry : request.entries) {
+  for (const huesieve::EntryArgument& entry : request.entries) {
     const std::string k = std::to_string(entry.number);
-    instance->SetBoolean("enable" + k, entry.enabled);
-    instance->SetRGB("color" + k, entry.red / 255.0, entry.green / 255.0, entry.blue / 255.0);
-    instance->SetDouble("range" + k, entry.range);
-    instance->SetDouble("softness" + k, entry.softness);
+    const huesieve::EntrySettings& settings = entry.settings;
+    instance->SetBoolean("enable" + k, settings.enabled);
+    instance->SetRGB("color" + k, settings.colour.red / 255.0, settings.colour.green / 255.0,
+                     settings.colour.blue / 255.0);
+    instance->SetDouble("range" + k, settings.range);
+    instance->SetDouble("softness" + k, settings.softness);
   }
-  // OpenFX rows run bottom-up: the picture's first row is the top one.
-  const hostsim::ofx::ImageLayout layout{.bounds = {0, 0, width, height},
-                                         .depth = depth,
-                                         .premultiplication = kOfxImageUnPreMultiplied};
+  const hostsim::ofx::ImageLayout layout{
+      .bounds = {0, 0, width, height},
+      .depth = depth,
+      .premultiplication =
+          frame.premultiplied() ? kOfxImagePreMultiplied : kOfxImageUnPreMultiplied};
   Image source(layout);
   Image output(layout);
+  // OpenFX rows run bottom-up: the picture's first row is the top one. The
+  // frame's pixels are the plug-in's, RGBA at the same type.
+  const std::size_t row_bytes = frame.row_bytes();
   for (int row = 0; row < height; ++row) {
-    for (int column = 0; column < width; ++column) {
-      for (int channel = 0; channel < 4; ++channel) {
-        const std::uint16_t sample = picture.rgba[picture.Index(static_cast<std::uint32_t>(column),
-                                                                static_cast<std::uint32_t>(row)) +
-                                                  static_cast<std::size_t>(channel)];
-        if (deep) {
-          source.Set<std::uint16_t>(column, height - 1 - row, channel, sample);
-        } else {
-          source.Set<std::uint8_t>(column, height - 1 - row, channel,
-                                   static_cast<std::uint8_t>(sample));
-        }
-      }
-    }
+    std::memcpy(source.PixelAddress(0, height - 1 - row),
+                frame.Row(static_cast<std::uint32_t>(row)), row_bytes);
   }
   const OfxStatus status = instance->Render({.source = &source, .output = &output}).status;
   if (status != kOfxStatOK) {
@@ -104,21 +116,11 @@ void Render(const Request& request) {
   if (!loaded.host.complaints().empty()) {
     throw std::runtime_error("the host complained: " + loaded.host.complaints()[0].what);
   }
-
-  huesieve::png::Image rendered{picture.width, picture.height, picture.bit_depth,
-                                std::vector<std::uint16_t>(picture.rgba.size())};
   for (int row = 0; row < height; ++row) {
-    for (int column = 0; column < width; ++column) {
-      for (int channel = 0; channel < 4; ++channel) {
-        rendered.rgba[rendered.Index(static_cast<std::uint32_t>(column),
-                                     static_cast<std::uint32_t>(row)) +
-                      static_cast<std::size_t>(channel)] =
-            deep ? output.Get<std::uint16_t>(column, height - 1 - row, channel)
-                 : output.Get<std::uint8_t>(column, height - 1 - row, channel);
-      }
-    }
+    std::memcpy(frame.Row(static_cast<std::uint32_t>(row)),
+                output.PixelAddress(0, height - 1 - row), row_bytes);
   }
-  huesieve::png::WritePng(request.output, rendered);
+  huesieve::image::WriteImageFile(request.output, header, std::nullopt, frame);
 }
 
 }  // namespace

@@ -29,7 +29,7 @@ function assertSamePixels(actual, expected) {
   for (let i = 0; i < e.length; i++) {
     if (a[i] !== e[i]) {
       const pixel = i >> 2;
-      assert.fail(`pixel (${pixel % e.width ?? 0}, ${Math.floor(pixel / actual.width)}) differs: ` +
+      assert.fail(`pixel (${pixel % expected.width}, ${Math.floor(pixel / expected.width)}) differs: ` +
                   `[${a.subarray(pixel * 4, pixel * 4 + 4)}] against the tool's ` +
                   `[${e.subarray(pixel * 4, pixel * 4 + 4)}]`);
     }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "effect/controls.h"
 #include "tests/ofx/plugin/plugin_fixture.h"
 
 namespace huesieve_ofx_test {
@@ -123,6 +124,24 @@ TEST_P(ContextTest, TheSwitchAndTenColourEntriesInGroups) {
     }
   }
   EXPECT_THAT(host_.complaints(), IsEmpty());
+}
+
+// The limits, defaults, labels and names are the OpenFX row of the effect's
+// table of controls, which the other hosts and the tool read too.
+TEST_P(ContextTest, SlidersAreTheControlsTablesOpenFxRow) {
+  const auto& params = Described().params().params();
+  ASSERT_EQ(params.size(), 1u + 10u * 5u);
+  for (int k = 0; k < 10; ++k) {
+    for (const auto& [at, slider] :
+         {std::pair{4, &huesieve::kRange}, std::pair{5, &huesieve::kSoftness}}) {
+      const auto& param = *params[static_cast<std::size_t>(at + 5 * k)];
+      EXPECT_EQ(param.name(), Name(slider->openfx_name, k));
+      EXPECT_EQ(param.properties().String(kOfxPropLabel), slider->label);
+      EXPECT_EQ(param.properties().Double(kOfxParamPropDefault), slider->default_value);
+      EXPECT_EQ(param.properties().Double(kOfxParamPropMin), slider->openfx.min);
+      EXPECT_EQ(param.properties().Double(kOfxParamPropMax), slider->openfx.max);
+    }
+  }
 }
 
 INSTANTIATE_TEST_SUITE_P(Contexts, ContextTest,

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <initializer_list>
 
-namespace hostsim {
+namespace modulehost {
 
 enum class CallbackRecord { kInteract, kUtil, kBroker, kAnsiSuite };
 
@@ -30,4 +30,4 @@ class TrapCommandName {
   const char* previous_;
 };
 
-}  // namespace hostsim
+}  // namespace modulehost

@@ -1,4 +1,4 @@
-#include "hostsim/callback_traps.h"
+#include "modulehost/callback_traps.h"
 
 #include <algorithm>
 #include <array>
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <utility>
 
-namespace hostsim {
+namespace modulehost {
 namespace {
 
 using Trap = void (*)();
@@ -35,7 +35,7 @@ const char* RecordName(CallbackRecord which) {
 template <CallbackRecord kWhich, std::size_t kSlot>
 [[noreturn]] void StrayCall() {
   std::fprintf(stderr,
-               "simulated host: during %s the module called the slot at offset %zu of %s, "
+               "module host: during %s the module called the slot at offset %zu of %s, "
                "which it has no business calling\n",
                command_in_progress, kSlot * kSlotSize, RecordName(kWhich));
   std::fflush(stderr);
@@ -82,4 +82,4 @@ TrapCommandName::TrapCommandName(const char* command) : previous_(command_in_pro
 
 TrapCommandName::~TrapCommandName() { command_in_progress = previous_; }
 
-}  // namespace hostsim
+}  // namespace modulehost

@@ -1,14 +1,15 @@
-#include "hostsim/host.h"
+#include "modulehost/host.h"
 
 #include <cstdarg>
 #include <cstddef>
 #include <cstdio>
 #include <cstring>
 
-#include "hostsim/callback_traps.h"
-#include "hostsim/poison.h"
+#include "modulehost/callback_traps.h"
+#include "modulehost/image_record.h"
+#include "modulehost/poison.h"
 
-namespace hostsim {
+namespace modulehost {
 namespace {
 
 constexpr char kAnsiSuiteName[] = "PF ANSI Suite";
@@ -182,8 +183,6 @@ PF_Err Host::ParamsSetup() {
   return err;
 }
 
-PF_Err Host::Render(World& input, World& output) const { return Render(input.def(), output.def()); }
-
 PF_Err Host::Render(PF_LayerDef& input, PF_LayerDef& output) const {
   PF_OutData render_out = Poisoned<PF_OutData>();
 
@@ -198,4 +197,4 @@ PF_Err Host::Render(PF_LayerDef& input, PF_LayerDef& output) const {
   return Run(PF_Cmd_RENDER, render_out, pointers, &output);
 }
 
-}  // namespace hostsim
+}  // namespace modulehost

@@ -1,4 +1,4 @@
-// The pattern the simulated host leaves in every byte of its records that the
+// The pattern the host leaves in every byte of its records that the
 // module has no reason to read: a pointer made of it is not an address, an
 // integer is hugely negative, and a misplaced read shows up as a wrong result
 // or a fault rather than as a plausible zero.
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <type_traits>
 
-namespace hostsim {
+namespace modulehost {
 
 inline constexpr unsigned char kPoisonByte = 0xA5;
 
@@ -24,4 +24,4 @@ Record Poisoned() {
   return record;
 }
 
-}  // namespace hostsim
+}  // namespace modulehost

@@ -1,4 +1,4 @@
-#include "tools/huesieve-render/host_frame.h"
+#include "image/frame_buffer.h"
 
 #include <sys/mman.h>
 #include <unistd.h>
@@ -6,9 +6,7 @@
 #include <algorithm>
 #include <new>
 
-#include "hostsim/world.h"
-
-namespace huesieve::cli {
+namespace huesieve::image {
 namespace {
 
 // Growth doubles the mapping, so an image is mapped in a few steps, but never
@@ -23,27 +21,28 @@ std::size_t PageRounded(std::size_t bytes) {
 
 }  // namespace
 
-HostFrame::~HostFrame() {
+FrameBuffer::~FrameBuffer() {
   if (base_ != nullptr) ::munmap(base_, capacity_);
 }
 
-void HostFrame::Reset(bool deep, std::uint32_t width, std::uint32_t height) {
-  deep_ = deep;
+void FrameBuffer::Reset(SampleType type, std::uint32_t width, std::uint32_t height,
+                        bool premultiplied) {
+  type_ = type;
+  premultiplied_ = premultiplied;
   width_ = width;
   height_ = height;
 }
 
-std::byte* HostFrame::Rows(std::uint32_t first, std::uint32_t count) {
+std::byte* FrameBuffer::Rows(std::uint32_t first, std::uint32_t count) {
   Reserve((std::size_t{first} + count) * row_bytes());
   return base_ + std::size_t{first} * row_bytes();
 }
 
-PF_LayerDef HostFrame::Record() {
-  return hostsim::ImageRecord(deep_, Whole(), static_cast<A_long>(width_),
-                              static_cast<A_long>(height_), static_cast<A_long>(row_bytes()));
+ImageView FrameBuffer::View() {
+  return ImageView{Rows(0, height_), static_cast<std::int64_t>(row_bytes()), width_, height_};
 }
 
-void HostFrame::Reserve(std::size_t bytes) {
+void FrameBuffer::Reserve(std::size_t bytes) {
   if (bytes <= capacity_) return;
   const std::size_t wanted =
       PageRounded(std::max(bytes, std::min(image_bytes(), std::max(kFirstMapping, 2 * capacity_))));
@@ -55,4 +54,4 @@ void HostFrame::Reserve(std::size_t bytes) {
   capacity_ = wanted;
 }
 
-}  // namespace huesieve::cli
+}  // namespace huesieve::image

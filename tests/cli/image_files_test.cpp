@@ -1,0 +1,394 @@
+// Image files into frames and back, on every format and data type the tool
+// takes, against what OpenImageIO itself reads from the same files: samples
+// come through untouched, grey spreads, missing alpha is opaque, alpha keeps
+// its association, and a frame written back holds the same samples at the
+// same type with the file's attributes.
+#include "image/image_files.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "tests/cli/png_fixtures.h"
+
+namespace {
+
+using huesieve::image::FrameBuffer;
+using huesieve::image::ImageHeader;
+using huesieve::image::OutputType;
+using huesieve::image::ReadImageFile;
+using huesieve::image::SampleType;
+using huesieve::image::WriteImageFile;
+using OIIO::TypeDesc;
+
+constexpr std::uint64_t kNoLimit = std::uint64_t{1} << 40;
+
+struct FileCase {
+  const char* name;
+  const char* extension;
+  TypeDesc::BASETYPE type;
+  int channels;
+  int bits = 0;               // oiio:BitsPerSample when not the type's own
+  bool unassociated = false;  // written with straight alpha
+  bool tiled = false;
+  SampleType rendered = SampleType::kUint8;
+  // As the tool must read the file: associated unless the reader says the
+  // file is straight (PNG, TIFF so tagged), with alpha or without.
+  bool premultiplied = false;
+};
+
+void PrintTo(const FileCase& file, std::ostream* out) { *out << file.name; }
+
+// Random samples, as floats OpenImageIO writes at the file's type: every
+// 8 and 16-bit level is reachable, and float files get values past 0 and 1.
+std::vector<float> RandomSamples(std::size_t count, TypeDesc::BASETYPE type, unsigned seed) {
+  std::mt19937 random(seed);
+  std::vector<float> samples(count);
+  for (float& sample : samples) {
+    if (type == TypeDesc::UINT8) {
+      sample = static_cast<float>(random() % 256) / 255.0f;
+    } else if (type == TypeDesc::UINT16) {
+      sample = static_cast<float>(random() % 65536) / 65535.0f;
+    } else {
+      sample = std::uniform_real_distribution<float>(-0.25f, 1.5f)(random);
+    }
+  }
+  return samples;
+}
+
+void WriteFixture(const std::string& path, const FileCase& file, int width, int height) {
+  OIIO::ImageSpec spec(width, height, file.channels, file.type);
+  if (file.bits != 0) spec.attribute("oiio:BitsPerSample", file.bits);
+  if (file.unassociated) spec.attribute("oiio:UnassociatedAlpha", 1);
+  if (file.tiled) {
+    spec.tile_width = 16;
+    spec.tile_height = 16;
+  }
+  if (std::string_view(file.extension) == ".exr") spec.attribute("compression", "piz");
+  spec.attribute("Huesieve:Shot", std::string_view("sq010_0420"));
+  const std::vector<float> samples = RandomSamples(
+      static_cast<std::size_t>(width * height * file.channels), file.type, 7u + unsigned(width));
+  const std::unique_ptr<OIIO::ImageOutput> output = OIIO::ImageOutput::create(path);
+  ASSERT_TRUE(output && output->open(path, spec)) << OIIO::geterror();
+  ASSERT_TRUE(output->write_image(TypeDesc::FLOAT, samples.data())) << output->geterror();
+  ASSERT_TRUE(output->close());
+}
+
+// A sample of the type the frame holds, as a double: a level of 8 or 16
+// bits, or a float.
+double SampleAt(const std::byte* at, SampleType type) {
+  switch (type) {
+    case SampleType::kUint8:
+      return std::to_integer<int>(*at);
+    case SampleType::kUint16: {
+      std::uint16_t value;
+      std::memcpy(&value, at, sizeof value);
+      return value;
+    }
+    case SampleType::kFloat:
+      break;
+  }
+  float value;
+  std::memcpy(&value, at, sizeof value);
+  return value;
+}
+
+TypeDesc TypeOf(SampleType type) {
+  return type == SampleType::kUint8    ? TypeDesc::UINT8
+         : type == SampleType::kUint16 ? TypeDesc::UINT16
+                                       : TypeDesc::FLOAT;
+}
+
+// The file as OpenImageIO reads it on its own, at `type`, alpha left as the
+// file holds it.
+struct Samples {
+  OIIO::ImageSpec spec;
+  SampleType type;
+  std::vector<std::byte> bytes;
+  double at(int x, int y, int channel) const {
+    const auto index = static_cast<std::size_t>((y * spec.width + x) * spec.nchannels + channel);
+    return SampleAt(bytes.data() + index * huesieve::image::SampleSize(type), type);
+  }
+};
+
+Samples ReadWithOiio(const std::string& path, SampleType type = SampleType::kFloat) {
+  OIIO::ImageSpec config;
+  config.attribute("oiio:UnassociatedAlpha", 1);
+  const std::unique_ptr<OIIO::ImageInput> input = OIIO::ImageInput::open(path, &config);
+  EXPECT_TRUE(input) << OIIO::geterror();
+  if (!input) return {};
+  Samples samples{input->spec(), type, {}};
+  samples.bytes.resize(samples.spec.image_pixels() * std::size_t(samples.spec.nchannels) *
+                       huesieve::image::SampleSize(type));
+  EXPECT_TRUE(input->read_image(0, 0, 0, samples.spec.nchannels, TypeOf(type),
+                                samples.bytes.data()));
+  return samples;
+}
+
+double FrameSample(FrameBuffer& frame, int x, int y, int channel) {
+  return SampleAt(frame.Row(static_cast<std::uint32_t>(y)) +
+                      static_cast<std::size_t>(x) * frame.pixel_size() +
+                      static_cast<std::size_t>(channel) * huesieve::image::SampleSize(frame.type()),
+                  frame.type());
+}
+
+// Widths are multiples of 3: OpenImageIO 2.4 reads the last sample of a row
+// of 10-bit DPX RGBA (filled, method A) as 0 when the row's samples are not a
+// multiple of 3, whoever wrote the file.
+class ImageFiles : public ::testing::TestWithParam<FileCase> {
+ protected:
+  std::string Path(const std::string& stem) const {
+    return (dir_ / (stem + GetParam().extension)).string();
+  }
+  cli_test::ScratchDir dir_;
+};
+
+// The file at `path`, read by the tool, holds what OpenImageIO itself reads
+// from it, completed to RGBA at the rendered type.
+void ExpectReadAsTheLibraryReads(const std::string& path, const FileCase& file) {
+  FrameBuffer frame;
+  ReadImageFile(path, kNoLimit, frame);
+  const Samples truth = ReadWithOiio(path, file.rendered);
+
+  EXPECT_EQ(frame.type(), file.rendered);
+  EXPECT_EQ(frame.premultiplied(), file.premultiplied);
+  ASSERT_EQ(frame.width(), static_cast<std::uint32_t>(truth.spec.width));
+  ASSERT_EQ(frame.height(), static_cast<std::uint32_t>(truth.spec.height));
+  const bool grey = file.channels < 3;
+  const int alpha = truth.spec.alpha_channel;
+  const double opaque = file.rendered == SampleType::kUint8    ? 255.0
+                        : file.rendered == SampleType::kUint16 ? 65535.0
+                                                               : 1.0;
+  for (int y = 0; y < truth.spec.height; ++y) {
+    for (int x = 0; x < truth.spec.width; ++x) {
+      for (int channel = 0; channel < 3; ++channel) {
+        ASSERT_EQ(FrameSample(frame, x, y, channel), truth.at(x, y, grey ? 0 : channel))
+            << "x " << x << " y " << y << " channel " << channel;
+      }
+      ASSERT_EQ(FrameSample(frame, x, y, 3), alpha >= 0 ? truth.at(x, y, alpha) : opaque)
+          << "alpha at x " << x << " y " << y;
+    }
+  }
+}
+
+TEST_P(ImageFiles, ReadGivesTheFilesSamplesAsRgbaAtItsType) {
+  WriteFixture(Path("in"), GetParam(), 39, 21);
+  ExpectReadAsTheLibraryReads(Path("in"), GetParam());
+}
+
+// JPEG is read only: opaque RGB at 8 bits, which opaque makes straight and
+// associated alike.
+TEST(ImageFileTypes, JpegIsReadAsOpaqueEightBitRgb) {
+  cli_test::ScratchDir dir;
+  const FileCase jpeg{"", ".jpg", TypeDesc::UINT8, 3, 0, false, false, SampleType::kUint8, true};
+  WriteFixture((dir / "in.jpg").string(), jpeg, 39, 21);
+  ExpectReadAsTheLibraryReads((dir / "in.jpg").string(), jpeg);
+}
+
+TEST_P(ImageFiles, WrittenBackUntouchedEverySampleComesThroughAtTheSameType) {
+  const FileCase& file = GetParam();
+  const std::string in = Path("in");
+  const std::string out = Path("out");
+  WriteFixture(in, file, 42, 33);
+  FrameBuffer frame;
+  const ImageHeader header = ReadImageFile(in, kNoLimit, frame);
+
+  WriteImageFile(out, header, std::nullopt, frame);
+
+  const Samples source = ReadWithOiio(in);
+  const Samples written = ReadWithOiio(out);
+  EXPECT_EQ(written.spec.format, source.spec.format);
+  EXPECT_EQ(written.spec.nchannels, 4);
+  EXPECT_EQ(written.spec.alpha_channel, 3);
+  EXPECT_EQ(written.spec.get_int_attribute("oiio:UnassociatedAlpha"),
+            source.spec.get_int_attribute("oiio:UnassociatedAlpha"));
+  EXPECT_EQ(written.spec.get_int_attribute("oiio:BitsPerSample"),
+            source.spec.get_int_attribute("oiio:BitsPerSample"));
+  EXPECT_EQ(written.spec.get_string_attribute("compression"),
+            source.spec.get_string_attribute("compression"));
+  EXPECT_EQ(written.spec.get_string_attribute("Huesieve:Shot"),
+            source.spec.get_string_attribute("Huesieve:Shot"));
+  EXPECT_EQ(written.spec.tile_width, source.spec.tile_width);
+  FrameBuffer again;
+  ReadImageFile(out, kNoLimit, again);
+  ASSERT_EQ(again.image_bytes(), frame.image_bytes());
+  EXPECT_EQ(std::memcmp(again.View().first_row, frame.View().first_row, frame.image_bytes()), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, ImageFiles,
+    ::testing::Values(
+        FileCase{"Png8Rgba", ".png", TypeDesc::UINT8, 4},
+        FileCase{"Png8Rgb", ".png", TypeDesc::UINT8, 3},
+        FileCase{"Png8Grey", ".png", TypeDesc::UINT8, 1},
+        FileCase{"Png16GreyAlpha", ".png", TypeDesc::UINT16, 2, 0, false, false,
+                 SampleType::kUint16},
+        FileCase{"Png16Rgba", ".png", TypeDesc::UINT16, 4, 0, false, false, SampleType::kUint16},
+        FileCase{"ExrHalfRgba", ".exr", TypeDesc::HALF, 4, 0, false, false, SampleType::kFloat,
+                 true},
+        FileCase{"ExrHalfRgb", ".exr", TypeDesc::HALF, 3, 0, false, false, SampleType::kFloat,
+                 true},
+        FileCase{"ExrFloatRgba", ".exr", TypeDesc::FLOAT, 4, 0, false, false, SampleType::kFloat,
+                 true},
+        FileCase{"ExrHalfRgbaTiled", ".exr", TypeDesc::HALF, 4, 0, false, true,
+                 SampleType::kFloat, true},
+        FileCase{"Tiff8RgbaStraight", ".tif", TypeDesc::UINT8, 4, 0, true},
+        FileCase{"Tiff16RgbaAssociated", ".tif", TypeDesc::UINT16, 4, 0, false, false,
+                 SampleType::kUint16, true},
+        FileCase{"TiffFloatRgbaTiled", ".tif", TypeDesc::FLOAT, 4, 0, false, true,
+                 SampleType::kFloat, true},
+        FileCase{"Tiff8Rgb", ".tif", TypeDesc::UINT8, 3, 0, false, false, SampleType::kUint8, true},
+        FileCase{"Dpx8Rgba", ".dpx", TypeDesc::UINT8, 4, 0, false, false, SampleType::kUint8,
+                 true},
+        FileCase{"Dpx10Rgb", ".dpx", TypeDesc::UINT16, 3, 10, false, false, SampleType::kUint16,
+                 true},
+        FileCase{"Dpx10Rgba", ".dpx", TypeDesc::UINT16, 4, 10, false, false, SampleType::kUint16,
+                 true},
+        FileCase{"Dpx12Rgb", ".dpx", TypeDesc::UINT16, 3, 12, false, false, SampleType::kUint16,
+                 true},
+        FileCase{"Dpx16Rgba", ".dpx", TypeDesc::UINT16, 4, 16, false, false, SampleType::kUint16,
+                 true}),
+    [](const ::testing::TestParamInfo<FileCase>& file) { return std::string(file.param.name); });
+
+TEST(ImageFileTypes, OutputTypeOverridesTheInputsType) {
+  cli_test::ScratchDir dir;
+  const std::string in = (dir / "in.exr").string();
+  WriteFixture(in, {"", ".exr", TypeDesc::FLOAT, 4}, 8, 8);
+  FrameBuffer frame;
+  const ImageHeader header = ReadImageFile(in, kNoLimit, frame);
+  WriteImageFile((dir / "out.exr").string(), header, OutputType::kHalf, frame);
+  WriteImageFile((dir / "out.tif").string(), header, OutputType::kUint16, frame);
+  EXPECT_EQ(ReadWithOiio((dir / "out.exr").string()).spec.format, TypeDesc::HALF);
+  EXPECT_EQ(ReadWithOiio((dir / "out.tif").string()).spec.format, TypeDesc::UINT16);
+}
+
+TEST(ImageFileTypes, OutputFormatsWithoutAlphaOrUnknownAreRefused) {
+  EXPECT_EQ(huesieve::image::OutputFormatProblem("key.jpg"),
+            "key.jpg: the jpeg format cannot carry the alpha channel the effect writes; write "
+            "PNG, OpenEXR, TIFF or DPX");
+  EXPECT_NE(huesieve::image::OutputFormatProblem("key.jpeg"), "");
+  EXPECT_EQ(huesieve::image::OutputFormatProblem("key.nosuchformat"),
+            "key.nosuchformat: no image format is known by this file name's extension");
+  for (const char* name : {"key.png", "key.exr", "key.tif", "key.tiff", "key.dpx"}) {
+    EXPECT_EQ(huesieve::image::OutputFormatProblem(name), "") << name;
+  }
+}
+
+// Hostile headers: a small file whose header claims far more pixels than the
+// limit is refused from the header, before any of the frame's memory is
+// taken.
+std::vector<std::uint8_t> SmallFile(const std::string& path, const char* extension,
+                                    int height = 8) {
+  WriteFixture(path, {"", extension, TypeDesc::UINT8, 3}, 8, height);
+  return cli_test::ReadBytes(path);
+}
+
+void PutBigEndian(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value,
+                  int size) {
+  for (int i = 0; i < size; ++i) {
+    bytes.at(at + std::size_t(i)) = std::uint8_t(value >> (8 * (size - 1 - i)));
+  }
+}
+
+void PutLittleEndian(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t value) {
+  for (int i = 0; i < 4; ++i) bytes.at(at + std::size_t(i)) = std::uint8_t(value >> (8 * i));
+}
+
+std::size_t Find(const std::vector<std::uint8_t>& bytes, std::string_view text) {
+  const auto at =
+      std::search(bytes.begin(), bytes.end(), text.begin(), text.end(),
+                  [](std::uint8_t byte, char c) { return byte == static_cast<unsigned char>(c); });
+  EXPECT_NE(at, bytes.end()) << text;
+  return static_cast<std::size_t>(at - bytes.begin());
+}
+
+// A data window of 65536 × 32768 pixels, 2^31: a file of 8 × 32768 pixels
+// widened, so that its table of row blocks still matches its header.
+std::vector<std::uint8_t> HugeExr(const std::string& path) {
+  std::vector<std::uint8_t> bytes = SmallFile(path, ".exr", 32768);
+  const std::size_t box = Find(bytes, std::string_view("dataWindow\0box2i\0", 17)) + 17 + 4;
+  PutLittleEndian(bytes, box + 8, 65535);
+  return bytes;
+}
+
+// 100000 × 100000: the image width and length tags rewritten as longs.
+std::vector<std::uint8_t> HugeTiff(const std::string& path) {
+  std::vector<std::uint8_t> bytes = SmallFile(path, ".tif");
+  EXPECT_EQ(bytes[0], 'I') << "little-endian TIFF expected";
+  std::uint32_t ifd = 0;
+  for (int i = 3; i >= 0; --i) ifd = ifd << 8 | bytes[4 + std::size_t(i)];
+  const std::size_t entries = bytes[ifd] | std::size_t{bytes[ifd + 1]} << 8;
+  for (std::size_t e = 0; e < entries; ++e) {
+    const std::size_t at = ifd + 2 + 12 * e;
+    const int tag = bytes[at] | bytes[at + 1] << 8;
+    if (tag != 256 && tag != 257) continue;
+    bytes[at + 2] = 4;  // LONG
+    bytes[at + 3] = 0;
+    PutLittleEndian(bytes, at + 8, 100000);
+  }
+  return bytes;
+}
+
+// 100000 × 100000 pixels per line and lines per element.
+std::vector<std::uint8_t> HugeDpx(const std::string& path) {
+  std::vector<std::uint8_t> bytes = SmallFile(path, ".dpx");
+  EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 4), "XPDS") << "little-endian DPX expected";
+  PutLittleEndian(bytes, 772, 100000);
+  PutLittleEndian(bytes, 776, 100000);
+  return bytes;
+}
+
+// 65500 × 65500, the most the JPEG library takes, in the start-of-frame
+// marker.
+std::vector<std::uint8_t> HugeJpeg(const std::string& path) {
+  std::vector<std::uint8_t> bytes = SmallFile(path, ".jpg");
+  const std::size_t frame = Find(bytes, "\xFF\xC0");
+  PutBigEndian(bytes, frame + 5, 65500, 2);
+  PutBigEndian(bytes, frame + 7, 65500, 2);
+  return bytes;
+}
+
+std::vector<std::uint8_t> HugePng(const std::string&) {
+  return cli_test::HeaderOnlyPng(100000, 100000, 16, false);
+}
+
+struct HostileFile {
+  const char* name;
+  const char* extension;
+  std::vector<std::uint8_t> (*make)(const std::string& scratch);
+  const char* size;
+};
+
+void PrintTo(const HostileFile& file, std::ostream* out) { *out << file.name; }
+
+class HostileHeaders : public ::testing::TestWithParam<HostileFile> {};
+
+TEST_P(HostileHeaders, AreRefusedFromTheHeaderWithoutTakingMemory) {
+  cli_test::ScratchDir dir;
+  const std::string path = (dir / (std::string("hostile") + GetParam().extension)).string();
+  cli_test::WriteBytes(path, GetParam().make((dir / (std::string("small") + GetParam().extension)).string()));
+  FrameBuffer frame;
+  try {
+    ReadImageFile(path, std::uint64_t{1} << 28, frame);
+    FAIL() << "read a file whose header claims " << GetParam().size;
+  } catch (const huesieve::image::FileError& error) {
+    EXPECT_EQ(std::string(error.what()), path + ": image of " + GetParam().size +
+                                             " pixels exceeds the limit of 268435456 pixels");
+  }
+  EXPECT_EQ(frame.capacity(), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Formats, HostileHeaders,
+    ::testing::Values(HostileFile{"Png", ".png", HugePng, "100000 x 100000"},
+                      HostileFile{"Exr", ".exr", HugeExr, "65536 x 32768"},
+                      HostileFile{"Tiff", ".tif", HugeTiff, "100000 x 100000"},
+                      HostileFile{"Dpx", ".dpx", HugeDpx, "100000 x 100000"},
+                      HostileFile{"Jpeg", ".jpg", HugeJpeg, "65500 x 65500"}),
+    [](const ::testing::TestParamInfo<HostileFile>& file) { return std::string(file.param.name); });
+
+}  // namespace

@@ -1,0 +1,28 @@
+#include "tools/huesieve-render/core_renderer.h"
+
+#include "core/pixel_formats.h"
+#include "effect/effect_settings.h"
+
+namespace huesieve::cli {
+
+CoreRenderer::CoreRenderer(const ControlSettings& settings)
+    : settings_(ToEffectSettings(settings)) {}
+
+void CoreRenderer::Render(image::FrameBuffer& frame, const std::string& /*what*/) const {
+  RenderOptions options;
+  options.alpha = frame.premultiplied() ? AlphaMode::kPremultiplied : AlphaMode::kStraight;
+  const ImageView view = frame.View();
+  switch (frame.type()) {
+    case image::SampleType::kUint8:
+      RenderEffect<Rgba8>(view, view, settings_, options);
+      break;
+    case image::SampleType::kUint16:
+      RenderEffect<Rgba16>(view, view, settings_, options);
+      break;
+    case image::SampleType::kFloat:
+      RenderEffect<RgbaFloat>(view, view, settings_, options);
+      break;
+  }
+}
+
+}  // namespace huesieve::cli
