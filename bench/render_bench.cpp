@@ -2,10 +2,12 @@
 // against a plain copy of the same frame, and the OpenFX plug-in's render of
 // the same picture at 8-bit, 16-bit and float RGBA through the simulated
 // OpenFX host, on the calling thread and shared between 2, 4 and 8 of the
-// host's threads beside a copy shared as widely; the pass alone per kernel,
-// on frames from a tile to 4K, and the effect call per band size. Each module Render needs a fresh input (the pass rewrites it in
-// place), restored outside the timed region; every benchmark therefore times
-// itself (manual time) around the call it measures.
+// host's threads beside a copy shared as widely, and huesieve-render's render
+// call on the float picture on as many threads; the pass alone per kernel, on
+// frames from a tile to 4K, and the effect call per band size. Each module
+// Render needs a fresh input (the pass rewrites it in place), restored outside
+// the timed region; every benchmark therefore times itself (manual time)
+// around the call it measures.
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -26,8 +28,10 @@
 #include "hostsim/ofx/instance.h"
 #include "hostsim/ofx/loaded_plugin.h"
 #include "hostsim/ofx/suites.h"
+#include "image/frame_buffer.h"
 #include "ofx/plugin_identity.h"
 #include "params/param_layout.h"
+#include "tools/huesieve-render/core_renderer.h"
 #include "testing/reference/match_pixel.h"
 #include "testing/reference/plain_ofx_render.h"
 #include "testing/reference/plain_selection_pass.h"
@@ -458,6 +462,44 @@ void BandFrames(benchmark::State& state, FrameKind kind, std::int64_t band_pixel
   state.counters["ns_per_pixel"] = seconds * 1e9 / (double(state.iterations()) * kPixels);
 }
 
+// huesieve-render's render call on a float frame, as the tool holds a 4K
+// OpenEXR image once read (file input and output left out), its bands on
+// `threads` of the tool's threads. The frame is rendered in place, so each
+// frame is restored first, outside the timed region.
+void ToolFrames(benchmark::State& state, FrameKind kind, int threads) {
+  const hostsim::ofx::Image& picture = OfxPicture(kind, hostsim::ofx::PixelDepth::kFloat);
+  huesieve::image::FrameBuffer frame;
+  frame.Reset(huesieve::image::SampleType::kFloat, kWidth, kHeight);
+  const auto restore = [&] {
+    for (A_long y = 0; y < kHeight; ++y) {
+      std::memcpy(frame.Row(static_cast<std::uint32_t>(y)),
+                  picture.PixelAddress(0, kHeight - 1 - y), frame.row_bytes());
+    }
+  };
+  huesieve::ControlSettings settings;
+  settings.enable_effect = true;
+  const std::vector<Entry> entries = Entries(kind, 10, true);
+  for (std::size_t k = 0; k < entries.size(); ++k) {
+    settings.entries[k] = {entries[k].enabled,
+                           {entries[k].colour.red, entries[k].colour.green,
+                            entries[k].colour.blue},
+                           entries[k].range,
+                           entries[k].softness};
+  }
+  const huesieve::cli::CoreRenderer renderer(settings, threads);
+  double seconds = 0;
+  for (auto _ : state) {
+    restore();
+    const auto start = std::chrono::steady_clock::now();
+    renderer.Render(frame, "frame");
+    benchmark::ClobberMemory();
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    state.SetIterationTime(elapsed.count());
+    seconds += elapsed.count();
+  }
+  state.counters["ns_per_pixel"] = seconds * 1e9 / (double(state.iterations()) * kPixels);
+}
+
 void CopyFrames(benchmark::State& state, Depth depth) {
   const World& pristine = Pristine(depth, FrameKind::kNatural);
   World input = pristine;
@@ -543,6 +585,16 @@ void RegisterAll() {
       benchmark::RegisterBenchmark(
           (std::string("OfxCopy") + (family + std::strlen("OfxRender")) + on).c_str(),
           OfxCopyFrames, depth, workers)
+          ->UseManualTime();
+    }
+  }
+  // huesieve-render's render call on the float picture, beside OfxCopyFloat.
+  for (unsigned int workers : {1u, 2u, 4u, 8u}) {
+    for (FrameKind kind : {FrameKind::kNatural, FrameKind::kNoise}) {
+      benchmark::RegisterBenchmark((name("ToolRenderFloat", kind, 10, true) + "/workers:" +
+                                    std::to_string(workers))
+                                       .c_str(),
+                                   ToolFrames, kind, static_cast<int>(workers))
           ->UseManualTime();
     }
   }
