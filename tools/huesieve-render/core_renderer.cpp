@@ -9,7 +9,8 @@
 namespace huesieve::cli {
 
 CoreRenderer::CoreRenderer(const ControlSettings& settings, int threads)
-    : settings_(ToEffectSettings(settings)), threads_(static_cast<unsigned int>(std::max(1, threads))) {}
+    : settings_(ToEffectSettings(settings)),
+      threads_(static_cast<unsigned int>(std::max(1, threads))) {}
 
 void CoreRenderer::Render(image::FrameBuffer& frame, const std::string& /*what*/) const {
   BandThreads threads(threads_);
