@@ -2,7 +2,8 @@
 # One 3840 × 2160 frame shared between threads: through the OpenFX plug-in on
 # 1, 2, 4 and 8 of the simulated host's threads (byte, short and float;
 # natural footage and noise with feather bands) beside a plain copy of the
-# same picture shared as widely, and the core's effect call per band size.
+# same picture shared as widely, huesieve-render's render call on the float
+# picture on as many of its threads, and the core's effect call per band size.
 # The benchmarks run interleaved at random, repetition after repetition, so
 # that all of them see the same load on a shared machine; prints the medians
 # and each one's time against one thread.

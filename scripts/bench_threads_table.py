@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Prints scripts/bench-threads.sh's medians: milliseconds per 3840 x 2160
 frame and, in brackets, the time against one thread, for the OpenFX plug-in
-and the plain copy on 1, 2, 4 and 8 of the host's threads, and for the
-effect call per band size."""
+and the plain copy on 1, 2, 4 and 8 of the host's threads, huesieve-render's
+render call on as many of its threads, and the effect call per band size."""
 import json
 import sys
 
@@ -34,6 +34,10 @@ def main(path):
                 ("noise, feather bands", f"OfxRender{depth}/frame:noise/entries:10/claims:some"),
                 ("plain copy", f"OfxCopy{depth}")):
             print(f"| {depth.lower()} | {label} | " + " | ".join(cells(stem, WORKERS)) + " |")
+    for label, stem in (
+            ("natural", "ToolRenderFloat/frame:natural/entries:10/claims:some"),
+            ("noise, feather bands", "ToolRenderFloat/frame:noise/entries:10/claims:some")):
+        print(f"| huesieve-render, float | {label} | " + " | ".join(cells(stem, WORKERS)) + " |")
 
     bands = sorted({int(name.split("band_pixels:")[1].split("/")[0])
                     for name in median if name.startswith("Bands8")})
