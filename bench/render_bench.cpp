@@ -1,16 +1,22 @@
 // Render through EffectMain and the simulated host on 3840 × 2160 frames,
 // against a plain copy of the same frame, and the OpenFX plug-in's render of
 // the same picture at 8-bit, 16-bit and float RGBA through the simulated
-// OpenFX host; the pass alone per kernel, and on frames from a tile to 4K. Each module Render needs a fresh input (the pass rewrites it in
-// place), restored outside the timed region; every benchmark therefore times
-// itself (manual time) around the call it measures.
+// OpenFX host, on the calling thread and shared between 2, 4 and 8 of the
+// host's threads beside a copy shared as widely, and huesieve-render's render
+// call on the float picture on as many threads; the pass alone per kernel, on
+// frames from a tile to 4K, and the effect call per band size. Each module
+// Render needs a fresh input (the pass rewrites it in place), restored outside
+// the timed region; every benchmark therefore times itself (manual time)
+// around the call it measures.
 #include <benchmark/benchmark.h>
 
 #include <array>
 #include <chrono>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -21,14 +27,18 @@
 #include "hostsim/ofx/image.h"
 #include "hostsim/ofx/instance.h"
 #include "hostsim/ofx/loaded_plugin.h"
+#include "hostsim/ofx/suites.h"
+#include "image/frame_buffer.h"
 #include "ofx/plugin_identity.h"
 #include "params/param_layout.h"
+#include "tools/huesieve-render/core_renderer.h"
 #include "testing/reference/match_pixel.h"
 #include "testing/reference/plain_ofx_render.h"
 #include "testing/reference/plain_selection_pass.h"
 #include "core/cell_cache.h"
 #include "core/cell_table.h"
 #include "core/colour_entry_table.h"
+#include "core/effect.h"
 #include "core/frame_rule.h"
 #include "core/pixel_formats.h"
 #include "core/selection_bounds.h"
@@ -308,23 +318,16 @@ void ClassifyEveryCell(benchmark::State& state, FrameKind kind, int count) {
   state.counters["us_per_frame"] = seconds * 1e6 / double(state.iterations());
 }
 
-// The plug-in as an OpenFX host runs it on the natural frame's picture, as
-// RGBA at `depth`: the host's image audit off, as a host has none.
-void OfxFrames(benchmark::State& state, hostsim::ofx::PixelDepth depth, int count, bool claims) {
+// The 8-bit frame's picture as a 3840 × 2160 RGBA image at `depth`, made once.
+hostsim::ofx::Image& OfxPicture(FrameKind kind, hostsim::ofx::PixelDepth depth) {
   using hostsim::ofx::Image;
   using hostsim::ofx::PixelDepth;
-  static auto* loaded =
-      new hostsim::ofx::LoadedPlugin(HUESIEVE_OFX_BUNDLE, huesieve::ofx::kPluginIdentifier);
-  if (loaded->plugin == nullptr) {
-    state.SkipWithError("the OpenFX bundle does not load");
-    return;
-  }
-  const World& pristine = Pristine(Depth::k8, FrameKind::kNatural);
-  const hostsim::ofx::ImageLayout layout{.bounds = {0, 0, kWidth, kHeight},
-                                         .depth = depth,
-                                         .premultiplication = kOfxImageUnPreMultiplied};
-  Image source(layout);
-  Image output(layout);
+  static std::map<std::pair<FrameKind, PixelDepth>, std::unique_ptr<Image>> pictures;
+  auto& picture = pictures[{kind, depth}];
+  if (picture) return *picture;
+  picture = std::make_unique<Image>(hostsim::ofx::ImageLayout{
+      .bounds = {0, 0, kWidth, kHeight}, .depth = depth, .premultiplication = kOfxImageUnPreMultiplied});
+  const World& pristine = Pristine(Depth::k8, kind);
   for (A_long y = 0; y < kHeight; ++y) {
     for (A_long x = 0; x < kWidth; ++x) {
       const auto pixel = pristine.Get<huesieve::Argb8::Pixel>(x, kHeight - 1 - y);
@@ -333,12 +336,32 @@ void OfxFrames(benchmark::State& state, hostsim::ofx::PixelDepth depth, int coun
         const double sample = depth == PixelDepth::kShort   ? byte * 257.0
                               : depth == PixelDepth::kFloat ? byte / 255.0
                                                             : byte;
-        plain_reference::ofx::SetSample(source, x, y, channel, sample);
+        plain_reference::ofx::SetSample(*picture, x, y, channel, sample);
       }
     }
   }
+  return *picture;
+}
+
+// The plug-in as an OpenFX host runs it on the frame's picture, as RGBA at
+// `depth`: the host's image audit off, as a host has none. The host's
+// multithread suite reports `workers` processors and runs as many threads
+// (0: the machine's count; 1: the plug-in renders on the calling thread). The
+// plug-in keeps one host for all its instances, so each run loads it anew
+// with its own.
+void OfxFrames(benchmark::State& state, hostsim::ofx::PixelDepth depth, FrameKind kind, int count,
+               bool claims, unsigned int workers) {
+  using hostsim::ofx::Image;
+  hostsim::ofx::LoadedPlugin loaded(HUESIEVE_OFX_BUNDLE, huesieve::ofx::kPluginIdentifier,
+                                    {.reported_cpus = workers});
+  if (loaded.plugin == nullptr) {
+    state.SkipWithError("the OpenFX bundle does not load");
+    return;
+  }
+  Image& source = OfxPicture(kind, depth);
+  Image output(source.layout());
   plain_reference::ofx::EntrySettings settings;
-  const std::vector<Entry> entries = Entries(FrameKind::kNatural, count, claims);
+  const std::vector<Entry> entries = Entries(kind, count, claims);
   for (std::size_t k = 0; k < entries.size(); ++k) {
     settings[k] = {entries[k].enabled,
                    {entries[k].colour.red / 255.0, entries[k].colour.green / 255.0,
@@ -346,7 +369,7 @@ void OfxFrames(benchmark::State& state, hostsim::ofx::PixelDepth depth, int coun
                    entries[k].range,
                    entries[k].softness};
   }
-  auto instance = loaded->plugin->CreateInstance({.depth = depth});
+  auto instance = loaded.plugin->CreateInstance({.depth = depth});
   plain_reference::ofx::SetEntries(*instance, true, settings);
   double seconds = 0;
   for (auto _ : state) {
@@ -360,6 +383,121 @@ void OfxFrames(benchmark::State& state, hostsim::ofx::PixelDepth depth, int coun
   }
   state.counters["ns_per_pixel"] = seconds * 1e9 / (double(state.iterations()) * kPixels);
   state.SetItemsProcessed(static_cast<std::int64_t>(state.iterations()) * kWidth * kHeight);
+}
+
+// A plain copy of the same picture into the output, shared between the
+// simulated host's threads as the plug-in's render is: what memory alone lets
+// `workers` threads gain.
+void OfxCopyFrames(benchmark::State& state, hostsim::ofx::PixelDepth depth, unsigned int workers) {
+  using hostsim::ofx::Image;
+  struct Copy {
+    const Image* source;
+    Image* output;
+  };
+  const Image& source = OfxPicture(FrameKind::kNatural, depth);
+  Image output(source.layout());
+  Copy copy{&source, &output};
+  const OfxMultiThreadSuiteV1& suite = hostsim::ofx::MultiThreadSuite(workers);
+  double seconds = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    suite.multiThread(
+        [](unsigned int worker, unsigned int count, void* argument) {
+          const auto& [from, to] = *static_cast<Copy*>(argument);
+          const int first = kHeight * static_cast<int>(worker) / static_cast<int>(count);
+          const int last = kHeight * static_cast<int>(worker + 1) / static_cast<int>(count);
+          const auto bytes = static_cast<std::size_t>(kWidth) * from->pixel_bytes();
+          for (int y = first; y < last; ++y) {
+            std::memcpy(to->PixelAddress(0, y), from->PixelAddress(0, y), bytes);
+          }
+        },
+        workers, &copy);
+    benchmark::ClobberMemory();
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    state.SetIterationTime(elapsed.count());
+    seconds += elapsed.count();
+  }
+  state.counters["ns_per_pixel"] = seconds * 1e9 / (double(state.iterations()) * kPixels);
+}
+
+// Workers of the benchmark's own, started for each frame as the simulated
+// host starts its threads.
+class ThreadWorkers final : public huesieve::BandWorkers {
+ public:
+  explicit ThreadWorkers(unsigned int count) : count_(count) {}
+  unsigned int Count() override { return count_; }
+  void Run(Job* job, unsigned int workers, void* argument) override {
+    std::vector<std::thread> threads;
+    for (unsigned int w = 0; w < workers; ++w) threads.emplace_back(job, w, workers, argument);
+    for (std::thread& thread : threads) thread.join();
+  }
+
+ private:
+  unsigned int count_;
+};
+
+// The effect call on the 8-bit RGBA picture in bands of `band_pixels`, shared
+// by `workers`: how band size tells, alone and on two threads.
+void BandFrames(benchmark::State& state, FrameKind kind, std::int64_t band_pixels,
+                unsigned int workers) {
+  const hostsim::ofx::Image& source = OfxPicture(kind, hostsim::ofx::PixelDepth::kByte);
+  hostsim::ofx::Image output(source.layout());
+  const auto view = [](const hostsim::ofx::Image& image) {
+    return huesieve::ImageView{image.PixelAddress(0, kHeight - 1), -image.row_bytes(), kWidth,
+                               kHeight};
+  };
+  const huesieve::EffectSettings settings{true, Table(Entries(kind, 10, true))};
+  ThreadWorkers threads(workers);
+  double seconds = 0;
+  for (auto _ : state) {
+    const auto start = std::chrono::steady_clock::now();
+    const huesieve::EffectOutcome outcome = huesieve::RenderEffect<huesieve::Rgba8>(
+        view(source), view(output), settings,
+        {.workers = &threads, .pixels_per_band = band_pixels});
+    benchmark::DoNotOptimize(outcome);
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    state.SetIterationTime(elapsed.count());
+    seconds += elapsed.count();
+  }
+  state.counters["ns_per_pixel"] = seconds * 1e9 / (double(state.iterations()) * kPixels);
+}
+
+// huesieve-render's render call on a float frame, as the tool holds a 4K
+// OpenEXR image once read (file input and output left out), its bands on
+// `threads` of the tool's threads. The frame is rendered in place, so each
+// frame is restored first, outside the timed region.
+void ToolFrames(benchmark::State& state, FrameKind kind, int threads) {
+  const hostsim::ofx::Image& picture = OfxPicture(kind, hostsim::ofx::PixelDepth::kFloat);
+  huesieve::image::FrameBuffer frame;
+  frame.Reset(huesieve::image::SampleType::kFloat, kWidth, kHeight);
+  const auto restore = [&] {
+    for (A_long y = 0; y < kHeight; ++y) {
+      std::memcpy(frame.Row(static_cast<std::uint32_t>(y)),
+                  picture.PixelAddress(0, kHeight - 1 - y), frame.row_bytes());
+    }
+  };
+  huesieve::ControlSettings settings;
+  settings.enable_effect = true;
+  const std::vector<Entry> entries = Entries(kind, 10, true);
+  for (std::size_t k = 0; k < entries.size(); ++k) {
+    settings.entries[k] = {entries[k].enabled,
+                           {entries[k].colour.red, entries[k].colour.green,
+                            entries[k].colour.blue},
+                           entries[k].range,
+                           entries[k].softness};
+  }
+  const huesieve::cli::CoreRenderer renderer(settings, threads);
+  double seconds = 0;
+  for (auto _ : state) {
+    restore();
+    const auto start = std::chrono::steady_clock::now();
+    renderer.Render(frame, "frame");
+    benchmark::ClobberMemory();
+    const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+    state.SetIterationTime(elapsed.count());
+    seconds += elapsed.count();
+  }
+  state.counters["ns_per_pixel"] = seconds * 1e9 / (double(state.iterations()) * kPixels);
 }
 
 void CopyFrames(benchmark::State& state, Depth depth) {
@@ -391,6 +529,12 @@ void RegisterAll() {
   for (Depth depth : {Depth::k8, Depth::k16}) {
     for (FrameKind kind : {FrameKind::kNatural, FrameKind::kNoise}) Pristine(depth, kind);
   }
+  for (FrameKind kind : {FrameKind::kNatural, FrameKind::kNoise}) {
+    for (auto depth : {hostsim::ofx::PixelDepth::kByte, hostsim::ofx::PixelDepth::kShort,
+                       hostsim::ofx::PixelDepth::kFloat}) {
+      OfxPicture(kind, depth);
+    }
+  }
   const auto name = [](const char* family, FrameKind kind, int count, bool claims) {
     return std::string(family) + "/frame:" + Name(kind) + "/entries:" + std::to_string(count) +
            "/claims:" + (claims ? "some" : "none");
@@ -415,15 +559,57 @@ void RegisterAll() {
   benchmark::RegisterBenchmark(name("Render16", FrameKind::kNatural, 10, true).c_str(),
                                RenderFrames, Depth::k16, FrameKind::kNatural, 10, true)
       ->UseManualTime();
-  // The OpenFX plug-in on the same picture, against Render8 and Render16.
-  for (const auto& [family, depth] :
-       {std::pair{"OfxRender8", hostsim::ofx::PixelDepth::kByte},
-        std::pair{"OfxRender16", hostsim::ofx::PixelDepth::kShort},
-        std::pair{"OfxRenderFloat", hostsim::ofx::PixelDepth::kFloat}}) {
+  // The OpenFX plug-in on the same picture, against Render8 and Render16, as
+  // a host without threads to lend (or with one processor) runs it.
+  const std::pair<const char*, hostsim::ofx::PixelDepth> ofx_depths[] = {
+      {"OfxRender8", hostsim::ofx::PixelDepth::kByte},
+      {"OfxRender16", hostsim::ofx::PixelDepth::kShort},
+      {"OfxRenderFloat", hostsim::ofx::PixelDepth::kFloat}};
+  for (const auto& [family, depth] : ofx_depths) {
     for (bool claims : {false, true}) {
       benchmark::RegisterBenchmark(name(family, FrameKind::kNatural, 10, claims).c_str(), OfxFrames,
-                                   depth, 10, claims)
+                                   depth, FrameKind::kNatural, 10, claims, 1u)
           ->UseManualTime();
+    }
+  }
+  // One frame shared between the host's threads: natural footage and noise
+  // with feather bands, against the plain copy on as many threads.
+  for (const auto& [family, depth] : ofx_depths) {
+    for (unsigned int workers : {1u, 2u, 4u, 8u}) {
+      const std::string on = "/workers:" + std::to_string(workers);
+      for (FrameKind kind : {FrameKind::kNatural, FrameKind::kNoise}) {
+        benchmark::RegisterBenchmark((name(family, kind, 10, true) + on).c_str(), OfxFrames, depth,
+                                     kind, 10, true, workers)
+            ->UseManualTime();
+      }
+      benchmark::RegisterBenchmark(
+          (std::string("OfxCopy") + (family + std::strlen("OfxRender")) + on).c_str(),
+          OfxCopyFrames, depth, workers)
+          ->UseManualTime();
+    }
+  }
+  // huesieve-render's render call on the float picture, beside OfxCopyFloat.
+  for (unsigned int workers : {1u, 2u, 4u, 8u}) {
+    for (FrameKind kind : {FrameKind::kNatural, FrameKind::kNoise}) {
+      benchmark::RegisterBenchmark((name("ToolRenderFloat", kind, 10, true) + "/workers:" +
+                                    std::to_string(workers))
+                                       .c_str(),
+                                   ToolFrames, kind, static_cast<int>(workers))
+          ->UseManualTime();
+    }
+  }
+  for (FrameKind kind : {FrameKind::kNatural, FrameKind::kNoise}) {
+    for (std::int64_t band_pixels : {std::int64_t{1} << 12, std::int64_t{1} << 14,
+                                     std::int64_t{1} << 16, std::int64_t{1} << 18,
+                                     std::int64_t{1} << 20}) {
+      for (unsigned int workers : {1u, 2u}) {
+        benchmark::RegisterBenchmark((name("Bands8", kind, 10, true) + "/band_pixels:" +
+                                      std::to_string(band_pixels) + "/workers:" +
+                                      std::to_string(workers))
+                                         .c_str(),
+                                     BandFrames, kind, band_pixels, workers)
+            ->UseManualTime();
+      }
     }
   }
   benchmark::RegisterBenchmark(name("Plain8", FrameKind::kNatural, 10, false).c_str(), PlainFrames,

@@ -22,7 +22,8 @@ def main(path):
     print("| benchmark | ns/pixel | x copy | claimed |")
     print("|---|---:|---:|---:|")
     for name, run in median.items():
-        if "/threads:" in name or name.startswith(("PassSizes8", "ClassifyEveryCell")):
+        if "/threads:" in name or "/workers:" in name or name.startswith(
+                ("PassSizes8", "ClassifyEveryCell")):
             continue
         depth = "16" if name.startswith(("Render16", "Pass16", "FrameCopy16")) else "8"
         claimed = run.get("claimed")

@@ -94,7 +94,7 @@ const void* Host::FetchSuite(const char* name, int version) {
     if (n == kOfxParameterSuite) suite = &ParameterSuite();
     if (n == kOfxMessageSuite) suite = &MessageSuite();
     if (n == kOfxMemorySuite) suite = &MemorySuite();
-    if (n == kOfxMultiThreadSuite) suite = &MultiThreadSuite();
+    if (n == kOfxMultiThreadSuite) suite = &MultiThreadSuite(config_.reported_cpus);
   }
   const std::lock_guard lock(mutex_);
   requests_.push_back({name, version, suite != nullptr});

@@ -33,6 +33,10 @@ struct HostConfig {
   std::vector<std::string> pixel_depths = {};  // byte, short and float when empty
   std::vector<std::string> components = {};    // RGBA, RGB and alpha when empty
   bool supports_tiles = true;
+  // What the multithread suite's multiThreadNumCPUs reports: 0 the machine's
+  // processors, otherwise that many (at most 64), as a host with more cores,
+  // or one whose suite is a dummy (1), would.
+  unsigned int reported_cpus = 0;
 
   // Habits of real hosts that a test may switch on; the strict default has
   // none of them (docs/openfx.md, "Hosts").

@@ -10,6 +10,7 @@
 #include "hostsim/ofx/host.h"
 #include "hostsim/ofx/plugin.h"
 #include "hostsim/ofx/property_tables.h"
+#include "hostsim/ofx/suites.h"
 
 namespace hostsim::ofx {
 namespace {
@@ -245,6 +246,7 @@ OfxStatus Instance::FetchImage(const Clip& clip, OfxTime time, OfxPropertySetHan
 }
 
 bool Instance::AskAbort() {
+  if (OnSpawnedThread()) abort_checks_on_spawned_threads_.fetch_add(1);
   const int checks = abort_checks_.fetch_add(1);
   return abort_after_.has_value() && checks >= *abort_after_;
 }

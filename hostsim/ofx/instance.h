@@ -134,6 +134,8 @@ class Instance {
   // never when there is no count.
   void AbortAfter(std::optional<int> checks) { abort_after_ = checks; }
   int abort_checks() const { return abort_checks_.load(); }
+  // Of those, the ones asked from threads the multithread suite started.
+  int abort_checks_on_spawned_threads() const { return abort_checks_on_spawned_threads_.load(); }
 
   // --- For the suites ---------------------------------------------------------
   OfxStatus FetchImage(const Clip& clip, OfxTime time, OfxPropertySetHandle* image);
@@ -176,6 +178,7 @@ class Instance {
   FetchHook fetch_hook_;
   std::optional<int> abort_after_;
   std::atomic<int> abort_checks_{0};
+  std::atomic<int> abort_checks_on_spawned_threads_{0};
   std::mutex frames_mutex_;
   std::list<HeldFrame> frames_;
 };

@@ -1,7 +1,11 @@
-// The multithread suite: real threads for splitting a render. The mutex
-// functions are traps, as Huesieve's code takes no locks.
+// The multithread suite: real threads for splitting a render, as many as the
+// plug-in asks for whatever number of processors the suite reports, so a
+// test can have a frame shared by more threads than the machine has. The
+// mutex functions are traps, as Huesieve's code takes no locks.
 #include <algorithm>
+#include <array>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "hostsim/ofx/suite_traps.h"
@@ -33,9 +37,12 @@ OfxStatus multiThread(OfxThreadFunctionV1 function, unsigned int threads, void* 
   return kOfxStatOK;
 }
 
+// The suite's functions take no handle, so each number reported has a
+// function, and a table, of its own; 0 stands for the machine's processors.
+template <unsigned int kReportedCpus>
 OfxStatus multiThreadNumCPUs(unsigned int* cpus) {
   if (cpus == nullptr) return kOfxStatFailed;
-  *cpus = std::max(1u, std::thread::hardware_concurrency());
+  *cpus = kReportedCpus != 0 ? kReportedCpus : std::max(1u, std::thread::hardware_concurrency());
   return kOfxStatOK;
 }
 
@@ -47,21 +54,30 @@ OfxStatus multiThreadIndex(unsigned int* index) {
 
 int multiThreadIsSpawnedThread() { return this_thread_role.spawned ? 1 : 0; }
 
+template <unsigned int kReportedCpus>
 OfxMultiThreadSuiteV1 Build() {
   OfxMultiThreadSuiteV1 suite;
   TrapEverySlot(&suite, sizeof suite, TrappedSuite::kMultiThread);
   suite.multiThread = &multiThread;
-  suite.multiThreadNumCPUs = &multiThreadNumCPUs;
+  suite.multiThreadNumCPUs = &multiThreadNumCPUs<kReportedCpus>;
   suite.multiThreadIndex = &multiThreadIndex;
   suite.multiThreadIsSpawnedThread = &multiThreadIsSpawnedThread;
   return suite;
 }
 
+template <std::size_t... kReportedCpus>
+std::array<OfxMultiThreadSuiteV1, sizeof...(kReportedCpus)> BuildEach(
+    std::index_sequence<kReportedCpus...>) {
+  return {Build<kReportedCpus>()...};
+}
+
 }  // namespace
 
-const OfxMultiThreadSuiteV1& MultiThreadSuite() {
-  static const OfxMultiThreadSuiteV1 suite = Build();
-  return suite;
+const OfxMultiThreadSuiteV1& MultiThreadSuite(unsigned int reported_cpus) {
+  static const auto suites = BuildEach(std::make_index_sequence<kMostReportedCpus + 1>());
+  return suites[std::min(reported_cpus, kMostReportedCpus)];
 }
+
+bool OnSpawnedThread() { return this_thread_role.spawned; }
 
 }  // namespace hostsim::ofx

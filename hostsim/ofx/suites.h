@@ -19,6 +19,11 @@ const OfxParameterSuiteV1& ParameterSuite();
 // Served for version 1 as well: version 2 begins with version 1's function.
 const OfxMessageSuiteV2& MessageSuite();
 const OfxMemorySuiteV1& MemorySuite();
-const OfxMultiThreadSuiteV1& MultiThreadSuite();
+// Reporting `reported_cpus` processors (0: the machine's), up to
+// kMostReportedCpus.
+inline constexpr unsigned int kMostReportedCpus = 64;
+const OfxMultiThreadSuiteV1& MultiThreadSuite(unsigned int reported_cpus);
+// Whether the calling thread is one that multiThread started.
+bool OnSpawnedThread();
 
 }  // namespace hostsim::ofx

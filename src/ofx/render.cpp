@@ -6,6 +6,7 @@
 #include "core/effect.h"
 #include "core/pixel_formats.h"
 #include "ofx/clip_image.h"
+#include "ofx/host_threads.h"
 #include "ofx/parameters.h"
 
 namespace huesieve::ofx {
@@ -71,7 +72,7 @@ OfxStatus ReadFrame(const Suites& suites, OfxImageEffectHandle effect, OfxProper
 // written.
 template <typename Format>
 void RenderPicture(const ImageLayout& source, const ImageLayout& output, const OfxRectI& window,
-                   const EffectSettings& settings, RenderAbort& abort) {
+                   const EffectSettings& settings, RenderAbort& abort, BandWorkers& threads) {
   const OfxRectI& area = source.bounds;
   RenderOptions options;
   options.alpha = source.premultiplied ? AlphaMode::kPremultiplied : AlphaMode::kStraight;
@@ -79,6 +80,7 @@ void RenderPicture(const ImageLayout& source, const ImageLayout& output, const O
       PictureRect{std::int64_t{window.x1} - area.x1, std::int64_t{area.y2} - window.y2,
                   std::int64_t{window.x2} - area.x1, std::int64_t{area.y2} - window.y1};
   options.abort = &abort;
+  options.workers = &threads;
   RenderEffect<Format>(PictureOf(source, area), PictureOf(output, area), settings, options);
 }
 
@@ -177,15 +179,16 @@ OfxStatus Render(const Suites& suites, OfxImageEffectHandle effect, OfxPropertyS
   ClearAround(output_layout, window, source_layout.bounds);
   window = Intersection(window, source_layout.bounds);
   HostAbort abort(suites, effect);
+  HostThreads threads(suites.multithread);
   switch (source_layout.depth) {
     case SampleDepth::kByte:
-      RenderPicture<Rgba8>(source_layout, output_layout, window, settings, abort);
+      RenderPicture<Rgba8>(source_layout, output_layout, window, settings, abort, threads);
       break;
     case SampleDepth::kShort:
-      RenderPicture<Rgba16>(source_layout, output_layout, window, settings, abort);
+      RenderPicture<Rgba16>(source_layout, output_layout, window, settings, abort, threads);
       break;
     case SampleDepth::kFloat:
-      RenderPicture<RgbaFloat>(source_layout, output_layout, window, settings, abort);
+      RenderPicture<RgbaFloat>(source_layout, output_layout, window, settings, abort, threads);
       break;
   }
   return kOfxStatOK;

@@ -12,6 +12,7 @@ std::optional<Suites> FetchSuites(const OfxHost* host) {
       static_cast<const OfxImageEffectSuiteV1*>(fetch(kOfxImageEffectSuite, 1)),
       static_cast<const OfxParameterSuiteV1*>(fetch(kOfxParameterSuite, 1)),
       static_cast<const OfxMessageSuiteV1*>(fetch(kOfxMessageSuite, 1)),
+      static_cast<const OfxMultiThreadSuiteV1*>(fetch(kOfxMultiThreadSuite, 1)),
   };
   if (suites.property == nullptr || suites.effect == nullptr || suites.param == nullptr) {
     return std::nullopt;

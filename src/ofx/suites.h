@@ -6,6 +6,7 @@
 #include "ofx/api/ofx_core.h"
 #include "ofx/api/ofx_image_effect.h"
 #include "ofx/api/ofx_message.h"
+#include "ofx/api/ofx_multithread.h"
 #include "ofx/api/ofx_param.h"
 #include "ofx/api/ofx_property.h"
 
@@ -17,6 +18,9 @@ struct Suites {
   const OfxParameterSuiteV1* param;
   // Messages are a courtesy: a host without the suite still renders.
   const OfxMessageSuiteV1* message;
+  // Threads to share a frame between; without the suite, frames render on
+  // the calling thread.
+  const OfxMultiThreadSuiteV1* multithread;
 };
 
 // The suites, or none when the host lacks one the plug-in needs.

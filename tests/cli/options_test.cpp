@@ -119,6 +119,9 @@ TEST(FootageOptions, JobsQuietAndPixelLimit) {
   EXPECT_TRUE(set.quiet);
   EXPECT_EQ(set.max_pixels, 1000u);
   EXPECT_EQ(Parse({"--jobs=2", "--quiet", "a.png", "b.png"}).jobs, 2);
+  EXPECT_EQ(defaults.threads, 0);
+  EXPECT_EQ(Parse({"--threads", "4", "-j", "2", "a.png", "b.png"}).threads, 4);
+  EXPECT_EQ(Parse({"--threads=256", "a.png", "b.png"}).threads, 256);
 }
 
 struct Mistake {
@@ -166,6 +169,14 @@ INSTANTIATE_TEST_SUITE_P(
         Mistake{{"--max-pixels", "-1", "a.png", "b.png"},
                 "--max-pixels -1: expected a whole number from 1 to 1099511627776"},
         Mistake{{"--quiet=yes", "a.png", "b.png"}, "--quiet takes no value"},
+        Mistake{{"--threads", "0", "a.png", "b.png"},
+                "--threads 0: expected a whole number from 1 to 256"},
+        Mistake{{"--threads", "257", "a.png", "b.png"},
+                "--threads 257: expected a whole number from 1 to 256"},
+        Mistake{{"--threads", "2", "--module", "m.so", "a.png", "b.png"},
+                "--threads applies to the core, not --module: a module renders each frame on "
+                "one thread, as its host has it"},
+        Mistake{{"--version", "--threads", "2"}, "--threads applies only when rendering"},
         Mistake{{"--about", "--jobs", "2"}, "--jobs applies only when rendering"}));
 
 TEST(FootageOptions, OutputTypeForImageFilesOnly) {

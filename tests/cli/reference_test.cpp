@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -133,14 +134,21 @@ Key RandomKey(std::mt19937& random) {
 // A frame whose pixels lie mostly near the key's colours, so that claims,
 // feathers and first-entry-wins all happen, with random alpha (premultiplied
 // in associated files).
+struct FrameSize {
+  int width;
+  int height;
+};
+
+// Of a random size unless `size` says.
 void WriteRandomFrame(const std::string& path, const FileCase& file, const Key& key,
-                      std::mt19937& random) {
+                      std::mt19937& random, std::optional<FrameSize> size = std::nullopt) {
   const auto uniform = [&](int low, int high) {
     return std::uniform_int_distribution(low, high)(random);
   };
   // Odd widths, multiples of 3: OpenImageIO 2.4 reads the last sample of a row
   // of 10-bit DPX RGBA as 0 unless the row's samples are a multiple of 3.
-  const int width = 3 * (2 * uniform(0, 9) + 1), height = uniform(1, 37);
+  if (!size) size = FrameSize{3 * (2 * uniform(0, 9) + 1), uniform(1, 37)};
+  const auto [width, height] = *size;
   OIIO::ImageSpec spec(width, height, file.channels, file.type);
   if (file.bits != 0) spec.attribute("oiio:BitsPerSample", file.bits);
   if (file.unassociated) spec.attribute("oiio:UnassociatedAlpha", 1);
@@ -251,6 +259,28 @@ TEST_P(ReferenceComparison, SwitchedOffEverySampleComesBack) {
   EXPECT_EQ(written_spec.get_int_attribute("oiio:BitsPerSample"),
             source_spec.get_int_attribute("oiio:BitsPerSample"));
   EXPECT_EQ(FirstDifference(written, source), "");
+}
+
+// A frame of several bands of rows (the core's bands hold about 65,536
+// pixels) comes out the same on several threads as on one, also when there
+// are more threads than bands.
+TEST_P(ReferenceComparison, ThreadsGiveThePixelsOfOne) {
+  const FileCase& file = GetParam();
+  std::mt19937 random(11u);
+  const Key key = RandomKey(random);
+  cli_test::WriteBytes(dir_ / "key.json", {key.json.begin(), key.json.end()});
+  WriteRandomFrame(Path("in"), file, key, random, FrameSize{363, 901});
+  for (const char* threads : {"1", "3", "8"}) {
+    const cli_test::ToolResult result =
+        cli_test::RunTool({"--settings", (dir_ / "key.json").string(), "--threads", threads,
+                           Path("in"), Path(std::string("out") + threads)});
+    ASSERT_EQ(result.status, 0) << result.err;
+  }
+  const Picture one = ReadPicture(Path("out1"), file.scale);
+  const Picture source = ReadPicture(Path("in"), file.scale);
+  EXPECT_NE(FirstDifference(one, source), "");
+  EXPECT_EQ(FirstDifference(ReadPicture(Path("out3"), file.scale), one), "");
+  EXPECT_EQ(FirstDifference(ReadPicture(Path("out8"), file.scale), one), "");
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -50,9 +50,20 @@ class NeverAbort final : public RenderAbort {
   bool Aborted() override { return false; }
 };
 
+// A host's workers run one after another on the calling thread: the core's
+// part of sharing a frame, without the host's threads.
+class WorkersInTurn final : public BandWorkers {
+ public:
+  unsigned int Count() override { return 3; }
+  void Run(Job* job, unsigned int workers, void* argument) override {
+    for (unsigned int worker = 0; worker < workers; ++worker) job(worker, workers, argument);
+  }
+};
+
 // Every way through the effect: straight and premultiplied, in place and
 // into another picture, with a window that leaves rows and columns beside it
-// to be judged through the scratch rows, asking the abort.
+// to be judged through the scratch rows, asking the abort, in bands shared
+// by a host's workers.
 TEST(PassAllocation, TheEffectRendersWithoutAllocating) {
   EffectSettings settings{true, {}};
   settings.entries.count = kMaxColourEntries;
@@ -71,6 +82,7 @@ TEST(PassAllocation, TheEffectRendersWithoutAllocating) {
   const ImageView source_view{reinterpret_cast<std::byte*>(source.data()), 700 * 16, 700, 9};
   const ImageView target_view{reinterpret_cast<std::byte*>(target.data()), 700 * 16, 700, 9};
   NeverAbort abort;
+  WorkersInTurn workers;
   for (const AlphaMode alpha : {AlphaMode::kStraight, AlphaMode::kPremultiplied}) {
     for (const ImageView* into : {&target_view, &source_view}) {
       const long before = AllocationCount();
@@ -78,6 +90,8 @@ TEST(PassAllocation, TheEffectRendersWithoutAllocating) {
           source_view, *into, settings,
           {.alpha = alpha, .window = PictureRect{3, 2, 650, 6}, .abort = &abort});
       RenderEffect<RgbaFloat>(source_view, *into, settings, {.alpha = alpha});
+      RenderEffect<RgbaFloat>(source_view, *into, settings,
+                              {.alpha = alpha, .workers = &workers, .pixels_per_band = 1400});
       EXPECT_EQ(AllocationCount() - before, 0);
     }
   }

@@ -3,7 +3,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <thread>
 #include <vector>
 
 #include "ofx/api/ofx_memory.h"
@@ -148,6 +150,22 @@ TEST_F(SuitesTest, MultiThreadRunsEveryIndexOnItsOwnThreadAndRefusesNesting) {
             kOfxStatOK);
   EXPECT_EQ(report.indices_seen.load(), 0xFu);
   EXPECT_EQ(report.nesting_refused.load(), 4);
+}
+
+// A host may say it has more processors than the machine, or one; the suite
+// reports what it was told, and the machine's own count when told nothing.
+TEST(MultiThreadSuiteTest, ReportsTheProcessorsTheHostWasGiven) {
+  for (const unsigned int reported : {1u, 8u, 64u}) {
+    hostsim::ofx::Host host({.reported_cpus = reported});
+    unsigned int cpus = 0;
+    ASSERT_EQ(Fetch<OfxMultiThreadSuiteV1>(host, kOfxMultiThreadSuite, 1)->multiThreadNumCPUs(&cpus),
+              kOfxStatOK);
+    EXPECT_EQ(cpus, reported);
+  }
+  hostsim::ofx::Host machine;
+  unsigned int cpus = 0;
+  Fetch<OfxMultiThreadSuiteV1>(machine, kOfxMultiThreadSuite, 1)->multiThreadNumCPUs(&cpus);
+  EXPECT_EQ(cpus, std::max(1u, std::thread::hardware_concurrency()));
 }
 
 }  // namespace

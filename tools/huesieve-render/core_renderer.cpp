@@ -1,15 +1,21 @@
 #include "tools/huesieve-render/core_renderer.h"
 
+#include <algorithm>
+
 #include "core/pixel_formats.h"
 #include "effect/effect_settings.h"
+#include "tools/huesieve-render/band_threads.h"
 
 namespace huesieve::cli {
 
-CoreRenderer::CoreRenderer(const ControlSettings& settings)
-    : settings_(ToEffectSettings(settings)) {}
+CoreRenderer::CoreRenderer(const ControlSettings& settings, int threads)
+    : settings_(ToEffectSettings(settings)),
+      threads_(static_cast<unsigned int>(std::max(1, threads))) {}
 
 void CoreRenderer::Render(image::FrameBuffer& frame, const std::string& /*what*/) const {
+  BandThreads threads(threads_);
   RenderOptions options;
+  options.workers = &threads;
   options.alpha = frame.premultiplied() ? AlphaMode::kPremultiplied : AlphaMode::kStraight;
   const ImageView view = frame.View();
   switch (frame.type()) {

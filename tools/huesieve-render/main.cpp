@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -19,6 +20,7 @@
 #include "image/image_files.h"
 #include "tools/huesieve-render/module_renderer.h"
 #include "tools/huesieve-render/options.h"
+#include "tools/huesieve-render/processor_share.h"
 #include "tools/huesieve-render/progress.h"
 #include "tools/huesieve-render/raw_frames.h"
 #include "tools/huesieve-render/settings_file.h"
@@ -87,11 +89,13 @@ int Processors() {
   return std::max(1, CPU_COUNT(&set));
 }
 
-int Workers(const Options& options, std::uint64_t frames) {
-  const std::uint64_t jobs =
-      static_cast<std::uint64_t>(options.jobs > 0 ? options.jobs : Processors());
-  return static_cast<int>(std::max<std::uint64_t>(1, std::min(jobs, frames)));
+ProcessorShare ShareFor(const Options& options, std::uint64_t frames) {
+  return ShareProcessors(Processors(), frames, options.jobs, options.threads);
 }
+
+// Renders with the core, each frame on `threads` threads, or with the module
+// given, which renders each frame on one.
+using MakeRenderer = std::function<std::unique_ptr<FrameRenderer>(int threads)>;
 
 // Ends a run of frames: the progress line goes, and a failure becomes the
 // tool's message (none for a broken pipe). Returns the exit status.
@@ -103,7 +107,7 @@ int Conclude(Progress& progress, const std::optional<FrameFailure>& failure) {
 }
 
 // A single image, or a sequence: each frame from its own file to its own.
-int RenderFiles(const Options& options, const FrameRenderer& renderer) {
+int RenderFiles(const Options& options, const MakeRenderer& make_renderer) {
   std::vector<std::string> inputs = {options.input};
   std::vector<std::string> outputs = {options.output};
   const bool sequence = options.input_frames.has_value();
@@ -117,19 +121,23 @@ int RenderFiles(const Options& options, const FrameRenderer& renderer) {
   }
   const bool shown = sequence && !options.quiet;
   Progress progress(stderr, shown && StandardErrorIsATerminal(), shown, inputs.size());
-  const PipelineSettings settings{Workers(options, inputs.size()), false, inputs.size()};
+  const ProcessorShare share = ShareFor(options, inputs.size());
+  const std::unique_ptr<FrameRenderer> renderer = make_renderer(share.threads);
+  const PipelineSettings settings{share.jobs, false, inputs.size()};
   return Conclude(progress, RunFrames(
                                 settings,
                                 [&] {
                                   return std::make_unique<FileFrames>(
-                                      renderer, inputs, outputs, options.max_pixels,
+                                      *renderer, inputs, outputs, options.max_pixels,
                                       options.output_type);
                                 },
                                 [&] { progress.FrameDone(); }));
 }
 
 // Raw frames from INPUT to OUTPUT, in order, until the input ends.
-int RenderStream(const Options& options, const FrameRenderer& renderer) {
+int RenderStream(const Options& options, const MakeRenderer& make_renderer) {
+  const ProcessorShare share = ShareFor(options, UINT64_MAX);
+  const std::unique_ptr<FrameRenderer> renderer = make_renderer(share.threads);
   const RawFormat format{options.raw->width, options.raw->height, options.raw_depth == 16};
   try {
     image::CheckPixelLimit(format.width, format.height, options.max_pixels);
@@ -155,10 +163,10 @@ int RenderStream(const Options& options, const FrameRenderer& renderer) {
   RawWriter writer(to_standard_output ? stdout : output_file->file(), output_name, format);
   Progress progress(stderr, !options.quiet && StandardErrorIsATerminal(), !options.quiet,
                     std::nullopt);
-  const PipelineSettings settings{Workers(options, UINT64_MAX), true, std::nullopt};
+  const PipelineSettings settings{share.jobs, true, std::nullopt};
   const std::optional<FrameFailure> failure = RunFrames(
       settings,
-      [&] { return std::make_unique<StreamFrames>(renderer, reader, writer, input_name); },
+      [&] { return std::make_unique<StreamFrames>(*renderer, reader, writer, input_name); },
       [&] { progress.FrameDone(); });
   if (!failure && output_file) {
     try {
@@ -169,12 +177,6 @@ int RenderStream(const Options& options, const FrameRenderer& renderer) {
     }
   }
   return Conclude(progress, failure);
-}
-
-std::unique_ptr<FrameRenderer> MakeRenderer(const Options& options,
-                                            const ControlSettings& settings) {
-  if (options.module_path.empty()) return std::make_unique<CoreRenderer>(settings);
-  return std::make_unique<ModuleRenderer>(options.module_path, settings);
 }
 
 int Run(const Options& options) {
@@ -205,8 +207,12 @@ int Run(const Options& options) {
         options.output_frames ? options.output_frames->Path(0) : options.output);
     if (!problem.empty()) throw UsageError(problem);
   }
-  const std::unique_ptr<FrameRenderer> renderer = MakeRenderer(options, SettingsOf(options));
-  return options.raw ? RenderStream(options, *renderer) : RenderFiles(options, *renderer);
+  const ControlSettings settings = SettingsOf(options);
+  const MakeRenderer make_renderer = [&](int threads) -> std::unique_ptr<FrameRenderer> {
+    if (options.module_path.empty()) return std::make_unique<CoreRenderer>(settings, threads);
+    return std::make_unique<ModuleRenderer>(options.module_path, settings);
+  };
+  return options.raw ? RenderStream(options, make_renderer) : RenderFiles(options, make_renderer);
 }
 
 }  // namespace

@@ -10,6 +10,7 @@ namespace huesieve::cli {
 namespace {
 
 constexpr std::uint64_t kMaxJobs = 256;
+constexpr std::uint64_t kMaxThreads = 256;
 // Beyond this an image could not be held on any workstation anyway.
 constexpr std::uint64_t kMaxMaxPixels = std::uint64_t{1} << 40;
 
@@ -109,6 +110,7 @@ struct Given {
   std::vector<std::string> module;
   std::vector<std::string> frames;
   std::vector<std::string> jobs;
+  std::vector<std::string> threads;
   std::vector<std::string> raw;
   std::vector<std::string> raw_depth;
   std::vector<std::string> max_pixels;
@@ -136,6 +138,7 @@ Given Collect(std::span<const char* const> args, const std::string& jobs_name) {
   value("--module", given.module);
   value("--frames", given.frames);
   value("-j,--jobs", given.jobs);
+  value("--threads", given.threads);
   value("--raw", given.raw);
   value("--raw-depth", given.raw_depth);
   value("--max-pixels", given.max_pixels);
@@ -225,6 +228,9 @@ Options ParseOptions(std::span<const char* const> args) {
   if (const auto text = last(given.jobs, jobs_name.c_str())) {
     options.jobs = static_cast<int>(ParseWhole(jobs_name, *text, 1, kMaxJobs));
   }
+  if (const auto text = last(given.threads, "--threads")) {
+    options.threads = static_cast<int>(ParseWhole("--threads", *text, 1, kMaxThreads));
+  }
   if (const auto text = last(given.raw, "--raw")) options.raw = ParseRawSize(*text);
   const auto raw_depth = last(given.raw_depth, "--raw-depth");
   if (raw_depth) {
@@ -250,6 +256,10 @@ Options ParseOptions(std::span<const char* const> args) {
     options.input = given.files[0];
     options.output = given.files[1];
     CheckInputAndOutput(options, raw_depth.has_value());
+    if (options.threads > 0 && !options.module_path.empty()) {
+      throw UsageError("--threads applies to the core, not --module: a module renders each frame "
+                       "on one thread, as its host has it");
+    }
   } else {
     if (!given.files.empty()) throw UsageError("unexpected argument " + given.files[0]);
     if (options.enable_effect || !options.entries.empty() || !options.settings_file.empty()) {
@@ -317,8 +327,14 @@ Files and footage:
                         this size, RGBA 8-bit (ffmpeg's rgba); - is standard
                         input or output. Frames are written in input order
   --raw-depth 16        raw frames are RGBA 16-bit little-endian (rgba64le)
-  -j, --jobs N          render N frames at once (default: one a processor);
-                        each frame in flight holds its input and output images
+  -j, --jobs N          render N frames at once; each frame in flight holds
+                        its input and output images
+  --threads N           share each frame's rows between N threads. By default
+                        the two share the processors the tool may run on:
+                        frames first (one a processor while a sequence or
+                        stream has frames enough), the rest to each frame's
+                        threads (a single image: one thread a processor);
+                        given one, the other takes what it leaves
   -q, --quiet           no progress line and no summary
   --max-pixels N        refuse images of more than N pixels (default 268435456,
                         2^28), from their header, before any memory is taken

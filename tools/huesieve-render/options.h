@@ -49,7 +49,8 @@ struct Options {
   std::optional<RawSize> raw;        // INPUT and OUTPUT are raw streams
   int raw_depth = 8;
   std::optional<image::OutputType> output_type;  // --output-type; otherwise the input's
-  int jobs = 0;                           // 0: one a processor
+  int jobs = 0;                           // 0: shared with --threads (processor_share.h)
+  int threads = 0;                        // 0: shared with --jobs
   bool quiet = false;
   std::uint64_t max_pixels = kDefaultMaxPixels;
 };

@@ -1,13 +1,19 @@
 // Several instances, and several frames of each, rendered at once on threads
 // of their own, at every depth; each frame must be exactly what it is alone.
-// Run under ThreadSanitizer by the test command.
+// And one frame shared between the threads of the host's multithread suite,
+// which really runs them, as many as it reports processors, at every depth,
+// against the plain model. Run under ThreadSanitizer by the test command.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
+#include "hostsim/ofx/faults.h"
+#include "ofx/api/ofx_multithread.h"
 #include "hostsim/ofx/frame_pattern.h"
 #include "tests/ofx/plugin/plugin_fixture.h"
 
@@ -67,6 +73,71 @@ TEST_F(ConcurrencyTest, InstancesAndFramesRenderAtOnce) {
   }
   EXPECT_THAT(host_.complaints(), ::testing::IsEmpty());
 }
+
+struct ThreadingHost {
+  const char* name;
+  hostsim::ofx::HostConfig config;
+  int spawned_checks;  // of the frame's four bands, those asked about on the suite's threads
+};
+
+void PrintTo(const ThreadingHost& host, std::ostream* out) { *out << host.name; }
+
+const ThreadingHost kThreadingHosts[] = {
+    {"TwoCpus", {.reported_cpus = 2}, 4},
+    {"EightCpus", {.reported_cpus = 8}, 4},
+    {"OneCpu", {.reported_cpus = 1}, 0},
+    {"WithoutTheSuite", hostsim::ofx::faults::WithoutSuite(kOfxMultiThreadSuite), 0},
+};
+
+class SharedFrameTest
+    : public PluginTest,
+      public ::testing::WithParamInterface<std::tuple<ThreadingHost, PixelDepth>> {
+ protected:
+  SharedFrameTest() : PluginTest(std::get<0>(GetParam()).config) {}
+};
+
+// 2048 pixels a row and 32 rows a band: four bands, which the suite's
+// threads take all of when it reports more than one processor, and which
+// the calling thread walks otherwise. A render window leaves a strip of
+// the output untouched, and the source's bounds stand away from the origin.
+TEST_P(SharedFrameTest, TheHostsThreadsRenderTheFrameAsTheModelSays) {
+  const PixelDepth depth = std::get<1>(GetParam());
+  std::uint32_t seed = 70;
+  for (const char* label : {kOfxImageUnPreMultiplied, kOfxImagePreMultiplied}) {
+    SCOPED_TRACE(label);
+    auto instance = MakeInstance({.depth = depth, .premultiplication = label});
+    ASSERT_NE(instance, nullptr);
+    const hostsim::ofx::ImageLayout layout{.bounds = {-5, 3, 2043, 131},
+                                           .depth = depth,
+                                           .row_padding = 16,
+                                           .negative_row_bytes = true,
+                                           .premultiplication = label};
+    Image source(layout);
+    FillRandom(source, ++seed);
+    const EntrySettings entries = RandomEntries(source, ++seed);
+    SetEntries(*instance, true, entries);
+    Image output(layout);
+    const OfxRectI window{100, 3, 2043, 120};
+    ASSERT_EQ(instance
+                  ->Render({.time = 0, .source = &source, .output = &output, .render_window = window})
+                  .status,
+              kOfxStatOK);
+    EXPECT_EQ(FirstDifference(output, ExpectedOutput(&source, Image(layout), true, entries, window)),
+              "");
+    EXPECT_EQ(instance->abort_checks(), 4);
+    EXPECT_EQ(instance->abort_checks_on_spawned_threads(), std::get<0>(GetParam()).spawned_checks);
+  }
+  EXPECT_THAT(host_.complaints(), ::testing::IsEmpty());
+}
+
+INSTANTIATE_TEST_SUITE_P(HostsAndDepths, SharedFrameTest,
+                         ::testing::Combine(::testing::ValuesIn(kThreadingHosts),
+                                            ::testing::Values(PixelDepth::kByte, PixelDepth::kShort,
+                                                              PixelDepth::kFloat)),
+                         [](const ::testing::TestParamInfo<SharedFrameTest::ParamType>& param) {
+                           return std::string(std::get<0>(param.param).name) +
+                                  hostsim::ofx::DepthName(std::get<1>(param.param));
+                         });
 
 }  // namespace
 }  // namespace huesieve_ofx_test
