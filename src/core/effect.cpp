@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstring>
 
 #include "core/cell_cache.h"
@@ -20,7 +21,8 @@ namespace {
 // allocation.
 constexpr std::int64_t kScratchPixels = 256;
 
-// One row's spans judged with the frame's rule, their claims gathered in
+// One worker's judge of rows: one row's spans judged with the frame's shared
+// rule and the worker's own cell cache and buffers, their claims gathered in
 // picture columns.
 template <typename Format>
 class RowJudge {
@@ -28,11 +30,11 @@ class RowJudge {
   using Pixel = typename Format::Pixel;
   static constexpr std::int64_t kBytes = sizeof(Pixel);
 
-  RowJudge(const ColourEntryTable& entries, const RenderOptions& options)
-      : rule_(entries),
-        cache_(rule_.cells()),
-        kernel_(RowKernelFor<Format>(options.isa)),
-        premultiplied_(options.alpha == AlphaMode::kPremultiplied) {}
+  RowJudge(const FrameRule<Format>& rule, RowKernel<Format> kernel, AlphaMode alpha)
+      : rule_(rule),
+        cache_(rule.cells()),
+        kernel_(kernel),
+        premultiplied_(alpha == AlphaMode::kPremultiplied) {}
 
   // Columns `begin` to `end` of `from` judged into the same columns of
   // `to`, or only judged when `to` is null.
@@ -87,13 +89,98 @@ class RowJudge {
     PremultiplyRow<Format>(source, target, pixels);
   }
 
-  FrameRule<Format> rule_;
+  const FrameRule<Format>& rule_;
   CellCache cache_;
   RowKernel<Format> kernel_;
   bool premultiplied_;
   static constexpr std::size_t kScratchBytes = std::size_t{kScratchPixels} * sizeof(Pixel);
   alignas(64) std::array<std::byte, kScratchBytes> scratch_;
   alignas(64) std::array<std::byte, kScratchBytes> kept_;
+};
+
+// One frame's judgement, shared by every worker that takes part: the rule
+// prepared once and only read, the next band to take, whether the host has
+// aborted, and the bands' claimed rectangles merged. Bands are taken from a
+// counter rather than dealt out in advance, so a worker the host runs late or
+// slowly leaves its share to the others.
+template <typename Format>
+class FrameJudgement {
+ public:
+  FrameJudgement(const ImageView& source, const ImageView& target,
+                 const ColourEntryTable& entries, const RenderOptions& options)
+      : source_(source),
+        target_(target),
+        window_(WindowWithin(source, options.window)),
+        options_(options),
+        rule_(entries),
+        kernel_(RowKernelFor<Format>(options.isa)),
+        rows_per_band_(std::max<std::int64_t>(
+            1, options.pixels_per_band / std::max<std::int64_t>(1, source.pixels_per_row))),
+        bands_((source.rows + rows_per_band_ - 1) / rows_per_band_),
+        claimed_(source.pixels_per_row) {}
+
+  std::int64_t bands() const { return bands_; }
+
+  // A BandWorkers job: the calling worker judges bands until none is left.
+  static void Work(unsigned int /*worker*/, unsigned int /*workers*/, void* judgement) {
+    static_cast<FrameJudgement*>(judgement)->JudgeBands();
+  }
+
+  void JudgeBands() {
+    RowJudge<Format> judge(rule_, kernel_, options_.alpha);
+    while (!aborted_.load(std::memory_order_relaxed)) {
+      const std::int64_t band = next_band_.fetch_add(1, std::memory_order_relaxed);
+      if (band >= bands_) return;
+      if (options_.abort != nullptr && options_.abort->Aborted()) {
+        aborted_.store(true, std::memory_order_relaxed);
+        return;
+      }
+      const std::int64_t first = band * rows_per_band_;
+      claimed_.Merge(JudgeRows(judge, first, std::min(source_.rows, first + rows_per_band_)));
+    }
+  }
+
+  // Once every worker has returned.
+  std::optional<SelectionBounds> Bounds() const {
+    if (aborted_.load(std::memory_order_relaxed)) return std::nullopt;
+    return claimed_.Merged().Bounds();
+  }
+
+ private:
+  // A row that meets the window is judged in three spans (beside it on the
+  // left, inside it, beside it on the right), and only the middle one is
+  // written.
+  ClaimedRectangle JudgeRows(RowJudge<Format>& judge, std::int64_t first, std::int64_t last) {
+    const std::int64_t width = source_.pixels_per_row;
+    ClaimedRectangle rectangle(width);
+    for (std::int64_t row = first; row < last; ++row) {
+      const std::byte* from = source_.Row(row);
+      RowClaims claims;
+      if (row >= window_.top && row < window_.bottom) {
+        judge.Span(from, nullptr, 0, window_.left, claims);
+        judge.Span(from, target_.Row(row), window_.left, window_.right, claims);
+        judge.Span(from, nullptr, window_.right, width, claims);
+      } else {
+        judge.Span(from, nullptr, 0, width, claims);
+      }
+      if (claims.first >= 0) rectangle.NoteRow(row, claims.first, claims.last);
+    }
+    return rectangle;
+  }
+
+  const ImageView& source_;
+  const ImageView& target_;
+  const PictureRect window_;
+  const RenderOptions& options_;
+  const FrameRule<Format> rule_;
+  const RowKernel<Format> kernel_;
+  const std::int64_t rows_per_band_;
+  const std::int64_t bands_;
+  // Apart from the read-only members above and from each other, so that
+  // workers taking bands do not slow those reading the rule.
+  alignas(64) std::atomic<std::int64_t> next_band_{0};
+  alignas(64) std::atomic<bool> aborted_{false};
+  alignas(64) SharedClaimedRectangle claimed_;
 };
 
 }  // namespace
@@ -119,35 +206,21 @@ void CopyWindow(const ImageView& source, const ImageView& target, const PictureR
   }
 }
 
-// Rows in order, as the selection pass walks them; a row that meets the
-// window is judged in three spans (beside it on the left, inside it, beside
-// it on the right), and only the middle one is written.
+// The bands are shared between as many of the host's workers as there are
+// bands to take; the calling thread then judges whatever none of them took
+// (all of it without workers, or when the host could not start them).
 template <typename Format>
 std::optional<SelectionBounds> JudgeIntoWindow(const ImageView& source, const ImageView& target,
                                                const ColourEntryTable& entries,
                                                const RenderOptions& options) {
-  const PictureRect window = WindowWithin(source, options.window);
-  const std::int64_t width = source.pixels_per_row;
-  const std::int64_t rows_between_checks =
-      std::max<std::int64_t>(1, kPixelsBetweenAbortChecks / std::max<std::int64_t>(1, width));
-  RowJudge<Format> judge(entries, options);
-  ClaimedRectangle rectangle(width);
-  for (std::int64_t row = 0; row < source.rows; ++row) {
-    if (options.abort != nullptr && row % rows_between_checks == 0 && options.abort->Aborted()) {
-      return std::nullopt;
-    }
-    const std::byte* from = source.Row(row);
-    RowClaims claims;
-    if (row >= window.top && row < window.bottom) {
-      judge.Span(from, nullptr, 0, window.left, claims);
-      judge.Span(from, target.Row(row), window.left, window.right, claims);
-      judge.Span(from, nullptr, window.right, width, claims);
-    } else {
-      judge.Span(from, nullptr, 0, width, claims);
-    }
-    if (claims.first >= 0) rectangle.NoteRow(row, claims.first, claims.last);
+  FrameJudgement<Format> judgement(source, target, entries, options);
+  if (options.workers != nullptr && judgement.bands() > 1) {
+    const unsigned int workers = static_cast<unsigned int>(
+        std::min<std::int64_t>(options.workers->Count(), judgement.bands()));
+    if (workers > 1) options.workers->Run(&FrameJudgement<Format>::Work, workers, &judgement);
   }
-  return rectangle.Bounds();
+  judgement.JudgeBands();
+  return judgement.Bounds();
 }
 
 template <typename Format>

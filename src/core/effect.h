@@ -2,12 +2,15 @@
 // pass over straight or premultiplied pictures, a render window, the host's
 // abort, and the corner markers. A host layer translates its images and
 // controls into these terms and calls RenderEffect; it never re-decides what
-// the effect does.
+// the effect does. A host with workers to spare lends them (BandWorkers) and
+// the frame is shared between them in bands of rows, with the same pixels and
+// bounds as on one thread.
 #pragma once
 
 #include <cstdint>
 #include <optional>
 
+#include "core/band_workers.h"
 #include "core/colour_entry_table.h"
 #include "core/corner_markers.h"
 #include "core/image_view.h"
@@ -28,7 +31,8 @@ constexpr bool IsIdentity(const EffectSettings& settings) { return !settings.ena
 // How the colour of a picture relates to its alpha (core/premultiplied.h).
 enum class AlphaMode { kStraight, kPremultiplied };
 
-// Lent by a host for one render; asked every few rows, never per pixel.
+// Lent by a host for one render; asked before each band of rows, never per
+// pixel, and from any of the host's workers, several at once.
 class RenderAbort {
  public:
   virtual bool Aborted() = 0;
@@ -37,10 +41,13 @@ class RenderAbort {
   ~RenderAbort() = default;
 };
 
-// The pass asks the abort before each band of rows of about this many
-// pixels (and at least one row): often enough to stop within a fraction of a
-// millisecond, seldom enough that a host's call costs nothing measurable.
-inline constexpr std::int64_t kPixelsBetweenAbortChecks = std::int64_t{1} << 16;
+// The frame is judged in bands of rows of about this many pixels (and at
+// least one row), a worker taking one band at a time and asking the abort
+// before each: often enough to stop within a fraction of a millisecond and to
+// leave no worker long alone on the frame's last band, seldom enough that the
+// host's call and the shared counter cost nothing measurable
+// (docs/speed.md, "Bands").
+inline constexpr std::int64_t kPixelsPerBand = std::int64_t{1} << 16;
 
 struct RenderOptions {
   AlphaMode alpha = AlphaMode::kStraight;  // the source's; the target is written the same way
@@ -49,7 +56,9 @@ struct RenderOptions {
   // the whole source.
   std::optional<PictureRect> window = std::nullopt;
   RenderAbort* abort = nullptr;
+  BandWorkers* workers = nullptr;  // none: the calling thread renders the frame alone
   KernelIsa isa = BestKernelIsa();  // tests pass each kernel in turn
+  std::int64_t pixels_per_band = kPixelsPerBand;  // tests and benchmarks try others
 };
 
 enum class EffectStatus { kIdentity, kRendered, kAborted };
@@ -68,7 +77,8 @@ void CopyWindow(const ImageView& source, const ImageView& target, const PictureR
 
 // Every pixel of the source judged, the window's written into the target as
 // the rule leaves them; the bounds of the whole source, or none when the
-// host aborted. Allocates nothing.
+// host aborted. Allocates nothing; each worker keeps its cell cache and row
+// buffers on its own stack.
 template <typename Format>
 std::optional<SelectionBounds> JudgeIntoWindow(const ImageView& source, const ImageView& target,
                                                const ColourEntryTable& entries,

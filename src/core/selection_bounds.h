@@ -2,6 +2,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 
 namespace huesieve {
@@ -55,11 +56,61 @@ class ClaimedRectangle {
   }
 
  private:
+  friend class SharedClaimedRectangle;
+
   bool any_claimed_ = false;
   std::int64_t first_row_ = 0;
   std::int64_t smallest_column_;
   std::int64_t largest_column_ = 0;
   std::int64_t largest_row_ = 0;
+};
+
+// The rectangles of bands merged as the workers that walked them finish, in
+// any order and at once, without a lock: each extreme is a compare-and-swap
+// loop of its own. Relaxed order suffices, as whoever reads Merged() has
+// waited for every worker by other means.
+class SharedClaimedRectangle {
+ public:
+  explicit SharedClaimedRectangle(std::int64_t pixels_per_row)
+      : pixels_per_row_(pixels_per_row), smallest_column_(pixels_per_row) {}
+
+  void Merge(const ClaimedRectangle& band) {
+    if (!band.any_claimed_) return;
+    Lower(first_row_, band.first_row_);
+    Lower(smallest_column_, band.smallest_column_);
+    Raise(largest_column_, band.largest_column_);
+    Raise(largest_row_, band.largest_row_);
+  }
+
+  ClaimedRectangle Merged() const {
+    ClaimedRectangle merged(pixels_per_row_);
+    const std::int64_t largest_row = largest_row_.load(std::memory_order_relaxed);
+    if (largest_row < 0) return merged;
+    merged.any_claimed_ = true;
+    merged.first_row_ = first_row_.load(std::memory_order_relaxed);
+    merged.smallest_column_ = smallest_column_.load(std::memory_order_relaxed);
+    merged.largest_column_ = largest_column_.load(std::memory_order_relaxed);
+    merged.largest_row_ = largest_row;
+    return merged;
+  }
+
+ private:
+  static void Lower(std::atomic<std::int64_t>& extreme, std::int64_t value) {
+    std::int64_t now = extreme.load(std::memory_order_relaxed);
+    while (value < now && !extreme.compare_exchange_weak(now, value, std::memory_order_relaxed)) {
+    }
+  }
+  static void Raise(std::atomic<std::int64_t>& extreme, std::int64_t value) {
+    std::int64_t now = extreme.load(std::memory_order_relaxed);
+    while (value > now && !extreme.compare_exchange_weak(now, value, std::memory_order_relaxed)) {
+    }
+  }
+
+  std::int64_t pixels_per_row_;
+  std::atomic<std::int64_t> first_row_{INT64_MAX};
+  std::atomic<std::int64_t> smallest_column_;
+  std::atomic<std::int64_t> largest_column_{-1};
+  std::atomic<std::int64_t> largest_row_{-1};  // -1 while no band has claimed
 };
 
 }  // namespace huesieve

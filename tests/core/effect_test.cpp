@@ -233,7 +233,7 @@ TYPED_TEST(EffectTest, SwitchedOffTheWindowOfTheSourceIsCopiedWithoutMarkers) {
 TYPED_TEST(EffectTest, AnAbortStopsAtTheNextBandOfRows) {
   using Format = TypeParam;
   constexpr std::int64_t kWidth = 4096;
-  constexpr std::int64_t kBand = kPixelsBetweenAbortChecks / kWidth;
+  constexpr std::int64_t kBand = kPixelsPerBand / kWidth;
   const Frame source = this->Random(kWidth, 3 * kBand + 1);
   const EffectSettings settings = this->Settings(7);
   for (const int checks_before : {0, 2}) {
