@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
   for (int run = 0; run < runs; ++run) {
     const auto start = std::chrono::steady_clock::now();
     huesieve_render(source.data(), result.data(), static_cast<std::int32_t>(image.width),
-                    static_cast<std::int32_t>(image.height), 1, table, bounds, 0);
+                    static_cast<std::int32_t>(image.height), 1, table, bounds, 0, 1);
     times.push_back(
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
             .count());

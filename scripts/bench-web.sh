@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Measures the tuner in headless Chromium against the native core, in one run,
-# on a 1920 × 1080 frame of ffmpeg's testsrc2 with ten colour entries: the
-# median time from a slider change to the finished result, the WebAssembly
-# core's render alone (SIMD and portable kernels) and the native core's.
+# Measures the tuner in headless Chromium against the native core, on 1920 x
+# 1080 and 3840 x 2160 frames of ffmpeg's testsrc2 with ten colour entries:
+# the median time from a slider change to the finished result, the
+# WebAssembly core's render alone (SIMD on every thread and on one, portable)
+# and the native core's.
 # Usage: scripts/bench-web.sh [slider changes (default 60)]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,7 +13,9 @@ scripts/setup.sh libbenchmark-dev
 cmake --preset release -DHUESIEVE_BUILD_BENCH=ON >/dev/null
 cmake --build --preset release --target huesieve_tuner_core_timing -j2
 
-frame=build/web-bench/testsrc2-1920x1080.png
 mkdir -p build/web-bench
-[[ -f $frame ]] || ffmpeg -v error -f lavfi -i testsrc2=size=1920x1080 -frames:v 1 -y "$frame"
-node web/bench/tuner_bench.mjs "$frame" build/release/bench/huesieve_tuner_core_timing "${1:-60}"
+for size in 1920x1080 3840x2160; do
+  frame=build/web-bench/testsrc2-$size.png
+  [[ -f $frame ]] || ffmpeg -v error -f lavfi -i testsrc2=size=$size -frames:v 1 -y "$frame"
+  node web/bench/tuner_bench.mjs "$frame" build/release/bench/huesieve_tuner_core_timing "${1:-60}"
+done

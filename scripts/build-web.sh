@@ -53,7 +53,7 @@ headers=build/web-include
 mkdir -p "$headers"
 ln -sfn /usr/include/nlohmann "$headers/nlohmann"
 tuner_sources=(src/core/*.cpp src/effect/setting_checks.cpp src/effect/settings_json.cpp
-  web/wasm/tuner_core.cpp web/wasm/tuner_settings.cpp)
+  web/wasm/tuner_core.cpp web/wasm/tuner_settings.cpp web/wasm/tuner_workers.cpp)
 exports=_malloc,_free,_huesieve_table_new,_huesieve_table_set,_huesieve_render,_huesieve_map_claims
 exports+=,_huesieve_render16,_huesieve_map_claims16
 exports+=,_huesieve_describe,_huesieve_settings_read,_huesieve_rule_bytes16
@@ -62,6 +62,13 @@ tuner_flags=("${core_flags[@]}" -fno-exceptions -isystem "$headers" --no-entry -
   -sEXPORTED_RUNTIME_METHODS=UTF8ToString,stringToUTF8,lengthBytesUTF8)
 emcc "${tuner_flags[@]}" "${tuner_sources[@]}" -o "$out/src/huesieve_core.js" \
   -sEXPORT_ES6=1 -sENVIRONMENT=worker
+# The threaded build, for pages that may share memory: each thread a Web
+# Worker from a pool the page sizes when it creates the core (tunerWorkers,
+# the calling thread included). Memory growth is slower for JavaScript with
+# threads; the page reads the heap only between renders.
+emcc "${tuner_flags[@]}" "${tuner_sources[@]}" -o "$out/src/huesieve_core_threads.js" \
+  -sEXPORT_ES6=1 -sENVIRONMENT=worker -pthread -sPTHREAD_POOL_SIZE=Module.tunerWorkers-1 \
+  -Wno-pthreads-mem-growth
 # The same core for Node, where the settings tests read keys through it
 # (compiled at once: this emscripten would fetch the file by its path).
 emcc "${tuner_flags[@]}" "${tuner_sources[@]}" -o build/web-check/huesieve_core_node.js \

@@ -1,7 +1,8 @@
 // The tuner's speed in headless Chromium, in one run: a slider change to the
-// finished result (aria-busy back to false) on a 1920 × 1080 frame with ten
-// entries; the WebAssembly core's render alone, with its SIMD kernel and with
-// the portable one; and the native core's render of the same frame and key.
+// finished result (aria-busy back to false) on a frame with ten entries; the
+// WebAssembly core's render alone, with its SIMD kernel on every thread and on
+// one (the page is cross-origin isolated) and with the portable one; and the
+// native core's render of the same frame and key.
 // Usage: node tuner_bench.mjs FRAME.png NATIVE_TIMING_PROGRAM [changes]
 import { execFileSync } from 'node:child_process';
 import { readFileSync } from 'node:fs';
@@ -73,16 +74,23 @@ const coreTimes = await page.evaluate(async ({ bytes, settings, runs }) => {
     });
     worker.postMessage({ ...request, id });
   });
-  await ask({ type: 'open', name: 'frame.png', bytes: new Uint8Array(bytes).buffer });
+  const opened = await ask({ type: 'open', name: 'frame.png', bytes: new Uint8Array(bytes).buffer });
   // WebAssembly starts in a baseline compiler and moves hot code to the
   // optimising one as it runs: the first renders are not the ones a user
   // dragging a slider sees.
   for (const kernel of [0, 1]) await ask({ type: 'time', settings, runs, kernel });
-  const simd = await ask({ type: 'time', settings, runs, kernel: 0 });
-  const portable = await ask({ type: 'time', settings, runs, kernel: 1 });
+  // Every thread and one thread in turn, so that both see the same machine.
+  const simd = [];
+  const oneThread = [];
+  for (let run = 0; run < runs; run++) {
+    simd.push(...(await ask({ type: 'time', settings, runs: 1, kernel: 0 })).times);
+    oneThread.push(...(await ask({ type: 'time', settings, runs: 1, kernel: 0, threads: 1 })).times);
+  }
+  const portable = await ask({ type: 'time', settings, runs, kernel: 1, threads: 1 });
   worker.terminate();
-  return { simd: simd.times, portable: portable.times };
+  return { width: opened.width, height: opened.height, simd, oneThread, portable: portable.times };
 }, { bytes: Array.from(frame), settings: key, runs: kRenders });
+const threads = await page.evaluate(() => Number(document.getElementById('result').dataset.workers));
 
 const entries = key.entries.map((e) => `${e.color.slice(1)}:${e.range}:${e.softness}${e.enabled ? '' : ':off'}`);
 const [nativeText, nativeKernel] = execFileSync(
@@ -93,12 +101,17 @@ await tuner.stop();
 
 const rows = [
   ['slider change to finished result (page, worker, canvas)', median(sliderToResult)],
-  ['WebAssembly core render, SIMD lane kernel', median(coreTimes.simd)],
-  ['WebAssembly core render, portable kernel', median(coreTimes.portable)],
+  [`WebAssembly core render, SIMD lane kernel, ${threads} threads`, median(coreTimes.simd)],
+  ['WebAssembly core render, SIMD lane kernel, 1 thread', median(coreTimes.oneThread)],
+  ['WebAssembly core render, portable kernel, 1 thread', median(coreTimes.portable)],
   [`native core render (same entry point, ${nativeKernel} kernel)`, native],
 ];
-console.log(`1920 × 1080, 10 entries; medians of ${changes} changes and ${kRenders} renders`);
+console.log(`${coreTimes.width} × ${coreTimes.height}, 10 entries; medians of ${changes} changes ` +
+            `and ${kRenders} renders`);
 console.log('| measure | median ms |\n|---|---:|');
 for (const [name, ms] of rows) console.log(`| ${name} | ${ms.toFixed(2)} |`);
-console.log(`WebAssembly SIMD render / native render: ${(median(coreTimes.simd) / native).toFixed(2)}`);
-console.log(`portable / SIMD (WebAssembly): ${(median(coreTimes.portable) / median(coreTimes.simd)).toFixed(2)}`);
+const oneThread = median(coreTimes.oneThread);
+console.log(`WebAssembly SIMD render, 1 thread / native render: ${(oneThread / native).toFixed(2)}`);
+console.log(`portable / SIMD (WebAssembly, 1 thread): ${(median(coreTimes.portable) / oneThread).toFixed(2)}`);
+console.log(`${threads} threads / 1 thread (WebAssembly SIMD): ` +
+            `${(median(coreTimes.simd) / oneThread).toFixed(2)}`);

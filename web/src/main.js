@@ -412,6 +412,8 @@ ask({ type: 'describe' }).then((reply) => {
   }
   controls = reply.controls;
   ruleBytes16 = new Uint8Array(reply.ruleBytes16);
+  // How many threads share a frame, for whoever inspects the page.
+  canvas.dataset.workers = String(reply.workers);
   state.settings = structuredClone(controls.defaults);
   $('enable-effect').labels[0].textContent = controls.enableEffect.label;
   buildEntryRows();

@@ -2,10 +2,16 @@
 // memory, decodes files, renders the key and maps the claims, so that the
 // page never waits on a frame. Each reply carries the request's number; the
 // page decides what is current.
-import createCore from './huesieve_core.js';
 import { decodeImage, ImageError } from './image_files.js';
 import { paintClaims } from './claim_map.js';
 import { describeControls, readSettings, ruleBytes16 } from './core_settings.js';
+
+// Where the page may share memory (cross-origin isolated), threads of the
+// core's threaded build share each frame, one a processor up to the core's
+// limit; otherwise this worker renders alone. The pixels are the same.
+const kMaxWorkers = 16;
+const workers = self.crossOriginIsolated ?
+    Math.max(1, Math.min(navigator.hardwareConcurrency || 1, kMaxWorkers)) : 1;
 
 let core = null;
 let controls = null;  // the core's description of the effect's controls
@@ -51,9 +57,10 @@ function samples(pointer, count) {
 }
 
 // The core's render of the open image, at its depth.
-function renderImage(enable, kernel) {
+function renderImage(enable, kernel, threads = workers) {
   const render = image.depth === 16 ? core._huesieve_render16 : core._huesieve_render;
-  render(image.source, image.result, image.width, image.height, enable, table, bounds, kernel);
+  render(image.source, image.result, image.width, image.height, enable, table, bounds, kernel,
+         Math.min(threads, workers));
 }
 
 function readBounds() {
@@ -97,13 +104,14 @@ function render({ settings, claimMap, kernel = 0 }) {
   return reply;
 }
 
-// The core's render alone, `runs` times, for the benchmark.
-function time({ settings, runs, kernel }) {
+// The core's render alone, `runs` times on `threads` of the workers, for the
+// benchmark.
+function time({ settings, runs, kernel, threads = workers }) {
   setTable(settings);
   const times = [];
   for (let i = 0; i < runs; i++) {
     const started = performance.now();
-    renderImage(settings.enable ? 1 : 0, kernel);
+    renderImage(settings.enable ? 1 : 0, kernel, threads);
     times.push(performance.now() - started);
   }
   return { type: 'timed', times };
@@ -112,7 +120,7 @@ function time({ settings, runs, kernel }) {
 // The effect's controls as the core's table has them, and the colour the
 // rule sees for each 16-bit sample.
 function describe() {
-  return { type: 'described', controls, ruleBytes16: ruleBytes16(core).buffer };
+  return { type: 'described', controls, ruleBytes16: ruleBytes16(core).buffer, workers };
 }
 
 // A key's text, checked by the core and written out as the tuner saves it.
@@ -155,14 +163,20 @@ async function handle(request) {
 // Requests run one after another, in the order they came, once the core has
 // loaded; none is lost while it loads, and each fails with a message if it
 // cannot load.
-let queue = createCore().then((loaded) => {
-  core = loaded;
-  controls = describeControls(core);
-  table = core._huesieve_table_new();
-  bounds = core._malloc(16);
-}, (error) => {
-  coreError = error;
-});
+// The threaded build's pool holds a Web Worker for every thread but this one:
+// a thread past the pool would wait for a Web Worker this blocked thread
+// cannot start.
+const coreFile = workers > 1 ? './huesieve_core_threads.js' : './huesieve_core.js';
+let queue = import(coreFile)
+    .then(({ default: createCore }) => createCore({ tunerWorkers: workers }))
+    .then((loaded) => {
+      core = loaded;
+      controls = describeControls(core);
+      table = core._huesieve_table_new();
+      bounds = core._malloc(16);
+    }, (error) => {
+      coreError = error;
+    });
 self.onmessage = ({ data: request }) => {
   queue = queue.then(() => handle(request));
 };

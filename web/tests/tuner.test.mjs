@@ -84,6 +84,47 @@ function randomFrame({ width, height, seed, colourType = 6, depth = 8, interlace
   return makePng({ width, height, depth, colourType, interlaced, samples, extra });
 }
 
+const kFrames = [
+  { name: 'one-pixel.png', width: 1, height: 1, seed: 1 },
+  { name: 'odd-rgba.png', width: 61, height: 37, seed: 2 },
+  { name: 'wide-rgba.png', width: 517, height: 3, seed: 3 },
+  { name: 'rgb-interlaced.png', width: 45, height: 29, seed: 4, colourType: 2, interlaced: true },
+  { name: 'grey-alpha.png', width: 33, height: 31, seed: 5, colourType: 4 },
+  { name: 'grey-2bit.png', width: 19, height: 23, seed: 6, colourType: 0, depth: 2,
+    extra: [['tRNS', [0, 1]]] },
+  { name: 'palette-trns.png', width: 40, height: 20, seed: 7, colourType: 3, depth: 4,
+    extra: [['PLTE', Array.from({ length: 48 }, (_, i) => (i * 53) & 255)],
+            ['tRNS', [0, 128, 255, 7]]] },
+  // 16-bit at its full scale, as the tool renders it.
+  { name: 'deep-rgba.png', width: 57, height: 19, seed: 10, depth: 16 },
+  { name: 'deep-rgb-interlaced.png', width: 23, height: 41, seed: 11, depth: 16,
+    colourType: 2, interlaced: true },
+];
+// Frames of several bands of rows, which threads share where the page may
+// share memory.
+const kBandedFrames = [
+  { name: 'banded-rgba.png', width: 401, height: 333, seed: 12 },
+  { name: 'banded-deep.png', width: 263, height: 271, seed: 13, depth: 16 },
+];
+
+// `frame` opened in the tuner with a key loaded from a file saves what the
+// tool writes for the same file and key.
+async function assertRendersAsTool(session, frame) {
+  const page = await session.open();
+  const bytes = randomFrame(frame);
+  await openImage(page, frame.name, bytes);
+  const source = await saveResult(page);  // the switch is off: the source itself
+  const key = settingsText(true, keyFor(source.image.rgba, frame.seed));
+  await loadSettings(page, 'key.json', key);
+
+  const saved = await saveResult(page);
+
+  assertSamePixels(saved.image, await toolRender(session.directory, frame.name, bytes, key));
+  assert.equal(saved.name, frame.name.replace('.png', '-huesieve.png'));
+  assert.equal(await alertText(page), '');
+  await page.close();
+}
+
 describe('the tuner renders as huesieve-render', () => {
   it('the sample at start, keyed through the controls, as the copied command renders it',
      async () => {
@@ -110,37 +151,9 @@ describe('the tuner renders as huesieve-render', () => {
        await page.close();
      });
 
-  const frames = [
-    { name: 'one-pixel.png', width: 1, height: 1, seed: 1 },
-    { name: 'odd-rgba.png', width: 61, height: 37, seed: 2 },
-    { name: 'wide-rgba.png', width: 517, height: 3, seed: 3 },
-    { name: 'rgb-interlaced.png', width: 45, height: 29, seed: 4, colourType: 2, interlaced: true },
-    { name: 'grey-alpha.png', width: 33, height: 31, seed: 5, colourType: 4 },
-    { name: 'grey-2bit.png', width: 19, height: 23, seed: 6, colourType: 0, depth: 2,
-      extra: [['tRNS', [0, 1]]] },
-    { name: 'palette-trns.png', width: 40, height: 20, seed: 7, colourType: 3, depth: 4,
-      extra: [['PLTE', Array.from({ length: 48 }, (_, i) => (i * 53) & 255)],
-              ['tRNS', [0, 128, 255, 7]]] },
-    // 16-bit: mapped to the host's scale and back, rendered at 16 bits.
-    { name: 'deep-rgba.png', width: 57, height: 19, seed: 10, depth: 16 },
-    { name: 'deep-rgb-interlaced.png', width: 23, height: 41, seed: 11, depth: 16,
-      colourType: 2, interlaced: true },
-  ];
-  for (const frame of frames) {
+  for (const frame of kFrames) {
     it(`${frame.name} (${frame.width} × ${frame.height}) with a loaded key`, async () => {
-      const page = await tuner.open();
-      const bytes = randomFrame(frame);
-      await openImage(page, frame.name, bytes);
-      const source = await saveResult(page);  // the switch is off: the source itself
-      const key = settingsText(true, keyFor(source.image.rgba, frame.seed));
-      await loadSettings(page, 'key.json', key);
-
-      const saved = await saveResult(page);
-
-      assertSamePixels(saved.image, await toolRender(tuner.directory, frame.name, bytes, key));
-      assert.equal(saved.name, frame.name.replace('.png', '-huesieve.png'));
-      assert.equal(await alertText(page), '');
-      await page.close();
+      await assertRendersAsTool(tuner, frame);
     });
   }
 
@@ -163,6 +176,48 @@ describe('the tuner renders as huesieve-render', () => {
                               samples: (x, y) => Array.from(decoded.data.subarray((y * width + x) * 4, (y * width + x) * 4 + 4)) });
     assertSamePixels(saved.image, await toolRender(tuner.directory, 'photo.png', samples, key));
     await page.close();
+  });
+});
+
+// Served cross-origin isolated, the page shares a frame between a thread a
+// processor; served without the two headers, it renders on one thread. The
+// pixels are the tool's either way.
+describe('threads', () => {
+  const threadsOf = (page) => page.evaluate(() => [
+    Number(document.getElementById('result').dataset.workers),
+    Math.min(navigator.hardwareConcurrency, 16),
+  ]);
+
+  it('a thread a processor where the page may share memory', async () => {
+    const page = await tuner.open();
+    const [workers, processors] = await threadsOf(page);
+    assert.equal(workers, processors);
+    await page.close();
+  });
+
+  for (const frame of kBandedFrames) {
+    it(`${frame.name} (${frame.width} × ${frame.height}) on every thread`, async () => {
+      await assertRendersAsTool(tuner, frame);
+    });
+  }
+
+  describe('served without isolation', () => {
+    let alone;
+    before(async () => { alone = await Tuner.start({ isolated: false }); });
+    after(async () => { await alone.stop(); });
+
+    it('renders on one thread', async () => {
+      const page = await alone.open();
+      assert.equal((await threadsOf(page))[0], 1);
+      assert.deepEqual(page.errors, []);
+      await page.close();
+    });
+
+    for (const frame of kBandedFrames) {
+      it(`${frame.name} (${frame.width} × ${frame.height}) on one thread`, async () => {
+        await assertRendersAsTool(alone, frame);
+      });
+    }
   });
 });
 

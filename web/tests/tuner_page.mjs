@@ -21,9 +21,10 @@ export const kChromiumFlags = [
 
 // One browser and server for a file of tests; a fresh page for each test.
 export class Tuner {
-  static async start() {
+  // `isolated`: served so that the page may share memory between threads.
+  static async start({ isolated = true } = {}) {
     const tuner = new Tuner();
-    const { server, url } = await serve(kBuiltPage);
+    const { server, url } = await serve(kBuiltPage, 0, { isolated });
     tuner.server = server;
     tuner.url = url;
     tuner.profile = mkdtempSync(join(tmpdir(), 'huesieve-chromium-'));

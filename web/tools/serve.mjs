@@ -15,8 +15,18 @@ const kTypes = {
   '.json': 'application/json',
 };
 
+// The two headers that make a page cross-origin isolated, so that it may
+// share memory between the tuner's threads; every file the page loads is
+// its own, so nothing it needs is refused.
+const kIsolation = {
+  'Cross-Origin-Opener-Policy': 'same-origin',
+  'Cross-Origin-Embedder-Policy': 'require-corp',
+};
+
 // Serves `folder` until the returned server is closed; resolves to its URL.
-export function serve(folder, port = 0) {
+// `isolated`: with the isolation headers, as a host should serve the tuner;
+// without them the tuner renders on one thread.
+export function serve(folder, port = 0, { isolated = true } = {}) {
   const root = resolve(folder);
   const server = createServer(async (request, response) => {
     const path = decodeURIComponent(new URL(request.url, 'http://localhost').pathname);
@@ -29,7 +39,10 @@ export function serve(folder, port = 0) {
       response.writeHead(404).end('not found');
       return;
     }
-    response.writeHead(200, { 'Content-Type': kTypes[extname(file)] ?? 'application/octet-stream' });
+    response.writeHead(200, {
+      'Content-Type': kTypes[extname(file)] ?? 'application/octet-stream',
+      ...(isolated ? kIsolation : {}),
+    });
     createReadStream(file).pipe(response);
   });
   return new Promise((done) => {

@@ -4,6 +4,7 @@
 // at their full 0 to 65535 scale, as huesieve-render renders 16-bit files.
 #include "web/wasm/tuner_core.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <new>
 
@@ -16,6 +17,7 @@
 #include "core/selection_bounds.h"
 #include "effect/controls.h"
 #include "effect/effect_settings.h"
+#include "web/wasm/tuner_workers.h"
 
 namespace {
 
@@ -44,8 +46,10 @@ void StoreBounds(const SelectionBounds& bounds, std::int32_t* out) {
 template <typename Format, typename Sample>
 std::int32_t Render(const Sample* source, Sample* result, std::int32_t width, std::int32_t height,
                     std::int32_t enable, const ColourEntryTable& table, std::int32_t* bounds,
-                    std::int32_t portable) {
+                    std::int32_t portable, std::int32_t workers) {
+  huesieve::tuner::TunerWorkers band_workers(static_cast<unsigned int>(std::max(workers, 1)));
   huesieve::RenderOptions options;
+  options.workers = &band_workers;
   if (portable != 0) options.isa = huesieve::KernelIsa::kPortable;
   const huesieve::EffectOutcome outcome = huesieve::RenderEffect<Format>(
       RgbaView(source, width, height), RgbaView(result, width, height),
@@ -80,12 +84,14 @@ void huesieve_table_set(ColourEntryTable* table, std::int32_t entry, std::int32_
 
 // `result` gets the effect applied to `source` (both width × height RGBA);
 // `bounds` the selection's left, top, right and bottom when it rendered.
-// `portable` forces the portable kernel, for measurements.
+// `portable` forces the portable kernel, for measurements; `workers` threads
+// share the frame, the calling thread included (1 in a build without threads).
 std::int32_t huesieve_render(const std::uint8_t* source, std::uint8_t* result, std::int32_t width,
                              std::int32_t height, std::int32_t enable,
                              const ColourEntryTable* table, std::int32_t* bounds,
-                             std::int32_t portable) {
-  return Render<huesieve::Rgba8>(source, result, width, height, enable, *table, bounds, portable);
+                             std::int32_t portable, std::int32_t workers) {
+  return Render<huesieve::Rgba8>(source, result, width, height, enable, *table, bounds, portable,
+                                 workers);
 }
 
 void huesieve_map_claims(const std::uint8_t* source, std::uint8_t* codes, std::int32_t width,
@@ -98,8 +104,9 @@ void huesieve_map_claims(const std::uint8_t* source, std::uint8_t* codes, std::i
 std::int32_t huesieve_render16(const std::uint16_t* source, std::uint16_t* result,
                                std::int32_t width, std::int32_t height, std::int32_t enable,
                                const ColourEntryTable* table, std::int32_t* bounds,
-                               std::int32_t portable) {
-  return Render<huesieve::Rgba16>(source, result, width, height, enable, *table, bounds, portable);
+                               std::int32_t portable, std::int32_t workers) {
+  return Render<huesieve::Rgba16>(source, result, width, height, enable, *table, bounds, portable,
+                                  workers);
 }
 
 void huesieve_map_claims16(const std::uint16_t* source, std::uint8_t* codes, std::int32_t width,

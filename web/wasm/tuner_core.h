@@ -15,7 +15,7 @@ void huesieve_table_set(huesieve::ColourEntryTable* table, std::int32_t entry, s
 std::int32_t huesieve_render(const std::uint8_t* source, std::uint8_t* result, std::int32_t width,
                              std::int32_t height, std::int32_t enable,
                              const huesieve::ColourEntryTable* table, std::int32_t* bounds,
-                             std::int32_t portable);
+                             std::int32_t portable, std::int32_t workers);
 void huesieve_map_claims(const std::uint8_t* source, std::uint8_t* codes, std::int32_t width,
                          std::int32_t height, const huesieve::ColourEntryTable* table,
                          std::int32_t* bounds);
@@ -23,7 +23,7 @@ void huesieve_map_claims(const std::uint8_t* source, std::uint8_t* codes, std::i
 std::int32_t huesieve_render16(const std::uint16_t* source, std::uint16_t* result,
                                std::int32_t width, std::int32_t height, std::int32_t enable,
                                const huesieve::ColourEntryTable* table, std::int32_t* bounds,
-                               std::int32_t portable);
+                               std::int32_t portable, std::int32_t workers);
 void huesieve_map_claims16(const std::uint16_t* source, std::uint8_t* codes, std::int32_t width,
                            std::int32_t height, const huesieve::ColourEntryTable* table,
                            std::int32_t* bounds);
