@@ -12,13 +12,18 @@
 
 #include "effect/controls.h"
 #include "effect/identity.h"
+#include "files/file_error.h"
+#include "files/output_file.h"
+#include "files/temporary_files.h"
 #include "png/files.h"
 #include "tools/huesieve-render/core_renderer.h"
 #include "tools/huesieve-render/frame_pipeline.h"
 #include "tools/huesieve-render/frame_work.h"
 #include "image/image_files.h"
+#include "tools/huesieve-render/interrupt_cleanup.h"
 #include "tools/huesieve-render/module_renderer.h"
 #include "tools/huesieve-render/options.h"
+#include "tools/huesieve-render/output_check.h"
 #include "tools/huesieve-render/progress.h"
 #include "tools/huesieve-render/raw_frames.h"
 #include "tools/huesieve-render/settings_file.h"
@@ -103,7 +108,8 @@ int Conclude(Progress& progress, const std::optional<FrameFailure>& failure) {
 }
 
 // A single image, or a sequence: each frame from its own file to its own.
-int RenderFiles(const Options& options, const FrameRenderer& renderer) {
+int RenderFiles(const Options& options, const FrameRenderer& renderer,
+                files::TemporaryFiles& temporaries) {
   std::vector<std::string> inputs = {options.input};
   std::vector<std::string> outputs = {options.output};
   const bool sequence = options.input_frames.has_value();
@@ -115,6 +121,7 @@ int RenderFiles(const Options& options, const FrameRenderer& renderer) {
       outputs.push_back(options.output_frames->Path(frame));
     }
   }
+  RefuseInputsAsOutputs(inputs, outputs);
   const bool shown = sequence && !options.quiet;
   Progress progress(stderr, shown && StandardErrorIsATerminal(), shown, inputs.size());
   const PipelineSettings settings{Workers(options, inputs.size()), false, inputs.size()};
@@ -123,13 +130,14 @@ int RenderFiles(const Options& options, const FrameRenderer& renderer) {
                                 [&] {
                                   return std::make_unique<FileFrames>(
                                       renderer, inputs, outputs, options.max_pixels,
-                                      options.output_type);
+                                      options.output_type, temporaries);
                                 },
                                 [&] { progress.FrameDone(); }));
 }
 
 // Raw frames from INPUT to OUTPUT, in order, until the input ends.
-int RenderStream(const Options& options, const FrameRenderer& renderer) {
+int RenderStream(const Options& options, const FrameRenderer& renderer,
+                 files::TemporaryFiles& temporaries) {
   const RawFormat format{options.raw->width, options.raw->height, options.raw_depth == 16};
   try {
     image::CheckPixelLimit(format.width, format.height, options.max_pixels);
@@ -137,6 +145,7 @@ int RenderStream(const Options& options, const FrameRenderer& renderer) {
     throw ToolError("--raw " + std::to_string(format.width) + "x" + std::to_string(format.height) +
                     ": " + error.what());
   }
+  RefuseInputsAsOutputs({options.input}, {options.output});
   const bool from_standard_input = options.input == kStandardStream;
   const std::string input_name = from_standard_input ? "standard input" : options.input;
   png::InputFile input_file;
@@ -144,10 +153,12 @@ int RenderStream(const Options& options, const FrameRenderer& renderer) {
 
   const bool to_standard_output = options.output == kStandardStream;
   const std::string output_name = to_standard_output ? "standard output" : options.output;
-  std::unique_ptr<png::ReplacingFile> output_file;
+  std::unique_ptr<files::OutputFile> output_file;
   try {
-    if (!to_standard_output) output_file = std::make_unique<png::ReplacingFile>(options.output);
-  } catch (const png::FileError& error) {
+    if (!to_standard_output) {
+      output_file = std::make_unique<files::OutputFile>(options.output, temporaries);
+    }
+  } catch (const files::FileError& error) {
     throw ToolError(options.output + ": " + error.what());
   }
 
@@ -163,7 +174,7 @@ int RenderStream(const Options& options, const FrameRenderer& renderer) {
   if (!failure && output_file) {
     try {
       output_file->Commit();
-    } catch (const png::FileError& error) {
+    } catch (const files::FileError& error) {
       progress.Finish(false);
       throw ToolError(options.output + ": " + error.what());
     }
@@ -200,13 +211,18 @@ int Run(const Options& options) {
     case Command::kRender:
       break;
   }
+  // One temporary file a worker at most; the signals are taken before any
+  // thread starts.
+  files::TemporaryFiles temporaries(static_cast<std::size_t>(Workers(options, UINT64_MAX)) + 1);
+  const InterruptCleanup interrupt_cleanup(temporaries);
   if (!options.raw) {
     const std::string problem = image::OutputFormatProblem(
         options.output_frames ? options.output_frames->Path(0) : options.output);
     if (!problem.empty()) throw UsageError(problem);
   }
   const std::unique_ptr<FrameRenderer> renderer = MakeRenderer(options, SettingsOf(options));
-  return options.raw ? RenderStream(options, *renderer) : RenderFiles(options, *renderer);
+  return options.raw ? RenderStream(options, *renderer, temporaries)
+                     : RenderFiles(options, *renderer, temporaries);
 }
 
 }  // namespace
