@@ -51,16 +51,19 @@ std::string FollowLinks(const std::string& path) {
 }
 
 OutputFile::OutputFile(const std::string& path, TemporaryFiles& temporaries)
-    : temporaries_(temporaries), target_(FollowLinks(path)) {
+    : temporaries_(temporaries) {
+  // Opened by the system's own lookup, which also knows links such as
+  // /dev/stdout to a pipe, whose text names no file.
   struct stat status {};
-  const bool exists = ::stat(target_.c_str(), &status) == 0;
+  const bool exists = ::stat(path.c_str(), &status) == 0;
   if (exists && S_ISDIR(status.st_mode)) FailWith(EISDIR);
   if (exists && !S_ISREG(status.st_mode)) {
-    const int descriptor = ::open(target_.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
+    const int descriptor = ::open(path.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC);
     if (descriptor < 0) FailWith(errno);
     file_ = OpenStream(descriptor);
     return;
   }
+  target_ = FollowLinks(path);
   // A replaced file keeps its mode; a new one gets what a plain create gives.
   mode_t mode = status.st_mode & 07777;
   if (!exists) {

@@ -309,6 +309,12 @@ class RenderCliErrors : public RenderCli, public ::testing::WithParamInterface<E
         R"({"enable": true, "entries": [{"enabled": true, "color": "#FF0000", "range": 200,
             "softness": 0}]})";
     cli_test::WriteBytes(dir_ / "wide.json", {wide_settings.begin(), wide_settings.end()});
+    const std::string huge_settings =
+        R"({"enable": true, "entries": [{"enabled": true, "color": "#FF0000", "range": 1e400,
+            "softness": 0}]})";
+    cli_test::WriteBytes(dir_ / "huge.json", {huge_settings.begin(), huge_settings.end()});
+    std::filesystem::create_hard_link(dir_ / "good.png", dir_ / "hard-link.png");
+    std::filesystem::create_symlink("good.png", dir_ / "link.png");
   }
 
   std::string Substitute(std::string text) const {
@@ -404,6 +410,36 @@ INSTANTIATE_TEST_SUITE_P(
                   {"--settings", "{dir}wide.json", "{dir}good.png", "{out}"},
                   2,
                   "huesieve-render: {dir}wide.json: entry 1: RANGE 200 is outside 1 to 128"},
+        ErrorCase{"SettingsNumberTooLarge",
+                  {"--settings", "{dir}huge.json", "{dir}good.png", "{out}"},
+                  2,
+                  "huesieve-render: {dir}huge.json: the number 1e400 at line 1, column 77 is too "
+                  "large"},
+        ErrorCase{"OutputIsTheInput",
+                  {"--enable", "{dir}good.png", "{dir}good.png"},
+                  2,
+                  "huesieve-render: {dir}good.png: is the same file as the input {dir}good.png; "
+                  "the output must be another file"},
+        ErrorCase{"OutputIsTheInputByAnotherPath",
+                  {"{dir}good.png", "{dir}a-directory/../good.png"},
+                  2,
+                  "huesieve-render: {dir}a-directory/../good.png: is the same file as the input "
+                  "{dir}good.png; the output must be another file"},
+        ErrorCase{"OutputIsAHardLinkToTheInput",
+                  {"{dir}good.png", "{dir}hard-link.png"},
+                  2,
+                  "huesieve-render: {dir}hard-link.png: is the same file as the input "
+                  "{dir}good.png; the output must be another file"},
+        ErrorCase{"OutputIsASymbolicLinkToTheInput",
+                  {"{dir}good.png", "{dir}link.png"},
+                  2,
+                  "huesieve-render: {dir}link.png: is the same file as the input {dir}good.png; "
+                  "the output must be another file"},
+        ErrorCase{"RawOutputIsTheInput",
+                  {"--raw", "2x2", "{dir}good.png", "{dir}link.png"},
+                  2,
+                  "huesieve-render: {dir}link.png: is the same file as the input {dir}good.png; "
+                  "the output must be another file"},
         ErrorCase{"MissingOutput",
                   {"{dir}good.png"},
                   2,
