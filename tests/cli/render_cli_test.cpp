@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "tests/cli/png_fixtures.h"
@@ -50,6 +51,27 @@ TEST_F(RenderCli, HelpShowsUsageWithAnExample) {
     EXPECT_THAT(result.out, HasSubstr("--max-pixels N        refuse images of more than N pixels "
                                       "(default 268435456,"));
   }
+}
+
+// The lines of the usage block of docs/huesieve-render.md.
+std::vector<std::string> DocumentedUsage() {
+  std::ifstream doc(HUESIEVE_RENDER_DOC);
+  std::vector<std::string> lines;
+  std::string line;
+  while (std::getline(doc, line) && line != "## Usage") {
+  }
+  std::getline(doc, line);
+  std::getline(doc, line);
+  while (std::getline(doc, line) && line != "```") lines.push_back(line);
+  return lines;
+}
+
+TEST_F(RenderCli, HelpShowsEveryUsageLineOfTheDocs) {
+  const std::vector<std::string> documented = DocumentedUsage();
+  ASSERT_EQ(documented.size(), 5u);
+  const ToolResult result = RunTool({"--help"});
+  for (const std::string& line : documented) EXPECT_THAT(result.out, HasSubstr(line));
+  EXPECT_THAT(result.out, HasSubstr("at most 1099511627776, 2^40"));
 }
 
 TEST_F(RenderCli, VersionIsPrinted) {
@@ -237,6 +259,19 @@ TEST_F(RenderCli, SixteenBitIsolationMatchesValuesWorkedByHand) {
 // A disabled entry claims and clears: the red pixel is cleared by entry 1
 // before entry 2 could keep it, yet it still counts for the bounds, so the
 // markers surround it.
+// A key that claims nothing clears everything, and the four markers of the
+// empty selection fall on the 2 x 2 block at the top left.
+TEST_F(RenderCli, EmptyKeyMarksATwoByTwoBlockAtTheTopLeft) {
+  Write("in.png", {3, 3, 8, std::vector<std::uint16_t>(36, 200)});
+  ASSERT_EQ(RunTool({"--enable", Path("in.png"), Path("out.png")}).status, 0);
+  // clang-format off: one row of the frame a line
+  EXPECT_THAT(Read("out.png").rgba, ElementsAreArray<std::uint16_t>({
+      255, 0, 0, 255, 255, 0, 0, 255, 0, 0, 0, 0,
+      255, 0, 0, 255, 255, 0, 0, 255, 0, 0, 0, 0,
+      0,   0, 0, 0,   0,   0, 0, 0,   0, 0, 0, 0}));
+  // clang-format on
+}
+
 TEST_F(RenderCli, DisabledEntryClearsWhatItClaims) {
   Write("in.png", {3, 1, 8, {255, 0, 0, 255, 0, 0, 255, 255, 0, 0, 255, 255}});
   const ToolResult result = RunTool({"--enable", "--entry", "1:FF0000:10:0:off", "--entry",
