@@ -85,7 +85,7 @@ same "installed huesieve-render on the sample" build/demo/reds-and-greens.png \
 same "installed OpenFX bundle" build/debug/tests/ofx/loader/huesieve-ofx-loader-output.txt \
   "$work/deb-ofx.txt"
 man_page=$(zcat /usr/share/man/man1/huesieve-render.1.gz)
-[[ $man_page == *'huesieve-render [--settings FILE]'* ]] ||
+[[ $man_page == *'huesieve\-render [\-\-settings FILE]'* ]] ||
   { echo "test-packages.sh: the man page lacks the tool's usage" >&2; exit 1; }
 echo "  man page: the tool's usage"
 stripped /usr/bin/huesieve-render nm
