@@ -1,10 +1,14 @@
 #include "image/image_files.h"
 
 #include <algorithm>
+#include <array>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <limits>
 #include <memory>
+#include <string_view>
 #include <vector>
 
 #include <sys/stat.h>
@@ -144,10 +148,56 @@ void CompleteRows(std::byte* first, std::uint32_t rows, const FrameBuffer& frame
   }
 }
 
+// The formats read, by OpenImageIO's names, and the extensions naming them.
+// Only these readers see a file: OpenImageIO would otherwise try every reader
+// it has (camera raw, DICOM, ffmpeg, ...) on a file its extension's reader
+// refuses, far more code facing untrusted bytes than the tool needs.
+struct ReadFormat {
+  std::string_view extension;
+  std::string_view name;
+};
+constexpr std::array<ReadFormat, 7> kReadFormats = {{{".png", "png"},
+                                                     {".exr", "openexr"},
+                                                     {".tif", "tiff"},
+                                                     {".tiff", "tiff"},
+                                                     {".dpx", "dpx"},
+                                                     {".jpg", "jpeg"},
+                                                     {".jpeg", "jpeg"}}};
+constexpr std::array<std::string_view, 5> kReaderNames = {"png", "openexr", "tiff", "dpx", "jpeg"};
+
 // The library's complaint, to its first line: a message is one line.
 [[noreturn]] void Fail(const std::string& path, const std::string& why) {
   const std::string text = why.substr(0, why.find('\n'));
   throw FileError(path + ": " + (text.empty() ? "cannot be read" : text));
+}
+
+// `path` opened through `proxy` by the reader its extension names or, when
+// that reader refuses it, by another of the formats read; the message is the
+// extension's reader's.
+std::unique_ptr<OIIO::ImageInput> OpenReader(const std::string& path, const OIIO::ImageSpec& config,
+                                             OIIO::Filesystem::IOProxy& proxy) {
+  std::string extension = std::filesystem::path(path).extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  const auto named = std::find_if(kReadFormats.begin(), kReadFormats.end(),
+                                  [&](const ReadFormat& format) { return format.extension == extension; });
+  if (named == kReadFormats.end()) {
+    Fail(path, "the extension names no format that can be read; read PNG (.png), OpenEXR (.exr), "
+               "TIFF (.tif, .tiff), DPX (.dpx) or JPEG (.jpg, .jpeg)");
+  }
+  std::array<std::string_view, kReaderNames.size()> order = kReaderNames;
+  std::stable_partition(order.begin(), order.end(),
+                        [&](std::string_view name) { return name == named->name; });
+  std::string refusal;
+  for (const std::string_view name : order) {
+    proxy.seek(0);
+    std::unique_ptr<OIIO::ImageInput> input =
+        OIIO::ImageInput::create(name, false, &config, &proxy);
+    OIIO::ImageSpec opened;
+    if (input && input->set_ioproxy(&proxy) && input->open(path, opened, config)) return input;
+    if (refusal.empty()) refusal = input ? input->geterror() : OIIO::geterror();
+  }
+  Fail(path, refusal);
 }
 
 // Rows [first, first + count) of channels [chbegin, chend), into the frame
@@ -305,8 +355,7 @@ ImageHeader ReadImageFile(const std::string& path, std::uint64_t max_pixels, Fra
   OIIO::Filesystem::IOFile proxy(file.get(), OIIO::Filesystem::IOProxy::Read);
   OIIO::ImageSpec config;
   config.attribute(kUnassociatedAlpha, 1);
-  const std::unique_ptr<OIIO::ImageInput> input = OIIO::ImageInput::open(path, &config, &proxy);
-  if (!input) Fail(path, OIIO::geterror());
+  const std::unique_ptr<OIIO::ImageInput> input = OpenReader(path, config, proxy);
   const OIIO::ImageSpec& spec = input->spec();
   if (spec.deep) Fail(path, "deep images are not supported");
   if (spec.depth > 1) Fail(path, "volume images are not supported");

@@ -45,10 +45,26 @@ mkdir -p build/web-check
 emcc "${core_flags[@]}" src/core/*.cpp tests/core/equivalence_check.cpp \
   -o build/web-check/equivalence_check.js -sENVIRONMENT=node -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1
 
+# The tuner's core: the render entry points, and the table of controls and
+# the settings file over Debian's nlohmann-json, whose headers alone are made
+# visible (not the rest of /usr/include). Built without C++ exceptions: the
+# settings code reports its faults as values.
+headers=build/web-include
+mkdir -p "$headers"
+ln -sfn /usr/include/nlohmann "$headers/nlohmann"
+tuner_sources=(src/core/*.cpp src/effect/setting_checks.cpp src/effect/settings_json.cpp
+  web/wasm/tuner_core.cpp web/wasm/tuner_settings.cpp)
 exports=_malloc,_free,_huesieve_table_new,_huesieve_table_set,_huesieve_render,_huesieve_map_claims
 exports+=,_huesieve_render16,_huesieve_map_claims16
-emcc "${core_flags[@]}" src/core/*.cpp web/wasm/tuner_core.cpp -o "$out/src/huesieve_core.js" \
-  --no-entry -sMODULARIZE=1 -sEXPORT_ES6=1 -sENVIRONMENT=worker -sFILESYSTEM=0 \
-  -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=2GB -sEXPORTED_FUNCTIONS="$exports"
+exports+=,_huesieve_describe,_huesieve_settings_read,_huesieve_rule_bytes16
+tuner_flags=("${core_flags[@]}" -fno-exceptions -isystem "$headers" --no-entry -sMODULARIZE=1
+  -sFILESYSTEM=0 -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=2GB -sEXPORTED_FUNCTIONS="$exports"
+  -sEXPORTED_RUNTIME_METHODS=UTF8ToString,stringToUTF8,lengthBytesUTF8)
+emcc "${tuner_flags[@]}" "${tuner_sources[@]}" -o "$out/src/huesieve_core.js" \
+  -sEXPORT_ES6=1 -sENVIRONMENT=worker
+# The same core for Node, where the settings tests read keys through it
+# (compiled at once: this emscripten would fetch the file by its path).
+emcc "${tuner_flags[@]}" "${tuner_sources[@]}" -o build/web-check/huesieve_core_node.js \
+  -sENVIRONMENT=node -sWASM_ASYNC_COMPILATION=0
 
 echo "Built $out/ (serve it with scripts/serve-web.sh)"

@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <thread>
 #include <vector>
@@ -303,6 +304,36 @@ TEST(ImageFileTypes, OutputFormatsWithoutAlphaOrUnknownAreRefused) {
   for (const char* name : {"key.png", "key.exr", "key.tif", "key.tiff", "key.dpx"}) {
     EXPECT_EQ(huesieve::image::OutputFormatProblem(name), "") << name;
   }
+}
+
+// Only the five formats' readers see an input: the extension's first, then
+// the others; a file of any other format, or an extension naming none, is
+// refused rather than handed to another of the library's readers.
+TEST(ImageFileFormats, AnotherReadFormatsContentIsReadAnythingElseIsRefused) {
+  cli_test::ScratchDir dir;
+  const std::string tiff = (dir / "plate.tif").string();
+  WriteFixture(tiff, {"", ".tif", TypeDesc::UINT16, 4}, 6, 4);
+  const std::string bmp = (dir / "plate.bmp").string();
+  WriteFixture(bmp, {"", ".bmp", TypeDesc::UINT8, 3}, 6, 4);
+  const auto renamed = [&](const std::string& from, const char* name) {
+    const std::string path = (dir / name).string();
+    std::filesystem::copy_file(from, path);
+    return path;
+  };
+
+  FrameBuffer frame;
+  ReadImageFile(renamed(tiff, "tiff-inside.PNG"), kNoLimit, frame);
+  EXPECT_EQ(frame.type(), SampleType::kUint16);
+  EXPECT_EQ(frame.width(), 6u);
+
+  const std::string bmp_as_png = renamed(bmp, "bmp-inside.png");
+  EXPECT_THAT([&] { ReadImageFile(bmp_as_png, kNoLimit, frame); },
+              ::testing::ThrowsMessage<huesieve::image::FileError>(
+                  ::testing::StartsWith(bmp_as_png + ": ")));
+  EXPECT_THAT([&] { ReadImageFile(bmp, kNoLimit, frame); },
+              ::testing::ThrowsMessage<huesieve::image::FileError>(
+                  bmp + ": the extension names no format that can be read; read PNG (.png), "
+                        "OpenEXR (.exr), TIFF (.tif, .tiff), DPX (.dpx) or JPEG (.jpg, .jpeg)"));
 }
 
 // Hostile headers: a small file whose header claims far more pixels than the

@@ -1,6 +1,7 @@
 // The claim map: each pixel coloured by the entry that claims it, from the
-// core's own decision (one code a pixel: 0 nothing, 1 + k entry k, with 0x80
-// when entry k keeps the pixel inside its feather band).
+// core's own decision (one code a pixel: 0 nothing, 1 + k entry k, with the
+// core's feather bit added when entry k keeps the pixel inside its feather
+// band).
 
 // Ten colours told apart at a glance, entry 1 first.
 export const kEntryColours = [
@@ -8,18 +9,17 @@ export const kEntryColours = [
   '#EDC948', '#B07AA1', '#FF9DA7', '#9C755F', '#BAB0AC',
 ];
 
-const kFeather = 0x80;
 // Claims of a switched-off entry (which clear what they claim) are striped
 // with black, in diagonal bands this many pixels wide.
 const kStripe = 3;
 
 // RGBA: the entry's colour, at half brightness in the feather band, striped
 // where the entry is off; opaque black where nothing claims.
-export function paintClaims(codes, width, height, settings) {
+export function paintClaims(codes, width, height, settings, featheredClaim) {
   const palette = new Uint8Array(256 * 4);
   kEntryColours.forEach((hex, k) => {
     const rgb = parseInt(hex.slice(1), 16);
-    for (const feather of [0, kFeather]) {
+    for (const feather of [0, featheredClaim]) {
       const at = ((k + 1) | feather) * 4;
       const scale = feather ? 0.5 : 1;
       palette[at] = (rgb >> 16) * scale;
@@ -37,7 +37,7 @@ export function paintClaims(codes, width, height, settings) {
   for (let y = 0, i = 0; y < height; y++) {
     for (let x = 0; x < width; x++, i++) {
       const code = codes[i];
-      const entry = (code & 0x7f) - 1;
+      const entry = (code & ~featheredClaim) - 1;
       const striped = entry >= 0 && off[entry] && Math.floor((x + y) / kStripe) % 2 === 1;
       words[i] = striped ? black : colours[code];
     }

@@ -5,10 +5,7 @@
 // result" writes, matches every control and the open image.
 import { kEntryColours } from './claim_map.js';
 import { encodePng } from './png.js';
-import {
-  commandLine, decimalText, defaultSettings, formatSettings, kEntryCount, outputName,
-  parseSettings, SettingsError, snapRange,
-} from './settings.js';
+import { commandLine, decimalText, outputName, snapRange } from './settings.js';
 
 const kSampleName = 'huesieve-sample.png';
 const kSettingsName = 'huesieve-settings.json';
@@ -17,7 +14,11 @@ const $ = (id) => document.getElementById(id);
 const canvas = $('result');
 const context = canvas.getContext('2d');
 
-const state = { settings: defaultSettings(), claimMap: false, before: false, zoom: 1 };
+// The effect's controls as the core describes them (labels, limits, defaults,
+// the default key), and the colour the rule sees for each 16-bit sample.
+let controls = null;
+let ruleBytes16 = null;
+const state = { settings: null, claimMap: false, before: false, zoom: 1 };
 // { name, kind, width, height, depth, source: its samples, display: 8-bit RGBA }
 let image = null;
 let shown = null;  // the latest current render from the worker
@@ -191,22 +192,29 @@ async function openImage(name, bytes) {
   }
 }
 
+// The core checks the file; the key changes only when it is sound.
 async function loadSettings(file) {
-  let settings = null;
-  try {
-    settings = parseSettings(await file.text(), file.name);
-  } catch (error) {
-    showMessage(error instanceof SettingsError ? error.message : `${file.name}: ${error.message}`);
-  }
+  const reply = await ask({ type: 'settings', text: await file.text(), name: file.name });
   filesInHand--;
-  if (settings === null) {
+  if (reply.type === 'failed') {
+    showMessage(reply.message);
     updateBusy();
     return;
   }
-  state.settings = settings;
+  state.settings = JSON.parse(reply.text);
   showMessage('');
   showSettings();
   changed();
+}
+
+async function saveSettings() {
+  const reply = await ask({ type: 'settings', text: JSON.stringify(state.settings),
+                            name: kSettingsName });
+  if (reply.type === 'failed') {
+    showMessage(reply.message);
+    return;
+  }
+  download(new Blob([reply.text], { type: 'application/json' }), kSettingsName);
 }
 
 // --- Controls.
@@ -236,7 +244,7 @@ function stopPicking() {
 
 function buildEntryRows() {
   const template = $('entry-row');
-  for (let k = 0; k < kEntryCount; k++) {
+  for (let k = 0; k < controls.entryCount; k++) {
     const number = k + 1;
     const fragment = template.content.cloneNode(true);
     const find = (name) => fragment.querySelector(`.${name}`);
@@ -246,12 +254,17 @@ function buildEntryRows() {
       softnessValue: find('softness-value'),
     };
     find('number').textContent = String(number);
-    row.enabled.setAttribute('aria-label', `Enable color ${number}`);
-    row.color.setAttribute('aria-label', `Color ${number}`);
-    row.pick.setAttribute('aria-label', `Pick color ${number}`);
+    row.enabled.setAttribute('aria-label', `${controls.enabled.label} ${number}`);
+    row.color.setAttribute('aria-label', `${controls.color.label} ${number}`);
+    row.pick.setAttribute('aria-label', `Pick ${controls.color.label.toLowerCase()} ${number}`);
     row.pick.setAttribute('aria-pressed', 'false');
-    row.range.setAttribute('aria-label', `Range ${number}`);
-    row.softness.setAttribute('aria-label', `Softness ${number}`);
+    row.range.setAttribute('aria-label', `${controls.range.label} ${number}`);
+    row.softness.setAttribute('aria-label', `${controls.softness.label} ${number}`);
+    // A Range slider reaches down to the default, which claims nothing.
+    row.range.min = String(Math.min(controls.range.default, controls.range.min));
+    row.range.max = String(controls.range.max);
+    row.softness.min = String(controls.softness.min);
+    row.softness.max = String(controls.softness.max);
     row.range.id = `range-${number}`;
     row.rangeValue.htmlFor = row.range.id;
     row.softness.id = `softness-${number}`;
@@ -267,7 +280,7 @@ function buildEntryRows() {
       changed();
     });
     row.range.addEventListener('input', () => {
-      const value = snapRange(row.range.valueAsNumber);
+      const value = snapRange(row.range.valueAsNumber, controls.range);
       if (value !== row.range.valueAsNumber) row.range.value = String(value);
       entry().range = value;
       row.rangeValue.value = decimalText(value);
@@ -293,13 +306,9 @@ function buildEntryRows() {
   }
 }
 
-// A stored sample as the colour the rule sees: 8-bit as it is; 16-bit
-// mapped to the host's 0 to 32768, as huesieve-render maps it, then to the
-// nearest 8-bit value, as the rule converts the host's channels.
+// A stored sample as the colour the rule sees, as the core converts it.
 function ruleByte(sample) {
-  if (image.depth === 8) return sample;
-  const host = Math.floor((sample * 32768 + 32767) / 65535);
-  return Math.min(255, Math.floor((host * 255 + 16384) / 32768));
+  return image.depth === 8 ? sample : ruleBytes16[sample];
 }
 
 // The eyedropper reads the stored source sample under the pointer, at any
@@ -362,10 +371,7 @@ function wireControls() {
     event.target.value = '';
     loadSettings(file);
   });
-  $('save-settings').addEventListener('click', () => {
-    download(new Blob([formatSettings(state.settings)], { type: 'application/json' }),
-             kSettingsName);
-  });
+  $('save-settings').addEventListener('click', saveSettings);
   $('copy-command').addEventListener('click', () => {
     const text = commandLine(state.settings, image?.name ?? kSampleName);
     $('command').value = text;
@@ -381,17 +387,35 @@ function wireControls() {
   });
 }
 
-buildEntryRows();
-wireControls();
-showSettings();
-fetch(kSampleName)
-    .then((response) => {
-      if (!response.ok) throw new Error(`${response.status} ${response.statusText}`);
-      return response.arrayBuffer();
-    })
-    .then((bytes) => openImage(kSampleName, bytes))
-    .catch((error) => {
-      filesInHand--;
-      showMessage(`${kSampleName}: ${error.message}`);
-      updateBusy();
-    });
+function openSample() {
+  fetch(kSampleName)
+      .then((response) => {
+        if (!response.ok) throw new Error(`${response.status} ${response.statusText}`);
+        return response.arrayBuffer();
+      })
+      .then((bytes) => openImage(kSampleName, bytes))
+      .catch((error) => {
+        filesInHand--;
+        showMessage(`${kSampleName}: ${error.message}`);
+        updateBusy();
+      });
+}
+
+// The controls are built from the core's table once it has loaded; without
+// the core there is nothing to tune, and the message says why.
+ask({ type: 'describe' }).then((reply) => {
+  if (reply.type === 'failed') {
+    filesInHand--;
+    showMessage(reply.message);
+    updateBusy();
+    return;
+  }
+  controls = reply.controls;
+  ruleBytes16 = new Uint8Array(reply.ruleBytes16);
+  state.settings = structuredClone(controls.defaults);
+  $('enable-effect').labels[0].textContent = controls.enableEffect.label;
+  buildEntryRows();
+  wireControls();
+  showSettings();
+  openSample();
+});

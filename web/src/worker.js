@@ -5,8 +5,10 @@
 import createCore from './huesieve_core.js';
 import { decodeImage, ImageError } from './image_files.js';
 import { paintClaims } from './claim_map.js';
+import { describeControls, readSettings, ruleBytes16 } from './core_settings.js';
 
 let core = null;
+let controls = null;  // the core's description of the effect's controls
 let coreError = null;  // why the core did not load, if it did not
 // The open image and the buffers sized for it, in the core's memory.
 let image = null;  // { width, height, depth, pixels, source, result, codes }
@@ -88,7 +90,8 @@ function render({ settings, claimMap, kernel = 0 }) {
     const map = image.depth === 16 ? core._huesieve_map_claims16 : core._huesieve_map_claims;
     map(image.source, image.codes, image.width, image.height, table, bounds);
     const codes = heap().subarray(image.codes, image.codes + image.pixels);
-    reply.claims = paintClaims(codes, image.width, image.height, settings).buffer;
+    reply.claims = paintClaims(codes, image.width, image.height, settings,
+                               controls.featheredClaim).buffer;
     reply.claimBounds = readBounds();
   }
   return reply;
@@ -106,7 +109,22 @@ function time({ settings, runs, kernel }) {
   return { type: 'timed', times };
 }
 
+// The effect's controls as the core's table has them, and the colour the
+// rule sees for each 16-bit sample.
+function describe() {
+  return { type: 'described', controls, ruleBytes16: ruleBytes16(core).buffer };
+}
+
+// A key's text, checked by the core and written out as the tuner saves it.
+function readKey({ text, name }) {
+  const { text: settingsText, error } = readSettings(core, text, name);
+  if (error !== undefined) return { type: 'failed', message: error };
+  return { type: 'settings', text: settingsText };
+}
+
 const handlers = {
+  describe,
+  settings: readKey,
   open,
   render: (request) => {
     if (image === null) return { type: 'failed', message: 'no image is open' };
@@ -129,7 +147,8 @@ async function handle(request) {
     reply = { type: 'failed', message };
   }
   reply.id = request.id;
-  const transfer = [reply.source, reply.result, reply.claims].filter((b) => b !== undefined);
+  const transfer = [reply.source, reply.result, reply.claims, reply.ruleBytes16]
+      .filter((b) => b !== undefined);
   self.postMessage(reply, transfer);
 }
 
@@ -138,6 +157,7 @@ async function handle(request) {
 // cannot load.
 let queue = createCore().then((loaded) => {
   core = loaded;
+  controls = describeControls(core);
   table = core._huesieve_table_new();
   bounds = core._malloc(16);
 }, (error) => {

@@ -3,9 +3,19 @@
 import assert from 'node:assert/strict';
 import { describe, it } from 'node:test';
 
-import {
-  commandLine, decimalText, defaultSettings, formatSettings, parseSettings, shellWord, snapRange,
-} from '../src/settings.js';
+import { createRequire } from 'node:module';
+
+import { describeControls, readSettings } from '../src/core_settings.js';
+import { commandLine, decimalText, shellWord, snapRange } from '../src/settings.js';
+
+// The tuner's core built for Node: the page's settings go through it alone.
+const createCore = createRequire(import.meta.url)('../../build/web-check/huesieve_core_node.js');
+const core = await createCore();
+const controls = describeControls(core);
+
+function defaultSettings() {
+  return structuredClone(controls.defaults);
+}
 
 function settingsWith(entries, enable = true) {
   const settings = defaultSettings();
@@ -14,19 +24,36 @@ function settingsWith(entries, enable = true) {
   return settings;
 }
 
+// A file's text as the core reads it: the settings, or its message.
+function parse(text, name = 'key.json') {
+  const { text: read, error } = readSettings(core, text, name);
+  if (error !== undefined) throw new Error(error);
+  return JSON.parse(read);
+}
+
+describe('controls', () => {
+  it('are the effect\'s: ten entries, Range from 1 to 128, Softness from 0 to 100', () => {
+    assert.equal(controls.entryCount, 10);
+    assert.equal(controls.defaults.entries.length, controls.entryCount);
+    assert.deepEqual([controls.range.min, controls.range.max, controls.range.default], [1, 128, 0]);
+    assert.deepEqual([controls.softness.min, controls.softness.max], [0, 100]);
+    assert.equal(controls.defaults.enable, false);
+  });
+});
+
 describe('settings file', () => {
   it('reads back what it writes, every entry', () => {
     const settings = settingsWith([
       { enabled: true, color: '#DB2924', range: 110, softness: 60 },
       { enabled: false, color: '#0A0B0C', range: 12.3, softness: 0.1 },
     ]);
-    assert.deepEqual(parseSettings(formatSettings(settings), 'key.json'), settings);
+    assert.deepEqual(parse(JSON.stringify(settings)), settings);
+    assert.deepEqual(parse(readSettings(core, JSON.stringify(settings), 'key.json').text), settings);
   });
 
   it('gives entries the file leaves out their defaults', () => {
-    const settings = parseSettings(
-        '{"enable": false, "entries": [{"enabled": true, "color": "00ff00", "range": 0, "softness": 5}]}',
-        'key.json');
+    const settings = parse(
+        '{"enable": false, "entries": [{"enabled": true, "color": "00ff00", "range": 0, "softness": 5}]}');
     assert.deepEqual(settings.entries[0], { enabled: true, color: '#00FF00', range: 0, softness: 5 });
     assert.deepEqual(settings.entries[9], { enabled: false, color: '#FFFFFF', range: 0, softness: 0 });
   });
@@ -39,7 +66,7 @@ describe('settings file', () => {
     ['{"enable": true, "entries": [], "zoom": 2}', /^key\.json: unknown member "zoom"$/],
     ['{"enable": "on", "entries": []}', /^key\.json: "enable" must be true or false$/],
     [`{"enable": true, "entries": [${Array(11).fill(entry).join(',')}]}`,
-     /^key\.json: entry 11: the module has colour entries 1 to 10$/],
+     /^key\.json: entry 11: the effect has colour entries 1 to 10$/],
     ['{"enable": true, "entries": [{"enabled": true, "color": "#FFF", "range": 10, "softness": 0}]}',
      /^key\.json: entry 1: the colour must be six hexadecimal digits, RRGGBB$/],
     ['{"enable": true, "entries": [{"enabled": true, "color": "#FFFFFF", "range": 200, "softness": 0}]}',
@@ -50,9 +77,11 @@ describe('settings file', () => {
      /^key\.json: entry 1: SOFTNESS -1 is outside 0 to 100$/],
     ['{"enable": true, "entries": [{"enabled": true, "color": "#FFFFFF", "range": "5", "softness": 0}]}',
      /^key\.json: entry 1: RANGE must be a decimal number$/],
+    ['{"enable": true, "entries": [{"enabled": true, "color": "#FFFFFF", "range": 1e400, "softness": 0}]}',
+     /^key\.json: the number 1e400 at line 1, column \d+ is too large$/],
   ]) {
     it(`refuses ${text.slice(0, 60)}`, () => {
-      assert.throws(() => parseSettings(text, 'key.json'), (error) => message.test(error.message));
+      assert.throws(() => parse(text), (error) => message.test(error.message));
     });
   }
 });
@@ -85,7 +114,8 @@ describe('command line', () => {
     assert.equal(shellWord('$(rm).png'), "'$(rm).png'");
   });
 
-  it('snaps a Range between 0 and 1 to 1', () => {
-    assert.deepEqual([0, 0.1, 0.9, 1, 1.1, 128].map(snapRange), [0, 1, 1, 1, 1.1, 128]);
+  it('snaps a Range between the default and the smallest to the smallest', () => {
+    assert.deepEqual([0, 0.1, 0.9, 1, 1.1, 128].map((value) => snapRange(value, controls.range)),
+                     [0, 1, 1, 1, 1.1, 128]);
   });
 });

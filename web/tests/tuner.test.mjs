@@ -234,10 +234,10 @@ describe('controls', () => {
 
   it('the eyedropper takes a 16-bit pixel\'s colour as the rule sees it', async () => {
     const page = await tuner.open();
-    // Host scale 193, 449, 705, which the rule reads as 2, 4, 6 (the nearest
-    // 8-bit values of the samples would be 1, 3, 5).
+    // The rule reads these as the nearest 8-bit values 2, 4, 6; their high
+    // bytes would be 1, 3, 5.
     await openImage(page, 'deep.png', makePng({ width: 3, height: 1, depth: 16, colourType: 6,
-                                                samples: (x) => [385, 899, 1413, 1000 * x] }));
+                                                samples: (x) => [400, 911, 1425, 1000 * x] }));
     await label(page, 'Zoom').selectOption({ label: '800 %' });
     await page.getByRole('button', { name: 'Pick color 2', exact: true }).click();
     const box = await result(page).boundingBox();

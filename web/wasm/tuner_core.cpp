@@ -14,6 +14,8 @@
 #include "core/kernel_isa.h"
 #include "core/pixel_formats.h"
 #include "core/selection_bounds.h"
+#include "effect/controls.h"
+#include "effect/effect_settings.h"
 
 namespace {
 
@@ -56,13 +58,10 @@ std::int32_t Render(const Sample* source, Sample* result, std::int32_t width, st
 
 extern "C" {
 
-// A table of every entry, off, white, Range 0: what the module starts with.
+// A table of every entry at the controls' defaults.
 ColourEntryTable* huesieve_table_new() {
-  auto* table = new (std::nothrow) ColourEntryTable{};
-  if (table == nullptr) return nullptr;
-  table->count = huesieve::kMaxColourEntries;
-  table->colours.fill({255, 255, 255});
-  return table;
+  return new (std::nothrow)
+      ColourEntryTable(huesieve::ToEffectSettings(huesieve::ControlSettings{}).entries);
 }
 
 // Range and Softness arrive as floats: JavaScript narrows the page's doubles
