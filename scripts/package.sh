@@ -40,9 +40,12 @@ rm -rf "$out"
 mkdir -p "$out"
 
 # Copies binary $1 to $2 without its symbol table and debugging sections, as
-# Debian's dh_strip does; $3 the strip program for its system.
+# Debian's dh_strip does; $3 the strip program for its system. What the
+# binaries export lives apart (ELF's dynamic symbols, a DLL's export table),
+# so nothing of the symbol table is needed: --strip-unneeded would keep a
+# DLL's import symbols in it.
 strip_to() {
-  "$3" --strip-unneeded --remove-section=.comment --remove-section=.note -o "$2" "$1"
+  "$3" --strip-all --remove-section=.comment --remove-section=.note -o "$2" "$1"
 }
 
 # Fills a package folder's notes and checksums; $1 the folder, $2 its install note.

@@ -71,9 +71,11 @@ stripped "$linux/Huesieve.ofx.bundle/Contents/Linux-x86-64/Huesieve.ofx" nm
 echo "  binaries: stripped"
 
 echo "Debian package"
+# What the package holds that the machine did not have before must go with it.
+dpkg-deb --fsys-tarfile "$deb" | tar -t | sed -e 's|^\./|/|' -e 's|/$||' | grep -v '^/\?$' |
+  while read -r path; do [[ -e $path ]] || echo "$path"; done >"$work/deb-new.txt"
 $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$deb" >"$work/apt.log" ||
   { cat "$work/apt.log" >&2; exit 1; }
-dpkg-query -L huesieve >"$work/deb-files.txt"
 echo "  installed with its dependencies: $(dpkg-query -W -f='${Depends}' huesieve)"
 [[ $(command -v huesieve-render) == /usr/bin/huesieve-render ]]
 (cd "$work" && /usr/bin/huesieve-render --enable --entry 1:DB2924:110:60 --entry 2:29B33D:100:50 \
@@ -92,15 +94,12 @@ stripped /usr/bin/huesieve-render nm
 stripped /usr/OFX/Plugins/Huesieve.ofx.bundle/Contents/Linux-x86-64/Huesieve.ofx nm
 echo "  binaries: stripped"
 $sudo apt-get remove --purge -y -q huesieve >/dev/null
-left=$(while read -r path; do
-  [[ $path == /usr/share/* && -d $path ]] || [[ $path == /usr/bin && -d $path ]] ||
-    [[ $path == /usr && -d $path ]] || [[ $path == /. ]] || [[ ! -e $path ]] || echo "$path"
-done <"$work/deb-files.txt")
+left=$(while read -r path; do [[ ! -e $path ]] || echo "$path"; done <"$work/deb-new.txt")
 if installed || [[ -n $left ]]; then
   echo "test-packages.sh: removing huesieve left: ${left:-the package installed}" >&2
   exit 1
 fi
-echo "  removed: nothing left"
+echo "  removed: nothing left of its $(wc -l <"$work/deb-new.txt") new files and folders"
 
 echo "Windows package"
 mkdir "$work/windows"
