@@ -423,7 +423,8 @@ void WriteImageFile(const std::string& path, const ImageHeader& header,
     std::vector<unsigned char> encoded;
     std::unique_ptr<OIIO::Filesystem::IOProxy> proxy;
     if (file.seekable()) {
-      proxy = std::make_unique<OIIO::Filesystem::IOFile>(file.file(), OIIO::Filesystem::IOProxy::Write);
+      proxy = std::make_unique<OIIO::Filesystem::IOFile>(file.file(),
+                                                         OIIO::Filesystem::IOProxy::Write);
     } else {
       proxy = std::make_unique<OIIO::Filesystem::IOVecOutput>(encoded);
     }
@@ -435,7 +436,9 @@ void WriteImageFile(const std::string& path, const ImageHeader& header,
       spec.tile_height = 0;
       spec.tile_depth = 0;
     }
-    if (!output->set_ioproxy(proxy.get()) || !output->open(path, spec)) Fail(path, output->geterror());
+    if (!output->set_ioproxy(proxy.get()) || !output->open(path, spec)) {
+      Fail(path, output->geterror());
+    }
     const TypeDesc type = TypeOf(frame.type());
     const auto xstride = static_cast<OIIO::stride_t>(frame.pixel_size());
     const auto ystride = static_cast<OIIO::stride_t>(frame.row_bytes());

@@ -57,9 +57,9 @@ class OutputCli : public ::testing::Test {
 };
 
 TEST_F(OutputCli, ImageIntoAFifoReachesTheProcessReadingIt) {
-  const ToolResult result = RunShell(In("mkfifo out.png && { cat out.png >received.png & } && " +
-                                        ToolCommand(With(kKey, {"in.png", "out.png"})) +
-                                        " && wait"));
+  const ToolResult result =
+      RunShell(In("mkfifo out.png && { cat out.png >received.png & } && " +
+                  ToolCommand(With(kKey, {"in.png", "out.png"})) + " && wait"));
   ASSERT_EQ(result.status, 0) << result.err;
   EXPECT_EQ(Rgba("received.png"), rendered_);
   EXPECT_TRUE(fs::is_fifo(dir_ / "out.png"));
@@ -80,8 +80,8 @@ TEST_F(OutputCli, IntoADeviceTheDeviceStays) {
 // /dev/stdout on a pipe is a link whose text names no file.
 TEST_F(OutputCli, RawStreamIntoStandardOutputByItsDeviceName) {
   cli_test::WriteBytes(dir_ / "in.raw", {kInput.rgba.begin(), kInput.rgba.end()});
-  const ToolResult result = RunShell(
-      In(ToolCommand(With(kKey, {"--raw", "3x1", "in.raw", "/dev/stdout"})) + " | cat"));
+  const ToolResult result =
+      RunShell(In(ToolCommand(With(kKey, {"--raw", "3x1", "in.raw", "/dev/stdout"})) + " | cat"));
   ASSERT_EQ(result.status, 0) << result.err;
   EXPECT_THAT(std::vector<std::uint8_t>(result.out.begin(), result.out.end()),
               ElementsAreArray(rendered_));
@@ -89,9 +89,9 @@ TEST_F(OutputCli, RawStreamIntoStandardOutputByItsDeviceName) {
 
 TEST_F(OutputCli, RawStreamIntoAFifoReachesTheProcessReadingIt) {
   cli_test::WriteBytes(dir_ / "in.raw", {kInput.rgba.begin(), kInput.rgba.end()});
-  const ToolResult result = RunShell(
-      In("mkfifo out.raw && { cat out.raw >received.raw & } && " +
-         ToolCommand(With(kKey, {"--raw", "3x1", "in.raw", "out.raw"})) + " && wait"));
+  const ToolResult result =
+      RunShell(In("mkfifo out.raw && { cat out.raw >received.raw & } && " +
+                  ToolCommand(With(kKey, {"--raw", "3x1", "in.raw", "out.raw"})) + " && wait"));
   ASSERT_EQ(result.status, 0) << result.err;
   EXPECT_THAT(cli_test::ReadBytes(dir_ / "received.raw"), ElementsAreArray(rendered_));
   EXPECT_TRUE(fs::is_fifo(dir_ / "out.raw"));
@@ -102,8 +102,8 @@ TEST_F(OutputCli, RawStreamIntoAFifoReachesTheProcessReadingIt) {
 struct LinkCase {
   const char* name;
   std::vector<std::pair<std::string, std::string>> links;  // link, its text ("{dir}" expands)
-  std::string output;  // what the tool is given
-  std::string target;  // the file written
+  std::string output;                                      // what the tool is given
+  std::string target;                                      // the file written
 };
 
 void PrintTo(const LinkCase& link_case, std::ostream* out) { *out << link_case.name; }
@@ -168,15 +168,15 @@ TEST_F(OutputCli, SequenceOntoItsOwnFramesIsRefusedBeforeAnyWork) {
 
   const ToolResult itself = RunTool(With(kKey, {Path("in.%04d.png"), Path("in.####.png")}));
   EXPECT_EQ(itself.status, 2);
-  EXPECT_THAT(itself.err, ::testing::HasSubstr(Path("in.0001.png") +
-                                               ": is the same file as the input " +
-                                               Path("in.0001.png")));
+  EXPECT_THAT(itself.err,
+              ::testing::HasSubstr(Path("in.0001.png") + ": is the same file as the input " +
+                                   Path("in.0001.png")));
 
   const ToolResult onto_another = RunTool(With(kKey, {Path("in.%04d.png"), Path("out.%04d.png")}));
   EXPECT_EQ(onto_another.status, 2);
-  EXPECT_THAT(onto_another.err, ::testing::HasSubstr(Path("out.0001.png") +
-                                                     ": is the same file as the input " +
-                                                     Path("in.0002.png")));
+  EXPECT_THAT(onto_another.err,
+              ::testing::HasSubstr(Path("out.0001.png") + ": is the same file as the input " +
+                                   Path("in.0002.png")));
   EXPECT_FALSE(fs::exists(dir_ / "out.0002.png"));
   EXPECT_EQ(Rgba("in.0001.png"), kInput.rgba);
   EXPECT_EQ(Rgba("in.0002.png"), kInput.rgba);
@@ -195,11 +195,11 @@ class OutputOnSignal : public OutputCli, public ::testing::WithParamInterface<Si
 // temporary file when the signal comes.
 TEST_P(OutputOnSignal, RawStreamToAFileLeavesThePreviousFileAndNoTemporary) {
   cli_test::WriteBytes(dir_ / "out.raw", {'o', 'l', 'd'});
-  const ToolResult result = RunShell(
-      In("mkfifo in.fifo && { " + ToolCommand({"--raw", "2x2", "in.fifo", "out.raw"}) +
-         " & } && tool=$! && exec 3>in.fifo && head -c 48 /dev/zero >&3 && "
-         "until ls -A | grep -q '^\\.out\\.raw\\.'; do sleep 0.02; done && kill -" +
-         GetParam().name + " $tool; wait $tool; echo $?"));
+  const ToolResult result =
+      RunShell(In("mkfifo in.fifo && { " + ToolCommand({"--raw", "2x2", "in.fifo", "out.raw"}) +
+                  " & } && tool=$! && exec 3>in.fifo && head -c 48 /dev/zero >&3 && "
+                  "until ls -A | grep -q '^\\.out\\.raw\\.'; do sleep 0.02; done && kill -" +
+                  GetParam().name + " $tool; wait $tool; echo $?"));
   EXPECT_EQ(result.out, std::to_string(GetParam().status) + "\n") << result.err;
   EXPECT_THAT(dir_.Names(), ElementsAre("in.fifo", "in.png", "out.raw"));
   EXPECT_THAT(cli_test::ReadBytes(dir_ / "out.raw"), ElementsAre('o', 'l', 'd'));
@@ -211,11 +211,11 @@ TEST_P(OutputOnSignal, SequenceKeepsTheFramesFinished) {
   for (const char* frame : {"in.0001.png", "in.0002.png"}) {
     huesieve::png::WritePng(Path(frame), kInput);
   }
-  const ToolResult result = RunShell(
-      In("mkfifo in.0003.png && { " +
-         ToolCommand(With(kKey, {"--jobs", "1", "in.%04d.png", "out.%04d.png"})) +
-         " & } && tool=$! && until [ -e out.0002.png ]; do sleep 0.02; done && kill -" +
-         GetParam().name + " $tool; wait $tool; echo $?"));
+  const ToolResult result =
+      RunShell(In("mkfifo in.0003.png && { " +
+                  ToolCommand(With(kKey, {"--jobs", "1", "in.%04d.png", "out.%04d.png"})) +
+                  " & } && tool=$! && until [ -e out.0002.png ]; do sleep 0.02; done && kill -" +
+                  GetParam().name + " $tool; wait $tool; echo $?"));
   EXPECT_EQ(result.out, std::to_string(GetParam().status) + "\n") << result.err;
   EXPECT_THAT(dir_.Names(), ElementsAre("in.0001.png", "in.0002.png", "in.0003.png", "in.png",
                                         "out.0001.png", "out.0002.png"));

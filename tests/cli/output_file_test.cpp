@@ -72,9 +72,4 @@ TEST(FollowLinks, ALoopOfLinksIsRefused) {
   EXPECT_THROW(FollowLinks((dir / "a.png").string()), FileError);
 }
 
-TEST(FollowLinks, APathWithoutLinksIsItself) {
-  cli_test::ScratchDir dir;
-  EXPECT_EQ(FollowLinks((dir / "missing.png").string()), (dir / "missing.png").string());
-}
-
 }  // namespace

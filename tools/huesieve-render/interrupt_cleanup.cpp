@@ -5,8 +5,7 @@
 
 namespace huesieve::cli {
 
-InterruptCleanup::InterruptCleanup(files::TemporaryFiles& temporaries)
-    : temporaries_(temporaries) {
+InterruptCleanup::InterruptCleanup(files::TemporaryFiles& temporaries) : temporaries_(temporaries) {
   sigemptyset(&signals_);
   sigaddset(&signals_, SIGINT);
   sigaddset(&signals_, SIGTERM);
@@ -24,9 +23,7 @@ InterruptCleanup::~InterruptCleanup() {
 
 void InterruptCleanup::Wait() {
   int signal = 0;
-  while (sigwait(&signals_, &signal) != 0) {
-  }
-  if (finished_.load()) return;
+  if (sigwait(&signals_, &signal) != 0 || finished_.load()) return;
   temporaries_.RemoveAll();
   // Workers may be inside the libraries: nothing of the process is unwound.
   ::_exit(128 + signal);
