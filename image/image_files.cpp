@@ -418,14 +418,17 @@ void WriteImageFile(const std::string& path, const ImageHeader& header,
   try {
     files::OutputFile file(path, temporaries);
     // OpenEXR's and TIFF's writers seek back into what they wrote, which a
-    // device or a FIFO cannot: such an output is encoded in memory, about
-    // the size of the file, and then streamed.
+    // device or a FIFO cannot: such an output is encoded in memory and then
+    // streamed. Room for the samples uncompressed is reserved up front, so
+    // the buffer is not copied as it grows; pages a compressed file leaves
+    // untouched cost nothing.
     std::vector<unsigned char> encoded;
     std::unique_ptr<OIIO::Filesystem::IOProxy> proxy;
     if (file.seekable()) {
       proxy = std::make_unique<OIIO::Filesystem::IOFile>(file.file(),
                                                          OIIO::Filesystem::IOProxy::Write);
     } else {
+      encoded.reserve(static_cast<std::size_t>(spec.image_bytes()) + kBandBytes);
       proxy = std::make_unique<OIIO::Filesystem::IOVecOutput>(encoded);
     }
     // Made after the file it writes to, and gone before it.
