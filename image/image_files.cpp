@@ -459,7 +459,8 @@ void WriteImageFile(const std::string& path, const ImageHeader& header,
       if (!written) Fail(path, output->geterror());
     }
     if (!output->close()) Fail(path, output->geterror());
-    if (std::fwrite(encoded.data(), 1, encoded.size(), file.file()) != encoded.size()) {
+    if (!encoded.empty() &&
+        std::fwrite(encoded.data(), 1, encoded.size(), file.file()) != encoded.size()) {
       Fail(path, std::strerror(errno));
     }
     file.Commit();
