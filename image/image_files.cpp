@@ -9,11 +9,14 @@
 #include <limits>
 #include <memory>
 #include <string_view>
+#include <vector>
 
 #include <sys/stat.h>
 
 #include <OpenImageIO/filesystem.h>
 
+#include "files/file_error.h"
+#include "files/output_file.h"
 #include "png/files.h"
 
 namespace huesieve::image {
@@ -389,7 +392,8 @@ ImageHeader ReadImageFile(const std::string& path, std::uint64_t max_pixels, Fra
 }
 
 void WriteImageFile(const std::string& path, const ImageHeader& header,
-                    std::optional<OutputType> output_type, FrameBuffer& frame) {
+                    std::optional<OutputType> output_type, FrameBuffer& frame,
+                    files::TemporaryFiles& temporaries) {
   OIIO::ImageSpec spec = header.spec;
   spec.nchannels = 4;
   spec.channelnames = {"R", "G", "B", "A"};
@@ -412,8 +416,21 @@ void WriteImageFile(const std::string& path, const ImageHeader& header,
   }
 
   try {
-    png::ReplacingFile file(path);
-    OIIO::Filesystem::IOFile proxy(file.file(), OIIO::Filesystem::IOProxy::Write);
+    files::OutputFile file(path, temporaries);
+    // OpenEXR's and TIFF's writers seek back into what they wrote, which a
+    // device or a FIFO cannot: such an output is encoded in memory and then
+    // streamed. Room for the samples uncompressed is reserved up front, so
+    // the buffer is not copied as it grows; pages a compressed file leaves
+    // untouched cost nothing.
+    std::vector<unsigned char> encoded;
+    std::unique_ptr<OIIO::Filesystem::IOProxy> proxy;
+    if (file.seekable()) {
+      proxy = std::make_unique<OIIO::Filesystem::IOFile>(file.file(),
+                                                         OIIO::Filesystem::IOProxy::Write);
+    } else {
+      encoded.reserve(static_cast<std::size_t>(spec.image_bytes()) + kBandBytes);
+      proxy = std::make_unique<OIIO::Filesystem::IOVecOutput>(encoded);
+    }
     // Made after the file it writes to, and gone before it.
     const std::unique_ptr<OIIO::ImageOutput> output = OIIO::ImageOutput::create(path);
     if (!output) Fail(path, OIIO::geterror());
@@ -422,7 +439,9 @@ void WriteImageFile(const std::string& path, const ImageHeader& header,
       spec.tile_height = 0;
       spec.tile_depth = 0;
     }
-    if (!output->set_ioproxy(&proxy) || !output->open(path, spec)) Fail(path, output->geterror());
+    if (!output->set_ioproxy(proxy.get()) || !output->open(path, spec)) {
+      Fail(path, output->geterror());
+    }
     const TypeDesc type = TypeOf(frame.type());
     const auto xstride = static_cast<OIIO::stride_t>(frame.pixel_size());
     const auto ystride = static_cast<OIIO::stride_t>(frame.row_bytes());
@@ -440,8 +459,12 @@ void WriteImageFile(const std::string& path, const ImageHeader& header,
       if (!written) Fail(path, output->geterror());
     }
     if (!output->close()) Fail(path, output->geterror());
+    if (!encoded.empty() &&
+        std::fwrite(encoded.data(), 1, encoded.size(), file.file()) != encoded.size()) {
+      Fail(path, std::strerror(errno));
+    }
     file.Commit();
-  } catch (const png::FileError& error) {
+  } catch (const files::FileError& error) {
     Fail(path, error.what());
   }
 }

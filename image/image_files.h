@@ -15,6 +15,7 @@
 
 #include <OpenImageIO/imageio.h>
 
+#include "files/temporary_files.h"
 #include "image/frame_buffer.h"
 
 namespace huesieve::image {
@@ -41,12 +42,14 @@ std::string OutputFormatProblem(const std::string& path);
 // header. Throws FileError naming the file.
 ImageHeader ReadImageFile(const std::string& path, std::uint64_t max_pixels, FrameBuffer& frame);
 
-// Writes `frame` to `path`, whole or not at all, in the format `path` names,
-// as RGBA with the header of the file it came from; at `output_type` when
-// given, otherwise at that file's data type. Throws FileError naming the
-// file.
+// Writes `frame` to `path` as files::OutputFile writes (whole or not at
+// all, its temporary file made in `temporaries`; straight into a device or
+// a FIFO), in the format `path` names, as RGBA with the header of the file
+// it came from; at `output_type` when given, otherwise at that file's data
+// type. Throws FileError naming the file.
 void WriteImageFile(const std::string& path, const ImageHeader& header,
-                    std::optional<OutputType> output_type, FrameBuffer& frame);
+                    std::optional<OutputType> output_type, FrameBuffer& frame,
+                    files::TemporaryFiles& temporaries);
 
 // Refuses an image of more than `max_pixels` pixels. Throws FileError
 // "image of W x H pixels exceeds the limit of N pixels".

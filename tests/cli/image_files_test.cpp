@@ -7,13 +7,16 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <random>
+#include <thread>
 #include <vector>
 
+#include "files/temporary_files.h"
 #include "tests/cli/png_fixtures.h"
 
 namespace {
@@ -146,6 +149,7 @@ class ImageFiles : public ::testing::TestWithParam<FileCase> {
     return (dir_ / (stem + GetParam().extension)).string();
   }
   cli_test::ScratchDir dir_;
+  huesieve::files::TemporaryFiles temporaries_{1};
 };
 
 // The file at `path`, read by the tool, holds what OpenImageIO itself reads
@@ -198,7 +202,7 @@ TEST_P(ImageFiles, WrittenBackUntouchedEverySampleComesThroughAtTheSameType) {
   FrameBuffer frame;
   const ImageHeader header = ReadImageFile(in, kNoLimit, frame);
 
-  WriteImageFile(out, header, std::nullopt, frame);
+  WriteImageFile(out, header, std::nullopt, frame, temporaries_);
 
   const Samples source = ReadWithOiio(in);
   const Samples written = ReadWithOiio(out);
@@ -218,6 +222,28 @@ TEST_P(ImageFiles, WrittenBackUntouchedEverySampleComesThroughAtTheSameType) {
   ReadImageFile(out, kNoLimit, again);
   ASSERT_EQ(again.image_bytes(), frame.image_bytes());
   EXPECT_EQ(std::memcmp(again.View().first_row, frame.View().first_row, frame.image_bytes()), 0);
+}
+
+// A FIFO cannot seek, as OpenEXR's and TIFF's writers do: what its reader
+// gets is the file the same frame gives on disk.
+TEST_P(ImageFiles, WrittenIntoAFifoItsReaderGetsTheWholeFile) {
+  WriteFixture(Path("in"), GetParam(), 42, 33);
+  FrameBuffer frame;
+  const ImageHeader header = ReadImageFile(Path("in"), kNoLimit, frame);
+  ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
+  std::vector<std::uint8_t> received;
+  std::thread reader([&] { received = cli_test::ReadBytes(Path("fifo")); });
+
+  WriteImageFile(Path("fifo"), header, std::nullopt, frame, temporaries_);
+  reader.join();
+
+  cli_test::WriteBytes(Path("received"), received);
+  WriteImageFile(Path("on-disk"), header, std::nullopt, frame, temporaries_);
+  const Samples from_fifo = ReadWithOiio(Path("received"));
+  const Samples on_disk = ReadWithOiio(Path("on-disk"));
+  EXPECT_EQ(from_fifo.spec.format, on_disk.spec.format);
+  EXPECT_EQ(from_fifo.bytes, on_disk.bytes);
+  EXPECT_TRUE(std::filesystem::is_fifo(Path("fifo")));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -261,8 +287,9 @@ TEST(ImageFileTypes, OutputTypeOverridesTheInputsType) {
   WriteFixture(in, {"", ".exr", TypeDesc::FLOAT, 4}, 8, 8);
   FrameBuffer frame;
   const ImageHeader header = ReadImageFile(in, kNoLimit, frame);
-  WriteImageFile((dir / "out.exr").string(), header, OutputType::kHalf, frame);
-  WriteImageFile((dir / "out.tif").string(), header, OutputType::kUint16, frame);
+  huesieve::files::TemporaryFiles temporaries(1);
+  WriteImageFile((dir / "out.exr").string(), header, OutputType::kHalf, frame, temporaries);
+  WriteImageFile((dir / "out.tif").string(), header, OutputType::kUint16, frame, temporaries);
   EXPECT_EQ(ReadWithOiio((dir / "out.exr").string()).spec.format, TypeDesc::HALF);
   EXPECT_EQ(ReadWithOiio((dir / "out.tif").string()).spec.format, TypeDesc::UINT16);
 }

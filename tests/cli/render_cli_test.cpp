@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "tests/cli/png_fixtures.h"
@@ -50,6 +51,27 @@ TEST_F(RenderCli, HelpShowsUsageWithAnExample) {
     EXPECT_THAT(result.out, HasSubstr("--max-pixels N        refuse images of more than N pixels "
                                       "(default 268435456,"));
   }
+}
+
+// The lines of the usage block of docs/huesieve-render.md.
+std::vector<std::string> DocumentedUsage() {
+  std::ifstream doc(HUESIEVE_RENDER_DOC);
+  std::vector<std::string> lines;
+  std::string line;
+  while (std::getline(doc, line) && line != "## Usage") {
+  }
+  std::getline(doc, line);
+  std::getline(doc, line);
+  while (std::getline(doc, line) && line != "```") lines.push_back(line);
+  return lines;
+}
+
+TEST_F(RenderCli, HelpShowsEveryUsageLineOfTheDocs) {
+  const std::vector<std::string> documented = DocumentedUsage();
+  ASSERT_EQ(documented.size(), 5u);
+  const ToolResult result = RunTool({"--help"});
+  for (const std::string& line : documented) EXPECT_THAT(result.out, HasSubstr(line));
+  EXPECT_THAT(result.out, HasSubstr("at most 1099511627776, 2^40"));
 }
 
 TEST_F(RenderCli, VersionIsPrinted) {
@@ -237,6 +259,19 @@ TEST_F(RenderCli, SixteenBitIsolationMatchesValuesWorkedByHand) {
 // A disabled entry claims and clears: the red pixel is cleared by entry 1
 // before entry 2 could keep it, yet it still counts for the bounds, so the
 // markers surround it.
+// A key that claims nothing clears everything, and the four markers of the
+// empty selection fall on the 2 x 2 block at the top left.
+TEST_F(RenderCli, EmptyKeyMarksATwoByTwoBlockAtTheTopLeft) {
+  Write("in.png", {3, 3, 8, std::vector<std::uint16_t>(36, 200)});
+  ASSERT_EQ(RunTool({"--enable", Path("in.png"), Path("out.png")}).status, 0);
+  // clang-format off: one row of the frame a line
+  EXPECT_THAT(Read("out.png").rgba, ElementsAreArray<std::uint16_t>({
+      255, 0, 0, 255, 255, 0, 0, 255, 0, 0, 0, 0,
+      255, 0, 0, 255, 255, 0, 0, 255, 0, 0, 0, 0,
+      0,   0, 0, 0,   0,   0, 0, 0,   0, 0, 0, 0}));
+  // clang-format on
+}
+
 TEST_F(RenderCli, DisabledEntryClearsWhatItClaims) {
   Write("in.png", {3, 1, 8, {255, 0, 0, 255, 0, 0, 255, 255, 0, 0, 255, 255}});
   const ToolResult result = RunTool({"--enable", "--entry", "1:FF0000:10:0:off", "--entry",
@@ -309,6 +344,12 @@ class RenderCliErrors : public RenderCli, public ::testing::WithParamInterface<E
         R"({"enable": true, "entries": [{"enabled": true, "color": "#FF0000", "range": 200,
             "softness": 0}]})";
     cli_test::WriteBytes(dir_ / "wide.json", {wide_settings.begin(), wide_settings.end()});
+    const std::string huge_settings =
+        R"({"enable": true, "entries": [{"enabled": true, "color": "#FF0000", "range": 1e400,
+            "softness": 0}]})";
+    cli_test::WriteBytes(dir_ / "huge.json", {huge_settings.begin(), huge_settings.end()});
+    std::filesystem::create_hard_link(dir_ / "good.png", dir_ / "hard-link.png");
+    std::filesystem::create_symlink("good.png", dir_ / "link.png");
   }
 
   std::string Substitute(std::string text) const {
@@ -404,6 +445,36 @@ INSTANTIATE_TEST_SUITE_P(
                   {"--settings", "{dir}wide.json", "{dir}good.png", "{out}"},
                   2,
                   "huesieve-render: {dir}wide.json: entry 1: RANGE 200 is outside 1 to 128"},
+        ErrorCase{"SettingsNumberTooLarge",
+                  {"--settings", "{dir}huge.json", "{dir}good.png", "{out}"},
+                  2,
+                  "huesieve-render: {dir}huge.json: the number 1e400 at line 1, column 77 is too "
+                  "large"},
+        ErrorCase{"OutputIsTheInput",
+                  {"--enable", "{dir}good.png", "{dir}good.png"},
+                  2,
+                  "huesieve-render: {dir}good.png: is the same file as the input {dir}good.png; "
+                  "the output must be another file"},
+        ErrorCase{"OutputIsTheInputByAnotherPath",
+                  {"{dir}good.png", "{dir}a-directory/../good.png"},
+                  2,
+                  "huesieve-render: {dir}a-directory/../good.png: is the same file as the input "
+                  "{dir}good.png; the output must be another file"},
+        ErrorCase{"OutputIsAHardLinkToTheInput",
+                  {"{dir}good.png", "{dir}hard-link.png"},
+                  2,
+                  "huesieve-render: {dir}hard-link.png: is the same file as the input "
+                  "{dir}good.png; the output must be another file"},
+        ErrorCase{"OutputIsASymbolicLinkToTheInput",
+                  {"{dir}good.png", "{dir}link.png"},
+                  2,
+                  "huesieve-render: {dir}link.png: is the same file as the input {dir}good.png; "
+                  "the output must be another file"},
+        ErrorCase{"RawOutputIsTheInput",
+                  {"--raw", "2x2", "{dir}good.png", "{dir}link.png"},
+                  2,
+                  "huesieve-render: {dir}link.png: is the same file as the input {dir}good.png; "
+                  "the output must be another file"},
         ErrorCase{"MissingOutput",
                   {"{dir}good.png"},
                   2,

@@ -4,12 +4,14 @@ namespace huesieve::cli {
 
 FileFrames::FileFrames(const FrameRenderer& renderer, const std::vector<std::string>& inputs,
                        const std::vector<std::string>& outputs, std::uint64_t max_pixels,
-                       std::optional<image::OutputType> output_type)
+                       std::optional<image::OutputType> output_type,
+                       files::TemporaryFiles& temporaries)
     : renderer_(renderer),
       inputs_(inputs),
       outputs_(outputs),
       max_pixels_(max_pixels),
-      output_type_(output_type) {}
+      output_type_(output_type),
+      temporaries_(temporaries) {}
 
 bool FileFrames::Read(std::uint64_t index) {
   header_ = image::ReadImageFile(inputs_.at(index), max_pixels_, frame_);
@@ -21,7 +23,7 @@ void FileFrames::Render(std::uint64_t index) {
 }
 
 void FileFrames::Write(std::uint64_t index) {
-  image::WriteImageFile(outputs_.at(index), header_, output_type_, frame_);
+  image::WriteImageFile(outputs_.at(index), header_, output_type_, frame_, temporaries_);
 }
 
 std::string FileFrames::Name(std::uint64_t index) const { return inputs_.at(index); }

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "files/temporary_files.h"
 #include "image/frame_buffer.h"
 #include "tools/huesieve-render/frame_pipeline.h"
 #include "tools/huesieve-render/frame_renderer.h"
@@ -20,7 +21,7 @@ class FileFrames : public FrameWork {
  public:
   FileFrames(const FrameRenderer& renderer, const std::vector<std::string>& inputs,
              const std::vector<std::string>& outputs, std::uint64_t max_pixels,
-             std::optional<image::OutputType> output_type);
+             std::optional<image::OutputType> output_type, files::TemporaryFiles& temporaries);
 
   bool Read(std::uint64_t index) override;
   void Render(std::uint64_t index) override;
@@ -33,6 +34,7 @@ class FileFrames : public FrameWork {
   const std::vector<std::string>& outputs_;
   std::uint64_t max_pixels_;
   std::optional<image::OutputType> output_type_;
+  files::TemporaryFiles& temporaries_;
   image::ImageHeader header_;  // of the input read last
   image::FrameBuffer frame_;
 };

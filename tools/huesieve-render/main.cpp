@@ -13,14 +13,19 @@
 
 #include "effect/controls.h"
 #include "effect/identity.h"
+#include "files/file_error.h"
+#include "files/output_file.h"
+#include "files/temporary_files.h"
 #include "png/files.h"
 #include "tools/huesieve-render/core_renderer.h"
 #include "tools/huesieve-render/frame_pipeline.h"
 #include "tools/huesieve-render/frame_work.h"
 #include "image/image_files.h"
+#include "tools/huesieve-render/interrupt_cleanup.h"
 #include "tools/huesieve-render/module_renderer.h"
 #include "tools/huesieve-render/options.h"
 #include "tools/huesieve-render/processor_share.h"
+#include "tools/huesieve-render/output_check.h"
 #include "tools/huesieve-render/progress.h"
 #include "tools/huesieve-render/raw_frames.h"
 #include "tools/huesieve-render/settings_file.h"
@@ -107,7 +112,8 @@ int Conclude(Progress& progress, const std::optional<FrameFailure>& failure) {
 }
 
 // A single image, or a sequence: each frame from its own file to its own.
-int RenderFiles(const Options& options, const MakeRenderer& make_renderer) {
+int RenderFiles(const Options& options, const MakeRenderer& make_renderer,
+                files::TemporaryFiles& temporaries) {
   std::vector<std::string> inputs = {options.input};
   std::vector<std::string> outputs = {options.output};
   const bool sequence = options.input_frames.has_value();
@@ -119,6 +125,7 @@ int RenderFiles(const Options& options, const MakeRenderer& make_renderer) {
       outputs.push_back(options.output_frames->Path(frame));
     }
   }
+  RefuseInputsAsOutputs(inputs, outputs);
   const bool shown = sequence && !options.quiet;
   Progress progress(stderr, shown && StandardErrorIsATerminal(), shown, inputs.size());
   const ProcessorShare share = ShareFor(options, inputs.size());
@@ -129,13 +136,14 @@ int RenderFiles(const Options& options, const MakeRenderer& make_renderer) {
                                 [&] {
                                   return std::make_unique<FileFrames>(
                                       *renderer, inputs, outputs, options.max_pixels,
-                                      options.output_type);
+                                      options.output_type, temporaries);
                                 },
                                 [&] { progress.FrameDone(); }));
 }
 
 // Raw frames from INPUT to OUTPUT, in order, until the input ends.
-int RenderStream(const Options& options, const MakeRenderer& make_renderer) {
+int RenderStream(const Options& options, const MakeRenderer& make_renderer,
+                 files::TemporaryFiles& temporaries) {
   const ProcessorShare share = ShareFor(options, UINT64_MAX);
   const std::unique_ptr<FrameRenderer> renderer = make_renderer(share.threads);
   const RawFormat format{options.raw->width, options.raw->height, options.raw_depth == 16};
@@ -145,6 +153,7 @@ int RenderStream(const Options& options, const MakeRenderer& make_renderer) {
     throw ToolError("--raw " + std::to_string(format.width) + "x" + std::to_string(format.height) +
                     ": " + error.what());
   }
+  RefuseInputsAsOutputs({options.input}, {options.output});
   const bool from_standard_input = options.input == kStandardStream;
   const std::string input_name = from_standard_input ? "standard input" : options.input;
   png::InputFile input_file;
@@ -152,10 +161,12 @@ int RenderStream(const Options& options, const MakeRenderer& make_renderer) {
 
   const bool to_standard_output = options.output == kStandardStream;
   const std::string output_name = to_standard_output ? "standard output" : options.output;
-  std::unique_ptr<png::ReplacingFile> output_file;
+  std::unique_ptr<files::OutputFile> output_file;
   try {
-    if (!to_standard_output) output_file = std::make_unique<png::ReplacingFile>(options.output);
-  } catch (const png::FileError& error) {
+    if (!to_standard_output) {
+      output_file = std::make_unique<files::OutputFile>(options.output, temporaries);
+    }
+  } catch (const files::FileError& error) {
     throw ToolError(options.output + ": " + error.what());
   }
 
@@ -171,7 +182,7 @@ int RenderStream(const Options& options, const MakeRenderer& make_renderer) {
   if (!failure && output_file) {
     try {
       output_file->Commit();
-    } catch (const png::FileError& error) {
+    } catch (const files::FileError& error) {
       progress.Finish(false);
       throw ToolError(options.output + ": " + error.what());
     }
@@ -202,6 +213,11 @@ int Run(const Options& options) {
     case Command::kRender:
       break;
   }
+  // One temporary file a worker at most; the signals are taken before any
+  // thread starts.
+  files::TemporaryFiles temporaries(
+      static_cast<std::size_t>(ShareFor(options, UINT64_MAX).jobs) + 1);
+  const InterruptCleanup interrupt_cleanup(temporaries);
   if (!options.raw) {
     const std::string problem = image::OutputFormatProblem(
         options.output_frames ? options.output_frames->Path(0) : options.output);
@@ -212,7 +228,8 @@ int Run(const Options& options) {
     if (options.module_path.empty()) return std::make_unique<CoreRenderer>(settings, threads);
     return std::make_unique<ModuleRenderer>(options.module_path, settings);
   };
-  return options.raw ? RenderStream(options, make_renderer) : RenderFiles(options, make_renderer);
+  return options.raw ? RenderStream(options, make_renderer, temporaries)
+                     : RenderFiles(options, make_renderer, temporaries);
 }
 
 }  // namespace

@@ -280,7 +280,8 @@ std::string UsageText() {
 Applies the Huesieve colour-isolation effect to images, image sequences or raw
 video. Pixels near one of the chosen colours are kept (feathered in the outer
 Softness percent of the Range), everything else becomes transparent, and four
-red pixels mark the corners of the selection.
+red pixels mark the corners of the selection (when nothing is claimed, a 2 x 2
+block at the top left).
 
 Images are PNG, OpenEXR, TIFF, DPX or JPEG, the format chosen by the file
 name's extension; the output is any of them but JPEG, which holds no alpha.
@@ -337,7 +338,8 @@ Files and footage:
                         given one, the other takes what it leaves
   -q, --quiet           no progress line and no summary
   --max-pixels N        refuse images of more than N pixels (default 268435456,
-                        2^28), from their header, before any memory is taken
+                        2^28; at most 1099511627776, 2^40), from their header,
+                        before any memory is taken
 
 Information:
   --about               print the effect's About text (with --module, the
@@ -361,8 +363,15 @@ video
     huesieve-render --raw 1920x1080 --enable --entry 1:DB2924:110:60 - - |
     ffmpeg -f rawvideo -pix_fmt rgba -s 1920x1080 -r 25 -i - -c:v png out.mov
 
+Outputs: a file is written beside itself and renamed over the old one when
+complete, so it is whole or not there; through a symbolic link, the file the
+link leads to is replaced and the link stays. A device or a FIFO is written
+into as the bytes come. An OUTPUT that is the INPUT, or a frame of the input
+sequence, by any name or link, is refused before any work.
+
 Exit status: 0 on success, 2 for a mistake in the arguments, 1 for any other
-failure. Each output file is written whole or not at all.
+failure, 130 or 143 when stopped by SIGINT or SIGTERM: frames finished stay,
+temporary files are removed.
 )";
 }
 

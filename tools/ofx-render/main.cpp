@@ -120,7 +120,8 @@ void Render(const Request& request) {
     std::memcpy(frame.Row(static_cast<std::uint32_t>(row)),
                 output.PixelAddress(0, height - 1 - row), row_bytes);
   }
-  huesieve::image::WriteImageFile(request.output, header, std::nullopt, frame);
+  huesieve::files::TemporaryFiles temporaries(1);
+  huesieve::image::WriteImageFile(request.output, header, std::nullopt, frame, temporaries);
 }
 
 }  // namespace
