@@ -53,7 +53,7 @@ headers=build/web-include
 mkdir -p "$headers"
 ln -sfn /usr/include/nlohmann "$headers/nlohmann"
 tuner_sources=(src/core/*.cpp src/effect/setting_checks.cpp src/effect/settings_json.cpp
-  web/wasm/tuner_core.cpp web/wasm/tuner_settings.cpp web/wasm/tuner_workers.cpp)
+  web/wasm/tuner_core.cpp web/wasm/tuner_settings.cpp src/threads/band_threads.cpp)
 exports=_malloc,_free,_huesieve_table_new,_huesieve_table_set,_huesieve_render,_huesieve_map_claims
 exports+=,_huesieve_render16,_huesieve_map_claims16
 exports+=,_huesieve_describe,_huesieve_settings_read,_huesieve_rule_bytes16

@@ -1,4 +1,4 @@
-#include "tools/huesieve-render/band_threads.h"
+#include "threads/band_threads.h"
 
 #include <gtest/gtest.h>
 
@@ -23,7 +23,7 @@ void Record(unsigned int worker, unsigned int workers, void* argument) {
 }
 
 TEST(BandThreads, EachWorkerRunsOnceWithWorkerZeroOnTheCallingThread) {
-  huesieve::cli::BandThreads threads(5);
+  huesieve::BandThreads threads(5);
   EXPECT_EQ(threads.Count(), 5u);
   Calls calls;
   calls.caller = std::this_thread::get_id();

@@ -4,7 +4,7 @@
 
 #include "core/pixel_formats.h"
 #include "effect/effect_settings.h"
-#include "tools/huesieve-render/band_threads.h"
+#include "threads/band_threads.h"
 
 namespace huesieve::cli {
 

@@ -17,7 +17,7 @@
 #include "core/selection_bounds.h"
 #include "effect/controls.h"
 #include "effect/effect_settings.h"
-#include "web/wasm/tuner_workers.h"
+#include "threads/band_threads.h"
 
 namespace {
 
@@ -47,7 +47,7 @@ template <typename Format, typename Sample>
 std::int32_t Render(const Sample* source, Sample* result, std::int32_t width, std::int32_t height,
                     std::int32_t enable, const ColourEntryTable& table, std::int32_t* bounds,
                     std::int32_t portable, std::int32_t workers) {
-  huesieve::tuner::TunerWorkers band_workers(static_cast<unsigned int>(std::max(workers, 1)));
+  huesieve::BandThreads band_workers(static_cast<unsigned int>(std::max(workers, 1)));
   huesieve::RenderOptions options;
   options.workers = &band_workers;
   if (portable != 0) options.isa = huesieve::KernelIsa::kPortable;

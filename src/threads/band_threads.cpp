@@ -1,11 +1,11 @@
-#include "web/wasm/tuner_workers.h"
+#include "threads/band_threads.h"
 
 #include <pthread.h>
 
 #include <algorithm>
 #include <array>
 
-namespace huesieve::tuner {
+namespace huesieve {
 namespace {
 
 struct Share {
@@ -23,15 +23,12 @@ void* RunShare(void* share) {
 
 }  // namespace
 
-TunerWorkers::TunerWorkers(unsigned int count) : count_(std::clamp(count, 1u, kMaxWorkers)) {}
+BandThreads::BandThreads(unsigned int count) : count_(std::clamp(count, 1u, kMaxThreads)) {}
 
-// pthread_create reports a thread it cannot start (always, in the build
-// without threads) instead of throwing as std::thread would: the shares that
-// started run, and the core renders what they leave on the calling thread.
-void TunerWorkers::Run(Job* job, unsigned int workers, void* argument) {
+void BandThreads::Run(Job* job, unsigned int workers, void* argument) {
   workers = std::min(workers, count_);
-  std::array<Share, kMaxWorkers> shares{};
-  std::array<pthread_t, kMaxWorkers> threads{};
+  std::array<Share, kMaxThreads> shares{};
+  std::array<pthread_t, kMaxThreads> threads{};
   unsigned int started = 0;
   for (unsigned int worker = 1; worker < workers; ++worker) {
     shares[worker] = Share{job, worker, workers, argument};
@@ -42,4 +39,4 @@ void TunerWorkers::Run(Job* job, unsigned int workers, void* argument) {
   for (unsigned int k = 0; k < started; ++k) ::pthread_join(threads[k], nullptr);
 }
 
-}  // namespace huesieve::tuner
+}  // namespace huesieve
