@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fstream>
 #include <utility>
 #include <vector>
 
@@ -32,6 +33,19 @@ std::FILE* OpenStream(int descriptor) {
     FailWith(error);
   }
   return file;
+}
+
+// The mode a plain create gives a new file: 0666 less the umask, read from
+// the kernel's account of the process, since umask() can only read it by
+// setting it, which would race with other threads creating files.
+mode_t NewFileMode() {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind("Umask:", 0) == 0) {
+      return static_cast<mode_t>(0666 & ~std::stoul(line.substr(6), nullptr, 8));
+    }
+  }
+  return 0644;  // the usual umask, 022, where the kernel does not say
 }
 
 }  // namespace
@@ -65,12 +79,7 @@ OutputFile::OutputFile(const std::string& path, TemporaryFiles& temporaries)
   }
   target_ = FollowLinks(path);
   // A replaced file keeps its mode; a new one gets what a plain create gives.
-  mode_t mode = status.st_mode & 07777;
-  if (!exists) {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    mode = 0666 & ~mask;
-  }
+  const mode_t mode = exists ? status.st_mode & 07777 : NewFileMode();
   const std::size_t slash = target_.find_last_of('/');
   const std::string name = slash == std::string::npos ? target_ : target_.substr(slash + 1);
   int descriptor = -1;

@@ -66,6 +66,20 @@ TEST_F(OutputCli, ImageIntoAFifoReachesTheProcessReadingIt) {
   EXPECT_THAT(dir_.Names(), ElementsAre("in.png", "out.png", "received.png"));
 }
 
+// A new file gets what a plain create gives under the run's umask, sequence
+// frames written by parallel jobs too.
+TEST_F(OutputCli, NewFilesTakeTheUmasksMode) {
+  const ToolResult result = RunShell(In(
+      "cp in.png in.0001.png && cp in.png in.0002.png && cp in.png in.0003.png && umask 027 && " +
+      ToolCommand(With(kKey, {"-j", "3", "in.####.png", "out.####.png"}))));
+  ASSERT_EQ(result.status, 0) << result.err;
+  for (const char* name : {"out.0001.png", "out.0002.png", "out.0003.png"}) {
+    EXPECT_EQ(fs::status(dir_ / name).permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read)
+        << name;
+  }
+}
+
 TEST_F(OutputCli, IntoADeviceTheDeviceStays) {
   cli_test::WriteBytes(dir_ / "in.raw", {kInput.rgba.begin(), kInput.rgba.end()});
   const ToolResult raw = RunTool(With(kKey, {"--raw", "3x1", Path("in.raw"), "/dev/null"}));
