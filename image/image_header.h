@@ -1,0 +1,32 @@
+// What a written image keeps of the file it was rendered from, whatever the
+// format: the format and data type read, the format's own attributes, and
+// the channels and parts that pass through untouched.
+#pragma once
+
+#include <memory>
+
+#include "image/frame_buffer.h"
+
+namespace huesieve::image {
+
+enum class FileFormat { kPng, kOpenExr, kTiff, kDpx, kJpeg };
+
+// Each format's own part of a header, declared by its codec.
+struct ExrFile;         // image/exr_file.h
+struct TiffAttributes;  // image/tiff_file.h
+struct DpxAttributes;   // image/dpx_file.h
+
+struct ImageHeader {
+  FileFormat format = FileFormat::kPng;
+  // The keyed channels' type as the file stores them.
+  OutputType stored_type = OutputType::kUint8;
+  // Bits a sample holds: 1 to 16 for integers (10 and 12 in DPX and TIFF),
+  // 16 for half, 32 for float.
+  int bits_per_sample = 8;
+  // Set only when the file read was of that format.
+  std::shared_ptr<const ExrFile> exr;
+  std::shared_ptr<const TiffAttributes> tiff;
+  std::shared_ptr<const DpxAttributes> dpx;
+};
+
+}  // namespace huesieve::image
