@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ pkgconf googletest libgtest-dev libgmock-dev libpng-dev
-  libbenchmark-dev nlohmann-json3-dev libcli11-dev libopenimageio-dev ffmpeg "$@")
+  libbenchmark-dev nlohmann-json3-dev libcli11-dev libopenimageio-dev libtiff-dev libjpeg-dev libopenexr-dev ffmpeg "$@")
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" ||
