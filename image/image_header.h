@@ -3,7 +3,9 @@
 // the channels and parts that pass through untouched.
 #pragma once
 
+#include <cstdint>
 #include <memory>
+#include <string>
 
 #include "image/frame_buffer.h"
 
@@ -27,6 +29,15 @@ struct ImageHeader {
   std::shared_ptr<const ExrFile> exr;
   std::shared_ptr<const TiffAttributes> tiff;
   std::shared_ptr<const DpxAttributes> dpx;
+};
+
+// What a reader is asked for.
+struct ReadOptions {
+  // Larger images are refused from their header, before memory is taken.
+  std::uint64_t max_pixels = std::uint64_t{1} << 28;
+  // OpenEXR: the layer keyed (NAME.R, NAME.G, NAME.B, NAME.A); empty for R,
+  // G, B and A.
+  std::string layer;
 };
 
 }  // namespace huesieve::image
