@@ -1,7 +1,7 @@
 // A lean in-memory host that drives an effect module through its command
-// entry point, as the compositing host would: `huesieve-render --module`
-// renders through it, and the simulated hosts of the tests, the fuzzers and
-// the loader (hostsim/) are built on it.
+// entry point, as the compositing host would: the module test tool
+// (huesieve-module-render) renders through it, and the simulated hosts of the
+// tests, the fuzzers and the loader (hostsim/) are built on it.
 //
 // Its records have the host's full published layout. Every byte the module has
 // no reason to read holds poison, and every callback a command has no business

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "png/host_scale.h"
 #include "png/png_error.h"
 #include "png/png_reader.h"
 

@@ -1,12 +1,12 @@
-#include "tools/huesieve-render/effect_controls.h"
+#include "tools/module-render/effect_controls.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
-using huesieve::cli::EffectControls;
-using huesieve::cli::FindControls;
-using huesieve::cli::LayoutError;
+using huesieve::module_render::EffectControls;
+using huesieve::module_render::FindControls;
+using huesieve::module_render::LayoutError;
 
 std::vector<PF_ParamDef> Records(std::initializer_list<PF_ParamType> types) {
   std::vector<PF_ParamDef> records;

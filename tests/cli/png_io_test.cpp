@@ -12,54 +12,11 @@
 namespace {
 
 using huesieve::png::DecodePng;
-using huesieve::png::FromHost16;
 using huesieve::png::Image;
 using huesieve::png::PngError;
-using huesieve::png::ToHost16;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
-
-// The 16-bit mapping between PNG samples (0 to 65535) and host channels
-// (0 to 32768).
-
-TEST(Host16Mapping, EveryHostValueSurvivesTheTripOutAndBack) {
-  for (std::uint32_t host = 0; host <= 32768; ++host) {
-    const auto h = static_cast<std::uint16_t>(host);
-    ASSERT_EQ(ToHost16(FromHost16(h)), h) << "host value " << host;
-  }
-}
-
-TEST(Host16Mapping, FileToHostIsTheRoundedDivisionForEveryValue) {
-  for (std::uint32_t value = 0; value <= 65535; ++value) {
-    ASSERT_EQ(ToHost16(static_cast<std::uint16_t>(value)), (value * 32768 + 32767) / 65535)
-        << "file value " << value;
-  }
-}
-
-TEST(Host16Mapping, FileToHostRoundsToNearest) {
-  EXPECT_EQ(ToHost16(0), 0);
-  EXPECT_EQ(ToHost16(1), 1);          // 0.50001
-  EXPECT_EQ(ToHost16(2), 1);          // 1.00002
-  EXPECT_EQ(ToHost16(32768), 16384);  // 16384.25
-  EXPECT_EQ(ToHost16(40000), 20000);  // 20000.31
-  EXPECT_EQ(ToHost16(65534), 32767);  // 32767.49999
-  EXPECT_EQ(ToHost16(65535), 32768);
-}
-
-TEST(Host16Mapping, HostToFileRoundsToNearest) {
-  EXPECT_EQ(FromHost16(0), 0);
-  EXPECT_EQ(FromHost16(1), 2);          // 1.99997
-  EXPECT_EQ(FromHost16(14105), 28210);  // 28209.96
-  EXPECT_EQ(FromHost16(16384), 32768);  // exactly half way up the scale
-  EXPECT_EQ(FromHost16(20000), 39999);  // 39999.39
-  EXPECT_EQ(FromHost16(32768), 65535);
-}
-
-TEST(Host16Mapping, ValuesPastTheHostMaximumSaturate) {
-  EXPECT_EQ(FromHost16(32769), 65535);
-  EXPECT_EQ(FromHost16(65535), 65535);
-}
 
 // Every PNG format comes out as straight RGBA of 8 or 16 bits.
 

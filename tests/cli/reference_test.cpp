@@ -301,7 +301,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 // Where the hosts' formats meet they give the same pixels: the tool, the
 // OpenFX plug-in (loaded from its bundle by huesieve-ofx-render) and, at 8
-// bits, the After Effects module through --module.
+// bits, the After Effects module (driven by huesieve-module-render).
 struct Meeting {
   const char* name;
   FileCase file;
@@ -347,7 +347,7 @@ TEST_P(HostsAgree, OnRandomFramesAndKeys) {
     std::vector<std::string> module = {"--module", HUESIEVE_MODULE_PATH};
     module.insert(module.end(), args.begin(), args.end());
     module.insert(module.end(), {path("in"), path("module")});
-    ASSERT_EQ(cli_test::RunTool(module).status, 0);
+    ASSERT_EQ(cli_test::RunProgram(HUESIEVE_MODULE_RENDER_PATH, module), 0);
     EXPECT_EQ(FirstDifference(ReadPicture(path("module"), file.scale), by_tool), "")
         << "the After Effects module, trial " << trial;
   }

@@ -38,15 +38,24 @@ std::string Quote(const std::string& arg) {
   return quoted + "'";
 }
 
-std::string ToolCommand(const std::vector<std::string>& args) {
+namespace {
+
+// `program` and `args`, quoted into a command line.
+std::string CommandLine(const std::string& program, const std::vector<std::string>& args) {
   // Appended piece by piece: GCC 12 misreads `"literal" + std::string` at -O3
   // as an overlapping copy (-Wrestrict).
-  std::string command = Quote(HUESIEVE_RENDER_PATH);
+  std::string command = Quote(program);
   for (const std::string& arg : args) {
     command += ' ';
     command += Quote(arg);
   }
   return command;
+}
+
+}  // namespace
+
+std::string ToolCommand(const std::vector<std::string>& args) {
+  return CommandLine(HUESIEVE_RENDER_PATH, args);
 }
 
 ToolResult RunShell(const std::string& script) {
@@ -65,16 +74,21 @@ ToolResult RunShell(const std::string& script) {
   return result;
 }
 
-ToolResult RunTool(const std::vector<std::string>& args,
-                   const std::filesystem::path& working_directory) {
+ToolResult RunCapturing(const std::string& program, const std::vector<std::string>& args,
+                        const std::filesystem::path& working_directory) {
   std::string script;
   if (!working_directory.empty()) {
     script += "cd ";
     script += Quote(working_directory.string());
     script += " && ";
   }
-  script += ToolCommand(args);
+  script += CommandLine(program, args);
   return RunShell(script);
+}
+
+ToolResult RunTool(const std::vector<std::string>& args,
+                   const std::filesystem::path& working_directory) {
+  return RunCapturing(HUESIEVE_RENDER_PATH, args, working_directory);
 }
 
 ToolResult RunToolOnTerminal(const std::vector<std::string>& args) {
@@ -113,11 +127,7 @@ ToolResult RunToolOnTerminal(const std::vector<std::string>& args) {
 }
 
 int RunProgram(const std::string& program, const std::vector<std::string>& args) {
-  std::string command = Quote(program);
-  for (const std::string& arg : args) {
-    command += ' ';
-    command += Quote(arg);
-  }
+  std::string command = CommandLine(program, args);
   command += " >/dev/null 2>&1 </dev/null";
   return ExitStatus(std::system(command.c_str()));
 }

@@ -24,6 +24,10 @@ std::string ToolCommand(const std::vector<std::string>& args);
 // and error are the result's.
 ToolResult RunShell(const std::string& script);
 
+// Runs `program` with `args`, in `working_directory` when one is given.
+ToolResult RunCapturing(const std::string& program, const std::vector<std::string>& args,
+                        const std::filesystem::path& working_directory = {});
+
 // Runs the built huesieve-render with `args`, in `working_directory` when
 // one is given.
 ToolResult RunTool(const std::vector<std::string>& args,

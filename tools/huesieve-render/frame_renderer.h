@@ -1,5 +1,5 @@
-// What renders a frame: the core's one effect call, or a built module driven
-// as its host would drive it.
+// What renders a frame for the frame pipeline: the core's one effect call
+// (core_renderer.h).
 #pragma once
 
 #include <string>

@@ -1,6 +1,5 @@
 // huesieve-render: applies the effect to image files, image sequences and raw
-// video streams through the core's one effect call, or through a built After
-// Effects module driven as its host would drive it (--module).
+// video streams through the core's one effect call.
 #include <sched.h>
 
 #include <csignal>
@@ -22,7 +21,6 @@
 #include "tools/huesieve-render/frame_work.h"
 #include "image/image_files.h"
 #include "tools/huesieve-render/interrupt_cleanup.h"
-#include "tools/huesieve-render/module_renderer.h"
 #include "tools/huesieve-render/options.h"
 #include "tools/huesieve-render/processor_share.h"
 #include "tools/huesieve-render/output_check.h"
@@ -98,8 +96,7 @@ ProcessorShare ShareFor(const Options& options, std::uint64_t frames) {
   return ShareProcessors(Processors(), frames, options.jobs, options.threads);
 }
 
-// Renders with the core, each frame on `threads` threads, or with the module
-// given, which renders each frame on one.
+// Renders with the core, each frame on `threads` threads.
 using MakeRenderer = std::function<std::unique_ptr<FrameRenderer>(int threads)>;
 
 // Ends a run of frames: the progress line goes, and a failure becomes the
@@ -200,15 +197,10 @@ int Run(const Options& options) {
       std::printf("%s %d.%d.%d\n", kToolName, kMajorVersion, kMinorVersion, kBugFixVersion);
       return 0;
     case Command::kAbout:
-      std::fputs((options.module_path.empty() ? AboutText() : ModuleAbout(options.module_path))
-                     .c_str(),
-                 stdout);
+      std::fputs(AboutText().c_str(), stdout);
       return 0;
     case Command::kListParams:
-      std::fputs(
-          (options.module_path.empty() ? ControlsText() : ModuleParams(options.module_path))
-              .c_str(),
-          stdout);
+      std::fputs(ControlsText().c_str(), stdout);
       return 0;
     case Command::kRender:
       break;
@@ -225,8 +217,7 @@ int Run(const Options& options) {
   }
   const ControlSettings settings = SettingsOf(options);
   const MakeRenderer make_renderer = [&](int threads) -> std::unique_ptr<FrameRenderer> {
-    if (options.module_path.empty()) return std::make_unique<CoreRenderer>(settings, threads);
-    return std::make_unique<ModuleRenderer>(options.module_path, settings);
+    return std::make_unique<CoreRenderer>(settings, threads);
   };
   return options.raw ? RenderStream(options, make_renderer, temporaries)
                      : RenderFiles(options, make_renderer, temporaries);

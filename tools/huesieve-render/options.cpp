@@ -107,7 +107,6 @@ struct Given {
   std::vector<std::string> files;
   std::vector<std::string> entries;
   std::vector<std::string> settings;
-  std::vector<std::string> module;
   std::vector<std::string> frames;
   std::vector<std::string> jobs;
   std::vector<std::string> threads;
@@ -135,7 +134,6 @@ Given Collect(std::span<const char* const> args, const std::string& jobs_name) {
   };
   value("--entry", given.entries);
   value("--settings", given.settings);
-  value("--module", given.module);
   value("--frames", given.frames);
   value("-j,--jobs", given.jobs);
   value("--threads", given.threads);
@@ -214,10 +212,6 @@ Options ParseOptions(std::span<const char* const> args) {
     options.settings_file = given.settings.front();
     if (options.settings_file.empty()) throw UsageError("--settings needs a file name");
   }
-  if (!given.module.empty()) {
-    options.module_path = given.module.back();
-    if (options.module_path.empty()) throw UsageError("--module needs a path");
-  }
 
   std::string render_only;  // an option that applies only to rendering
   const auto last = [&](const std::vector<std::string>& values, const char* name) {
@@ -256,10 +250,6 @@ Options ParseOptions(std::span<const char* const> args) {
     options.input = given.files[0];
     options.output = given.files[1];
     CheckInputAndOutput(options, raw_depth.has_value());
-    if (options.threads > 0 && !options.module_path.empty()) {
-      throw UsageError("--threads applies to the core, not --module: a module renders each frame "
-                       "on one thread, as its host has it");
-    }
   } else {
     if (!given.files.empty()) throw UsageError("unexpected argument " + given.files[0]);
     if (options.enable_effect || !options.entries.empty() || !options.settings_file.empty()) {
@@ -309,10 +299,6 @@ Effect:
                         JSON settings file, as the tuner saves it; --enable
                         turns the switch on whatever the file says, and each
                         --entry K replaces the file's entry K
-  --module PATH         render through this build of the After Effects module
-                        (Huesieve.so) instead of the core, driven as its host
-                        would; 8 and 16-bit images only, 16-bit samples on the
-                        host's 0 to 32768 scale
 
 Files and footage:
   IN.%04d.exr, IN.####.exr
@@ -342,11 +328,9 @@ Files and footage:
                         before any memory is taken
 
 Information:
-  --about               print the effect's About text (with --module, the
-                        module's)
+  --about               print the effect's About text
   --list-params         print the effect's controls, one a line: name, type,
-                        label, limits, default; with --module, the module's
-                        parameters as its host sees them
+                        label, limits, default
   -h, --help            show this help
   --version             print the tool's version
 

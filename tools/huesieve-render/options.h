@@ -39,7 +39,6 @@ struct Options {
   bool enable_effect = false;
   std::vector<EntryArgument> entries;  // each checked, in the order given
   std::string settings_file;           // --settings FILE; empty when not given
-  std::string module_path;             // --module: render through this module instead of the core
   std::string input;
   std::string output;
   // Set when INPUT and OUTPUT name image sequences.

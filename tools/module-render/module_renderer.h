@@ -9,19 +9,21 @@
 #include <string>
 
 #include "effect/controls.h"
+#include "image/frame_buffer.h"
 #include "modulehost/host.h"
-#include "tools/huesieve-render/frame_renderer.h"
-#include "tools/huesieve-render/module.h"
+#include "tools/module-render/module.h"
 
-namespace huesieve::cli {
+namespace huesieve::module_render {
 
-class ModuleRenderer : public FrameRenderer {
+class ModuleRenderer {
  public:
-  // Sets up the module and its controls to `settings`. Throws ToolError when
+  // Sets up the module and its controls to `settings`. Throws ModuleError when
   // the module fails a command or does not lay out the effect's controls.
   ModuleRenderer(const std::string& module_path, const ControlSettings& settings);
 
-  void Render(image::FrameBuffer& frame, const std::string& what) const override;
+  // Renders `frame` in place; `what` names it in messages. Throws
+  // ModuleError for a float frame, or a 16-bit one the module does not take.
+  void Render(image::FrameBuffer& frame, const std::string& what) const;
 
  private:
   Module module_;
@@ -29,11 +31,11 @@ class ModuleRenderer : public FrameRenderer {
   bool deep_;  // the module declares 16-bit rendering
 };
 
-// The module's About text, with the terminal's line ends. Throws ToolError.
+// The module's About text, with the terminal's line ends. Throws ModuleError.
 std::string ModuleAbout(const std::string& module_path);
 
 // The module's parameters as registered, one a line: slot, identifier, type,
-// name, accepted limits, default. Throws ToolError.
+// name, accepted limits, default. Throws ModuleError.
 std::string ModuleParams(const std::string& module_path);
 
-}  // namespace huesieve::cli
+}  // namespace huesieve::module_render

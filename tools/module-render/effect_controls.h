@@ -8,7 +8,7 @@
 
 #include "host/pf_params.h"
 
-namespace huesieve::cli {
+namespace huesieve::module_render {
 
 // The parameter slots of one colour entry: the controls that follow its
 // group start.
@@ -34,4 +34,4 @@ class LayoutError : public std::runtime_error {
 // `params` holds every slot, the input layer at 0. Throws LayoutError.
 EffectControls FindControls(const std::vector<PF_ParamDef>& params);
 
-}  // namespace huesieve::cli
+}  // namespace huesieve::module_render

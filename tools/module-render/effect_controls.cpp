@@ -1,8 +1,8 @@
-#include "tools/huesieve-render/effect_controls.h"
+#include "tools/module-render/effect_controls.h"
 
 #include <string>
 
-namespace huesieve::cli {
+namespace huesieve::module_render {
 
 EffectControls FindControls(const std::vector<PF_ParamDef>& params) {
   EffectControls controls;
@@ -32,4 +32,4 @@ EffectControls FindControls(const std::vector<PF_ParamDef>& params) {
   return controls;
 }
 
-}  // namespace huesieve::cli
+}  // namespace huesieve::module_render

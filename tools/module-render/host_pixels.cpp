@@ -1,12 +1,12 @@
-#include "tools/huesieve-render/host_pixels.h"
+#include "tools/module-render/host_pixels.h"
 
 #include <bit>
 #include <cstring>
 
 #include "host/pf_types.h"
-#include "png/png_io.h"
+#include "tools/module-render/host_scale.h"
 
-namespace huesieve::cli {
+namespace huesieve::module_render {
 namespace {
 
 // Whole pixels are rotated as one integer, which compilers turn into vector
@@ -40,7 +40,7 @@ void RgbaToHost(std::byte* row, std::size_t pixels, bool deep) {
   }
   for (std::size_t i = 0; i < pixels * 4; ++i) {
     std::byte* at = row + i * 2;
-    Store(at, png::ToHost16(Load<std::uint16_t>(at)));
+    Store(at, ToHost16(Load<std::uint16_t>(at)));
   }
   for (std::size_t i = 0; i < pixels; ++i) {
     std::byte* at = row + i * 8;
@@ -60,8 +60,8 @@ void HostToRgba(const std::byte* host_row, std::uint8_t* rgba, std::size_t pixel
   }
   for (std::size_t i = 0; i < pixels * 4; ++i) {
     std::uint8_t* at = rgba + i * 2;
-    Store(at, png::FromHost16(Load<std::uint16_t>(at)));
+    Store(at, FromHost16(Load<std::uint16_t>(at)));
   }
 }
 
-}  // namespace huesieve::cli
+}  // namespace huesieve::module_render

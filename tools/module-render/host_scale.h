@@ -1,11 +1,10 @@
-// 16-bit PNG samples to and from the first host's 16-bit scale. Standard
-// library only: the tool, the tests and the tuner's WebAssembly core share
-// it.
+// 16-bit file samples (0 to 65535) to and from the After Effects host's
+// 16-bit scale (0 to 32768), for driving a built module.
 #pragma once
 
 #include <cstdint>
 
-namespace huesieve::png {
+namespace huesieve::module_render {
 
 // The host's 16-bit channels run from 0 to 32768. Both directions round to
 // the nearest value, so every host value survives the trip out and back.
@@ -23,4 +22,4 @@ constexpr std::uint16_t FromHost16(std::uint16_t value) {
   return static_cast<std::uint16_t>(wide > 65535u ? 65535u : wide);
 }
 
-}  // namespace huesieve::png
+}  // namespace huesieve::module_render

@@ -6,7 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace huesieve::cli {
+namespace huesieve::module_render {
 
 // Rewrites `pixels` RGBA pixels at `row` as host pixels, in place: both take
 // 4 bytes a pixel at 8 bits and 8 bytes at 16.
@@ -15,4 +15,4 @@ void RgbaToHost(std::byte* row, std::size_t pixels, bool deep);
 // Writes `pixels` host pixels from `host_row` as RGBA samples into `rgba`.
 void HostToRgba(const std::byte* host_row, std::uint8_t* rgba, std::size_t pixels, bool deep);
 
-}  // namespace huesieve::cli
+}  // namespace huesieve::module_render

@@ -1,24 +1,23 @@
-#include "tools/huesieve-render/module_renderer.h"
+#include "tools/module-render/module_renderer.h"
 
 #include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "modulehost/image_record.h"
-#include "tools/huesieve-render/effect_controls.h"
-#include "tools/huesieve-render/host_pixels.h"
-#include "tools/huesieve-render/tool_errors.h"
+#include "tools/module-render/effect_controls.h"
+#include "tools/module-render/host_pixels.h"
 
-namespace huesieve::cli {
+namespace huesieve::module_render {
 namespace {
 
 void SetUp(const Module& module, modulehost::Host& host) {
   module.Check(host.GlobalSetup(), "Global Setup");
   module.Check(host.ParamsSetup(), "Params Setup");
   if (host.out_data.num_params != static_cast<A_long>(host.param_count())) {
-    throw ToolError("module " + module.path() + " reports " +
-                    std::to_string(host.out_data.num_params) + " parameters but added " +
-                    std::to_string(host.added_params().size()));
+    throw ModuleError("module " + module.path() + " reports " +
+                      std::to_string(host.out_data.num_params) + " parameters but added " +
+                      std::to_string(host.added_params().size()));
   }
 }
 
@@ -30,20 +29,19 @@ EffectControls ControlsOf(const Module& module, const modulehost::Host& host) {
   try {
     return FindControls(records);
   } catch (const LayoutError& error) {
-    throw ToolError("module " + module.path() + ": " + error.what());
+    throw ModuleError("module " + module.path() + ": " + error.what());
   }
 }
 
-void ApplySettings(const Module& module, modulehost::Host& host,
-                   const ControlSettings& settings) {
+void ApplySettings(const Module& module, modulehost::Host& host, const ControlSettings& settings) {
   const EffectControls controls = ControlsOf(module, host);
   host.param(controls.enable_effect).u.bd.value = settings.enable_effect ? 1 : 0;
   for (std::size_t k = 0; k < settings.entries.size(); ++k) {
     const EntrySettings& entry = settings.entries[k];
     if (k >= controls.entries.size()) {
       if (entry == EntrySettings{}) continue;
-      throw ToolError("module " + module.path() + " has colour entries 1 to " +
-                      std::to_string(controls.entries.size()) + ", not " + std::to_string(k + 1));
+      throw ModuleError("module " + module.path() + " has colour entries 1 to " +
+                        std::to_string(controls.entries.size()) + ", not " + std::to_string(k + 1));
     }
     const EntryControls& slots = controls.entries[k];
     host.param(slots.enable).u.bd.value = entry.enabled ? 1 : 0;
@@ -114,13 +112,13 @@ ModuleRenderer::ModuleRenderer(const std::string& module_path, const ControlSett
 
 void ModuleRenderer::Render(image::FrameBuffer& frame, const std::string& what) const {
   if (frame.type() == image::SampleType::kFloat) {
-    throw ToolError(what + ": float image, but the After Effects module " + module_.path() +
-                    " renders 8 and 16 bits only");
+    throw ModuleError(what + ": float image, but the After Effects module " + module_.path() +
+                      " renders 8 and 16 bits only");
   }
   const bool deep = frame.type() == image::SampleType::kUint16;
   if (deep && !deep_) {
-    throw ToolError(what + ": 16-bit image, but module " + module_.path() +
-                    " does not declare 16-bit rendering (flag 0x02000000)");
+    throw ModuleError(what + ": 16-bit image, but module " + module_.path() +
+                      " does not declare 16-bit rendering (flag 0x02000000)");
   }
   // The host's pixels are the frame's, alpha first and, at 16 bits, on the
   // host's scale: the module renders a copy from one into another, as its
@@ -173,4 +171,4 @@ std::string ModuleParams(const std::string& module_path) {
   return lines;
 }
 
-}  // namespace huesieve::cli
+}  // namespace huesieve::module_render

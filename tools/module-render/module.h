@@ -1,15 +1,23 @@
 // The effect module, loaded with dlopen through its exported entry point.
 #pragma once
 
+#include <stdexcept>
 #include <string>
 
 #include "modulehost/host.h"
 
-namespace huesieve::cli {
+namespace huesieve::module_render {
+
+// A module that does not load, lacks what a Huesieve module has, or fails a
+// command; the message names the module.
+class ModuleError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 class Module {
  public:
-  // Throws ToolError when the file does not load or lacks the entry point.
+  // Throws ModuleError when the file does not load or lacks the entry point.
   explicit Module(const std::string& path);
   ~Module();
   Module(const Module&) = delete;
@@ -18,7 +26,7 @@ class Module {
   modulehost::EffectMainFn effect_main() const { return effect_main_; }
   const std::string& path() const { return path_; }
 
-  // Throws ToolError naming the module and `command` when `err` is not
+  // Throws ModuleError naming the module and `command` when `err` is not
   // PF_Err_NONE.
   void Check(PF_Err err, const std::string& command) const;
 
@@ -28,8 +36,4 @@ class Module {
   modulehost::EffectMainFn effect_main_ = nullptr;
 };
 
-// The module built beside the tool, wherever the build tree or the tool was
-// moved: found from the tool's own path, not the working directory.
-std::string ModuleBesideTool();
-
-}  // namespace huesieve::cli
+}  // namespace huesieve::module_render
