@@ -14,8 +14,10 @@ scripts/fuzz.sh 20
 # The quick start's first command: the optimised build of everything, the
 # Windows module and plug-in, and the sample rendered.
 scripts/demo.sh
-# The optimised tool carries nothing that drives a module.
+# The optimised tool carries nothing that drives a module, and renders a
+# sequence across a Slurm job array as its docs show.
 tests/cli/check_no_test_simulator.sh build/release/huesieve-render
+scripts/test-slurm.sh build/release
 # The packages a user downloads, unpacked and loaded.
 scripts/package.sh
 scripts/test-packages.sh
