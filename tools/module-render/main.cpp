@@ -7,6 +7,7 @@
 //        huesieve-module-render --module PATH --about | --list-params
 // The image is read and written as huesieve-render reads and writes it: 8
 // and 16-bit images only, 16-bit samples on the host's 0 to 32768 scale.
+#include <cstdint>
 #include <cstdio>
 #include <exception>
 #include <new>
