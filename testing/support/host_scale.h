@@ -1,11 +1,11 @@
-// 16-bit PNG samples to and from the first host's 16-bit scale. Standard
-// library only: the tool, the tests and the tuner's WebAssembly core share
-// it.
+// 16-bit samples over the whole scale (0 to 65535) to and from the first
+// host's 16-bit scale, for driving a built module as its host would.
+// Standard library only.
 #pragma once
 
 #include <cstdint>
 
-namespace huesieve::png {
+namespace huesieve::host_scale {
 
 // The host's 16-bit channels run from 0 to 32768. Both directions round to
 // the nearest value, so every host value survives the trip out and back.
@@ -23,4 +23,4 @@ constexpr std::uint16_t FromHost16(std::uint16_t value) {
   return static_cast<std::uint16_t>(wide > 65535u ? 65535u : wide);
 }
 
-}  // namespace huesieve::png
+}  // namespace huesieve::host_scale
