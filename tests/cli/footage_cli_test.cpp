@@ -94,6 +94,26 @@ class Footage : public ::testing::Test {
 
 // Sequences.
 
+// A type the output's format does not hold is written at the nearest it
+// does: said once a run, naming the first file written so, and the run
+// succeeds.
+TEST_F(Footage, ANoteOnTheWrittenTypeIsToldOnceARun) {
+  WriteFrames("shot.%04d.png", {1, 2, 3},
+              {RandomFrame(4, 4, 16, 1), RandomFrame(4, 4, 16, 2), RandomFrame(4, 4, 16, 3)});
+  const ToolResult result = RunTool(With(kEffect, {"-q", "-j", "1", "--output-type", "half",
+                                                   Path("shot.####.png"), Path("key.####.png")}));
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "huesieve-render: " + Path("key.0001.png") +
+                            ": --output-type half: written as uint8, the nearest type PNG holds\n");
+  EXPECT_EQ(cli_test::ReadPng(Path("key.0003.png")).bit_depth, 8);
+
+  // A type the format holds goes without a note.
+  const ToolResult kept = RunTool(With(kEffect, {"-q", "--output-type", "uint16",
+                                                 Path("shot.####.png"), Path("wide.####.png")}));
+  EXPECT_EQ(kept.status, 0);
+  EXPECT_EQ(kept.err, "");
+}
+
 TEST_F(Footage, SequenceRendersEveryMatchingFrameUnderItsOwnNumber) {
   const std::vector<Image> frames = {RandomFrame(9, 7, 8, 1), RandomFrame(9, 7, 8, 2),
                                      RandomFrame(5, 3, 16, 3)};

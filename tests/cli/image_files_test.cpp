@@ -363,7 +363,21 @@ TEST(ImageFileTypes, ATypeTheFormatDoesNotHoldIsWrittenAtTheNearestWithANote) {
   EXPECT_THAT(write("uint16.png", OutputType::kUint16), ::testing::IsEmpty());
   EXPECT_EQ(ReadWithOiio((dir / "uint16.png").string()).spec.format, TypeDesc::UINT16);
   EXPECT_THAT(write("float.tif", std::nullopt), ::testing::IsEmpty());
-  EXPECT_THAT(write("uint8.exr", OutputType::kUint8),
+}
+
+TEST(ImageFileTypes, EightBitAsOpenExrIsWrittenAsHalfWithANote) {
+  cli_test::ScratchDir dir;
+  const std::string in = (dir / "in.png").string();
+  WriteFixture(in, {"", ".png", TypeDesc::UINT8, 4}, 8, 8);
+  FrameBuffer frame;
+  const ImageHeader header = ReadImageFile(in, kNoLimit, frame);
+  huesieve::files::TemporaryFiles temporaries(1);
+  EXPECT_THAT(WriteImageFile((dir / "out.exr").string(), header, std::nullopt, frame, temporaries),
+              ::testing::ElementsAre("the input's uint8 samples are written as half, the nearest "
+                                     "type OpenEXR holds"));
+  EXPECT_EQ(ReadWithOiio((dir / "out.exr").string()).spec.format, TypeDesc::HALF);
+  EXPECT_THAT(WriteImageFile((dir / "asked.exr").string(), header, OutputType::kUint8, frame,
+                             temporaries),
               ::testing::ElementsAre("--output-type uint8: written as half, the nearest type "
                                      "OpenEXR holds"));
 }
