@@ -29,12 +29,12 @@ using WriteFunction = void (*)(ByteSink&, const ImageHeader&, OutputType, FrameB
 // same where the format holds it, else the nearest it does.
 struct Codec {
   FileFormat format;
-  std::string_view name;      // as messages name the format
-  std::string_view key;       // lower case, as "the jpeg format" names it
+  std::string_view name;  // as messages name the format
+  std::string_view key;   // lower case, as "the jpeg format" names it
   std::array<std::string_view, 2> extensions;
   bool (*sniff)(const unsigned char*, std::size_t);
   ReadFunction read;
-  WriteFunction write;  // null: read only
+  WriteFunction write;                   // null: read only
   std::array<OutputType, 4> written_as;  // by the OutputType asked for
 };
 
@@ -47,6 +47,7 @@ constexpr OutputType kFloat = OutputType::kFloat;
 // which --output-type uint16 overrides; half as TIFF or DPX becomes float;
 // integers as OpenEXR become half (16-bit ones float, which holds every
 // level).
+// clang-format off
 constexpr std::array<Codec, 5> kCodecs = {{
     {FileFormat::kPng, "PNG", "png", {".png", ""}, &png::Sniff, &png::Read, &png::Write,
      {kUint8, kUint16, kUint8, kUint8}},
@@ -59,6 +60,7 @@ constexpr std::array<Codec, 5> kCodecs = {{
     {FileFormat::kJpeg, "JPEG", "jpeg", {".jpg", ".jpeg"}, &jpeg::Sniff, &jpeg::Read, nullptr,
      {kUint8, kUint8, kUint8, kUint8}},
 }};
+// clang-format on
 
 // Rows a sink into memory has room for beyond the samples: headers and
 // tables.
@@ -99,12 +101,11 @@ std::vector<std::string> NotesOn(const Codec& codec, const ImageHeader& header,
   const OutputType wanted = output_type.value_or(header.stored_type);
   if (written != wanted) {
     const std::string name(codec.name);
-    notes.push_back(output_type ? "--output-type " + std::string(TypeName(wanted)) +
-                                      ": written as " + std::string(TypeName(written)) +
-                                      ", the nearest type " + name + " holds"
-                                : "the input's " + std::string(TypeName(wanted)) +
-                                      " samples are written as " + std::string(TypeName(written)) +
-                                      ", the nearest type " + name + " holds");
+    notes.push_back(
+        output_type ? "--output-type " + std::string(TypeName(wanted)) + ": written as " +
+                          std::string(TypeName(written)) + ", the nearest type " + name + " holds"
+                    : "the input's " + std::string(TypeName(wanted)) + " samples are written as " +
+                          std::string(TypeName(written)) + ", the nearest type " + name + " holds");
   }
   if (header.exr && codec.format != FileFormat::kOpenExr) {
     const std::string left_out = exr::DescribeLeftOut(*header.exr);

@@ -212,7 +212,8 @@ void Write(ByteSink& sink, const ImageHeader&, OutputType type, FrameBuffer& fra
     encoder.Fail();
   }
   const bool convert = written != frame.type() || frame.premultiplied();
-  std::vector<std::byte> converted(convert ? std::size_t{frame.width()} * 4 * SampleSize(written) : 0);
+  std::vector<std::byte> converted(convert ? std::size_t{frame.width()} * 4 * SampleSize(written)
+                                           : 0);
   for (std::uint32_t row = 0; row < frame.height(); ++row) {
     const std::byte* at = frame.Row(row);
     if (convert) {

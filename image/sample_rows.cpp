@@ -55,11 +55,13 @@ void ConvertRow(const std::byte* row, SampleType from, std::uint32_t width, Samp
   const std::size_t out_size = SampleSize(to);
   for (std::uint32_t x = 0; x < width; ++x) {
     double pixel[4];
-    for (std::size_t c = 0; c < 4; ++c) pixel[c] = Load(row + (std::size_t{x} * 4 + c) * in_size, from);
+    for (std::size_t c = 0; c < 4; ++c)
+      pixel[c] = Load(row + (std::size_t{x} * 4 + c) * in_size, from);
     if (unpremultiply && pixel[3] != 0.0) {
       for (std::size_t c = 0; c < 3; ++c) pixel[c] /= pixel[3];
     }
-    for (std::size_t c = 0; c < 4; ++c) Store(pixel[c], to, out + (std::size_t{x} * 4 + c) * out_size);
+    for (std::size_t c = 0; c < 4; ++c)
+      Store(pixel[c], to, out + (std::size_t{x} * 4 + c) * out_size);
   }
 }
 

@@ -169,7 +169,8 @@ Sample Load(const std::byte* at) {
 template <typename Sample>
 void Place(const std::byte* in, std::uint32_t count, const Layout& layout, int plane,
            std::byte* out) {
-  const std::size_t in_step = (plane < 0 ? static_cast<std::size_t>(layout.samples) : 1) * sizeof(Sample);
+  const std::size_t in_step =
+      (plane < 0 ? static_cast<std::size_t>(layout.samples) : 1) * sizeof(Sample);
   for (std::uint32_t x = 0; x < count; ++x, in += in_step, out += 4 * sizeof(Sample)) {
     Sample pixel[4];
     std::memcpy(pixel, out, sizeof pixel);
@@ -177,8 +178,9 @@ void Place(const std::byte* in, std::uint32_t count, const Layout& layout, int p
       pixel[0] = Load<Sample>(in);
       pixel[1] = Load<Sample>(in + (layout.colour == 3 ? 1 : 0) * sizeof(Sample));
       pixel[2] = Load<Sample>(in + (layout.colour == 3 ? 2 : 0) * sizeof(Sample));
-      pixel[3] = layout.alpha < 0 ? kOpaque<Sample>
-                                  : Load<Sample>(in + static_cast<std::size_t>(layout.alpha) * sizeof(Sample));
+      pixel[3] = layout.alpha < 0
+                     ? kOpaque<Sample>
+                     : Load<Sample>(in + static_cast<std::size_t>(layout.alpha) * sizeof(Sample));
     } else {
       const Sample value = Load<Sample>(in);
       if (plane == layout.alpha) {
@@ -236,7 +238,8 @@ Layout LayoutOf(TIFF* tiff) {
   }
   std::uint16_t photometric = 0;
   if (TIFFGetField(tiff, TIFFTAG_PHOTOMETRIC, &photometric) != 1) {
-    throw files::FileError("the file does not say how its samples make colours (no photometric tag)");
+    throw files::FileError(
+        "the file does not say how its samples make colours (no photometric tag)");
   }
   const auto compression = Field<std::uint16_t>(tiff, TIFFTAG_COMPRESSION);
   if (photometric == PHOTOMETRIC_YCBCR && compression == COMPRESSION_JPEG) {
@@ -256,7 +259,8 @@ Layout LayoutOf(TIFF* tiff) {
   constexpr int kMostSamples = 16;
   layout.samples = Field<std::uint16_t>(tiff, TIFFTAG_SAMPLESPERPIXEL);
   if (layout.samples < layout.colour || layout.samples > kMostSamples) {
-    throw files::FileError(std::to_string(layout.samples) + " samples a pixel are not supported for " +
+    throw files::FileError(std::to_string(layout.samples) +
+                           " samples a pixel are not supported for " +
                            (layout.colour == 1 ? "grey" : "RGB"));
   }
   if (layout.samples > layout.colour) layout.alpha = layout.colour;
@@ -269,7 +273,8 @@ Layout LayoutOf(TIFF* tiff) {
 bool Premultiplied(TIFF* tiff, const Layout& layout) {
   std::uint16_t count = 0;
   const std::uint16_t* kinds = nullptr;
-  if (layout.alpha < 0 || TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &count, &kinds) != 1) return true;
+  if (layout.alpha < 0 || TIFFGetField(tiff, TIFFTAG_EXTRASAMPLES, &count, &kinds) != 1)
+    return true;
   return count == 0 || kinds[0] != EXTRASAMPLE_UNASSALPHA;
 }
 
@@ -315,8 +320,8 @@ void ReadTiles(TIFF* tiff, const Layout& layout, FrameBuffer& frame, const Messa
   constexpr std::uint64_t kSmallTile = std::uint64_t{1} << 16;
   const std::uint64_t tile_pixels = std::uint64_t{tile_width} * tile_height;
   if (tile_width == 0 || tile_height == 0 ||
-      tile_pixels > std::max<std::uint64_t>(kSmallTile,
-                                            std::uint64_t{frame.width()} * frame.height())) {
+      tile_pixels >
+          std::max<std::uint64_t>(kSmallTile, std::uint64_t{frame.width()} * frame.height())) {
     throw files::FileError("tiles of " + std::to_string(tile_width) + " x " +
                            std::to_string(tile_height) + " pixels do not fit the image");
   }
@@ -402,10 +407,10 @@ ImageHeader Read(std::FILE* file, std::uint64_t file_size, const ReadOptions& op
   // libtiff sizes some of its tables by a header's word: no single piece of
   // memory larger than the file, or than a generous floor.
   constexpr std::uint64_t kAllocationFloor = std::uint64_t{256} << 20;
-  const auto options_of_open = OpenOptions(
-      messages, static_cast<tmsize_t>(std::min<std::uint64_t>(
-                    std::max(file_size, kAllocationFloor),
-                    static_cast<std::uint64_t>(std::numeric_limits<tmsize_t>::max()))));
+  const auto options_of_open =
+      OpenOptions(messages, static_cast<tmsize_t>(std::min<std::uint64_t>(
+                                std::max(file_size, kAllocationFloor),
+                                static_cast<std::uint64_t>(std::numeric_limits<tmsize_t>::max()))));
   Source source{file, file_size};
   const TiffHandle tiff(TIFFClientOpenExt("", "rm", &source, &SourceRead, &SourceWrite, &SourceSeek,
                                           &NoClosing, &SourceSize, &NoMapping, &NoUnmapping,
@@ -476,7 +481,8 @@ void Write(ByteSink& sink, const ImageHeader& source, OutputType type, FrameBuff
                                     &DestinationSize, &NoMapping, &NoUnmapping, options.get()));
   if (!tiff) fail("cannot start the file");
   TIFF* t = tiff.get();
-  const std::uint16_t extra = frame.premultiplied() ? EXTRASAMPLE_ASSOCALPHA : EXTRASAMPLE_UNASSALPHA;
+  const std::uint16_t extra =
+      frame.premultiplied() ? EXTRASAMPLE_ASSOCALPHA : EXTRASAMPLE_UNASSALPHA;
   const bool set =
       TIFFSetField(t, TIFFTAG_IMAGEWIDTH, frame.width()) == 1 &&
       TIFFSetField(t, TIFFTAG_IMAGELENGTH, frame.height()) == 1 &&
@@ -491,9 +497,9 @@ void Write(ByteSink& sink, const ImageHeader& source, OutputType type, FrameBuff
                    attributes.planar ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG) == 1 &&
       TIFFSetField(t, TIFFTAG_COMPRESSION, attributes.compression) == 1 &&
       (!attributes.predictor || !Differences(attributes.compression) ||
-       TIFFSetField(t, TIFFTAG_PREDICTOR,
-                    written == SampleType::kFloat ? PREDICTOR_FLOATINGPOINT
-                                                  : PREDICTOR_HORIZONTAL) == 1);
+       TIFFSetField(
+           t, TIFFTAG_PREDICTOR,
+           written == SampleType::kFloat ? PREDICTOR_FLOATINGPOINT : PREDICTOR_HORIZONTAL) == 1);
   if (!set) fail("the header cannot be set");
   const bool tiled = attributes.tile_width > 0 && attributes.tile_height > 0;
   if (tiled) {
@@ -520,7 +526,8 @@ void Write(ByteSink& sink, const ImageHeader& source, OutputType type, FrameBuff
       for (std::uint32_t y = 0; y < frame.height(); ++y) {
         ConvertRow(frame.Row(y), frame.type(), frame.width(), written, false, converted.data());
         Extract(converted.data(), frame.width(), sample_size, plane, out.data());
-        if (TIFFWriteScanline(t, out.data(), y, static_cast<std::uint16_t>(plane < 0 ? 0 : plane)) < 0) {
+        if (TIFFWriteScanline(t, out.data(), y, static_cast<std::uint16_t>(plane < 0 ? 0 : plane)) <
+            0) {
           fail("a row cannot be written");
         }
       }
@@ -531,7 +538,8 @@ void Write(ByteSink& sink, const ImageHeader& source, OutputType type, FrameBuff
     // The rows of a row of tiles, converted; a tile past the image's edge
     // is padded with zeros.
     std::vector<std::byte> band(row_bytes * tile_height);
-    const std::size_t tile_row = std::size_t{tile_width} * (attributes.planar ? 1 : 4) * sample_size;
+    const std::size_t tile_row =
+        std::size_t{tile_width} * (attributes.planar ? 1 : 4) * sample_size;
     std::vector<std::byte> tile(tile_row * tile_height);
     for (std::uint32_t top = 0; top < frame.height(); top += tile_height) {
       const std::uint32_t rows = std::min(tile_height, frame.height() - top);

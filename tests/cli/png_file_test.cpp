@@ -26,9 +26,7 @@ using ::testing::HasSubstr;
 
 // Every PNG format comes out as straight RGBA of 8 or 16 bits.
 
-Image Decode(const cli_test::RawPng& raw) {
-  return DecodePng(cli_test::EncodePng(raw));
-}
+Image Decode(const cli_test::RawPng& raw) { return DecodePng(cli_test::EncodePng(raw)); }
 
 cli_test::RawPng Raw(std::uint32_t width, std::uint32_t height, int colour_type, int bit_depth,
                      std::vector<std::uint8_t> rows) {
@@ -205,9 +203,12 @@ TEST(PngRows, FileEndingEarlyTakesOnlyWhatItsDataFilled) {
     cli_test::ScratchDir dir;
     cli_test::WriteBytes(dir / "short.png", cli_test::HeaderOnlyPng(16384, 16384, 16, interlaced));
     huesieve::image::FrameBuffer frame;
-    EXPECT_THAT([&] { huesieve::image::ReadImageFile((dir / "short.png").string(),
-                                                     std::uint64_t{1} << 28, frame); },
-                ::testing::ThrowsMessage<PngError>(::testing::EndsWith("Not enough image data")))
+    EXPECT_THAT(
+        [&] {
+          huesieve::image::ReadImageFile((dir / "short.png").string(), std::uint64_t{1} << 28,
+                                         frame);
+        },
+        ::testing::ThrowsMessage<PngError>(::testing::EndsWith("Not enough image data")))
         << (interlaced ? "interlaced" : "plain");
     EXPECT_LE(frame.capacity(), std::size_t{1} << 20);
   }

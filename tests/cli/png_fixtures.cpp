@@ -5,8 +5,8 @@
 #include <zlib.h>
 
 #include <algorithm>
-#include <cstring>
 #include <csetjmp>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
@@ -169,7 +169,8 @@ void WritePng(const std::string& path, const Image& image) {
   }
   huesieve::image::ImageHeader header;
   header.format = huesieve::image::FileFormat::kPng;
-  header.stored_type = wide ? huesieve::image::OutputType::kUint16 : huesieve::image::OutputType::kUint8;
+  header.stored_type =
+      wide ? huesieve::image::OutputType::kUint16 : huesieve::image::OutputType::kUint8;
   header.bits_per_sample = image.bit_depth;
   huesieve::files::TemporaryFiles temporaries(1);
   huesieve::image::WriteImageFile(path, header, std::nullopt, frame, temporaries);

@@ -95,15 +95,14 @@ TEST_P(HostileTiffs, AreRefusedBeforeTheFrameTakesMemory) {
 
 INSTANTIATE_TEST_SUITE_P(
     Headers, HostileTiffs,
-    ::testing::Values(
-        HostileTiff{"StripOffsetPastTheEnd", false, 273, 0, "strip 0 claims bytes "},
-        HostileTiff{"StripByteCountPastTheEnd", false, 279, 0x7FFFFFFF, "strip 0 claims bytes ",
-                    "lzw"},
-        HostileTiff{"TileOffsetPastTheEnd", true, 324, 0, "tile 0 claims bytes "},
-        HostileTiff{"TileFarLargerThanTheImage", true, 322, 65536,
-                    "tiles of 65536 x 16 pixels do not fit the image"},
-        HostileTiff{"HugeImage", false, 256, 0x7FFFFFFF,
-                    "image of 2147483647 x 8 pixels exceeds the limit of "}),
+    ::testing::Values(HostileTiff{"StripOffsetPastTheEnd", false, 273, 0, "strip 0 claims bytes "},
+                      HostileTiff{"StripByteCountPastTheEnd", false, 279, 0x7FFFFFFF,
+                                  "strip 0 claims bytes ", "lzw"},
+                      HostileTiff{"TileOffsetPastTheEnd", true, 324, 0, "tile 0 claims bytes "},
+                      HostileTiff{"TileFarLargerThanTheImage", true, 322, 65536,
+                                  "tiles of 65536 x 16 pixels do not fit the image"},
+                      HostileTiff{"HugeImage", false, 256, 0x7FFFFFFF,
+                                  "image of 2147483647 x 8 pixels exceeds the limit of "}),
     [](const ::testing::TestParamInfo<HostileTiff>& file) { return std::string(file.param.name); });
 
 TEST(TiffSamples, SignedIntegersAreRefusedByName) {

@@ -9,9 +9,9 @@
 
 #include "files/temporary_files.h"
 #include "image/frame_buffer.h"
+#include "image/image_header.h"
 #include "tools/huesieve-render/frame_pipeline.h"
 #include "tools/huesieve-render/frame_renderer.h"
-#include "image/image_header.h"
 #include "tools/huesieve-render/raw_frames.h"
 #include "tools/huesieve-render/write_notes.h"
 

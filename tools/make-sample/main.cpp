@@ -11,9 +11,9 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <exception>
 #include <optional>
 #include <stdexcept>
-#include <exception>
 #include <string>
 #include <string_view>
 
