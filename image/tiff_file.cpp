@@ -501,7 +501,11 @@ void Write(ByteSink& sink, const ImageHeader& source, OutputType type, FrameBuff
            t, TIFFTAG_PREDICTOR,
            written == SampleType::kFloat ? PREDICTOR_FLOATINGPOINT : PREDICTOR_HORIZONTAL) == 1);
   if (!set) fail("the header cannot be set");
-  const bool tiled = attributes.tile_width > 0 && attributes.tile_height > 0;
+  // libtiff writes tiles of multiples of 16 pixels only (it reads others).
+  constexpr std::uint32_t kTileStep = 16;
+  const bool tiled = attributes.tile_width > 0 && attributes.tile_height > 0 &&
+                     attributes.tile_width % kTileStep == 0 &&
+                     attributes.tile_height % kTileStep == 0;
   if (tiled) {
     if (TIFFSetField(t, TIFFTAG_TILEWIDTH, attributes.tile_width) != 1 ||
         TIFFSetField(t, TIFFTAG_TILELENGTH, attributes.tile_height) != 1) {
