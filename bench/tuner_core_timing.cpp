@@ -8,10 +8,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <vector>
 
 #include "core/kernel_isa.h"
-#include "png/png_io.h"
+#include "image/frame_buffer.h"
+#include "image/image_files.h"
 #include "web/wasm/tuner_core.h"
 
 int main(int argc, char** argv) {
@@ -19,7 +21,17 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: %s FRAME.png RUNS RRGGBB:RANGE:SOFTNESS[:off]...\n", argv[0]);
     return 2;
   }
-  const huesieve::png::Image image = huesieve::png::ReadPng(argv[1]);
+  huesieve::image::FrameBuffer image;
+  try {
+    huesieve::image::ReadImageFile(argv[1], huesieve::image::kDefaultMaxPixels, image);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "%s\n", error.what());
+    return 1;
+  }
+  if (image.type() != huesieve::image::SampleType::kUint8) {
+    std::fprintf(stderr, "%s: an 8-bit image is timed\n", argv[1]);
+    return 2;
+  }
   const int runs = std::atoi(argv[2]);
   huesieve::ColourEntryTable* table = huesieve_table_new();
   for (int k = 0; k + 3 < argc && k < huesieve::kMaxColourEntries; ++k) {
@@ -33,16 +45,15 @@ int main(int argc, char** argv) {
                        static_cast<std::int32_t>(colour & 0xFF), range, softness);
   }
 
-  std::vector<std::uint8_t> source(image.rgba.size());
-  std::transform(image.rgba.begin(), image.rgba.end(), source.begin(),
-                 [](std::uint16_t v) { return static_cast<std::uint8_t>(v); });
+  std::vector<std::uint8_t> source(image.image_bytes());
+  std::memcpy(source.data(), image.View().first_row, source.size());
   std::vector<std::uint8_t> result(source.size());
   std::int32_t bounds[4];
   std::vector<double> times;
   for (int run = 0; run < runs; ++run) {
     const auto start = std::chrono::steady_clock::now();
-    huesieve_render(source.data(), result.data(), static_cast<std::int32_t>(image.width),
-                    static_cast<std::int32_t>(image.height), 1, table, bounds, 0, 1);
+    huesieve_render(source.data(), result.data(), static_cast<std::int32_t>(image.width()),
+                    static_cast<std::int32_t>(image.height()), 1, table, bounds, 0, 1);
     times.push_back(
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
             .count());

@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <string>
 
+#include "files/file_error.h"
 #include "image/frame_buffer.h"
 #include "image/image_files.h"
 
@@ -50,7 +51,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::abort();
     }
     frame.View();  // every row of the frame is there to render
-  } catch (const huesieve::image::FileError&) {
+  } catch (const huesieve::files::FileError&) {
     // A clean refusal is a correct answer to bad bytes.
   }
   return 0;

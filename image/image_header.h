@@ -31,10 +31,13 @@ struct ImageHeader {
   std::shared_ptr<const DpxAttributes> dpx;
 };
 
+// The tools refuse larger images unless told otherwise.
+inline constexpr std::uint64_t kDefaultMaxPixels = std::uint64_t{1} << 28;
+
 // What a reader is asked for.
 struct ReadOptions {
   // Larger images are refused from their header, before memory is taken.
-  std::uint64_t max_pixels = std::uint64_t{1} << 28;
+  std::uint64_t max_pixels = kDefaultMaxPixels;
   // OpenEXR: the layer keyed (NAME.R, NAME.G, NAME.B, NAME.A); empty for R,
   // G, B and A.
   std::string layer;

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "tests/cli/png_fixtures.h"
-#include "png/png_io.h"
 #include "tests/cli/tool_runner.h"
 
 namespace {
@@ -76,10 +75,10 @@ TEST_P(FfmpegRoundTrip, VideoThroughTheToolEqualsThePngPath) {
   for (int frame = 1; frame <= 6; ++frame) {
     char number[8];
     std::snprintf(number, sizeof number, "%04d", frame);
-    const huesieve::png::Image from_png =
-        huesieve::png::ReadPng(Path(std::string("keyed.") + number + ".png"));
-    const huesieve::png::Image from_video =
-        huesieve::png::ReadPng(Path(std::string("video.") + number + ".png"));
+    const cli_test::Image from_png =
+        cli_test::ReadPng(Path(std::string("keyed.") + number + ".png"));
+    const cli_test::Image from_video =
+        cli_test::ReadPng(Path(std::string("video.") + number + ".png"));
     EXPECT_EQ(from_video.bit_depth, format.depth);
     EXPECT_EQ(from_video.width, 96u);
     EXPECT_TRUE(from_png.rgba == from_video.rgba) << "frame " << frame;

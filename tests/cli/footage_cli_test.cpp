@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "tests/cli/png_fixtures.h"
-#include "png/png_io.h"
 #include "tests/cli/tool_runner.h"
 
 namespace {
@@ -18,7 +17,7 @@ using cli_test::RunShell;
 using cli_test::RunTool;
 using cli_test::ToolCommand;
 using cli_test::ToolResult;
-using huesieve::png::Image;
+using cli_test::Image;
 using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
@@ -82,7 +81,7 @@ class Footage : public ::testing::Test {
     for (std::size_t i = 0; i < numbers.size(); ++i) {
       char name[256];
       std::snprintf(name, sizeof name, pattern.c_str(), numbers[i]);
-      huesieve::png::WritePng(Path(name), frames[i]);
+      cli_test::WritePng(Path(name), frames[i]);
     }
   }
 
@@ -95,14 +94,34 @@ class Footage : public ::testing::Test {
 
 // Sequences.
 
+// A type the output's format does not hold is written at the nearest it
+// does: said once a run, naming the first file written so, and the run
+// succeeds.
+TEST_F(Footage, ANoteOnTheWrittenTypeIsToldOnceARun) {
+  WriteFrames("shot.%04d.png", {1, 2, 3},
+              {RandomFrame(4, 4, 16, 1), RandomFrame(4, 4, 16, 2), RandomFrame(4, 4, 16, 3)});
+  const ToolResult result = RunTool(With(kEffect, {"-q", "-j", "1", "--output-type", "half",
+                                                   Path("shot.####.png"), Path("key.####.png")}));
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "huesieve-render: " + Path("key.0001.png") +
+                            ": --output-type half: written as uint8, the nearest type PNG holds\n");
+  EXPECT_EQ(cli_test::ReadPng(Path("key.0003.png")).bit_depth, 8);
+
+  // A type the format holds goes without a note.
+  const ToolResult kept = RunTool(With(kEffect, {"-q", "--output-type", "uint16",
+                                                 Path("shot.####.png"), Path("wide.####.png")}));
+  EXPECT_EQ(kept.status, 0);
+  EXPECT_EQ(kept.err, "");
+}
+
 TEST_F(Footage, SequenceRendersEveryMatchingFrameUnderItsOwnNumber) {
   const std::vector<Image> frames = {RandomFrame(9, 7, 8, 1), RandomFrame(9, 7, 8, 2),
                                      RandomFrame(5, 3, 16, 3)};
   WriteFrames("shot.%04d.png", {1001, 1002, 10005}, frames);
   // Not frames of the pattern: too few digits, padding beyond the field, other names.
-  huesieve::png::WritePng(Path("shot.01.png"), frames[0]);
-  huesieve::png::WritePng(Path("shot.01003.png"), frames[0]);
-  huesieve::png::WritePng(Path("shot.1004.png.bak"), frames[0]);
+  cli_test::WritePng(Path("shot.01.png"), frames[0]);
+  cli_test::WritePng(Path("shot.01003.png"), frames[0]);
+  std::filesystem::copy_file(Path("shot.01.png"), Path("shot.1004.png.bak"));
 
   const ToolResult result =
       RunTool(With(kEffect, {"-q", Path("shot.####.png"), Path("key.%04d.png")}));
@@ -158,7 +177,7 @@ TEST_F(Footage, FailedFrameStopsTheRunAndIsNamed) {
     EXPECT_EQ(result.status, 1);
     // The tool's one line, after what the PNG library may have said.
     EXPECT_THAT(result.err, ::testing::EndsWith("huesieve-render: " + Path("in.3.png") +
-                                                ": Read error: hit end of file\n"))
+                                                ": file is truncated\n"))
         << "--jobs " << jobs;
     EXPECT_TRUE(std::filesystem::exists(dir_ / (std::string("out") + jobs + ".2.png")));
     EXPECT_FALSE(std::filesystem::exists(dir_ / (std::string("out") + jobs + ".3.png")));
@@ -234,9 +253,9 @@ class RawStream : public Footage, public ::testing::WithParamInterface<StreamCas
   std::vector<std::uint8_t> PngPathFrame(std::size_t i) const {
     const std::string in = Path("frame" + std::to_string(i) + ".png");
     const std::string out = Path("rendered" + std::to_string(i) + ".png");
-    huesieve::png::WritePng(in, frames_[i]);
+    cli_test::WritePng(in, frames_[i]);
     EXPECT_EQ(RunTool(With(kEffect, {in, out})).status, 0);
-    return RawBytes(huesieve::png::ReadPng(out));
+    return RawBytes(cli_test::ReadPng(out));
   }
 
   std::vector<Image> frames_;

@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "files/file_error.h"
 #include "tests/cli/png_fixtures.h"
 #include "image/image_files.h"
 
@@ -66,7 +67,7 @@ TEST(FrameBuffer, ReadingAFileThatEndsEarlyTakesWhatItHeld) {
   FrameBuffer frame;
   EXPECT_THROW(huesieve::image::ReadImageFile((dir / "short.png").string(), std::uint64_t{1} << 28,
                                             frame),
-               huesieve::image::FileError);
+               huesieve::files::FileError);
   EXPECT_EQ(frame.capacity(), kMiB);
 }
 

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "tests/cli/png_fixtures.h"
-#include "png/png_io.h"
 #include "tests/cli/tool_runner.h"
 
 namespace {
@@ -20,8 +19,8 @@ int RunMakeSample(const std::vector<std::string>& args) {
 TEST(MakeSample, DrawsTheCommittedSample) {
   const cli_test::ScratchDir dir;
   ASSERT_EQ(RunMakeSample({(dir / "sample.png").string()}), 0);
-  const huesieve::png::Image drawn = huesieve::png::ReadPng((dir / "sample.png").string());
-  const huesieve::png::Image committed = huesieve::png::ReadPng(COMMITTED_SAMPLE_PATH);
+  const cli_test::Image drawn = cli_test::ReadPng((dir / "sample.png").string());
+  const cli_test::Image committed = cli_test::ReadPng(COMMITTED_SAMPLE_PATH);
   EXPECT_EQ(drawn.width, 640u);
   EXPECT_EQ(drawn.height, 360u);
   EXPECT_EQ(drawn.bit_depth, 8);
@@ -31,7 +30,7 @@ TEST(MakeSample, DrawsTheCommittedSample) {
 TEST(MakeSample, SixteenBitSampleHasTheSameShapes) {
   const cli_test::ScratchDir dir;
   ASSERT_EQ(RunMakeSample({"--depth", "16", (dir / "sample.png").string()}), 0);
-  const huesieve::png::Image drawn = huesieve::png::ReadPng((dir / "sample.png").string());
+  const cli_test::Image drawn = cli_test::ReadPng((dir / "sample.png").string());
   EXPECT_EQ(drawn.bit_depth, 16);
   // The centre of the red disc, 0.86, 0.16, 0.14 of full scale.
   const std::size_t centre = drawn.Index(120, 120);
@@ -44,12 +43,12 @@ TEST(MakeSample, SixteenBitSampleHasTheSameShapes) {
 // opaque shows its own colour, half covered mixes the two.
 TEST(MakeSample, CheckerboardShowsThroughTransparentPixels) {
   const cli_test::ScratchDir dir;
-  huesieve::png::WritePng((dir / "in.png").string(),
+  cli_test::WritePng((dir / "in.png").string(),
                           {3, 1, 8, {10, 20, 30, 0, 10, 20, 30, 255, 255, 255, 255, 51}});
   ASSERT_EQ(
       RunMakeSample({"--checkerboard", (dir / "in.png").string(), (dir / "out.png").string()}), 0);
   // 255 × 0.2 + 153 × 0.8 = 173.4
-  EXPECT_THAT(huesieve::png::ReadPng((dir / "out.png").string()).rgba,
+  EXPECT_THAT(cli_test::ReadPng((dir / "out.png").string()).rgba,
               ElementsAre(153, 153, 153, 255, 10, 20, 30, 255, 173, 173, 173, 255));
 }
 

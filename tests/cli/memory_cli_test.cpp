@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "tests/cli/png_fixtures.h"
-#include "png/png_io.h"
 #include "tests/cli/tool_runner.h"
 
 namespace {
@@ -40,7 +39,7 @@ int BaselineMebibytes() {
   static const int baseline = [] {
     const cli_test::ScratchDir dir;
     const std::string in = (dir / "in.png").string();
-    huesieve::png::WritePng(in, {2, 2, 16, std::vector<std::uint16_t>(16, 300)});
+    cli_test::WritePng(in, {2, 2, 16, std::vector<std::uint16_t>(16, 300)});
     int fails = 8;
     int renders = 8192;
     while (renders - fails > 8) {
@@ -171,17 +170,17 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(FrameMemoryCli, SixteenBitFrameRendersWithinTwoFramesOfAddressSpace) {
   if (kSanitized) GTEST_SKIP() << "address-space limits do not apply under the sanitizers";
   const cli_test::ScratchDir dir;
-  huesieve::png::Image image{2048, 2048, 16, {}};
+  cli_test::Image image{2048, 2048, 16, {}};
   image.rgba.resize(std::size_t{2048} * 2048 * 4);
   for (std::size_t i = 0; i < image.rgba.size(); ++i) {
     image.rgba[i] = static_cast<std::uint16_t>(i % 4 == 3 ? 65535 : (i * 2654435761u) >> 16);
   }
   const std::string in = (dir / "in.png").string(), out = (dir / "out.png").string();
-  huesieve::png::WritePng(in, image);
+  cli_test::WritePng(in, image);
   const ToolResult result = RunToolWithin(BaselineMebibytes() + 64,
                                           {"--enable", "--entry", "1:FF0000:60:30", in, out});
   ASSERT_EQ(result.status, 0) << result.err;
-  EXPECT_EQ(huesieve::png::ReadPng(out).width, 2048u);
+  EXPECT_EQ(cli_test::ReadPng(out).width, 2048u);
 }
 
 // The pixel limit.
@@ -189,9 +188,9 @@ TEST(FrameMemoryCli, SixteenBitFrameRendersWithinTwoFramesOfAddressSpace) {
 class PixelLimitCli : public ::testing::Test {
  protected:
   std::string Write(const std::string& name, std::uint32_t width, std::uint32_t height) const {
-    const huesieve::png::Image image{width, height, 8,
+    const cli_test::Image image{width, height, 8,
                                      std::vector<std::uint16_t>(width * height * 4, 90)};
-    huesieve::png::WritePng((dir_ / name).string(), image);
+    cli_test::WritePng((dir_ / name).string(), image);
     return (dir_ / name).string();
   }
 
@@ -202,7 +201,7 @@ TEST_F(PixelLimitCli, ImageOfExactlyTheLimitRenders) {
   const ToolResult result =
       RunTool({"--max-pixels", "12", Write("in.png", 4, 3), (dir_ / "out.png").string()});
   EXPECT_EQ(result.status, 0) << result.err;
-  EXPECT_EQ(huesieve::png::ReadPng((dir_ / "out.png").string()).rgba.size(), 48u);
+  EXPECT_EQ(cli_test::ReadPng((dir_ / "out.png").string()).rgba.size(), 48u);
 }
 
 TEST_F(PixelLimitCli, OnePixelPastTheLimitIsRefusedWithSizeAndLimit) {

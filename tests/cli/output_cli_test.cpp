@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "png/png_io.h"
 #include "tests/cli/png_fixtures.h"
 #include "tests/cli/tool_runner.h"
 
@@ -20,7 +19,7 @@ using cli_test::RunShell;
 using cli_test::RunTool;
 using cli_test::ToolCommand;
 using cli_test::ToolResult;
-using huesieve::png::Image;
+using cli_test::Image;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 
@@ -38,15 +37,15 @@ std::vector<std::string> With(std::vector<std::string> args, const std::vector<s
 class OutputCli : public ::testing::Test {
  protected:
   void SetUp() override {
-    huesieve::png::WritePng(Path("in.png"), kInput);
+    cli_test::WritePng(Path("in.png"), kInput);
     const std::string reference = (reference_dir_ / "out.png").string();
     ASSERT_EQ(RunTool(With(kKey, {Path("in.png"), reference})).status, 0);
-    rendered_ = huesieve::png::ReadPng(reference).rgba;
+    rendered_ = cli_test::ReadPng(reference).rgba;
     ASSERT_NE(rendered_, kInput.rgba);
   }
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
   std::vector<std::uint16_t> Rgba(const std::string& name) const {
-    return huesieve::png::ReadPng(Path(name)).rgba;
+    return cli_test::ReadPng(Path(name)).rgba;
   }
   std::string In(const std::string& command) const {
     return "cd " + Quote(dir_.path().string()) + " && " + command;
@@ -176,7 +175,7 @@ INSTANTIATE_TEST_SUITE_P(
 // refused before any frame is rendered.
 TEST_F(OutputCli, SequenceOntoItsOwnFramesIsRefusedBeforeAnyWork) {
   for (const char* frame : {"in.0001.png", "in.0002.png"}) {
-    huesieve::png::WritePng(Path(frame), kInput);
+    cli_test::WritePng(Path(frame), kInput);
   }
   fs::create_hard_link(dir_ / "in.0002.png", dir_ / "out.0001.png");
 
@@ -223,7 +222,7 @@ TEST_P(OutputOnSignal, RawStreamToAFileLeavesThePreviousFileAndNoTemporary) {
 // and 2 written.
 TEST_P(OutputOnSignal, SequenceKeepsTheFramesFinished) {
   for (const char* frame : {"in.0001.png", "in.0002.png"}) {
-    huesieve::png::WritePng(Path(frame), kInput);
+    cli_test::WritePng(Path(frame), kInput);
   }
   const ToolResult result =
       RunShell(In("mkfifo in.0003.png && { " +

@@ -6,9 +6,15 @@
 
 #include <algorithm>
 #include <csetjmp>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+
+#include "files/file_error.h"
+#include "files/temporary_files.h"
+#include "image/frame_buffer.h"
+#include "image/image_files.h"
 
 namespace cli_test {
 namespace {
@@ -96,6 +102,78 @@ std::vector<std::uint8_t> HeaderOnlyPng(std::uint32_t width, std::uint32_t heigh
   chunk("IDAT", data);
   chunk("IEND", {});
   return out;
+}
+
+namespace {
+
+using huesieve::image::FrameBuffer;
+using huesieve::image::SampleType;
+
+Image FromFrame(FrameBuffer& frame) {
+  if (frame.type() == SampleType::kFloat) throw std::runtime_error("a float image");
+  Image image{frame.width(), frame.height(), frame.type() == SampleType::kUint16 ? 16 : 8, {}};
+  image.rgba.resize(std::size_t{image.width} * image.height * 4);
+  for (std::uint32_t y = 0; y < image.height; ++y) {
+    const std::byte* row = frame.Row(y);
+    for (std::size_t i = 0; i < std::size_t{image.width} * 4; ++i) {
+      std::uint16_t value = 0;
+      if (image.bit_depth == 16) {
+        std::memcpy(&value, row + 2 * i, sizeof value);
+      } else {
+        value = std::to_integer<std::uint16_t>(row[i]);
+      }
+      image.rgba[image.Index(0, y) + i] = value;
+    }
+  }
+  return image;
+}
+
+}  // namespace
+
+Image ReadPng(const std::string& path) {
+  FrameBuffer frame;
+  huesieve::image::ReadImageFile(path, std::uint64_t{1} << 28, frame);
+  return FromFrame(frame);
+}
+
+Image DecodePng(const std::vector<std::uint8_t>& bytes, std::uint64_t max_pixels) {
+  const ScratchDir dir;
+  const std::string path = (dir / "decoded.png").string();
+  WriteBytes(path, bytes);
+  FrameBuffer frame;
+  try {
+    huesieve::image::ReadImageFile(path, max_pixels, frame);
+  } catch (const huesieve::files::FileError& error) {
+    throw huesieve::files::FileError(std::string(error.what()).substr(path.size() + 2));
+  }
+  return FromFrame(frame);
+}
+
+void WritePng(const std::string& path, const Image& image) {
+  if (image.rgba.size() != std::size_t{image.width} * image.height * 4) {
+    throw std::invalid_argument("pixel data does not match the image size");
+  }
+  const bool wide = image.bit_depth == 16;
+  FrameBuffer frame;
+  frame.Reset(wide ? SampleType::kUint16 : SampleType::kUint8, image.width, image.height);
+  for (std::uint32_t y = 0; y < image.height; ++y) {
+    std::byte* row = frame.Row(y);
+    for (std::size_t i = 0; i < std::size_t{image.width} * 4; ++i) {
+      const std::uint16_t value = image.rgba[image.Index(0, y) + i];
+      if (wide) {
+        std::memcpy(row + 2 * i, &value, sizeof value);
+      } else {
+        row[i] = static_cast<std::byte>(value);
+      }
+    }
+  }
+  huesieve::image::ImageHeader header;
+  header.format = huesieve::image::FileFormat::kPng;
+  header.stored_type =
+      wide ? huesieve::image::OutputType::kUint16 : huesieve::image::OutputType::kUint8;
+  header.bits_per_sample = image.bit_depth;
+  huesieve::files::TemporaryFiles temporaries(1);
+  huesieve::image::WriteImageFile(path, header, std::nullopt, frame, temporaries);
 }
 
 std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {

@@ -1,5 +1,6 @@
-// Test helpers: PNG files of any format built byte by byte with libpng, and
-// a scratch directory.
+// Test helpers: PNG files of any format built byte by byte with libpng,
+// whole images read and written through the image library, and a scratch
+// directory.
 #pragma once
 
 #include <cstdint>
@@ -30,6 +31,30 @@ std::vector<std::uint8_t> EncodePng(const RawPng& png);
 // holds a dozen bytes of zlib stream: what a hostile or broken writer leaves.
 std::vector<std::uint8_t> HeaderOnlyPng(std::uint32_t width, std::uint32_t height, int bit_depth,
                                         bool interlaced);
+
+// A decoded image: width × height pixels of red, green, blue and alpha, each
+// channel 0 to 255 (bit depth 8) or 0 to 65535 (bit depth 16), straight.
+struct Image {
+  std::uint32_t width = 0;
+  std::uint32_t height = 0;
+  int bit_depth = 8;
+  std::vector<std::uint16_t> rgba;  // row by row, four channels a pixel
+
+  std::size_t Index(std::uint32_t column, std::uint32_t row) const {
+    return (std::size_t{row} * width + column) * 4;
+  }
+};
+
+// Reads an 8 or 16-bit image file through the image library. Throws
+// huesieve::files::FileError naming the file.
+Image ReadPng(const std::string& path);
+// The PNG `bytes` as the image library reads them, through a file of their
+// own; its messages come without the file's name.
+Image DecodePng(const std::vector<std::uint8_t>& bytes,
+                std::uint64_t max_pixels = std::uint64_t{1} << 28);
+// Writes `image` as an RGBA PNG of its bit depth through the image library.
+// Throws huesieve::files::FileError naming the file.
+void WritePng(const std::string& path, const Image& image);
 
 std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);

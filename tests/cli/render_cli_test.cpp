@@ -7,14 +7,13 @@
 #include <sstream>
 
 #include "tests/cli/png_fixtures.h"
-#include "png/png_io.h"
 #include "tests/cli/tool_runner.h"
 
 namespace {
 
 using cli_test::RunTool;
 using cli_test::ToolResult;
-using huesieve::png::Image;
+using cli_test::Image;
 using ::testing::ElementsAre;
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
@@ -25,11 +24,11 @@ class RenderCli : public ::testing::Test {
   std::string Path(const std::string& name) const { return (dir_ / name).string(); }
 
   std::string Write(const std::string& name, const Image& image) const {
-    huesieve::png::WritePng(Path(name), image);
+    cli_test::WritePng(Path(name), image);
     return Path(name);
   }
 
-  Image Read(const std::string& name) const { return huesieve::png::ReadPng(Path(name)); }
+  Image Read(const std::string& name) const { return cli_test::ReadPng(Path(name)); }
 
   // The IHDR bit depth and colour type of a file the tool wrote.
   std::pair<int, int> Format(const std::string& name) const {
@@ -355,15 +354,16 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"NotAPng",
                   {"{dir}text.png", "{out}"},
                   1,
-                  "huesieve-render: {dir}text.png: Not a PNG file"},
+                  "huesieve-render: {dir}text.png: not a PNG file, nor one of the other formats "
+                  "read (PNG, OpenEXR, TIFF, DPX, JPEG)"},
         ErrorCase{"CorruptPng",
                   {"{dir}damaged.png", "{out}"},
                   1,
-                  "huesieve-render: {dir}damaged.png: PNG read error: IHDR: CRC error"},
+                  "huesieve-render: {dir}damaged.png: IHDR: CRC error"},
         ErrorCase{"TruncatedPng",
                   {"{dir}truncated.png", "{out}"},
                   1,
-                  "huesieve-render: {dir}truncated.png: Read error: hit end of file"},
+                  "huesieve-render: {dir}truncated.png: file is truncated"},
         ErrorCase{"MalformedEntry",
                   {"--entry", "1:FF000:10:0", "{dir}good.png", "{out}"},
                   2,

@@ -1,17 +1,20 @@
 #include "tools/huesieve-render/frame_work.h"
 
+#include "image/image_files.h"
+
 namespace huesieve::cli {
 
 FileFrames::FileFrames(const FrameRenderer& renderer, const std::vector<std::string>& inputs,
                        const std::vector<std::string>& outputs, std::uint64_t max_pixels,
                        std::optional<image::OutputType> output_type,
-                       files::TemporaryFiles& temporaries)
+                       files::TemporaryFiles& temporaries, WriteNotes& notes)
     : renderer_(renderer),
       inputs_(inputs),
       outputs_(outputs),
       max_pixels_(max_pixels),
       output_type_(output_type),
-      temporaries_(temporaries) {}
+      temporaries_(temporaries),
+      notes_(notes) {}
 
 bool FileFrames::Read(std::uint64_t index) {
   header_ = image::ReadImageFile(inputs_.at(index), max_pixels_, frame_);
@@ -23,7 +26,8 @@ void FileFrames::Render(std::uint64_t index) {
 }
 
 void FileFrames::Write(std::uint64_t index) {
-  image::WriteImageFile(outputs_.at(index), header_, output_type_, frame_, temporaries_);
+  const std::string& output = outputs_.at(index);
+  notes_.Tell(output, image::WriteImageFile(output, header_, output_type_, frame_, temporaries_));
 }
 
 std::string FileFrames::Name(std::uint64_t index) const { return inputs_.at(index); }

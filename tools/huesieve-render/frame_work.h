@@ -9,10 +9,11 @@
 
 #include "files/temporary_files.h"
 #include "image/frame_buffer.h"
+#include "image/image_header.h"
 #include "tools/huesieve-render/frame_pipeline.h"
 #include "tools/huesieve-render/frame_renderer.h"
-#include "image/image_files.h"
 #include "tools/huesieve-render/raw_frames.h"
+#include "tools/huesieve-render/write_notes.h"
 
 namespace huesieve::cli {
 
@@ -21,7 +22,8 @@ class FileFrames : public FrameWork {
  public:
   FileFrames(const FrameRenderer& renderer, const std::vector<std::string>& inputs,
              const std::vector<std::string>& outputs, std::uint64_t max_pixels,
-             std::optional<image::OutputType> output_type, files::TemporaryFiles& temporaries);
+             std::optional<image::OutputType> output_type, files::TemporaryFiles& temporaries,
+             WriteNotes& notes);
 
   bool Read(std::uint64_t index) override;
   void Render(std::uint64_t index) override;
@@ -35,6 +37,7 @@ class FileFrames : public FrameWork {
   std::uint64_t max_pixels_;
   std::optional<image::OutputType> output_type_;
   files::TemporaryFiles& temporaries_;
+  WriteNotes& notes_;
   image::ImageHeader header_;  // of the input read last
   image::FrameBuffer frame_;
 };

@@ -13,9 +13,9 @@
 #include "effect/controls.h"
 #include "effect/identity.h"
 #include "files/file_error.h"
+#include "files/input_file.h"
 #include "files/output_file.h"
 #include "files/temporary_files.h"
-#include "png/files.h"
 #include "tools/huesieve-render/core_renderer.h"
 #include "tools/huesieve-render/frame_pipeline.h"
 #include "tools/huesieve-render/frame_work.h"
@@ -27,6 +27,7 @@
 #include "tools/huesieve-render/progress.h"
 #include "tools/huesieve-render/raw_frames.h"
 #include "tools/huesieve-render/settings_file.h"
+#include "tools/huesieve-render/write_notes.h"
 
 namespace huesieve::cli {
 namespace {
@@ -128,12 +129,13 @@ int RenderFiles(const Options& options, const MakeRenderer& make_renderer,
   const ProcessorShare share = ShareFor(options, inputs.size());
   const std::unique_ptr<FrameRenderer> renderer = make_renderer(share.threads);
   const PipelineSettings settings{share.jobs, false, inputs.size()};
+  WriteNotes notes(stderr);
   return Conclude(progress, RunFrames(
                                 settings,
                                 [&] {
                                   return std::make_unique<FileFrames>(
                                       *renderer, inputs, outputs, options.max_pixels,
-                                      options.output_type, temporaries);
+                                      options.output_type, temporaries, notes);
                                 },
                                 [&] { progress.FrameDone(); }));
 }
@@ -146,15 +148,15 @@ int RenderStream(const Options& options, const MakeRenderer& make_renderer,
   const RawFormat format{options.raw->width, options.raw->height, options.raw_depth == 16};
   try {
     image::CheckPixelLimit(format.width, format.height, options.max_pixels);
-  } catch (const image::FileError& error) {
+  } catch (const files::FileError& error) {
     throw ToolError("--raw " + std::to_string(format.width) + "x" + std::to_string(format.height) +
                     ": " + error.what());
   }
   RefuseInputsAsOutputs({options.input}, {options.output});
   const bool from_standard_input = options.input == kStandardStream;
   const std::string input_name = from_standard_input ? "standard input" : options.input;
-  png::InputFile input_file;
-  if (!from_standard_input) input_file = png::OpenForReading(options.input);
+  files::InputFile input_file;
+  if (!from_standard_input) input_file = files::OpenForReading(options.input);
 
   const bool to_standard_output = options.output == kStandardStream;
   const std::string output_name = to_standard_output ? "standard output" : options.output;

@@ -10,15 +10,13 @@
 
 #include "effect/entry_argument.h"
 #include "image/frame_buffer.h"
+#include "image/image_header.h"
 #include "tools/huesieve-render/frame_sequence.h"
 #include "tools/huesieve-render/tool_errors.h"
 
 namespace huesieve::cli {
 
 inline constexpr char kToolName[] = "huesieve-render";
-
-// The largest image the tool takes unless told otherwise (--max-pixels).
-inline constexpr std::uint64_t kDefaultMaxPixels = std::uint64_t{1} << 28;
 
 // Raw frames may be no wider or taller than this.
 inline constexpr std::uint32_t kMaxRawSide = 1000000;
@@ -51,7 +49,7 @@ struct Options {
   int jobs = 0;                           // 0: shared with --threads (processor_share.h)
   int threads = 0;                        // 0: shared with --jobs
   bool quiet = false;
-  std::uint64_t max_pixels = kDefaultMaxPixels;
+  std::uint64_t max_pixels = image::kDefaultMaxPixels;  // --max-pixels
 };
 
 // `args` excludes the program name. Throws UsageError.

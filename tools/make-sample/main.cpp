@@ -10,11 +10,16 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <exception>
+#include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 
-#include "png/png_io.h"
+#include "files/temporary_files.h"
+#include "image/frame_buffer.h"
+#include "image/image_files.h"
 
 namespace {
 
@@ -128,47 +133,75 @@ std::uint16_t Quantise(double value, double maximum) {
   return static_cast<std::uint16_t>(std::lround(std::clamp(value, 0.0, 1.0) * maximum));
 }
 
-huesieve::png::Image MakeSample(int depth) {
-  huesieve::png::Image image;
-  image.width = kWidth;
-  image.height = kHeight;
-  image.bit_depth = depth;
-  image.rgba.resize(std::size_t{kWidth} * kHeight * 4);
-  const double maximum = depth == 16 ? 65535.0 : 255.0;
-  for (std::uint32_t y = 0; y < kHeight; ++y) {
-    for (std::uint32_t x = 0; x < kWidth; ++x) {
-      const Colour c = SamplePixel(x, y);
-      std::uint16_t* p = &image.rgba[image.Index(x, y)];
-      p[0] = Quantise(c.red, maximum);
-      p[1] = Quantise(c.green, maximum);
-      p[2] = Quantise(c.blue, maximum);
-      p[3] = static_cast<std::uint16_t>(maximum);
-    }
-  }
-  return image;
+using huesieve::image::FrameBuffer;
+using huesieve::image::SampleType;
+
+// Sample `index` of a row of 8 or 16-bit samples.
+std::uint16_t SampleOf(const std::byte* row, std::size_t index, SampleType type) {
+  if (type == SampleType::kUint8) return std::to_integer<std::uint16_t>(row[index]);
+  std::uint16_t value;
+  std::memcpy(&value, row + 2 * index, sizeof value);
+  return value;
 }
 
-// Straight alpha over 8-pixel squares of two greys; an opaque 8-bit result.
-huesieve::png::Image OverCheckerboard(const huesieve::png::Image& image) {
-  huesieve::png::Image out;
-  out.width = image.width;
-  out.height = image.height;
-  out.bit_depth = 8;
-  out.rgba.resize(image.rgba.size());
-  const double maximum = image.bit_depth == 16 ? 65535.0 : 255.0;
-  for (std::uint32_t y = 0; y < image.height; ++y) {
-    for (std::uint32_t x = 0; x < image.width; ++x) {
-      const std::uint16_t* p = &image.rgba[image.Index(x, y)];
-      std::uint16_t* q = &out.rgba[out.Index(x, y)];
-      const double grey = ((x / 8 + y / 8) % 2 == 0) ? 0.60 : 0.40;
-      const double alpha = p[3] / maximum;
-      for (int channel = 0; channel < 3; ++channel) {
-        q[channel] = Quantise(p[channel] / maximum * alpha + grey * (1.0 - alpha), 255.0);
-      }
-      q[3] = 255;
+void SetSample(std::byte* row, std::size_t index, SampleType type, std::uint16_t value) {
+  if (type == SampleType::kUint8) {
+    row[index] = static_cast<std::byte>(value);
+  } else {
+    std::memcpy(row + 2 * index, &value, sizeof value);
+  }
+}
+
+void MakeSample(int depth, FrameBuffer& frame) {
+  const SampleType type = depth == 16 ? SampleType::kUint16 : SampleType::kUint8;
+  frame.Reset(type, kWidth, kHeight);
+  const double maximum = depth == 16 ? 65535.0 : 255.0;
+  for (std::uint32_t y = 0; y < kHeight; ++y) {
+    std::byte* row = frame.Row(y);
+    for (std::uint32_t x = 0; x < kWidth; ++x) {
+      const Colour c = SamplePixel(x, y);
+      const std::size_t at = std::size_t{x} * 4;
+      SetSample(row, at, type, Quantise(c.red, maximum));
+      SetSample(row, at + 1, type, Quantise(c.green, maximum));
+      SetSample(row, at + 2, type, Quantise(c.blue, maximum));
+      SetSample(row, at + 3, type, static_cast<std::uint16_t>(maximum));
     }
   }
-  return out;
+}
+
+// Straight alpha over 8-pixel squares of two greys; an opaque
+// 8-bit result.
+void OverCheckerboard(FrameBuffer& image, FrameBuffer& out) {
+  if (image.type() == SampleType::kFloat || image.premultiplied()) {
+    throw std::runtime_error("the input must be an 8 or 16-bit image of straight alpha");
+  }
+  out.Reset(SampleType::kUint8, image.width(), image.height());
+  const double maximum = image.type() == SampleType::kUint16 ? 65535.0 : 255.0;
+  for (std::uint32_t y = 0; y < image.height(); ++y) {
+    const std::byte* in = image.Row(y);
+    std::byte* row = out.Row(y);
+    for (std::uint32_t x = 0; x < image.width(); ++x) {
+      const std::size_t at = std::size_t{x} * 4;
+      const double grey = ((x / 8 + y / 8) % 2 == 0) ? 0.60 : 0.40;
+      const double alpha = SampleOf(in, at + 3, image.type()) / maximum;
+      for (std::size_t channel = 0; channel < 3; ++channel) {
+        const double value = SampleOf(in, at + channel, image.type()) / maximum;
+        SetSample(row, at + channel, SampleType::kUint8,
+                  Quantise(value * alpha + grey * (1.0 - alpha), 255.0));
+      }
+      SetSample(row, at + 3, SampleType::kUint8, 255);
+    }
+  }
+}
+
+// Writes `frame` as an RGBA PNG of its depth.
+void WritePng(const std::string& path, FrameBuffer& frame) {
+  huesieve::image::ImageHeader header;
+  header.format = huesieve::image::FileFormat::kPng;
+  header.stored_type = frame.type() == SampleType::kUint16 ? huesieve::image::OutputType::kUint16
+                                                           : huesieve::image::OutputType::kUint8;
+  huesieve::files::TemporaryFiles temporaries(1);
+  huesieve::image::WriteImageFile(path, header, std::nullopt, frame, temporaries);
 }
 
 int Usage() {
@@ -184,7 +217,11 @@ int Usage() {
 int main(int argc, char* argv[]) {
   try {
     if (argc == 4 && std::string_view(argv[1]) == "--checkerboard") {
-      huesieve::png::WritePng(argv[3], OverCheckerboard(huesieve::png::ReadPng(argv[2])));
+      FrameBuffer image;
+      huesieve::image::ReadImageFile(argv[2], huesieve::image::kDefaultMaxPixels, image);
+      FrameBuffer out;
+      OverCheckerboard(image, out);
+      WritePng(argv[3], out);
       return 0;
     }
     int depth = 8;
@@ -195,7 +232,9 @@ int main(int argc, char* argv[]) {
     } else if (argc != 2) {
       return Usage();
     }
-    huesieve::png::WritePng(argv[argc - 1], MakeSample(depth));
+    FrameBuffer frame;
+    MakeSample(depth, frame);
+    WritePng(argv[argc - 1], frame);
     return 0;
   } catch (const std::exception& error) {
     std::fprintf(stderr, "make-sample: %s\n", error.what());

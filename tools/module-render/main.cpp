@@ -88,7 +88,7 @@ void Render(const Request& request) {
   const huesieve::module_render::ModuleRenderer renderer(request.module_path, request.settings);
   huesieve::image::FrameBuffer frame;
   const huesieve::image::ImageHeader header =
-      huesieve::image::ReadImageFile(request.input, std::uint64_t{1} << 28, frame);
+      huesieve::image::ReadImageFile(request.input, huesieve::image::kDefaultMaxPixels, frame);
   renderer.Render(frame, request.input);
   huesieve::files::TemporaryFiles temporaries(1);
   huesieve::image::WriteImageFile(request.output, header, std::nullopt, frame, temporaries);

@@ -75,7 +75,7 @@ PixelDepth DepthOf(huesieve::image::SampleType type) {
 void Render(const Request& request) {
   huesieve::image::FrameBuffer frame;
   const huesieve::image::ImageHeader header =
-      huesieve::image::ReadImageFile(request.input, std::uint64_t{1} << 28, frame);
+      huesieve::image::ReadImageFile(request.input, huesieve::image::kDefaultMaxPixels, frame);
   const auto width = static_cast<int>(frame.width());
   const auto height = static_cast<int>(frame.height());
 
