@@ -17,9 +17,18 @@
 
 #include "files/file_error.h"
 #include "files/output_file.h"
+#include "image/byte_sink.h"
+#include "image/exr_file.h"
 #include "png/files.h"
 
 namespace huesieve::image {
+
+// Until each format has its own codec, the files OpenImageIO reads keep its
+// description of them here.
+struct TiffAttributes {
+  OIIO::ImageSpec spec;
+};
+
 namespace {
 
 using OIIO::TypeDesc;
@@ -234,49 +243,6 @@ std::uint64_t FileSize(std::FILE* file) {
   return static_cast<std::uint64_t>(status.st_size);
 }
 
-// What is wrong with an OpenEXR header, or nothing: the OpenEXR library
-// takes memory by an attribute's stated size as it reads the header, before
-// anything can be checked, so every attribute must fit in the file.
-std::string ExrHeaderProblem(std::FILE* file) {
-  constexpr unsigned char kMagic[4] = {0x76, 0x2F, 0x31, 0x01};
-  constexpr std::uint32_t kMultiPart = 0x1000;
-  unsigned char start[8];
-  if (std::fread(start, 1, sizeof start, file) != sizeof start ||
-      std::memcmp(start, kMagic, sizeof kMagic) != 0) {
-    return {};
-  }
-  const bool multi_part = ((std::uint32_t{start[5]} << 8) & kMultiPart) != 0;
-  const std::uint64_t file_size = FileSize(file);
-  // Attributes, each a name, a type name and a size, then the value: a
-  // header ends at an empty name, a multi-part file's headers at two.
-  bool header_ended = false;
-  for (;;) {
-    std::string names[2];
-    for (std::string& name : names) {
-      for (int c; (c = std::fgetc(file)) > 0 && name.size() < 256;) {
-        name.push_back(static_cast<char>(c));
-      }
-      if (names[0].empty()) break;
-    }
-    if (names[0].empty()) {
-      if (!multi_part || header_ended) return {};
-      header_ended = true;
-      continue;
-    }
-    header_ended = false;
-    unsigned char size[4];
-    if (std::fread(size, 1, sizeof size, file) != sizeof size) return {};
-    const std::uint32_t bytes =
-        std::uint32_t{size[0]} | std::uint32_t{size[1]} << 8 | std::uint32_t{size[2]} << 16 |
-        std::uint32_t{size[3]} << 24;
-    if (bytes > file_size) {
-      return "the header's attribute \"" + names[0] + "\" claims " + std::to_string(bytes) +
-             " bytes, more than the file's " + std::to_string(file_size);
-    }
-    if (std::fseek(file, static_cast<long>(bytes), SEEK_CUR) != 0) return {};
-  }
-}
-
 // What is wrong with a DPX header, or nothing. OpenImageIO's DPX reader takes
 // memory by the header's word as it opens the file, before anything can be
 // checked: for the user data the header claims (and a claim past 2 GiB
@@ -318,6 +284,41 @@ std::string DpxHeaderProblem(std::FILE* file, std::uint64_t max_pixels) {
   return {};
 }
 
+bool IsExrPath(const std::string& path) {
+  std::string extension = std::filesystem::path(path).extension().string();
+  std::transform(extension.begin(), extension.end(), extension.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+  return extension == ".exr";
+}
+
+// The OpenEXR codec writes a file, keeping every part and channel of an
+// OpenEXR input; at the input's half or float, or at half for 8-bit input
+// and float for 16-bit.
+void WriteExrFile(const std::string& path, const ImageHeader& header,
+                  std::optional<OutputType> output_type, FrameBuffer& frame,
+                  files::TemporaryFiles& temporaries) {
+  OutputType type = output_type.value_or(header.stored_type);
+  if (type == OutputType::kUint8) type = OutputType::kHalf;
+  if (type == OutputType::kUint16) type = OutputType::kFloat;
+  try {
+    files::OutputFile file(path, temporaries);
+    if (file.seekable()) {
+      ByteSink sink(file.file());
+      exr::Write(sink, header, type, frame);
+    } else {
+      ByteSink sink(frame.image_bytes() + kBandBytes);
+      exr::Write(sink, header, type, frame);
+      const std::vector<unsigned char>& encoded = sink.memory();
+      if (std::fwrite(encoded.data(), 1, encoded.size(), file.file()) != encoded.size()) {
+        Fail(path, std::strerror(errno));
+      }
+    }
+    file.Commit();
+  } catch (const files::FileError& error) {
+    Fail(path, error.what());
+  }
+}
+
 }  // namespace
 
 void CheckPixelLimit(std::uint64_t width, std::uint64_t height, std::uint64_t max_pixels) {
@@ -339,6 +340,13 @@ std::string OutputFormatProblem(const std::string& path) {
 }
 
 ImageHeader ReadImageFile(const std::string& path, std::uint64_t max_pixels, FrameBuffer& frame) {
+  ReadOptions options;
+  options.max_pixels = max_pixels;
+  return ReadImageFile(path, options, frame);
+}
+
+ImageHeader ReadImageFile(const std::string& path, const ReadOptions& options, FrameBuffer& frame) {
+  const std::uint64_t max_pixels = options.max_pixels;
   // Opened here, so that a missing file or a directory is named as the
   // system names it; the reader reads through it.
   png::InputFile file;
@@ -347,9 +355,18 @@ ImageHeader ReadImageFile(const std::string& path, std::uint64_t max_pixels, Fra
   } catch (const png::FileError& error) {
     throw FileError(error.what());
   }
-  std::string problem = DpxHeaderProblem(file.get(), max_pixels);
+  unsigned char magic[4] = {};
+  const std::size_t count = std::fread(magic, 1, sizeof magic, file.get());
   std::rewind(file.get());
-  if (problem.empty()) problem = ExrHeaderProblem(file.get());
+  if (exr::Sniff(magic, count)) {
+    try {
+      return exr::Read(file.get(), FileSize(file.get()), options, frame);
+    } catch (const files::FileError& error) {
+      Fail(path, error.what());
+    }
+  }
+  if (!options.layer.empty()) Fail(path, "only OpenEXR files have layers");
+  const std::string problem = DpxHeaderProblem(file.get(), max_pixels);
   std::rewind(file.get());
   if (!problem.empty()) Fail(path, problem);
   OIIO::Filesystem::IOFile proxy(file.get(), OIIO::Filesystem::IOProxy::Read);
@@ -388,13 +405,26 @@ ImageHeader ReadImageFile(const std::string& path, std::uint64_t max_pixels, Fra
     if (!read) Fail(path, input->geterror());
     CompleteRows(frame.Rows(first, rows), rows, frame, plan);
   }
-  return ImageHeader{spec};
+  ImageHeader header;
+  header.stored_type = spec.format == TypeDesc::UINT8    ? OutputType::kUint8
+                       : spec.format == TypeDesc::UINT16 ? OutputType::kUint16
+                       : spec.format == TypeDesc::HALF   ? OutputType::kHalf
+                                                         : OutputType::kFloat;
+  header.tiff = std::make_shared<TiffAttributes>(TiffAttributes{spec});
+  return header;
 }
 
 void WriteImageFile(const std::string& path, const ImageHeader& header,
                     std::optional<OutputType> output_type, FrameBuffer& frame,
                     files::TemporaryFiles& temporaries) {
-  OIIO::ImageSpec spec = header.spec;
+  if (IsExrPath(path)) {
+    WriteExrFile(path, header, output_type, frame, temporaries);
+    return;
+  }
+  OIIO::ImageSpec spec = header.tiff ? header.tiff->spec
+                                     : OIIO::ImageSpec(static_cast<int>(frame.width()),
+                                                       static_cast<int>(frame.height()), 4,
+                                                       TypeOf(frame.type()));
   spec.nchannels = 4;
   spec.channelnames = {"R", "G", "B", "A"};
   // Files of mixed channel types are written at the type they were rendered.

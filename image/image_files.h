@@ -17,6 +17,7 @@
 
 #include "files/temporary_files.h"
 #include "image/frame_buffer.h"
+#include "image/image_header.h"
 
 namespace huesieve::image {
 
@@ -26,11 +27,6 @@ class FileError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// What a written file keeps of the file it was rendered from: its data type,
-// its attributes (an OpenEXR file's compression among them) and windows.
-struct ImageHeader {
-  OIIO::ImageSpec spec;
-};
 
 // Why `path` cannot be written, before any work: a format unknown by its
 // extension, or one that cannot carry the alpha channel the effect writes
@@ -41,6 +37,9 @@ std::string OutputFormatProblem(const std::string& path);
 // arrive. An image of more than `max_pixels` pixels is refused from its
 // header. Throws FileError naming the file.
 ImageHeader ReadImageFile(const std::string& path, std::uint64_t max_pixels, FrameBuffer& frame);
+// As above, an OpenEXR file's layer as `options` asks; a layer asked of a
+// file of another format is refused.
+ImageHeader ReadImageFile(const std::string& path, const ReadOptions& options, FrameBuffer& frame);
 
 // Writes `frame` to `path` as files::OutputFile writes (whole or not at
 // all, its temporary file made in `temporaries`; straight into a device or

@@ -126,6 +126,9 @@ int RenderFiles(const Options& options, const MakeRenderer& make_renderer,
     }
   }
   RefuseInputsAsOutputs(inputs, outputs);
+  image::ReadOptions read_options;
+  read_options.max_pixels = options.max_pixels;
+  read_options.layer = options.layer;
   const bool shown = sequence && !options.quiet;
   Progress progress(stderr, shown && StandardErrorIsATerminal(), shown, inputs.size());
   const ProcessorShare share = ShareFor(options, inputs.size());
@@ -135,7 +138,7 @@ int RenderFiles(const Options& options, const MakeRenderer& make_renderer,
                                 settings,
                                 [&] {
                                   return std::make_unique<FileFrames>(
-                                      *renderer, inputs, outputs, options.max_pixels,
+                                      *renderer, inputs, outputs, read_options,
                                       options.output_type, temporaries);
                                 },
                                 [&] { progress.FrameDone(); }));
