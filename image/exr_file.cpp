@@ -8,6 +8,7 @@
 #include <optional>
 #include <set>
 
+#include <Imath/half.h>
 #include <OpenEXR/ImfFrameBuffer.h>
 #include <OpenEXR/ImfIO.h>
 #include <OpenEXR/ImfInputPart.h>
@@ -188,24 +189,20 @@ class HeaderWalk {
   bool single_part_tiled_ = false;
 };
 
-// The file's bytes in memory, as OpenEXR reads them.
+// The file's bytes in memory, as OpenEXR reads them. Copied out rather than
+// lent as memory mapped: the library's raw tile copy reads a mapped stream
+// into a buffer it never made.
 class MemoryStream : public Imf::IStream {
  public:
   explicit MemoryStream(const std::vector<char>& bytes) : Imf::IStream(""), bytes_(bytes) {}
 
-  bool isMemoryMapped() const override { return true; }
   bool read(char c[], int n) override {
-    std::memcpy(c, readMemoryMapped(n), static_cast<std::size_t>(n));
-    return at_ < bytes_.size();
-  }
-  char* readMemoryMapped(int n) override {
     if (n < 0 || at_ > bytes_.size() || static_cast<std::size_t>(n) > bytes_.size() - at_) {
       throw Iex::InputExc("the file ends early");
     }
-    // The library only reads through the pointer.
-    char* data = const_cast<char*>(bytes_.data()) + at_;
+    std::memcpy(c, bytes_.data() + at_, static_cast<std::size_t>(n));
     at_ += static_cast<std::size_t>(n);
-    return data;
+    return at_ < bytes_.size();
   }
   std::uint64_t tellg() override { return at_; }
   void seekg(std::uint64_t position) override {
@@ -419,17 +416,17 @@ std::uint32_t BandRows(const Imf::Header& header, std::size_t row_bytes) {
 // Rows [first, first + rows) of the frame, as the slices of `names` (R, G,
 // B, A), in pixels of four floats `pixels` bytes apart.
 void InsertKeyedSlices(Imf::FrameBuffer& slices, const std::vector<std::string>& names,
-                       std::byte* rows_at, const Imath::Box2i& window, std::uint32_t first,
-                       std::uint32_t rows, std::size_t row_bytes) {
+                       Imf::PixelType type, std::byte* rows_at, const Imath::Box2i& window,
+                       std::uint32_t first, std::uint32_t rows, std::size_t row_bytes) {
+  const std::size_t size = TypeSize(type);
   const Imath::Box2i band(Imath::V2i(window.min.x, window.min.y + static_cast<int>(first)),
                           Imath::V2i(window.max.x,
                                      window.min.y + static_cast<int>(first + rows) - 1));
   for (std::size_t c = 0; c < names.size(); ++c) {
     if (names[c].empty()) continue;
     // A missing alpha is filled opaque by the library.
-    slices.insert(names[c], Imf::Slice::Make(Imf::FLOAT, rows_at + c * sizeof(float), band,
-                                             4 * sizeof(float), row_bytes, 1, 1,
-                                             c == 3 ? 1.0 : 0.0));
+    slices.insert(names[c], Imf::Slice::Make(type, rows_at + c * size, band, 4 * size,
+                                             row_bytes, 1, 1, c == 3 ? 1.0 : 0.0));
   }
 }
 
@@ -461,7 +458,7 @@ void ReadKeyedPart(Imf::MultiPartInputFile& input, ExrFile& file, FrameBuffer& f
   for (std::uint32_t first = 0; first < height; first += band) {
     const std::uint32_t rows = std::min(band, height - first);
     std::byte* at = frame.Rows(first, rows);
-    InsertKeyedSlices(slices, names, at, window, first, rows, frame.row_bytes());
+    InsertKeyedSlices(slices, names, Imf::FLOAT, at, window, first, rows, frame.row_bytes());
     part.setFrameBuffer(slices);
     part.readPixels(window.min.y + static_cast<int>(first),
                     window.min.y + static_cast<int>(first + rows) - 1);
@@ -482,43 +479,49 @@ Imf::Header KeyedHeader(const ExrFile& file, Imf::PixelType type) {
   return header;
 }
 
-// Rows of the frame as associated floats: the frame's own rows when it holds
-// them so, else converted into `converted`.
+// Rows of the frame as associated samples of `type`: the frame's own rows
+// when it holds them so, else converted into `converted`.
 std::byte* KeyedRows(FrameBuffer& frame, std::uint32_t first, std::uint32_t rows,
-                     std::vector<float>& converted) {
+                     Imf::PixelType type, std::vector<float>& floats, std::vector<half>& halves) {
   std::byte* at = frame.Rows(first, rows);
-  if (frame.type() == SampleType::kFloat && frame.premultiplied()) return at;
+  const bool associated_floats = frame.type() == SampleType::kFloat && frame.premultiplied();
+  if (associated_floats && type == Imf::FLOAT) return at;
   const std::size_t samples = std::size_t{4} * frame.width() * rows;
-  converted.resize(samples);
+  floats.resize(samples);
   const float scale = frame.type() == SampleType::kUint8    ? 1.0f / 255.0f
                       : frame.type() == SampleType::kUint16 ? 1.0f / 65535.0f
                                                             : 1.0f;
   for (std::size_t i = 0; i < samples; ++i) {
     switch (frame.type()) {
       case SampleType::kUint8:
-        converted[i] = static_cast<float>(std::to_integer<unsigned>(at[i])) * scale;
+        floats[i] = static_cast<float>(std::to_integer<unsigned>(at[i])) * scale;
         break;
       case SampleType::kUint16: {
         std::uint16_t value;
         std::memcpy(&value, at + 2 * i, sizeof value);
-        converted[i] = static_cast<float>(value) * scale;
+        floats[i] = static_cast<float>(value) * scale;
         break;
       }
       case SampleType::kFloat:
-        std::memcpy(&converted[i], at + 4 * i, sizeof(float));
+        std::memcpy(&floats[i], at + 4 * i, sizeof(float));
         break;
     }
   }
   if (!frame.premultiplied()) {
     for (std::size_t i = 0; i < samples; i += 4) {
-      for (std::size_t c = 0; c < 3; ++c) converted[i + c] *= converted[i + 3];
+      for (std::size_t c = 0; c < 3; ++c) floats[i + c] *= floats[i + 3];
     }
   }
-  return reinterpret_cast<std::byte*>(converted.data());
+  if (type == Imf::FLOAT) return reinterpret_cast<std::byte*>(floats.data());
+  // The library converts types as it reads, not as it writes.
+  halves.resize(samples);
+  std::copy(floats.begin(), floats.end(), halves.begin());
+  return reinterpret_cast<std::byte*>(halves.data());
 }
 
 void WriteKeyedPart(Imf::MultiPartOutputFile& output, int part_number, const Imf::Header& header,
-                    const ExrFile* file, const std::string& prefix, FrameBuffer& frame) {
+                    const ExrFile* file, const std::string& prefix, Imf::PixelType type,
+                    FrameBuffer& frame) {
   const Imath::Box2i window = header.dataWindow();
   const std::int64_t width = std::int64_t{window.max.x} - window.min.x + 1;
   const std::int64_t height = std::int64_t{window.max.y} - window.min.y + 1;
@@ -527,8 +530,9 @@ void WriteKeyedPart(Imf::MultiPartOutputFile& output, int part_number, const Imf
   }
   const std::vector<std::string> names = {prefix + "R", prefix + "G", prefix + "B", prefix + "A"};
   Imf::FrameBuffer slices = file != nullptr ? PassedSlices(*file, window) : Imf::FrameBuffer();
-  const std::size_t row_bytes = std::size_t{4} * sizeof(float) * frame.width();
-  std::vector<float> converted;
+  const std::size_t row_bytes = std::size_t{4} * TypeSize(type) * frame.width();
+  std::vector<float> floats;
+  std::vector<half> halves;
   const std::uint32_t band = BandRows(header, row_bytes);
   const std::uint32_t bands = (frame.height() + band - 1) / band;
   // A part's rows are written in its line order.
@@ -544,8 +548,8 @@ void WriteKeyedPart(Imf::MultiPartOutputFile& output, int part_number, const Imf
   for (std::uint32_t b = 0; b < bands; ++b) {
     const std::uint32_t first = (upwards ? bands - 1 - b : b) * band;
     const std::uint32_t rows = std::min(band, frame.height() - first);
-    InsertKeyedSlices(slices, names, KeyedRows(frame, first, rows, converted), window, first, rows,
-                      row_bytes);
+    InsertKeyedSlices(slices, names, type, KeyedRows(frame, first, rows, type, floats, halves),
+                      window, first, rows, row_bytes);
     if (tiled) {
       tiles->setFrameBuffer(slices);
       const int tile_height = static_cast<int>(header.tileDescription().ySize);
@@ -606,11 +610,13 @@ ImageHeader Read(std::FILE* file, std::uint64_t file_size, const ReadOptions& op
 
     ImageHeader read;
     read.format = FileFormat::kOpenExr;
-    bool half = true;
-    for (const std::string& name : keyed.colour) half = half && header.channels()[name].type == Imf::HALF;
-    if (!keyed.alpha.empty()) half = half && header.channels()[keyed.alpha].type == Imf::HALF;
-    read.stored_type = half ? OutputType::kHalf : OutputType::kFloat;
-    read.bits_per_sample = half ? 16 : 32;
+    std::vector<std::string> names = keyed.colour;
+    if (!keyed.alpha.empty()) names.push_back(keyed.alpha);
+    const bool halves = std::all_of(names.begin(), names.end(), [&](const std::string& name) {
+      return header.channels()[name].type == Imf::HALF;
+    });
+    read.stored_type = halves ? OutputType::kHalf : OutputType::kFloat;
+    read.bits_per_sample = halves ? 16 : 32;
     read.exr = std::move(exr);
     return read;
   });
@@ -632,13 +638,19 @@ void Write(ByteSink& sink, const ImageHeader& source, OutputType type, FrameBuff
     for (const char* name : {"R", "G", "B", "A"}) header.channels().insert(name, Imf::Channel(pixel_type));
     headers.push_back(header);
   }
+  // The writer needs each part's type, which a single-part file may leave
+  // to its version field.
+  for (Imf::Header& header : headers) {
+    if (!header.hasType()) header.setType(IsTiled(header) ? Imf::TILEDIMAGE : Imf::SCANLINEIMAGE);
+  }
   SinkStream stream(sink);
   try {
     Guarded([&] {
       // Closed, its chunk offset tables written, before the failure check.
       Imf::MultiPartOutputFile output(stream, headers.data(), static_cast<int>(headers.size()),
                                       false, 1);
-      WriteKeyedPart(output, static_cast<int>(keyed_part), headers[keyed_part], file, prefix, frame);
+      WriteKeyedPart(output, static_cast<int>(keyed_part), headers[keyed_part], file, prefix,
+                     pixel_type, frame);
       if (headers.size() > 1) {
         MemoryStream bytes(file->bytes);
         Imf::MultiPartInputFile input(bytes, 1);

@@ -239,16 +239,18 @@ class ExrFiles : public ::testing::TestWithParam<Layout> {
     cli_test::WriteBytes(path, {sink.memory().begin(), sink.memory().end()});
   }
 
-  // The keyed channels of part 0 of `samples` hold the frame's samples.
+  // The keyed channels of part 0 of `samples` hold the frame's samples, as
+  // near as a lossy compression leaves them.
   void ExpectKeyed(const Samples& samples, const std::string& prefix, FrameBuffer& frame,
                    Imf::PixelType type) {
+    const double tolerance = Lossy(GetParam().compression) ? 0.05 : 0.0;
     const char* names[] = {"R", "G", "B", "A"};
     for (int c = 0; c < 4; ++c) {
       const std::vector<char>& bytes = samples.at("0/" + prefix + names[c]);
       for (std::size_t i = 0; i < Count(Window(), 1); ++i) {
         const float frame_value = FrameAt(frame, i, c);
         const float expected = type == Imf::HALF ? float(half(frame_value)) : frame_value;
-        ASSERT_EQ(SampleAt(bytes, type, i), expected) << names[c] << " at " << i;
+        ASSERT_NEAR(SampleAt(bytes, type, i), expected, tolerance) << names[c] << " at " << i;
       }
     }
   }
@@ -441,7 +443,8 @@ TEST_F(ExrFile, HostileHeadersAreRefusedBeforeMemoryIsTaken) {
             "the chunk table's 200000 entries run past the end of the file");
 
   const std::vector<std::uint8_t> whole = Small(kRgba);
-  cli_test::WriteBytes(Path("cut.exr"), {whole.begin(), whole.begin() + std::ptrdiff_t(box)});
+  const std::size_t name = Find(whole, "dataWindow") + 3;
+  cli_test::WriteBytes(Path("cut.exr"), {whole.begin(), whole.begin() + std::ptrdiff_t(name)});
   EXPECT_EQ(ReadError(Path("cut.exr")), "the header ends early");
 }
 
