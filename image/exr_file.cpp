@@ -299,8 +299,9 @@ std::optional<Keyed> FindRgb(const std::vector<Imf::Header>& headers, const std:
     std::vector<std::string> colour;
     if (has("R") && has("G") && has("B")) {
       colour = {prefix + "R", prefix + "G", prefix + "B"};
-    } else if (has("Y") && !has("RY") && !has("BY")) {
-      colour = {prefix + "Y"};  // luminance alone
+    } else if (has("Y") && !has("RY") && !has("BY") && !has("R") && !has("G") && !has("B")) {
+      // Luminance alone: written back as R, G and B, which it must not meet.
+      colour = {prefix + "Y"};
     } else {
       continue;
     }
