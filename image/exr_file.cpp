@@ -404,18 +404,18 @@ Imf::FrameBuffer PassedSlices(const ExrFile& file, const Imath::Box2i& window) {
   return slices;
 }
 
-// Rows a band holds: a whole number of chunks.
-std::uint32_t BandRows(const Imf::Header& header, std::size_t row_bytes) {
-  const std::size_t chunk_rows =
+// Rows a band holds: a whole number of chunks, or the image's `height`.
+std::uint32_t BandRows(const Imf::Header& header, std::size_t row_bytes, std::uint32_t height) {
+  const std::uint64_t chunk_rows =
       IsTiled(header) ? header.tileDescription().ySize
-                      : static_cast<std::size_t>(LinesPerChunk(header.compression()));
-  const std::size_t chunks = std::max<std::size_t>(1, kBandBytes / row_bytes / chunk_rows);
-  return static_cast<std::uint32_t>(
-      std::min<std::size_t>(chunks * chunk_rows, std::numeric_limits<std::uint32_t>::max()));
+                      : static_cast<std::uint64_t>(LinesPerChunk(header.compression()));
+  const std::uint64_t chunks = std::max<std::uint64_t>(1, kBandBytes / row_bytes / chunk_rows);
+  return static_cast<std::uint32_t>(std::min<std::uint64_t>(chunks * chunk_rows, height));
 }
 
-// Rows [first, first + rows) of the frame, as the slices of `names` (R, G,
-// B, A), in pixels of four floats `pixels` bytes apart.
+// Rows [first, first + rows) of the frame, at `rows_at`, as the slices of
+// `names` (R, G, B, A; an empty name is skipped), in pixels of four samples
+// of `type`.
 void InsertKeyedSlices(Imf::FrameBuffer& slices, const std::vector<std::string>& names,
                        Imf::PixelType type, std::byte* rows_at, const Imath::Box2i& window,
                        std::uint32_t first, std::uint32_t rows, std::size_t row_bytes) {
@@ -455,7 +455,7 @@ void ReadKeyedPart(Imf::MultiPartInputFile& input, ExrFile& file, FrameBuffer& f
                                                                          file.colour[2], alpha};
   Imf::InputPart part(input, static_cast<int>(file.keyed_part));
   Imf::FrameBuffer slices = PassedSlices(file, window);
-  const std::uint32_t band = BandRows(header, frame.row_bytes());
+  const std::uint32_t band = BandRows(header, frame.row_bytes(), height);
   for (std::uint32_t first = 0; first < height; first += band) {
     const std::uint32_t rows = std::min(band, height - first);
     std::byte* at = frame.Rows(first, rows);
@@ -481,7 +481,7 @@ Imf::Header KeyedHeader(const ExrFile& file, Imf::PixelType type) {
 }
 
 // Rows of the frame as associated samples of `type`: the frame's own rows
-// when it holds them so, else converted into `converted`.
+// when it holds them so, else converted into `floats` (and `halves`).
 std::byte* KeyedRows(FrameBuffer& frame, std::uint32_t first, std::uint32_t rows,
                      Imf::PixelType type, std::vector<float>& floats, std::vector<half>& halves) {
   std::byte* at = frame.Rows(first, rows);
@@ -534,7 +534,7 @@ void WriteKeyedPart(Imf::MultiPartOutputFile& output, int part_number, const Imf
   const std::size_t row_bytes = std::size_t{4} * TypeSize(type) * frame.width();
   std::vector<float> floats;
   std::vector<half> halves;
-  const std::uint32_t band = BandRows(header, row_bytes);
+  const std::uint32_t band = BandRows(header, row_bytes, frame.height());
   const std::uint32_t bands = (frame.height() + band - 1) / band;
   // A part's rows are written in its line order.
   const bool upwards = header.lineOrder() == Imf::DECREASING_Y;
@@ -553,10 +553,9 @@ void WriteKeyedPart(Imf::MultiPartOutputFile& output, int part_number, const Imf
                       window, first, rows, row_bytes);
     if (tiled) {
       tiles->setFrameBuffer(slices);
-      const int tile_height = static_cast<int>(header.tileDescription().ySize);
-      const int first_tile = static_cast<int>(first) / tile_height;
-      const int last_tile = static_cast<int>(first + rows - 1) / tile_height;
-      tiles->writeTiles(0, tiles->numXTiles(0) - 1, first_tile, last_tile);
+      const std::uint32_t tile_height = header.tileDescription().ySize;
+      tiles->writeTiles(0, tiles->numXTiles(0) - 1, static_cast<int>(first / tile_height),
+                        static_cast<int>((first + rows - 1) / tile_height));
     } else {
       lines->setFrameBuffer(slices);
       lines->writePixels(static_cast<int>(rows));
