@@ -7,6 +7,7 @@
 #include <new>
 #include <optional>
 #include <set>
+#include <string_view>
 
 #include <Imath/half.h>
 #include <OpenEXR/ImfFrameBuffer.h>
@@ -198,7 +199,7 @@ class MemoryStream : public Imf::IStream {
 
   bool read(char c[], int n) override {
     if (n < 0 || at_ > bytes_.size() || static_cast<std::size_t>(n) > bytes_.size() - at_) {
-      throw Iex::InputExc("the file ends early");
+      throw Iex::InputExc("Unexpected end of file.");
     }
     std::memcpy(c, bytes_.data() + at_, static_cast<std::size_t>(n));
     at_ += static_cast<std::size_t>(n);
@@ -249,10 +250,15 @@ class SinkStream : public Imf::OStream {
   std::string failure_;
 };
 
-// A library's complaint as one line.
+// A library's complaint as one line, without the name of the stream, which
+// has none: the caller names the file.
 [[noreturn]] void FailWith(const std::exception& error) {
   std::string text = error.what();
   text = text.substr(0, text.find('\n'));
+  for (const std::string_view unnamed : {" from image file \"\"", " to image file \"\"",
+                                         " image file \"\"", " image stream \"\"", " \"\""}) {
+    for (std::size_t at; (at = text.find(unnamed)) != std::string::npos;) text.erase(at, unnamed.size());
+  }
   throw FileError(text.empty() ? "the OpenEXR library failed" : text);
 }
 

@@ -448,6 +448,17 @@ TEST_F(ExrFile, HostileHeadersAreRefusedBeforeMemoryIsTaken) {
   EXPECT_EQ(ReadError(Path("cut.exr")), "the header ends early");
 }
 
+// The library's complaint comes as one line, without the name of the
+// stream it reads from, which has none.
+TEST_F(ExrFile, AFileCutShortIsRefusedInOneLine) {
+  const std::vector<std::uint8_t> whole = Small(kRgba, Imf::ZIP_COMPRESSION);
+  cli_test::WriteBytes(Path("cut.exr"), {whole.begin(), whole.end() - 100});
+  FrameBuffer frame;
+  EXPECT_THAT([&] { Read(Path("cut.exr"), frame); },
+              ::testing::ThrowsMessage<FileError>(
+                  "Error reading pixel data. Unexpected end of file."));
+}
+
 TEST_F(ExrFile, DeepImagesAreRefused) {
   Imf::Header header(4, 4);
   header.channels().insert("Z", Imf::Channel(Imf::FLOAT));
