@@ -8,6 +8,7 @@
 #include <optional>
 #include <set>
 #include <string_view>
+#include <utility>
 
 #include <Imath/half.h>
 #include <OpenEXR/ImfFrameBuffer.h>
@@ -140,8 +141,9 @@ class HeaderWalk {
         throw FileError("the header's attribute \"" + name + "\" claims " + std::to_string(size) +
                         " bytes, more than the file's " + std::to_string(bytes_.size()));
       }
+      const std::size_t value = ValueBytes(name, type, size);
       Remember(facts, name, type, size);
-      at_ += size;
+      at_ += value;
     }
     if (facts.type.rfind("deep", 0) == 0) throw FileError(kDeepRefused);
     if (!facts.data_window) return 0;  // the library refuses the header
@@ -164,6 +166,70 @@ class HeaderWalk {
       chunks = (static_cast<std::uint64_t>(height) + lines - 1) / lines;
     }
     return std::max(chunks, facts.chunk_count);
+  }
+
+  // The bytes the library reads of an attribute's value, which for its own
+  // types is what the type holds, not the stated size; values whose parts
+  // size memory (a preview's pixels, a string vector's strings) are checked
+  // against the file.
+  std::size_t ValueBytes(const std::string& name, const std::string& type,
+                         std::uint32_t size) const {
+    static constexpr std::pair<std::string_view, std::size_t> kFixed[] = {
+        {"box2i", 16},  {"box2f", 16},       {"chromaticities", 32}, {"compression", 1},
+        {"double", 8},  {"envmap", 1},       {"float", 4},           {"int", 4},
+        {"keycode", 28}, {"lineOrder", 1},   {"m33f", 36},           {"m33d", 72},
+        {"m44f", 64},   {"m44d", 128},       {"rational", 8},        {"tiledesc", 9},
+        {"timecode", 8}, {"v2i", 8},         {"v2f", 8},             {"v2d", 16},
+        {"v3i", 12},    {"v3f", 12},         {"v3d", 24},            {"deepImageState", 1}};
+    const std::size_t rest = bytes_.size() - at_;
+    const auto ends_early = [&] {
+      return FileError("the header's attribute \"" + name + "\" runs past the end of the file");
+    };
+    for (const auto& [fixed_type, bytes] : kFixed) {
+      if (type != fixed_type) continue;
+      if (bytes > rest) throw ends_early();
+      return bytes;
+    }
+    std::size_t read = 0;
+    if (type == "chlist") {
+      // Channels, each a name and 16 bytes, to an empty name.
+      for (;;) {
+        const std::size_t end = NameEnd(at_ + read);
+        const bool last = end == at_ + read;
+        read = end + 1 - at_;
+        if (last) return read;
+        if (16 > bytes_.size() - at_ - read) throw ends_early();
+        read += 16;
+      }
+    }
+    if (type == "preview") {
+      if (rest < 8) throw ends_early();
+      const std::uint64_t pixels = std::uint64_t{Word(at_)} * Word(at_ + 4);
+      if (pixels > (rest - 8) / 4) throw ends_early();
+      return 8 + static_cast<std::size_t>(pixels) * 4;
+    }
+    if (type == "stringvector") {
+      // Strings, each its length and its characters, while the size lasts.
+      while (read < size) {
+        if (rest - read < 4) throw ends_early();
+        const std::uint32_t length = Word(at_ + read);
+        read += 4;
+        if (length > rest - read) throw ends_early();
+        read += length;
+      }
+      return read;
+    }
+    if (type == "floatvector") return size - size % 4;
+    return size;  // strings, ID manifests and types the library does not know
+  }
+
+  // Where the zero-terminated name at `from` ends, at most 255 characters on.
+  std::size_t NameEnd(std::size_t from) const {
+    for (std::size_t at = from; at < bytes_.size(); ++at) {
+      if (bytes_[at] == 0) return at;
+      if (at - from == 255) throw FileError("a channel's name in the header is too long");
+    }
+    throw FileError("the header ends early");
   }
 
   void Remember(PartFacts& facts, const std::string& name, const std::string& type,

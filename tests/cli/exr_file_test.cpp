@@ -421,6 +421,14 @@ TEST_F(ExrFile, HostileHeadersAreRefusedBeforeMemoryIsTaken) {
             "the header's attribute \"Huesieve:Shot\" claims 2147483632 bytes, more than the "
             "file's " + std::to_string(claim.size()));
 
+  // The library reads a channel list to its end, whatever size it states:
+  // the check must follow it there to find the claim after it.
+  const std::size_t list = Find(claim, std::string_view("channels\0chlist\0", 16)) + 16;
+  PutWord(claim, list, 1);
+  cli_test::WriteBytes(Path("claim.exr"), claim);
+  EXPECT_THAT(ReadError(Path("claim.exr")),
+              ::testing::StartsWith("the header's attribute \"Huesieve:Shot\" claims 2147483632"));
+
   std::vector<std::uint8_t> huge = Small(kRgba);
   const std::size_t box = Find(huge, std::string_view("dataWindow\0box2i\0", 17)) + 17 + 4;
   PutWord(huge, box, 0);
