@@ -187,4 +187,13 @@ TEST(FootageOptions, OutputTypeForImageFilesOnly) {
             "--output-type applies to image files, not --raw");
 }
 
+TEST(FootageOptions, LayerForOpenExrFilesOnly) {
+  EXPECT_EQ(Parse({"a.exr", "b.exr"}).layer, "");
+  EXPECT_EQ(Parse({"--layer", "diffuse", "a.exr", "b.exr"}).layer, "diffuse");
+  EXPECT_EQ(Parse({"--layer=any name", "a.exr", "b.exr"}).layer, "any name");
+  EXPECT_EQ(ParseError({"--layer", "", "a.exr", "b.exr"}), "--layer needs a layer's name");
+  EXPECT_EQ(ParseError({"--raw", "4x4", "--layer", "diffuse", "-", "-"}),
+            "--layer applies to OpenEXR files, not --raw");
+}
+
 }  // namespace

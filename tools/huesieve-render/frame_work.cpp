@@ -5,19 +5,20 @@
 namespace huesieve::cli {
 
 FileFrames::FileFrames(const FrameRenderer& renderer, const std::vector<std::string>& inputs,
-                       const std::vector<std::string>& outputs, std::uint64_t max_pixels,
+                       const std::vector<std::string>& outputs,
+                       const image::ReadOptions& read_options,
                        std::optional<image::OutputType> output_type,
                        files::TemporaryFiles& temporaries, WriteNotes& notes)
     : renderer_(renderer),
       inputs_(inputs),
       outputs_(outputs),
-      max_pixels_(max_pixels),
+      read_options_(read_options),
       output_type_(output_type),
       temporaries_(temporaries),
       notes_(notes) {}
 
 bool FileFrames::Read(std::uint64_t index) {
-  header_ = image::ReadImageFile(inputs_.at(index), max_pixels_, frame_);
+  header_ = image::ReadImageFile(inputs_.at(index), read_options_, frame_);
   return true;
 }
 

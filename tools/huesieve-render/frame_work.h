@@ -21,7 +21,7 @@ namespace huesieve::cli {
 class FileFrames : public FrameWork {
  public:
   FileFrames(const FrameRenderer& renderer, const std::vector<std::string>& inputs,
-             const std::vector<std::string>& outputs, std::uint64_t max_pixels,
+             const std::vector<std::string>& outputs, const image::ReadOptions& read_options,
              std::optional<image::OutputType> output_type, files::TemporaryFiles& temporaries,
              WriteNotes& notes);
 
@@ -34,7 +34,7 @@ class FileFrames : public FrameWork {
   const FrameRenderer& renderer_;
   const std::vector<std::string>& inputs_;
   const std::vector<std::string>& outputs_;
-  std::uint64_t max_pixels_;
+  const image::ReadOptions read_options_;
   std::optional<image::OutputType> output_type_;
   files::TemporaryFiles& temporaries_;
   WriteNotes& notes_;

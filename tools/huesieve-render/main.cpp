@@ -124,6 +124,9 @@ int RenderFiles(const Options& options, const MakeRenderer& make_renderer,
     }
   }
   RefuseInputsAsOutputs(inputs, outputs);
+  image::ReadOptions read_options;
+  read_options.max_pixels = options.max_pixels;
+  read_options.layer = options.layer;
   const bool shown = sequence && !options.quiet;
   Progress progress(stderr, shown && StandardErrorIsATerminal(), shown, inputs.size());
   const ProcessorShare share = ShareFor(options, inputs.size());
@@ -134,7 +137,7 @@ int RenderFiles(const Options& options, const MakeRenderer& make_renderer,
                                 settings,
                                 [&] {
                                   return std::make_unique<FileFrames>(
-                                      *renderer, inputs, outputs, options.max_pixels,
+                                      *renderer, inputs, outputs, read_options,
                                       options.output_type, temporaries, notes);
                                 },
                                 [&] { progress.FrameDone(); }));

@@ -72,6 +72,7 @@ void CheckInputAndOutput(Options& options, bool raw_depth_given) {
   if (options.raw) {
     if (options.frames) throw UsageError("--frames applies to image sequences, not --raw");
     if (options.output_type) throw UsageError("--output-type applies to image files, not --raw");
+    if (!options.layer.empty()) throw UsageError("--layer applies to OpenEXR files, not --raw");
     for (const std::string& path : {options.input, options.output}) {
       if (FramePattern::Parse(path)) {
         throw UsageError(path + ": --raw reads and writes streams, not image sequences");
@@ -114,6 +115,7 @@ struct Given {
   std::vector<std::string> raw_depth;
   std::vector<std::string> max_pixels;
   std::vector<std::string> output_type;
+  std::vector<std::string> layer;
   bool enable = false;
   bool quiet = false;
   std::vector<std::string> unknown;
@@ -141,6 +143,7 @@ Given Collect(std::span<const char* const> args, const std::string& jobs_name) {
   value("--raw-depth", given.raw_depth);
   value("--max-pixels", given.max_pixels);
   value("--output-type", given.output_type);
+  value("--layer", given.layer);
   app.add_option("files", given.files);
 
   std::vector<const char*> argv = {kToolName};
@@ -239,6 +242,10 @@ Options ParseOptions(std::span<const char* const> args) {
   if (const auto text = last(given.output_type, "--output-type")) {
     options.output_type = ParseOutputType(*text);
   }
+  if (const auto text = last(given.layer, "--layer")) {
+    if (text->empty()) throw UsageError("--layer needs a layer's name");
+    options.layer = *text;
+  }
   options.quiet = given.quiet;
   if (given.quiet && render_only.empty()) render_only = "--quiet";
 
@@ -310,6 +317,9 @@ Files and footage:
                         without it, every file that matches INPUT
   --output-type TYPE    write uint8, uint16, half or float samples instead of
                         the input's type
+  --layer NAME          key the OpenEXR layer NAME (channels NAME.R, NAME.G,
+                        NAME.B and NAME.A) instead of R, G, B and A; every
+                        other channel and part passes through
   --raw WIDTHxHEIGHT    INPUT and OUTPUT are raw video streams of frames of
                         this size, RGBA 8-bit (ffmpeg's rgba); - is standard
                         input or output. Frames are written in input order

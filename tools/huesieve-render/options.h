@@ -50,6 +50,7 @@ struct Options {
   int threads = 0;                        // 0: shared with --jobs
   bool quiet = false;
   std::uint64_t max_pixels = image::kDefaultMaxPixels;  // --max-pixels
+  std::string layer;  // --layer NAME: the OpenEXR layer keyed; empty for R, G, B, A
 };
 
 // `args` excludes the program name. Throws UsageError.
