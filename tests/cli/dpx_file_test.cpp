@@ -199,6 +199,51 @@ INSTANTIATE_TEST_SUITE_P(
         DpxCase{"RgbaFloatBig", 4, TypeDesc::FLOAT, 32, "", true, SampleType::kFloat}),
     [](const ::testing::TestParamInfo<DpxCase>& file) { return std::string(file.param.name); });
 
+// Every attribute OpenImageIO reads from a DPX file's header it reads again
+// from the file written from it, but the descriptor (the output is RGBA) and
+// the file name, which names the file that holds it.
+TEST(DpxAttributes, TheHeadersInformationIsKept) {
+  cli_test::ScratchDir dir;
+  const std::string in = (dir / "in.dpx").string();
+  OIIO::ImageSpec spec(6, 2, 3, TypeDesc::UINT16);
+  spec.attribute("oiio:BitsPerSample", 10);
+  spec.attribute("oiio:Endian", "big");
+  spec.attribute("Software", "Grader 3");
+  spec.attribute("Copyright", "(c) Studio");
+  spec.attribute("DateTime", "2026:12:10 09:30:00");
+  spec.attribute("dpx:Project", "Sieve");
+  spec.attribute("ImageDescription", "plate A");
+  spec.attribute("Orientation", 4);
+  spec.attribute("PixelAspectRatio", 2.0f);
+  spec.attribute("dpx:Transfer", "Linear");
+  spec.attribute("dpx:Colorimetric", "Linear");
+  spec.attribute("dpx:InputDevice", "scanner");
+  spec.attribute("dpx:ShutterAngle", 180.0f);
+  spec.attribute("dpx:SlateInfo", "sq010");
+  spec.attribute("dpx:FramePosition", 1001);
+  spec.attribute("dpx:UserBits", 77);
+  const std::vector<std::uint16_t> grey(36, 40000);
+  const std::unique_ptr<OIIO::ImageOutput> output = OIIO::ImageOutput::create(in);
+  ASSERT_TRUE(output && output->open(in, spec)) << OIIO::geterror();
+  ASSERT_TRUE(output->write_image(TypeDesc::UINT16, grey.data()));
+  ASSERT_TRUE(output->close());
+  FrameBuffer frame;
+  const ImageHeader header = ReadDpx(in, frame);
+
+  WriteDpx((dir / "out.dpx").string(), header, OutputType::kUint16, frame);
+
+  const OIIO::ImageSpec source = ReadWithOiio(in, SampleType::kUint16).spec;
+  const OIIO::ImageSpec written = ReadWithOiio((dir / "out.dpx").string(), SampleType::kUint16).spec;
+  EXPECT_EQ(written.get_string_attribute("dpx:InputDevice"), "scanner") << "attributes lost";
+  for (const OIIO::ParamValue& attribute : source.extra_attribs) {
+    const std::string name = attribute.name().string();
+    if (name == "dpx:ImageDescriptor" || name == "DocumentName") continue;
+    const OIIO::ParamValue* kept = written.find_attribute(name);
+    ASSERT_NE(kept, nullptr) << name;
+    EXPECT_EQ(kept->get_string(), attribute.get_string()) << name;
+  }
+}
+
 // Filled samples at the packings OpenImageIO does not write (12-bit at
 // either method, 10-bit at method B), written here: they read back as
 // written, and OpenImageIO reads them alike, but for 12-bit method A, which
