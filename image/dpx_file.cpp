@@ -76,7 +76,8 @@ class ByteOrder {
 
   std::uint32_t U32(const unsigned char* at) const {
     std::uint32_t value = 0;
-    for (int i = 0; i < 4; ++i) value |= std::uint32_t{at[big_endian_ ? i : 3 - i]} << (8 * (3 - i));
+    for (int i = 0; i < 4; ++i)
+      value |= std::uint32_t{at[big_endian_ ? i : 3 - i]} << (8 * (3 - i));
     return value;
   }
   std::uint16_t U16(const unsigned char* at) const {
@@ -153,7 +154,8 @@ void UnpackLevels(const unsigned char* row, std::size_t count, const SampleLayou
     }
   } else {
     const int shift = layout.packing == 1 ? 4 : 0;
-    for (std::size_t i = 0; i < count; ++i) levels[i] = std::uint32_t{order.U16(row + 2 * i)} >> shift & mask;
+    for (std::size_t i = 0; i < count; ++i)
+      levels[i] = std::uint32_t{order.U16(row + 2 * i)} >> shift & mask;
   }
 }
 
@@ -242,8 +244,8 @@ Element CheckElement(const Header& header, const ByteOrder& order, std::uint64_t
   std::uint32_t padding = order.U32(element + kLinePaddingAt);
   if (padding == kUndefined) padding = 0;
   checked.data_offset = offset;
-  checked.row_bytes = RowBytes(std::uint64_t{checked.width} * std::uint64_t(checked.channels.channels),
-                               checked.layout);
+  checked.row_bytes = RowBytes(
+      std::uint64_t{checked.width} * std::uint64_t(checked.channels.channels), checked.layout);
   checked.row_stride = checked.row_bytes + padding;
   // The last row needs no padding after it.
   const std::uint64_t available = file_size - std::min(file_size, checked.data_offset);
@@ -362,7 +364,8 @@ void PackRow(const std::byte* row, std::size_t count, const SampleLayout& layout
   };
   switch (layout.bits) {
     case 8:
-      for (std::size_t i = 0; i < count; ++i) out[i] = static_cast<unsigned char>(Level(sample(i), 8));
+      for (std::size_t i = 0; i < count; ++i)
+        out[i] = static_cast<unsigned char>(Level(sample(i), 8));
       return;
     case 16:
       for (std::size_t i = 0; i < count; ++i) {
@@ -427,7 +430,8 @@ ImageHeader Read(std::FILE* file, std::uint64_t file_size, const ReadOptions& op
   // A file may end after the generic sections: the film and television
   // sections are then undefined.
   Header header = UndefinedHeader();
-  const auto header_bytes = static_cast<std::size_t>(std::min<std::uint64_t>(file_size, kHeaderSize));
+  const auto header_bytes =
+      static_cast<std::size_t>(std::min<std::uint64_t>(file_size, kHeaderSize));
   Seek(file, 0);
   if (std::fread(header.data(), 1, header_bytes, file) != header_bytes) {
     Fail("the file ends inside the DPX header");
@@ -449,9 +453,12 @@ ImageHeader Read(std::FILE* file, std::uint64_t file_size, const ReadOptions& op
   }
 
   const int bits = element.layout.bits;
-  const SampleType type = bits == 8 ? SampleType::kUint8 : bits == 32 ? SampleType::kFloat : SampleType::kUint16;
+  const SampleType type = bits == 8    ? SampleType::kUint8
+                          : bits == 32 ? SampleType::kFloat
+                                       : SampleType::kUint16;
   frame.Reset(type, element.width, element.height, /*premultiplied=*/true);
-  const std::size_t count = std::size_t{element.width} * static_cast<std::size_t>(element.channels.channels);
+  const std::size_t count =
+      std::size_t{element.width} * static_cast<std::size_t>(element.channels.channels);
   std::vector<unsigned char> row(static_cast<std::size_t>(element.row_bytes));
   std::vector<std::uint32_t> levels(bits == 32 ? 0 : count);
   for (std::uint32_t y = 0; y < element.height; ++y) {
@@ -461,26 +468,30 @@ ImageHeader Read(std::FILE* file, std::uint64_t file_size, const ReadOptions& op
     ReadExactly(file, row.data(), row.size());
     std::byte* out = frame.Row(y);
     if (bits == 32) {
-      PlacePixels<float>(element.channels, element.width, 1.0f,
-                         [&](std::size_t i) {
-                           const std::uint32_t word = order.U32(row.data() + 4 * i);
-                           float value;
-                           std::memcpy(&value, &word, sizeof value);
-                           return value;
-                         },
-                         out);
+      PlacePixels<float>(
+          element.channels, element.width, 1.0f,
+          [&](std::size_t i) {
+            const std::uint32_t word = order.U32(row.data() + 4 * i);
+            float value;
+            std::memcpy(&value, &word, sizeof value);
+            return value;
+          },
+          out);
       continue;
     }
     UnpackLevels(row.data(), count, element.layout, order, levels.data());
     if (bits == 8) {
-      PlacePixels<std::uint8_t>(element.channels, element.width, 255,
-                                [&](std::size_t i) { return static_cast<std::uint8_t>(levels[i]); }, out);
+      PlacePixels<std::uint8_t>(
+          element.channels, element.width, 255,
+          [&](std::size_t i) { return static_cast<std::uint8_t>(levels[i]); }, out);
     } else if (bits == 16) {
-      PlacePixels<std::uint16_t>(element.channels, element.width, 65535,
-                                 [&](std::size_t i) { return static_cast<std::uint16_t>(levels[i]); }, out);
+      PlacePixels<std::uint16_t>(
+          element.channels, element.width, 65535,
+          [&](std::size_t i) { return static_cast<std::uint16_t>(levels[i]); }, out);
     } else {
-      PlacePixels<std::uint16_t>(element.channels, element.width, 65535,
-                                 [&](std::size_t i) { return Widen(levels[i], bits); }, out);
+      PlacePixels<std::uint16_t>(
+          element.channels, element.width, 65535,
+          [&](std::size_t i) { return Widen(levels[i], bits); }, out);
     }
   }
 
@@ -555,9 +566,11 @@ void Write(ByteSink& sink, const ImageHeader& source, OutputType type, FrameBuff
     std::memcpy(at + kProjectAt, kept->project.data(), kept->project.size());
     std::memcpy(at + kCopyrightAt, kept->copyright.data(), kept->copyright.size());
     std::memcpy(element + kDescriptionAt, kept->description.data(), kept->description.size());
-    std::memcpy(at + kOrientationHeaderAt, kept->orientation_header.data(), kept->orientation_header.size());
+    std::memcpy(at + kOrientationHeaderAt, kept->orientation_header.data(),
+                kept->orientation_header.size());
     std::memcpy(at + kFilmHeaderAt, kept->film_header.data(), kept->film_header.size());
-    std::memcpy(at + kTelevisionHeaderAt, kept->television_header.data(), kept->television_header.size());
+    std::memcpy(at + kTelevisionHeaderAt, kept->television_header.data(),
+                kept->television_header.size());
   }
   sink.Write(header.data(), header.size());
   if (kept != nullptr) sink.Write(kept->user_data.data(), kept->user_data.size());

@@ -4,11 +4,11 @@
 // headers are refused before any of the frame's memory is taken.
 #include "image/dpx_file.h"
 
+#include <OpenImageIO/imageio.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <OpenImageIO/imageio.h>
-
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <random>
@@ -138,7 +138,9 @@ void WriteDpx(const std::string& path, const ImageHeader& source, OutputType typ
 // row of 10-bit RGBA as 0 when the row's samples are not a multiple of 3.
 class DpxFiles : public ::testing::TestWithParam<DpxCase> {
  protected:
-  std::string Path(const char* stem) const { return (dir_ / (std::string(stem) + ".dpx")).string(); }
+  std::string Path(const char* stem) const {
+    return (dir_ / (std::string(stem) + ".dpx")).string();
+  }
   cli_test::ScratchDir dir_;
 };
 
@@ -233,7 +235,8 @@ TEST(DpxAttributes, TheHeadersInformationIsKept) {
   WriteDpx((dir / "out.dpx").string(), header, OutputType::kUint16, frame);
 
   const OIIO::ImageSpec source = ReadWithOiio(in, SampleType::kUint16).spec;
-  const OIIO::ImageSpec written = ReadWithOiio((dir / "out.dpx").string(), SampleType::kUint16).spec;
+  const OIIO::ImageSpec written =
+      ReadWithOiio((dir / "out.dpx").string(), SampleType::kUint16).spec;
   EXPECT_EQ(written.get_string_attribute("dpx:InputDevice"), "scanner") << "attributes lost";
   for (const OIIO::ParamValue& attribute : source.extra_attribs) {
     const std::string name = attribute.name().string();
@@ -264,7 +267,8 @@ TEST_P(DpxFilled, ReadBackAsWrittenAndAsOpenImageIoReadsThem) {
   const FilledCase& filled = GetParam();
   cli_test::ScratchDir dir;
   WriteWithOiio((dir / "in.dpx").string(),
-                {"", 4, TypeDesc::UINT16, filled.bits, "Packed", false, SampleType::kUint16}, 12, 3);
+                {"", 4, TypeDesc::UINT16, filled.bits, "Packed", false, SampleType::kUint16}, 12,
+                3);
   FrameBuffer frame;
   ImageHeader header = ReadDpx((dir / "in.dpx").string(), frame);
   huesieve::image::DpxAttributes attributes = *header.dpx;
@@ -284,7 +288,8 @@ TEST_P(DpxFilled, ReadBackAsWrittenAndAsOpenImageIoReadsThem) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Packings, DpxFilled,
-                         ::testing::Values(FilledCase{10, 2}, FilledCase{12, 1}, FilledCase{12, 2}));
+                         ::testing::Values(FilledCase{10, 2}, FilledCase{12, 1},
+                                           FilledCase{12, 2}));
 
 // Levels worked out by hand: 8 bits from 16 rounded, 10 bits from 16 by
 // their top bits as OpenImageIO writes them, float clamped.
@@ -298,6 +303,12 @@ TEST(DpxWrite, ConvertsTheFramesSamplesToTheWrittenDepth) {
   std::vector<std::uint8_t> bytes = cli_test::ReadBytes(dir / "8.dpx");
   EXPECT_THAT(std::vector<std::uint8_t>(bytes.end() - 12, bytes.end()),
               ::testing::ElementsAre(0, 0, 1, 255, 128, 127, 0, 4, 255, 0, 0, 0));
+  const std::vector<std::byte> by_oiio =
+      ReadWithOiio((dir / "8.dpx").string(), SampleType::kUint8).rgba;
+  EXPECT_TRUE(
+      std::equal(by_oiio.begin(), by_oiio.end(), bytes.end() - 12, bytes.end(),
+                 [](std::byte a, std::uint8_t b) { return std::to_integer<std::uint8_t>(a) == b; }))
+      << "OpenImageIO reads a header written from no DPX file";
 
   frame.Reset(SampleType::kFloat, 1, 1, true);
   const float floats[4] = {-0.5f, 0.5f, 2.0f, std::nanf("")};
@@ -344,8 +355,9 @@ TEST_P(DpxHostileHeaders, AreRefusedBeforeMemoryIsTaken) {
   cli_test::WriteBytes(path, bytes);
 
   FrameBuffer frame;
-  EXPECT_THAT([&] { ReadDpx(path, frame, 65536); },
-              ::testing::ThrowsMessage<huesieve::files::FileError>(::testing::HasSubstr(field.reason)));
+  EXPECT_THAT(
+      [&] { ReadDpx(path, frame, 65536); },
+      ::testing::ThrowsMessage<huesieve::files::FileError>(::testing::HasSubstr(field.reason)));
   EXPECT_EQ(frame.capacity(), 0u);
 }
 
@@ -369,7 +381,9 @@ INSTANTIATE_TEST_SUITE_P(
         HostileField{"RunLengthEncoded", 806, 1, 2, "run-length encoded DPX is not supported"},
         HostileField{"UserDataPastTheEnd", 32, 3u << 30, 4, "bytes of user data"},
         HostileField{"NotDpx", 0, 0x474E5089, 4, "not a DPX file"}),
-    [](const ::testing::TestParamInfo<HostileField>& field) { return std::string(field.param.name); });
+    [](const ::testing::TestParamInfo<HostileField>& field) {
+      return std::string(field.param.name);
+    });
 
 // OpenImageIO 2.4 reads past its row buffer on this file (5 × 4 pixels of an
 // undefined 10-bit descriptor whose data would start at byte 8192 of 2329).
