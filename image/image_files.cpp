@@ -280,19 +280,27 @@ std::string ExrHeaderProblem(std::FILE* file) {
 // What is wrong with a DPX header, or nothing. OpenImageIO's DPX reader takes
 // memory by the header's word as it opens the file, before anything can be
 // checked: for the user data the header claims (and a claim past 2 GiB
-// stops the process), and for the image's rows. So the claims are checked
-// against the file and the pixel limit before the library reads it.
+// stops the process), and for the image's rows; and it reads rows that lie
+// past the end of the file into memory past its row buffer. So the claims
+// are checked against the file and the pixel limit before the library reads
+// it.
 std::string DpxHeaderProblem(std::FILE* file, std::uint64_t max_pixels) {
   constexpr long kUserDataSizeAt = 32;
   constexpr long kImageSizeAt = 772;  // pixels per line, then lines per element
+  // The first element's descriptor, transfer, colorimetric, bit depth,
+  // packing, encoding and data offset.
+  constexpr long kElementAt = 800;
   unsigned char magic[4];
   unsigned char user[4];
   unsigned char size[8];
+  unsigned char element[12];
   const bool read = std::fread(magic, 1, sizeof magic, file) == sizeof magic &&
                     std::fseek(file, kUserDataSizeAt, SEEK_SET) == 0 &&
                     std::fread(user, 1, sizeof user, file) == sizeof user &&
                     std::fseek(file, kImageSizeAt, SEEK_SET) == 0 &&
-                    std::fread(size, 1, sizeof size, file) == sizeof size;
+                    std::fread(size, 1, sizeof size, file) == sizeof size &&
+                    std::fseek(file, kElementAt, SEEK_SET) == 0 &&
+                    std::fread(element, 1, sizeof element, file) == sizeof element;
   if (!read) return {};
   const bool big_endian = std::memcmp(magic, "SDPX", 4) == 0;
   if (!big_endian && std::memcmp(magic, "XPDS", 4) != 0) return {};
@@ -314,6 +322,19 @@ std::string DpxHeaderProblem(std::FILE* file, std::uint64_t max_pixels) {
     CheckPixelLimit(word(size), word(size + 4), max_pixels);
   } catch (const FileError& error) {
     return error.what();
+  }
+  // The image's rows at their least: one sample a pixel (an unknown
+  // descriptor is read as one), 10 and 12-bit rows in whole 32-bit words.
+  const int channels = element[0] == 50 ? 3 : element[0] == 51 || element[0] == 52 ? 4 : 1;
+  const std::uint64_t bits = element[3];
+  const std::uint64_t samples = std::uint64_t{word(size)} * std::uint64_t(channels);
+  const std::uint64_t row_bytes =
+      bits == 10 || bits == 12 ? (samples * bits + 31) / 32 * 4 : (samples * bits + 7) / 8;
+  const std::uint64_t offset = word(element + 8);
+  if (offset > file_size || (row_bytes != 0 && word(size + 4) > (file_size - offset) / row_bytes)) {
+    return "the image data, " + std::to_string(word(size + 4)) + " rows of " +
+           std::to_string(row_bytes) + " bytes from byte " + std::to_string(offset) +
+           ", runs past the end of the file of " + std::to_string(file_size) + " bytes";
   }
   return {};
 }
