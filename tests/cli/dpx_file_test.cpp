@@ -412,4 +412,22 @@ TEST(DpxDescriptors, AbgrIsReorderedToRgba) {
               ::testing::ElementsAre(40, 30, 20, 10));
 }
 
+// Of several image elements, the first is read and the others ignored.
+TEST(DpxDescriptors, TheFirstOfSeveralElementsIsRead) {
+  cli_test::ScratchDir dir;
+  FrameBuffer frame;
+  frame.Reset(SampleType::kUint8, 1, 1, true);
+  const std::uint8_t pixel[4] = {10, 20, 30, 40};
+  std::memcpy(frame.Row(0), pixel, sizeof pixel);
+  WriteDpx((dir / "one.dpx").string(), ImageHeader{}, OutputType::kUint8, frame);
+  std::vector<std::uint8_t> bytes = cli_test::ReadBytes(dir / "one.dpx");
+  bytes.at(771) = 2;       // big-endian element count
+  bytes.at(852 + 20) = 6;  // a luminance element after the first
+  cli_test::WriteBytes(dir / "two.dpx", bytes);
+
+  FrameBuffer read;
+  ReadDpx((dir / "two.dpx").string(), read);
+  EXPECT_EQ(FrameBytes(read), FrameBytes(frame));
+}
+
 }  // namespace
