@@ -16,7 +16,7 @@ export LSAN_OPTIONS="${LSAN_OPTIONS:-suppressions=$PWD/cmake/lsan-suppressions.t
 artifacts="build/fuzz/artifacts"
 rm -rf "$artifacts"
 mkdir -p "$artifacts"
-for fuzzer in render_fuzzer colour_rule_fuzzer image_file_fuzzer exr_file_fuzzer settings_fuzzer ofx_render_fuzzer; do
+for fuzzer in render_fuzzer colour_rule_fuzzer image_file_fuzzer exr_file_fuzzer dpx_file_fuzzer settings_fuzzer ofx_render_fuzzer; do
   # OpenEXR takes memory by a header's channel list as it opens a file, a few
   # GiB for a small hostile one; the image reader's fuzzer gives it that room,
   # to find faults rather than the library's appetite. The tool's own frame

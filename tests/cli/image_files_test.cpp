@@ -563,4 +563,19 @@ INSTANTIATE_TEST_SUITE_P(
                       HostileFile{"Jpeg", ".jpg", HugeJpeg, "65500 x 65500"}),
     [](const ::testing::TestParamInfo<HostileFile>& file) { return std::string(file.param.name); });
 
+// OpenImageIO 2.4 writes past its row buffer reading this file: 5 × 4
+// pixels of an undefined 10-bit descriptor whose data would start at byte
+// 8192 of 2329. The header is refused before the library reads it.
+TEST(ImageFileDpx, ImageDataPastTheEndOfTheFileIsRefused) {
+  cli_test::ScratchDir dir;
+  const std::string path = (dir / "find.dpx").string();
+  std::filesystem::copy_file(HUESIEVE_DPX_FUZZ_FIND, path);
+  FrameBuffer frame;
+  EXPECT_THAT([&] { ReadImageFile(path, kNoLimit, frame); },
+              ::testing::ThrowsMessage<huesieve::image::FileError>(
+                  path + ": the image data, 4 rows of 8 bytes from byte 8192, runs past the end "
+                         "of the file of 2329 bytes"));
+  EXPECT_EQ(frame.capacity(), 0u);
+}
+
 }  // namespace
