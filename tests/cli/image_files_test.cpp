@@ -572,7 +572,7 @@ TEST(ImageFileDpx, ImageDataPastTheEndOfTheFileIsRefused) {
   std::filesystem::copy_file(HUESIEVE_DPX_FUZZ_FIND, path);
   FrameBuffer frame;
   EXPECT_THAT([&] { ReadImageFile(path, kNoLimit, frame); },
-              ::testing::ThrowsMessage<huesieve::image::FileError>(
+              ::testing::ThrowsMessage<huesieve::files::FileError>(
                   path + ": the image data, 4 rows of 8 bytes from byte 8192, runs past the end "
                          "of the file of 2329 bytes"));
   EXPECT_EQ(frame.capacity(), 0u);
