@@ -522,6 +522,23 @@ TEST_F(ExrFile, LuminanceIsReadAsOpaqueGreyAndWrittenAsRgba) {
   EXPECT_EQ(out.at("0/G"), in.at("0/Y"));
 }
 
+// The first part that holds R, G and B is keyed, wherever it stands; the
+// parts before it are copied as they are.
+TEST_F(ExrFile, TheFirstPartHoldingRgbIsKeyedWhereverItStands) {
+  WriteExr(Path("in.exr"), {{"depth", {{"Z", Imf::FLOAT}}}, {"beauty", kRgba}},
+           Imf::ZIP_COMPRESSION, true);
+  const Samples in = ReadExr(Path("in.exr"));
+  FrameBuffer frame;
+  const ImageHeader header = Read(Path("in.exr"), frame);
+  EXPECT_EQ(header.exr->keyed_part, 1u);
+  EXPECT_EQ(exr::DescribeLeftOut(*header.exr), "part 1 \"depth\"");
+  EXPECT_EQ(FrameAt(frame, 5, 2), SampleAt(in.at("1/B"), Imf::HALF, 5));
+  ByteSink sink(std::size_t{0});
+  exr::Write(sink, header, OutputType::kHalf, frame);
+  cli_test::WriteBytes(Path("out.exr"), {sink.memory().begin(), sink.memory().end()});
+  EXPECT_EQ(ReadExr(Path("out.exr")), in);
+}
+
 // A frame read from another format is written as one part of RGBA,
 // associated as OpenEXR holds colour.
 TEST_F(ExrFile, AStraightEightBitFrameIsWrittenAssociated) {
