@@ -17,6 +17,7 @@
 #include <OpenEXR/ImfOutputPart.h>
 #include <OpenEXR/ImfPartType.h>
 #include <OpenEXR/ImfStringAttribute.h>
+#include <OpenEXR/ImfTiledInputPart.h>
 #include <OpenEXR/ImfTiledOutputPart.h>
 
 #include <cmath>
@@ -520,6 +521,71 @@ TEST_F(ExrFile, LuminanceIsReadAsOpaqueGreyAndWrittenAsRgba) {
   const Samples out = ReadExr(Path("out.exr"));
   EXPECT_EQ(out.count("0/Y"), 0u);
   EXPECT_EQ(out.at("0/G"), in.at("0/Y"));
+}
+
+// The first part that holds R, G and B is keyed, wherever it stands; the
+// parts before it are copied as they are.
+TEST_F(ExrFile, TheFirstPartHoldingRgbIsKeyedWhereverItStands) {
+  WriteExr(Path("in.exr"), {{"depth", {{"Z", Imf::FLOAT}}}, {"beauty", kRgba}},
+           Imf::ZIP_COMPRESSION, true);
+  const Samples in = ReadExr(Path("in.exr"));
+  FrameBuffer frame;
+  const ImageHeader header = Read(Path("in.exr"), frame);
+  EXPECT_EQ(header.exr->keyed_part, 1u);
+  EXPECT_EQ(exr::DescribeLeftOut(*header.exr), "part 1 \"depth\"");
+  EXPECT_EQ(FrameAt(frame, 5, 2), SampleAt(in.at("1/B"), Imf::HALF, 5));
+  ByteSink sink(std::size_t{0});
+  exr::Write(sink, header, OutputType::kHalf, frame);
+  cli_test::WriteBytes(Path("out.exr"), {sink.memory().begin(), sink.memory().end()});
+  EXPECT_EQ(ReadExr(Path("out.exr")), in);
+}
+
+// Mipmaps: a part keyed would lose its levels, so it is refused; a part
+// passed through keeps them.
+TEST_F(ExrFile, MipmapsPassThroughButAreNotKeyed) {
+  const auto write = [&](const std::string& path, bool keyed_mipmapped) {
+    std::vector<Imf::Header> headers(2, Imf::Header(8, 8));
+    headers[0].channels().insert("R", Imf::Channel(Imf::FLOAT));
+    headers[0].channels().insert("G", Imf::Channel(Imf::FLOAT));
+    headers[0].channels().insert("B", Imf::Channel(Imf::FLOAT));
+    headers[1].channels().insert("Z", Imf::Channel(Imf::FLOAT));
+    for (int p = 0; p < 2; ++p) {
+      const bool mipmapped = (p == 0) == keyed_mipmapped;
+      headers[std::size_t(p)].setName(p == 0 ? "beauty" : "depth");
+      headers[std::size_t(p)].setType(Imf::TILEDIMAGE);
+      headers[std::size_t(p)].setTileDescription(
+          Imf::TileDescription(4, 4, mipmapped ? Imf::MIPMAP_LEVELS : Imf::ONE_LEVEL));
+    }
+    Imf::MultiPartOutputFile file(path.c_str(), headers.data(), 2);
+    std::vector<float> samples(3 * 64, 0.5f);
+    for (int p = 0; p < 2; ++p) {
+      Imf::FrameBuffer slices;
+      for (auto it = headers[std::size_t(p)].channels().begin();
+           it != headers[std::size_t(p)].channels().end(); ++it) {
+        slices.insert(it.name(), Imf::Slice(Imf::FLOAT, reinterpret_cast<char*>(samples.data()),
+                                            4, 4 * 8));
+      }
+      Imf::TiledOutputPart out(file, p);
+      out.setFrameBuffer(slices);
+      for (int level = 0; level < out.numLevels(); ++level) {
+        out.writeTiles(0, out.numXTiles(level) - 1, 0, out.numYTiles(level) - 1, level);
+      }
+    }
+  };
+  write(Path("keyed.exr"), true);
+  EXPECT_EQ(ReadError(Path("keyed.exr")),
+            "mipmapped and ripmapped OpenEXR images are not supported");
+
+  write(Path("passed.exr"), false);
+  FrameBuffer frame;
+  const ImageHeader header = Read(Path("passed.exr"), frame);
+  ByteSink sink(std::size_t{0});
+  exr::Write(sink, header, OutputType::kHalf, frame);
+  cli_test::WriteBytes(Path("out.exr"), {sink.memory().begin(), sink.memory().end()});
+  Imf::MultiPartInputFile out(Path("out.exr").c_str());
+  EXPECT_EQ(out.header(1).tileDescription().mode, Imf::MIPMAP_LEVELS);
+  EXPECT_EQ(Imf::TiledInputPart(out, 1).numLevels(), 4);
+  EXPECT_EQ(ReadExr(Path("out.exr")).at("1/Z"), ReadExr(Path("passed.exr")).at("1/Z"));
 }
 
 // A frame read from another format is written as one part of RGBA,
