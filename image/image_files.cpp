@@ -162,6 +162,9 @@ ImageHeader ReadImageFile(const std::string& path, const ReadOptions& options, F
                              " file, nor one of the other formats read (PNG, OpenEXR, TIFF, DPX, "
                              "JPEG)");
     }
+    if (!options.layer.empty() && codec->format != FileFormat::kOpenExr) {
+      throw files::FileError("only OpenEXR files have layers");
+    }
     std::rewind(file.get());
     ImageHeader header = codec->read(file.get(), files::FileSize(file.get()), options, frame);
     header.format = codec->format;
