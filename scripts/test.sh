@@ -14,6 +14,8 @@ scripts/fuzz.sh 20
 # The quick start's first command: the optimised build of everything, the
 # Windows module and plug-in, and the sample rendered.
 scripts/demo.sh
-# The packages a user downloads, unpacked and loaded.
+# The packages a user downloads, unpacked and loaded; the tarball's tool
+# alone in an empty root.
 scripts/package.sh
 scripts/test-packages.sh
+scripts/test-portable.sh
