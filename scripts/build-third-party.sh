@@ -53,7 +53,19 @@ build() {
   add_source_indexes
   rm -rf "$third_party/src/$1" "$third_party/build/$1" "$stamp"
   mkdir -p "$third_party/src/$1" "$prefix/stamps"
-  (cd "$third_party/src/$1" && apt-get source -q "$1=$version" >/dev/null)
+  # The installed version's source or, where the archive serves it no more (a
+  # security update's may be gone from a mirror), the newest it serves.
+  local source_version
+  for source_version in "$version" $(apt-cache showsrc "$1" | sed -n 's/^Version: //p' |
+    grep -vxF "$version" | sort -rV); do
+    if (cd "$third_party/src/$1" && apt-get source -q "$1=$source_version" >/dev/null 2>&1); then
+      break
+    fi
+    source_version=""
+  done
+  [[ -n $source_version ]] || { echo "build-third-party.sh: no source of $1 to be had" >&2; exit 1; }
+  [[ $source_version == "$version" ]] ||
+    echo "$1: the archive no longer serves $version's source; building $source_version"
   cmake -S "$(echo "$third_party/src/$1/$1"-*/)" -B "$third_party/build/$1" \
     "${common_options[@]}" "${@:3}" >/dev/null
   cmake --build "$third_party/build/$1" >/dev/null
@@ -61,7 +73,7 @@ build() {
   rm -rf "$third_party/build/$1"
   echo "$wanted" >"$stamp"
   built=$1
-  echo "$1 $version: built in $((SECONDS - start)) s into $prefix"
+  echo "$1 $source_version: built in $((SECONDS - start)) s into $prefix"
 }
 
 built=""

@@ -5,7 +5,7 @@
 # and writes under chroot. Each output must equal, byte for byte, what the
 # Debian package's build of the tool (build/deb, linked with Debian's shared
 # libraries) writes for the same input: the static format libraries read and
-# write as Debian's do.
+# write as Debian's do; oiiotool must read each.
 # Usage: scripts/test-portable.sh   (after scripts/package.sh)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,7 +24,7 @@ done
 work=$(mktemp -d "${TMPDIR:-/tmp}/huesieve-portable.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 root=$work/root
-mkdir -p "$root/tmp" "$work/inputs" "$work/reference"
+mkdir -p "$root/tmp" "$work/inputs"
 chmod 1777 "$root/tmp"
 tar -C "$root" -xzf "$tarball" --strip-components=1 "Huesieve-$version-linux-x86_64/huesieve-render"
 tool=$root/huesieve-render
@@ -60,18 +60,30 @@ oiiotool "$inputs/png8.png" --ch R,G,B -o "$inputs/jpeg.jpg"
 
 inputs_made=("$inputs"/*)
 keys=(--enable --entry 1:DB2924:110:60 --entry 2:29B33D:100:50)
+# Both tools are given the same relative names: a DPX header records the
+# file's name. chroot starts in the root.
+reference_root=$work/reference
+mkdir -p "$reference_root/tmp"
 failures=0
 for input in "${inputs_made[@]}"; do
   name=$(basename "$input")
   output=${name%.*}-keyed.${name##*.}
   [[ $name != *.jpg ]] || output=${name%.*}-keyed.png  # JPEG is read, not written
   cp "$input" "$root/tmp/"
-  "$reference" "${keys[@]}" "$input" "$work/reference/$output"
-  if ! $sudo chroot "$root" /huesieve-render "${keys[@]}" "/tmp/$name" "/tmp/$output"; then
+  cp "$input" "$reference_root/tmp/"
+  if ! (cd "$reference_root" && "$reference" "${keys[@]}" "tmp/$name" "tmp/$output"); then
+    echo "test-portable.sh: build/deb's tool failed on $name" >&2
+    exit 1
+  fi
+  if ! $sudo chroot "$root" /huesieve-render "${keys[@]}" "tmp/$name" "tmp/$output"; then
     echo "  $name: FAILED under chroot" >&2
     failures=$((failures + 1))
-  elif ! cmp "$work/reference/$output" "$root/tmp/$output"; then
+  elif ! cmp "$reference_root/tmp/$output" "$root/tmp/$output"; then
     echo "  $name: FAILED, differs from build/deb's" >&2
+    failures=$((failures + 1))
+  elif ! oiiotool --info "$root/tmp/$output" >/dev/null; then
+    # The same bytes from both builds may still be a file no reader takes.
+    echo "  $name: FAILED, oiiotool cannot read $output" >&2
     failures=$((failures + 1))
   else
     echo "  $name: as build/deb's"
