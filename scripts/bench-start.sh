@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/setup.sh python3 time openimageio-tools
+scripts/setup.sh python3 time file openimageio-tools
 scripts/build-third-party.sh >/dev/null
 cmake --preset release >/dev/null
 cmake --build --preset release --target huesieve-render >/dev/null
