@@ -46,8 +46,8 @@ build() {
   version=$(dpkg-query -W -f='${source:Version}' "$2")
   stamp=$prefix/stamps/$1
   wanted="$1 $version ${*:3}"
-  if [[ -f $stamp && $(<"$stamp") == "$wanted" ]]; then
-    echo "$1 $version: built in $prefix"
+  if [[ -f $stamp && $(head -n 1 "$stamp") == "$wanted" ]]; then
+    echo "$1: $(tail -n 1 "$stamp") in $prefix"
     return
   fi
   add_source_indexes
@@ -71,7 +71,7 @@ build() {
   cmake --build "$third_party/build/$1" >/dev/null
   cmake --install "$third_party/build/$1" >/dev/null
   rm -rf "$third_party/build/$1"
-  echo "$wanted" >"$stamp"
+  printf '%s\nbuilt from %s\n' "$wanted" "$source_version" >"$stamp"
   built=$1
   echo "$1 $source_version: built in $((SECONDS - start)) s into $prefix"
 }
