@@ -11,6 +11,7 @@ cd "$(dirname "$0")/.."
 runs=${1:-9}
 threads=${2:-2}
 scripts/setup.sh python3 openimageio-tools
+scripts/build-third-party.sh
 cmake --preset release >/dev/null
 cmake --build --preset release --target huesieve-render -j2 >/dev/null
 

@@ -12,6 +12,7 @@ frames=${1:-24}
 runs=${2:-5}
 compression=${3:-zip}
 scripts/setup.sh python3 openimageio-tools
+scripts/build-third-party.sh
 cmake --preset release >/dev/null
 cmake --build --preset release --target huesieve-render -j2 >/dev/null
 

@@ -14,6 +14,7 @@ cd "$(dirname "$0")/.."
 frames=${1:-60}
 loops=${2:-10}
 scripts/setup.sh python3
+scripts/build-third-party.sh
 cmake --preset release >/dev/null
 cmake --build --preset release --target huesieve-render -j2 >/dev/null
 

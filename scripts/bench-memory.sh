@@ -10,6 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh time python3
+scripts/build-third-party.sh
 cmake --preset release >/dev/null
 cmake --build --preset release --target huesieve-render -j2 >/dev/null
 

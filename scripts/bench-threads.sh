@@ -12,6 +12,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh libbenchmark-dev python3
+scripts/build-third-party.sh
 cmake --preset release -DHUESIEVE_BUILD_BENCH=ON >/dev/null
 cmake --build --preset release --target huesieve_bench -j2
 

@@ -10,6 +10,7 @@ cd "$(dirname "$0")/.."
 
 scripts/build-web.sh
 scripts/setup.sh libbenchmark-dev
+scripts/build-third-party.sh
 cmake --preset release -DHUESIEVE_BUILD_BENCH=ON >/dev/null
 cmake --build --preset release --target huesieve_tuner_core_timing -j2
 

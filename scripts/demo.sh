@@ -4,6 +4,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh
+scripts/build-third-party.sh
 cmake --preset release
 cmake --build --preset release
 echo "Built build/release/Huesieve.so and build/release/Huesieve.ofx.bundle"

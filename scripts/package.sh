@@ -4,10 +4,13 @@
 #   build/packages/Huesieve-<version>-windows-x64.zip
 #     Huesieve.aex, Huesieve.ofx.bundle (Win64), INSTALL.txt, LICENSE.txt, SHA256SUMS
 #   build/packages/Huesieve-<version>-linux-x86_64.tar.gz
-#     Huesieve.ofx.bundle (Linux-x86-64), huesieve-render, INSTALL.txt,
-#     LICENSE.txt, SHA256SUMS
+#     Huesieve.ofx.bundle (Linux-x86-64), huesieve-render (the release build's,
+#     self-contained: linked static, it runs on any x86-64 Linux), INSTALL.txt,
+#     LICENSE.txt, THIRD-PARTY-LICENSES.txt, SHA256SUMS
 #   build/packages/huesieve_<version>_amd64.deb
-#     /usr/bin/huesieve-render with its man page, the OpenFX bundle in
+#     /usr/bin/huesieve-render with its man page (built here by the deb
+#     preset, on Debian's shared libraries, as Debian policy asks of a
+#     package: a library's security update then reaches it), the OpenFX bundle in
 #     /usr/OFX/Plugins/, and /usr/share/doc/huesieve/ (README.Debian,
 #     copyright, changelog); its dependencies computed by dpkg-shlibdeps, and
 #     checked by lintian, which must report no error (the overrides it ships
@@ -18,6 +21,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/setup.sh zip binutils binutils-mingw-w64-x86-64 dpkg-dev help2man lintian
+cmake --preset deb >/dev/null
+cmake --build --preset deb
 identity=src/effect/identity.h
 part() { sed -n "s/.*k$1Version = \([0-9]*\);.*/\1/p" "$identity"; }
 version="$(part Major).$(part Minor).$(part BugFix)"
@@ -29,7 +34,7 @@ fi
 
 release=build/release
 windows=build/windows
-for file in "$release/huesieve-render" \
+for file in "$release/huesieve-render" build/deb/huesieve-render \
   "$release/Huesieve.ofx.bundle/Contents/Linux-x86-64/Huesieve.ofx" \
   "$windows/Huesieve.aex" "$windows/Huesieve.ofx.bundle/Contents/Win64/Huesieve.ofx"; do
   [[ -f $file ]] || { echo "package.sh: $file is missing; run scripts/demo.sh first" >&2; exit 1; }
@@ -78,17 +83,27 @@ stage="$out/$name"
 mkdir -p "$stage"
 strip_to "$release/huesieve-render" "$stage/huesieve-render" strip
 bundle "$stage" Linux-x86-64 "$release" strip
+# The notices and licence texts of the libraries linked into the tool, as
+# Debian's packages of them state them (LICENSE.txt lists them).
+for package in libpng16-16 libtiff6 libjpeg62-turbo zlib1g libzstd1 liblzma5 libdeflate0 \
+  liblerc4 libwebp7 libopenexr-3-1-30 libimath-3-1-29 libcli11-dev nlohmann-json3-dev \
+  libstdc++6 libc6; do
+  printf '%s\n\n' "==== $package: /usr/share/doc/$package/copyright ===="
+  cat "/usr/share/doc/$package/copyright"
+  echo
+done >"$stage/THIRD-PARTY-LICENSES.txt"
 finish "$stage" INSTALL-linux.txt
 tar -C "$out" --owner=0 --group=0 --sort=name -czf "$out/$name.tar.gz" "$name"
 
-# The Debian package, built from the tarball's stripped binaries.
+# The Debian package: the tarball's stripped OpenFX bundle, and the tool
+# linked with Debian's shared libraries.
 linux="$stage"
 name="huesieve_${version}_amd64"
 deb="$out/$name"
 docs="$deb/usr/share/doc/huesieve"
 umask 022
 mkdir -p "$deb/DEBIAN" "$deb/usr/bin" "$deb/usr/share/man/man1" "$deb/usr/OFX/Plugins" "$docs"
-cp "$linux/huesieve-render" "$deb/usr/bin/"
+strip_to build/deb/huesieve-render "$deb/usr/bin/huesieve-render" strip
 cp -r "$linux/Huesieve.ofx.bundle" "$deb/usr/OFX/Plugins/"
 # The man page is the tool's own --help, so that it says what the tool does.
 help2man --no-info --version-option=--version --help-option=--help \

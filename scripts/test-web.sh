@@ -6,6 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/build-web.sh
+scripts/build-third-party.sh
 cmake --preset release
 cmake --build --preset release --target huesieve-render
 cd web

@@ -18,6 +18,8 @@ scripts/demo.sh
 # sequence across a Slurm job array as its docs show.
 tests/cli/check_no_test_simulator.sh build/release/huesieve-render
 scripts/test-slurm.sh build/release
-# The packages a user downloads, unpacked and loaded.
+# The packages a user downloads, unpacked and loaded; the tarball's tool
+# alone in an empty root.
 scripts/package.sh
 scripts/test-packages.sh
+scripts/test-portable.sh

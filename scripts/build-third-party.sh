@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# Builds the libraries that huesieve-render's self-contained release build
+# needs and Debian does not ship as it needs them, as static libraries, from
+# Debian's source packages of the very versions the -dev packages install:
+#   Imath and OpenEXR, which Debian ships only shared;
+#   libtiff without its JBIG codec: JBIG-KIT is under the GPL, which a
+#   proprietary executable may not link statically (Debian's libtiff.a
+#   needs it).
+# The static tool so reads and writes files as the shared build does.
+#   build/third-party/src/      the unpacked sources (apt-get source)
+#   build/third-party/prefix/   the installed libraries and CMake packages
+# A library whose stamp names the same version and options is kept: a run of
+# the scripts builds each once.
+# Usage: scripts/build-third-party.sh
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/setup.sh
+
+third_party=$PWD/build/third-party
+prefix=$third_party/prefix
+common_options=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF -DBUILD_TESTING=OFF
+  -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_PREFIX_PATH="$prefix")
+
+sudo=""
+[[ $(id -u) -eq 0 ]] || sudo=sudo
+# apt-get source needs the archive's source indexes: a deb-src entry beside
+# each deb entry, in the format the machine's own sources use.
+add_source_indexes() {
+  grep -rqs -e '^deb-src ' -e '^Types:.*deb-src' /etc/apt/sources.list /etc/apt/sources.list.d/ &&
+    return
+  if [[ -f /etc/apt/sources.list.d/debian.sources ]]; then
+    sed 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
+      $sudo tee /etc/apt/sources.list.d/huesieve-src.sources >/dev/null
+  else
+    sed -n 's/^deb /deb-src /p' /etc/apt/sources.list |
+      $sudo tee /etc/apt/sources.list.d/huesieve-src.list >/dev/null
+  fi
+  $sudo apt-get update -q
+}
+
+# Builds source package $1 at the version of the installed package $2, with
+# the CMake options that follow, unless its stamp says it is built so.
+build() {
+  local version stamp wanted start=$SECONDS
+  version=$(dpkg-query -W -f='${source:Version}' "$2")
+  stamp=$prefix/stamps/$1
+  wanted="$1 $version ${*:3}"
+  if [[ -f $stamp && $(head -n 1 "$stamp") == "$wanted" ]]; then
+    echo "$1: $(tail -n 1 "$stamp") in $prefix"
+    return
+  fi
+  add_source_indexes
+  rm -rf "$third_party/src/$1" "$third_party/build/$1" "$stamp"
+  mkdir -p "$third_party/src/$1" "$prefix/stamps"
+  # The installed version's source or, where the archive serves it no more (a
+  # security update's may be gone from a mirror), the newest it serves.
+  local source_version
+  for source_version in "$version" $(apt-cache showsrc "$1" | sed -n 's/^Version: //p' |
+    grep -vxF "$version" | sort -rV); do
+    if (cd "$third_party/src/$1" && apt-get source -q "$1=$source_version" >/dev/null 2>&1); then
+      break
+    fi
+    source_version=""
+  done
+  [[ -n $source_version ]] || { echo "build-third-party.sh: no source of $1 to be had" >&2; exit 1; }
+  [[ $source_version == "$version" ]] ||
+    echo "$1: the archive no longer serves $version's source; building $source_version"
+  cmake -S "$(echo "$third_party/src/$1/$1"-*/)" -B "$third_party/build/$1" \
+    "${common_options[@]}" "${@:3}" >/dev/null
+  cmake --build "$third_party/build/$1" >/dev/null
+  cmake --install "$third_party/build/$1" >/dev/null
+  rm -rf "$third_party/build/$1"
+  printf '%s\nbuilt from %s\n' "$wanted" "$source_version" >"$stamp"
+  built=$1
+  echo "$1 $source_version: built in $((SECONDS - start)) s into $prefix"
+}
+
+built=""
+build imath libimath-dev -DPYTHON=OFF
+# OpenEXR is built on Imath's headers: again after a new Imath.
+[[ $built != imath ]] || rm -f "$prefix/stamps/openexr"
+# OpenEXR's own search for the maths library names libm.so by its path, which
+# a static link cannot take; plain "m" lets the linker pick libm.a there.
+build openexr libopenexr-dev -DOPENEXR_BUILD_TOOLS=OFF -DOPENEXR_INSTALL_TOOLS=OFF \
+  -DOPENEXR_INSTALL_EXAMPLES=OFF -DOPENEXR_EXTRA_MATH_LIB=m
+build tiff libtiff-dev -Djbig=OFF -Dcxx=OFF -Dtiff-tools=OFF -Dtiff-tests=OFF \
+  -Dtiff-contrib=OFF -Dtiff-docs=OFF -Dtiff-opengl=OFF
