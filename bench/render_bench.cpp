@@ -446,7 +446,7 @@ void BandFrames(benchmark::State& state, FrameKind kind, std::int64_t band_pixel
     return huesieve::ImageView{image.PixelAddress(0, kHeight - 1), -image.row_bytes(), kWidth,
                                kHeight};
   };
-  const huesieve::EffectSettings settings{true, Table(Entries(kind, 10, true))};
+  const huesieve::EffectSettings settings{true, Table(Entries(kind, 10, true)), {}};
   ThreadWorkers threads(workers);
   double seconds = 0;
   for (auto _ : state) {

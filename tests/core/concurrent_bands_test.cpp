@@ -219,8 +219,8 @@ class SharedFrame : public ::testing::Test {
     EXPECT_TRUE(actual == expected);
   }
 
-  static inline const EffectSettings kSettings{true,
-                                               equivalence::RandomTable(5, kMaxColourEntries)};
+  static inline const EffectSettings kSettings{
+      true, equivalence::RandomTable(5, kMaxColourEntries), {}};
 };
 
 TYPED_TEST_SUITE(SharedFrame, Formats);
