@@ -111,16 +111,45 @@ std::string ReadEntry(const Json& object, EntrySettings& entry) {
   return fault;
 }
 
-// The settings in `root`: empty, or the fault with where it lies.
+// A choice's value, one of its names, into `value`: empty, or the fault.
+std::string ReadChoice(const Json& member, const ChoiceControl& control, int& value) {
+  const int position = member.is_string() ? ChoiceValueOf(control, member.get<std::string>()) : -1;
+  if (position >= 0) {
+    value = position;
+    return {};
+  }
+  return std::string("\"") + control.settings_name + "\" must be " + ChoiceNamesText(control);
+}
+
+// The settings in `root`: empty, or the fault with where it lies. The
+// choices may be left out (files saved before they existed): they keep their
+// defaults.
 std::string ReadRoot(const Json& root, ControlSettings& settings) {
-  std::string fault =
-      CheckMembers(root, {kEnableEffect.settings_name, "entries"}, R"({"enable", "entries"})");
-  if (!fault.empty()) return fault;
+  if (!root.is_object()) return R"(expected an object {"enable", "entries"})";
+  for (const auto& member : root.items()) {
+    bool known = member.key() == kEnableEffect.settings_name || member.key() == "entries";
+    for (const ChoiceControl* choice : kChoiceControls) {
+      known = known || member.key() == choice->settings_name;
+    }
+    if (!known) return "unknown member \"" + member.key() + "\"";
+  }
+  for (const char* name : {kEnableEffect.settings_name, "entries"}) {
+    if (root.find(name) == root.end()) {
+      return "the member \"" + std::string(name) + "\" is missing";
+    }
+  }
+  std::string fault;
   const Json& enable = Member(root, kEnableEffect.settings_name);
   const Json& entries = Member(root, "entries");
   if (!enable.is_boolean()) return "\"enable\" must be true or false";
   if (!entries.is_array()) return "\"entries\" must be an array of colour entries";
   settings.enable_effect = enable.get<bool>();
+  for (std::size_t c = 0; c < kChoiceControls.size(); ++c) {
+    const auto found = root.find(kChoiceControls[c]->settings_name);
+    if (found == root.end()) continue;
+    fault = ReadChoice(*found, *kChoiceControls[c], settings.choices[c]);
+    if (!fault.empty()) return fault;
+  }
   std::size_t k = 0;
   for (const Json& object : entries) {
     const std::string where = "entry " + std::to_string(k + 1) + ": ";
@@ -204,7 +233,15 @@ std::string SettingsText(const ControlSettings& settings) {
             ",\"softness\":" + NumberText(entry.softness) + "}";
     separator = ",\n  ";
   }
-  return text + "]}\n";
+  text += "]";
+  for (std::size_t c = 0; c < kChoiceControls.size(); ++c) {
+    const ChoiceControl& control = *kChoiceControls[c];
+    const int value = settings.choices[c];
+    if (value == control.default_value) continue;
+    text += std::string(",\n \"") + control.settings_name + "\": \"" +
+            control.value_names[static_cast<std::size_t>(value)] + "\"";
+  }
+  return text + "}\n";
 }
 
 }  // namespace huesieve
