@@ -77,6 +77,26 @@ TEST(CommandLine, RepeatedEntryNumberIsAUsageError) {
             "--entry 2:00FF00:5:0: entry 2 is given more than once");
 }
 
+// Each choice by its value's name, the last given winning; not given, the
+// settings file's or the default decides.
+TEST(CommandLine, ChoicesAreTakenByTheirNames) {
+  EXPECT_EQ(Parse({"a.exr", "b.exr"}).choices[huesieve::kJudgeColoursChoice], std::nullopt);
+  const Options options =
+      Parse({"--judge", "stored", "--judge=srgb", "--feathered-alpha", "fades", "a.exr", "b.exr"});
+  EXPECT_EQ(options.choices[huesieve::kJudgeColoursChoice], 1);
+  EXPECT_EQ(options.choices[huesieve::kFeatheredAlphaChoice], 1);
+  EXPECT_EQ(Parse({"--feathered-alpha=replaces", "a.exr", "b.exr"})
+                .choices[huesieve::kFeatheredAlphaChoice],
+            0);
+  EXPECT_EQ(ParseError({"--judge", "linear", "a.exr", "b.exr"}), "--judge linear: stored or srgb");
+  EXPECT_EQ(ParseError({"--feathered-alpha", "a.exr", "b.exr"}),
+            "--feathered-alpha a.exr: replaces or fades");
+  EXPECT_EQ(ParseError({"--judge", "srgb", "--module", "m.so", "a.png", "b.png"}),
+            "--judge applies to the core, not --module: the module's controls are fixed");
+  EXPECT_EQ(ParseError({"--list-params", "--judge", "srgb"}),
+            "--judge applies only when rendering");
+}
+
 TEST(CommandLine, MistakesAreUsageErrors) {
   EXPECT_EQ(ParseError({}), "expected INPUT and OUTPUT");
   EXPECT_EQ(ParseError({"a.png"}), "expected INPUT and OUTPUT");

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <set>
 
+#include "effect/setting_checks.h"
 #include "tools/huesieve-render/tool_errors.h"
 
 namespace huesieve::cli {
@@ -115,6 +116,7 @@ struct Given {
   std::vector<std::string> raw_depth;
   std::vector<std::string> max_pixels;
   std::vector<std::string> output_type;
+  std::array<std::vector<std::string>, kChoiceControlCount> choices;  // as kChoiceControls
   bool enable = false;
   bool quiet = false;
   std::vector<std::string> unknown;
@@ -143,6 +145,9 @@ Given Collect(std::span<const char* const> args, const std::string& jobs_name) {
   value("--raw-depth", given.raw_depth);
   value("--max-pixels", given.max_pixels);
   value("--output-type", given.output_type);
+  for (std::size_t c = 0; c < kChoiceControls.size(); ++c) {
+    value(kChoiceControls[c]->option_name, given.choices[c]);
+  }
   app.add_option("files", given.files);
 
   std::vector<const char*> argv = {kToolName};
@@ -245,6 +250,21 @@ Options ParseOptions(std::span<const char* const> args) {
   if (const auto text = last(given.output_type, "--output-type")) {
     options.output_type = ParseOutputType(*text);
   }
+  for (std::size_t c = 0; c < kChoiceControls.size(); ++c) {
+    const ChoiceControl& control = *kChoiceControls[c];
+    if (const auto text = last(given.choices[c], control.option_name)) {
+      const int value = ChoiceValueOf(control, *text);
+      if (value < 0) {
+        throw UsageError(std::string(control.option_name) + " " + *text + ": " +
+                         ChoiceNamesText(control));
+      }
+      options.choices[c] = value;
+      if (!options.module_path.empty()) {
+        throw UsageError(std::string(control.option_name) +
+                         " applies to the core, not --module: the module's controls are fixed");
+      }
+    }
+  }
   options.quiet = given.quiet;
   if (given.quiet && render_only.empty()) render_only = "--quiet";
 
@@ -270,8 +290,63 @@ Options ParseOptions(std::span<const char* const> args) {
   return options;
 }
 
+namespace {
+
+// `text` in lines of at most 79 characters, the first after `head` (padded
+// to the description column when shorter), the rest indented to it.
+std::string OptionHelp(const std::string& head, const std::string& text) {
+  constexpr std::size_t kColumn = 24;
+  constexpr std::size_t kWidth = 79;
+  std::string out = "  " + head;
+  std::size_t line_length = out.size();
+  if (line_length + 1 >= kColumn) {
+    out += "\n";
+    line_length = 0;
+  }
+  out += std::string(kColumn - line_length, ' ');
+  line_length = kColumn;
+  std::size_t at = 0;
+  bool first = true;
+  while (at < text.size()) {
+    const std::size_t end = std::min(text.find(' ', at), text.size());
+    const std::string word = text.substr(at, end - at);
+    if (!first && line_length + 1 + word.size() > kWidth) {
+      out += "\n" + std::string(kColumn, ' ');
+      line_length = kColumn;
+      first = true;
+    }
+    if (!first) {
+      out += ' ';
+      ++line_length;
+    }
+    out += word;
+    line_length += word.size();
+    first = false;
+    at = end + 1;
+  }
+  return out + "\n";
+}
+
+// The choices' options, from the controls' table: values, meaning, default.
+std::string ChoiceOptionsHelp() {
+  std::string text;
+  for (const ChoiceControl* control : kChoiceControls) {
+    const std::string values =
+        std::string(control->value_names[0]) + "|" + control->value_names[1];
+    text += OptionHelp(std::string(control->option_name) + " " + values,
+                       std::string("\"") + control->label + "\": " + control->help +
+                           " (default " +
+                           control->value_names[static_cast<std::size_t>(
+                               control->default_value)] +
+                           ")");
+  }
+  return text;
+}
+
+}  // namespace
+
 std::string UsageText() {
-  return R"(Usage: huesieve-render [options] INPUT OUTPUT
+  return std::string(R"(Usage: huesieve-render [options] INPUT OUTPUT
        huesieve-render [--settings FILE] [options] INPUT OUTPUT
        huesieve-render [options] [--frames FIRST-LAST] IN.%04d.exr OUT.%04d.exr
        huesieve-render [options] --raw WIDTHxHEIGHT [--raw-depth 16] INPUT OUTPUT
@@ -307,9 +382,11 @@ Effect:
                         (off, Range 0)
   --settings FILE       read "Enable Effect" and the colour entries from a
                         JSON settings file, as the tuner saves it; --enable
-                        turns the switch on whatever the file says, and each
-                        --entry K replaces the file's entry K
-  --module PATH         render through this build of the After Effects module
+                        turns the switch on whatever the file says, each
+                        --entry K replaces the file's entry K, and --judge and
+                        --feathered-alpha the file's choices
+)") + ChoiceOptionsHelp() +
+         R"(  --module PATH         render through this build of the After Effects module
                         (Huesieve.so) instead of the core, driven as its host
                         would; 8 and 16-bit images only, 16-bit samples on the
                         host's 0 to 32768 scale
