@@ -347,10 +347,10 @@ std::string ChoiceOptionsHelp() {
 
 std::string UsageText() {
   return std::string(R"(Usage: huesieve-render [options] INPUT OUTPUT
-       huesieve-render [--settings FILE] [options] INPUT OUTPUT
-       huesieve-render [options] [--frames FIRST-LAST] IN.%04d.exr OUT.%04d.exr
-       huesieve-render [options] --raw WIDTHxHEIGHT [--raw-depth 16] INPUT OUTPUT
-       huesieve-render --about | --list-params | --help | --version
+  or:  huesieve-render [--settings FILE] [options] INPUT OUTPUT
+  or:  huesieve-render [options] [--frames FIRST-LAST] IN.%04d.exr OUT.%04d.exr
+  or:  huesieve-render [options] --raw WIDTHxHEIGHT [--raw-depth 16] INPUT OUTPUT
+  or:  huesieve-render --about | --list-params | --help | --version
 
 Applies the Huesieve colour-isolation effect to images, image sequences or raw
 video. Pixels near one of the chosen colours are kept (feathered in the outer
@@ -432,13 +432,20 @@ shows the frames done, frames per second and time left; a finished run prints
 a summary line.
 
 Examples: keep the reds and the greens of a picture, of a plate sequence, of a
-video
+video; key a linear OpenEXR plate picked on its sRGB view, its soft edges faded
+(each example is one command, its lines to be copied together)
+
   huesieve-render --enable --entry 1:DB2924:110:60 --entry 2:29B33D:100:50 \
-      in.png out.png
+  in.png out.png
+
   huesieve-render --settings key.json plate.####.exr key.####.exr
+
   ffmpeg -i in.mov -f rawvideo -pix_fmt rgba - |
-    huesieve-render --raw 1920x1080 --enable --entry 1:DB2924:110:60 - - |
-    ffmpeg -f rawvideo -pix_fmt rgba -s 1920x1080 -r 25 -i - -c:v png out.mov
+  huesieve-render --raw 1920x1080 --enable --entry 1:DB2924:110:60 - - |
+  ffmpeg -f rawvideo -pix_fmt rgba -s 1920x1080 -r 25 -i - -c:v png out.mov
+
+  huesieve-render --judge srgb --feathered-alpha fades --enable \
+  --entry 1:FF4737:40:30 plate.####.exr key.####.exr
 
 Outputs: a file is written beside itself and renamed over the old one when
 complete, so it is whole or not there; through a symbolic link, the file the
