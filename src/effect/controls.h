@@ -102,8 +102,9 @@ inline constexpr ChoiceControl kJudgeColours{
     "judgeColours",
     "judge",
     "--judge",
-    "judge each colour as stored, or as its sRGB encoding (for linear pictures such as OpenEXR "
-    "plates: a key picked on their display view then claims what it claims there)",
+    "judge each pixel's colour as stored, or as its sRGB encoding, for linear pictures such as "
+    "OpenEXR plates: a key picked on their display view then claims what it claims there (the "
+    "entries' colours are display colours either way)",
     {"stored", "srgb"},
     {"As stored", "sRGB-encoded"},
     0};
@@ -113,8 +114,8 @@ inline constexpr ChoiceControl kFeatheredAlpha{
     "featheredAlpha",
     "featheredAlpha",
     "--feathered-alpha",
-    "in a feather band the ramp replaces the alpha, or fades it (the alpha times the ramp, a "
-    "premultiplied colour too), never adding opacity",
+    "in a feather band the ramp replaces the alpha, or fades the alpha there is (times the ramp, "
+    "and a premultiplied colour with it), which never adds opacity",
     {"replaces", "fades"},
     {"Replaces", "Fades"},
     0};

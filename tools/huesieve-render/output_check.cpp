@@ -46,8 +46,8 @@ void RefuseInputsAsOutputs(const std::vector<std::string>& inputs,
 
 void RequireOutputFolder(const std::string& output) {
   if (output == kStandardStream) return;
-  std::string folder = std::filesystem::path(output).parent_path().string();
-  if (folder.empty()) folder = ".";
+  const std::filesystem::path parent = std::filesystem::path(output).parent_path();
+  const std::string folder = parent.empty() ? std::string(".") : parent.string();
   struct stat status {};
   if (::stat(folder.c_str(), &status) != 0) {
     throw ToolError(output + ": the folder " + folder + " cannot be used: " +
