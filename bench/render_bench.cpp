@@ -359,7 +359,7 @@ hostsim::ofx::Image& OfxPicture(FrameKind kind, hostsim::ofx::PixelDepth depth,
 // plug-in keeps one host for all its instances, so each run loads it anew
 // with its own.
 void OfxFrames(benchmark::State& state, hostsim::ofx::PixelDepth depth, FrameKind kind, int count,
-               bool claims, unsigned int workers, plain_reference::ofx::Choices choices = {}) {
+               bool claims, unsigned int workers, plain_reference::ofx::Choices choices) {
   using hostsim::ofx::Image;
   hostsim::ofx::LoadedPlugin loaded(HUESIEVE_OFX_BUNDLE, huesieve::ofx::kPluginIdentifier,
                                     {.reported_cpus = workers});
@@ -578,7 +578,8 @@ void RegisterAll() {
   for (const auto& [family, depth] : ofx_depths) {
     for (bool claims : {false, true}) {
       benchmark::RegisterBenchmark(name(family, FrameKind::kNatural, 10, claims).c_str(), OfxFrames,
-                                   depth, FrameKind::kNatural, 10, claims, 1u)
+                                   depth, FrameKind::kNatural, 10, claims, 1u,
+                                   plain_reference::ofx::Choices{})
           ->UseManualTime();
     }
   }
@@ -606,7 +607,7 @@ void RegisterAll() {
       const std::string on = "/workers:" + std::to_string(workers);
       for (FrameKind kind : {FrameKind::kNatural, FrameKind::kNoise}) {
         benchmark::RegisterBenchmark((name(family, kind, 10, true) + on).c_str(), OfxFrames, depth,
-                                     kind, 10, true, workers)
+                                     kind, 10, true, workers, plain_reference::ofx::Choices{})
             ->UseManualTime();
       }
       benchmark::RegisterBenchmark(

@@ -133,12 +133,13 @@ class RowJudge {
       const std::uint8_t* decision = decisions_.data() + column * 4;
       const std::uint8_t* judged = judged_.data() + column * 4;
       const Rgb8 colour{decision[0], decision[1], decision[2]};
-      const bool cleared = (judged[0] | judged[1] | judged[2] | judged[3]) == 0 &&
-                           (colour.red | colour.green | colour.blue) != 0;
-      const ColourFate fate =
-          cleared ? ColourFate{0}
-                  : memo_.For(colour, [this](Rgb8 c) { return rule_.Fate(cache_, c); });
       std::byte* at = target + column * kBytes;
+      if ((judged[0] | judged[1] | judged[2] | judged[3]) == 0 &&
+          (colour.red | colour.green | colour.blue) != 0) {
+        std::memset(at, 0, kBytes);  // cleared: transparent black
+        continue;
+      }
+      const ColourFate fate = memo_.For(colour, [this](Rgb8 c) { return rule_.Fate(cache_, c); });
       StorePixel<Format>(at, ModalOutcome<Format>(LoadPixel<Format>(given + column * kBytes),
                                                   LoadPixel<Format>(straight + column * kBytes),
                                                   fate, premultiplied_, modal_->modes.feathered));
