@@ -421,6 +421,8 @@ class RenderCliErrors : public RenderCli, public ::testing::WithParamInterface<E
         R"({"enable": true, "entries": [{"enabled": true, "color": "#FF0000", "range": 1e400,
             "softness": 0}]})";
     cli_test::WriteBytes(dir_ / "huge.json", {huge_settings.begin(), huge_settings.end()});
+    const std::string srgb_settings = R"({"enable": true, "entries": [], "judge": "srgb"})";
+    cli_test::WriteBytes(dir_ / "srgb.json", {srgb_settings.begin(), srgb_settings.end()});
     std::filesystem::create_hard_link(dir_ / "good.png", dir_ / "hard-link.png");
     std::filesystem::create_symlink("good.png", dir_ / "link.png");
   }
@@ -591,6 +593,12 @@ INSTANTIATE_TEST_SUITE_P(
                   {"{dir}good.png", "{dir}a-directory.png"},
                   1,
                   "huesieve-render: {dir}a-directory.png: Is a directory"},
+        ErrorCase{"SettingsChoicesThroughTheModule",
+                  {"--settings", "{dir}srgb.json", "--module", HUESIEVE_MODULE_PATH,
+                   "{dir}good.png", "{out}"},
+                  2,
+                  "huesieve-render: {dir}srgb.json: its choices apply to the core, not --module: "
+                  "the module's controls are fixed"},
         ErrorCase{"ModuleMissing",
                   {"--module", "{dir}no.so", "{dir}good.png", "{out}"},
                   1,

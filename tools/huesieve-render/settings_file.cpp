@@ -33,6 +33,12 @@ ControlSettings SettingsOf(const Options& options) {
   for (std::size_t c = 0; c < settings.choices.size(); ++c) {
     if (options.choices[c]) settings.choices[c] = *options.choices[c];
   }
+  // The module has no choices: a key that makes one would render otherwise.
+  if (!options.module_path.empty() && settings.choices != ControlSettings{}.choices) {
+    throw UsageError(options.settings_file +
+                     ": its choices apply to the core, not --module: the module's controls are "
+                     "fixed");
+  }
   return settings;
 }
 
