@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <vector>
 
 namespace {
@@ -95,6 +96,32 @@ TEST(CommandLine, ChoicesAreTakenByTheirNames) {
             "--judge applies to the core, not --module: the module's controls are fixed");
   EXPECT_EQ(ParseError({"--list-params", "--judge", "srgb"}),
             "--judge applies only when rendering");
+}
+
+// The help's limits, defaults and choices are the controls' table's.
+TEST(CommandLine, HelpPrintsTheTablesLimitsAndChoices) {
+  const std::string help = huesieve::cli::UsageText();
+  const auto number = [](double value) {
+    std::ostringstream text;
+    text << value;
+    return text.str();
+  };
+  for (const auto* slider : {&huesieve::kRange, &huesieve::kSoftness}) {
+    EXPECT_NE(help.find(std::string(slider->argument_name) + " (" +
+                        number(slider->after_effects.min) + " to " +
+                        number(slider->after_effects.max) + ")"),
+              std::string::npos)
+        << slider->argument_name;
+  }
+  for (const huesieve::ChoiceControl* choice : huesieve::kChoiceControls) {
+    EXPECT_NE(help.find(std::string("  ") + choice->option_name + " " + choice->value_names[0] +
+                        "|" + choice->value_names[1]),
+              std::string::npos)
+        << choice->option_name;
+    EXPECT_NE(help.find(std::string("\"") + choice->label + "\": "), std::string::npos);
+    EXPECT_NE(help.find(std::string("(default ") + choice->value_names[0] + ")"),
+              std::string::npos);
+  }
 }
 
 TEST(CommandLine, MistakesAreUsageErrors) {

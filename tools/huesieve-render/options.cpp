@@ -2,6 +2,7 @@
 
 #include <CLI/CLI.hpp>
 #include <charconv>
+#include <cstdio>
 #include <set>
 
 #include "effect/setting_checks.h"
@@ -327,6 +328,33 @@ std::string OptionHelp(const std::string& head, const std::string& text) {
   return out + "\n";
 }
 
+// As C++ streams print a double: "128", "0.5".
+std::string Number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
+
+// --entry, its limits and defaults from the controls' table.
+std::string EntryOptionHelp() {
+  const auto limits = [](const SliderControl& slider) {
+    return Number(slider.after_effects.min) + " to " + Number(slider.after_effects.max);
+  };
+  return OptionHelp(
+      "--entry K:RRGGBB:RANGE:SOFTNESS[:off]",
+      "set colour entry K (1 to " + std::to_string(kColourEntryCount) +
+          "): its colour as six hex digits; RANGE (" + limits(kRange) +
+          "), how far a pixel's colour may lie from it (weighted RGB distance on 8-bit values); "
+          "SOFTNESS (" +
+          limits(kSoftness) +
+          "), the outer percent of the Range over which alpha fades out; both decimal numbers. "
+          "The entry is enabled, or disabled with ':off': it then clears what lies within its "
+          "Range. Entries are tried in order; the first that claims a pixel decides. Repeatable; "
+          "entries not given keep their defaults (" +
+          (kEnableColour.default_value ? "on" : "off") + ", Range " +
+          Number(kRange.default_value) + ")");
+}
+
 // The choices' options, from the controls' table: values, meaning, default.
 std::string ChoiceOptionsHelp() {
   std::string text;
@@ -369,23 +397,12 @@ written back premultiplied. The output always carries alpha.
 Effect:
   --enable              turn on "Enable Effect"; without it the output is a
                         copy of the input
-  --entry K:RRGGBB:RANGE:SOFTNESS[:off]
-                        set colour entry K (1 to 10): its colour as six hex
-                        digits; RANGE (1 to 128), how far a pixel's colour may
-                        lie from it (weighted RGB distance on 8-bit values);
-                        SOFTNESS (0 to 100), the outer percent of the Range
-                        over which alpha fades out; both decimal numbers. The
-                        entry is enabled, or disabled with ':off': it then
-                        clears what lies within its Range. Entries are tried
-                        in order; the first that claims a pixel decides.
-                        Repeatable; entries not given keep their defaults
-                        (off, Range 0)
-  --settings FILE       read "Enable Effect" and the colour entries from a
+)") + EntryOptionHelp() + R"(  --settings FILE       read "Enable Effect" and the colour entries from a
                         JSON settings file, as the tuner saves it; --enable
                         turns the switch on whatever the file says, each
                         --entry K replaces the file's entry K, and --judge and
                         --feathered-alpha the file's choices
-)") + ChoiceOptionsHelp() +
+)" + ChoiceOptionsHelp() +
          R"(  --module PATH         render through this build of the After Effects module
                         (Huesieve.so) instead of the core, driven as its host
                         would; 8 and 16-bit images only, 16-bit samples on the
