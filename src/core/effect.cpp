@@ -59,6 +59,15 @@ class RowJudge {
     const std::byte* source = from + begin * kBytes;
     std::byte* target = to == nullptr ? nullptr : to + begin * kBytes;
     if (modal_ != nullptr) {
+      // Faded feathers on colours judged as stored, straight, into another
+      // picture: the kernel writes the rule's outcome, and only the pixels it
+      // did not clear are looked at again (a cleared one, and one ramped to
+      // 0 whose colour is black, are the same faded).
+      if (target != nullptr && target != source && !premultiplied_ && modal_->srgb == nullptr) {
+        Note(kernel_(source, target, end - begin, rule_, cache_), begin, claims);
+        FadeKept(source, target, end - begin);
+        return;
+      }
       for (std::int64_t done = 0; done < end - begin; done += kScratchPixels) {
         const std::int64_t pixels = std::min(kScratchPixels, end - begin - done);
         JudgeModal(source + done * kBytes, target == nullptr ? nullptr : target + done * kBytes,
@@ -110,6 +119,20 @@ class RowJudge {
     StraightenRow<Format>(source, target, pixels);
     Note(kernel_(target, target, pixels, rule_, cache_), offset, claims);
     PremultiplyRow<Format>(source, target, pixels);
+  }
+
+  // The pixels of `judged` the kernel did not clear, as their fate and the
+  // choice leave their source.
+  void FadeKept(const std::byte* given, std::byte* judged, std::int64_t pixels) {
+    for (std::int64_t column = 0; column < pixels; ++column) {
+      std::byte* at = judged + column * kBytes;
+      if (std::memcmp(at, &kTransparentBlack<Format>, kBytes) == 0) continue;
+      const Pixel source = LoadPixel<Format>(given + column * kBytes);
+      const ColourFate fate = memo_.For(ColourOf<Format>(source),
+                                        [this](Rgb8 c) { return rule_.Fate(cache_, c); });
+      StorePixel<Format>(
+          at, ModalOutcome<Format>(source, source, fate, false, modal_->modes.feathered));
+    }
   }
 
   // The decision colours judged by the 8-bit kernel, which alone decides
