@@ -32,7 +32,8 @@ SrgbDecisionTables::SrgbDecisionTables() {
     }
     float_step[static_cast<std::size_t>(d)] = std::bit_cast<float>(high);
   }
-  for (std::uint32_t bucket = 0; bucket < kFloatBuckets; ++bucket) {
+  float_step[256] = INFINITY;
+  for (std::uint32_t bucket = 0; bucket <= kFloatBuckets; ++bucket) {
     float_bucket[bucket] = static_cast<std::uint8_t>(DecisionOfFloatBits(bucket << 16));
   }
 }

@@ -28,11 +28,14 @@ struct SrgbDecisionTables {
   std::array<std::uint8_t, 256> byte;       // 8-bit samples, full at 255
   std::array<std::uint8_t, 65536> host16;   // the first host's 16-bit, full at 32768
   std::array<std::uint8_t, 65536> short16;  // 16-bit samples, full at 65535
-  // Floats in [0, 1): the decision of the lowest float with the same top 16
-  // bits, and the lowest float of each decision value (step[0] unused).
-  static constexpr std::uint32_t kFloatBuckets = std::bit_cast<std::uint32_t>(1.0f) >> 16;
-  std::array<std::uint8_t, kFloatBuckets> float_bucket;
-  std::array<float, 256> float_step;
+  // Floats in [0, 1]: the decision of the lowest float with the same top 16
+  // bits (the last bucket holds 1 alone), and the lowest float of each
+  // decision value (step[0] unused; step[256] is infinity, which none
+  // reaches).
+  static constexpr std::uint32_t kFloatOne = std::bit_cast<std::uint32_t>(1.0f);
+  static constexpr std::uint32_t kFloatBuckets = kFloatOne >> 16;
+  std::array<std::uint8_t, kFloatBuckets + 1> float_bucket;
+  std::array<float, 257> float_step;
 };
 
 // Made on first use, then only read.
@@ -58,13 +61,18 @@ template <>
 inline std::int32_t SrgbByteScale<Rgba16>(const SrgbDecisionTables& tables, std::uint16_t sample) {
   return tables.short16[sample];
 }
+// Held within 0..1 by its bits, without branches: a negative float (sign
+// bit set) and NaN lie above infinity's bits and count as 0, and whatever
+// lies above 1's bits counts as 1.
 template <>
 inline std::int32_t SrgbByteScale<RgbaFloat>(const SrgbDecisionTables& tables, float sample) {
-  if (!(sample > 0.0f)) return 0;
-  if (sample >= 1.0f) return 255;
-  std::int32_t value = tables.float_bucket[std::bit_cast<std::uint32_t>(sample) >> 16];
-  if (value < 255 && sample >= tables.float_step[static_cast<std::size_t>(value) + 1]) ++value;
-  return value;
+  constexpr std::uint32_t kInfinity = 0x7F800000u;
+  std::uint32_t bits = std::bit_cast<std::uint32_t>(sample);
+  bits = bits > kInfinity ? 0u : bits;
+  bits = bits > SrgbDecisionTables::kFloatOne ? SrgbDecisionTables::kFloatOne : bits;
+  const std::int32_t value = tables.float_bucket[bits >> 16];
+  const float held = std::bit_cast<float>(bits);
+  return value + (held >= tables.float_step[static_cast<std::size_t>(value) + 1] ? 1 : 0);
 }
 
 }  // namespace huesieve

@@ -70,7 +70,9 @@ class FaultFinder : public nlohmann::json_sax<Json> {
 std::string MembersText(std::initializer_list<const char*> names) {
   std::string text = "{";
   for (const char* name : names) {
-    text += (text.size() > 1 ? ", \"" : "\"") + std::string(name) + "\"";
+    text += text.size() > 1 ? ", \"" : "\"";
+    text += name;
+    text += '"';
   }
   return text + "}";
 }
@@ -104,7 +106,7 @@ std::string ReadEntry(const Json& object, EntrySettings& entry) {
   const Json& range = Member(object, kRange.settings_name);
   const Json& softness = Member(object, kSoftness.settings_name);
   if (!enabled.is_boolean()) {
-    return "\"" + std::string(kEnableColour.settings_name) + "\" must be true or false";
+    return std::string("\"") + kEnableColour.settings_name + "\" must be true or false";
   }
   const std::optional<Rgb8> rgb =
       colour.is_string() ? ParseColourText(colour.get<std::string>()) : std::nullopt;
@@ -152,7 +154,7 @@ std::string ReadRoot(const Json& root, ControlSettings& settings) {
   const Json& enable = Member(root, kEnableEffect.settings_name);
   const Json& entries = Member(root, "entries");
   if (!enable.is_boolean()) {
-    return "\"" + std::string(kEnableEffect.settings_name) + "\" must be true or false";
+    return std::string("\"") + kEnableEffect.settings_name + "\" must be true or false";
   }
   if (!entries.is_array()) return "\"entries\" must be an array of colour entries";
   settings.enable_effect = enable.get<bool>();
@@ -237,15 +239,15 @@ SettingsReading ReadSettingsText(std::string_view text, std::string_view name) {
 std::string SettingsText(const ControlSettings& settings) {
   // "name": with the separator after the colon the file's form has there.
   const auto name = [](const char* member, const char* after) {
-    return "\"" + std::string(member) + "\":" + after;
+    return std::string("\"") + member + "\":" + after;
   };
   const auto truth = [](bool value) { return std::string(value ? "true" : "false"); };
-  std::string text = "{" + name(kEnableEffect.settings_name, " ") + truth(settings.enable_effect) +
+  std::string text = std::string("{") + name(kEnableEffect.settings_name, " ") + truth(settings.enable_effect) +
                      ",\n \"entries\": [";
   const char* separator = "\n  ";
   for (const EntrySettings& entry : settings.entries) {
     text += separator;
-    text += "{" + name(kEnableColour.settings_name, "") + truth(entry.enabled) + "," +
+    text += std::string("{") + name(kEnableColour.settings_name, "") + truth(entry.enabled) + "," +
             name(kColour.settings_name, "") + "\"" + ColourText(entry.colour) + "\"," +
             name(kRange.settings_name, "") + NumberText(entry.range) + "," +
             name(kSoftness.settings_name, "") + NumberText(entry.softness) + "}";

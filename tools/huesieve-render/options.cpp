@@ -312,7 +312,8 @@ std::string OptionHelp(const std::string& head, const std::string& text) {
     const std::size_t end = std::min(text.find(' ', at), text.size());
     const std::string word = text.substr(at, end - at);
     if (!first && line_length + 1 + word.size() > kWidth) {
-      out += "\n" + std::string(kColumn, ' ');
+      out += '\n';
+      out += std::string(kColumn, ' ');
       line_length = kColumn;
       first = true;
     }
