@@ -12,6 +12,7 @@
 
 #include <array>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -319,11 +320,15 @@ void ClassifyEveryCell(benchmark::State& state, FrameKind kind, int count) {
 }
 
 // The 8-bit frame's picture as a 3840 × 2160 RGBA image at `depth`, made once.
-hostsim::ofx::Image& OfxPicture(FrameKind kind, hostsim::ofx::PixelDepth depth) {
+// `linear`: a float picture holds the sRGB decoding of each byte, as a linear
+// plate whose display view is the frame; judged sRGB-encoded it claims what
+// the frame claims judged as stored.
+hostsim::ofx::Image& OfxPicture(FrameKind kind, hostsim::ofx::PixelDepth depth,
+                                bool linear = false) {
   using hostsim::ofx::Image;
   using hostsim::ofx::PixelDepth;
-  static std::map<std::pair<FrameKind, PixelDepth>, std::unique_ptr<Image>> pictures;
-  auto& picture = pictures[{kind, depth}];
+  static std::map<std::tuple<FrameKind, PixelDepth, bool>, std::unique_ptr<Image>> pictures;
+  auto& picture = pictures[{kind, depth, linear}];
   if (picture) return *picture;
   picture = std::make_unique<Image>(hostsim::ofx::ImageLayout{
       .bounds = {0, 0, kWidth, kHeight}, .depth = depth, .premultiplication = kOfxImageUnPreMultiplied});
@@ -333,9 +338,13 @@ hostsim::ofx::Image& OfxPicture(FrameKind kind, hostsim::ofx::PixelDepth depth) 
       const auto pixel = pristine.Get<huesieve::Argb8::Pixel>(x, kHeight - 1 - y);
       for (int channel = 0; channel < 4; ++channel) {
         const double byte = pixel[channel == 3 ? 0 : static_cast<std::size_t>(channel + 1)];
-        const double sample = depth == PixelDepth::kShort   ? byte * 257.0
-                              : depth == PixelDepth::kFloat ? byte / 255.0
-                                                            : byte;
+        const double unit = byte / 255.0;
+        const double decoded = unit <= 0.04045 ? unit / 12.92
+                                               : std::pow((unit + 0.055) / 1.055, 2.4);
+        const double sample = depth == PixelDepth::kShort ? byte * 257.0
+                              : depth == PixelDepth::kFloat
+                                  ? (linear && channel != 3 ? decoded : unit)
+                                  : byte;
         plain_reference::ofx::SetSample(*picture, x, y, channel, sample);
       }
     }
@@ -350,7 +359,7 @@ hostsim::ofx::Image& OfxPicture(FrameKind kind, hostsim::ofx::PixelDepth depth) 
 // plug-in keeps one host for all its instances, so each run loads it anew
 // with its own.
 void OfxFrames(benchmark::State& state, hostsim::ofx::PixelDepth depth, FrameKind kind, int count,
-               bool claims, unsigned int workers) {
+               bool claims, unsigned int workers, plain_reference::ofx::Choices choices) {
   using hostsim::ofx::Image;
   hostsim::ofx::LoadedPlugin loaded(HUESIEVE_OFX_BUNDLE, huesieve::ofx::kPluginIdentifier,
                                     {.reported_cpus = workers});
@@ -358,7 +367,7 @@ void OfxFrames(benchmark::State& state, hostsim::ofx::PixelDepth depth, FrameKin
     state.SkipWithError("the OpenFX bundle does not load");
     return;
   }
-  Image& source = OfxPicture(kind, depth);
+  Image& source = OfxPicture(kind, depth, choices.srgb);
   Image output(source.layout());
   plain_reference::ofx::EntrySettings settings;
   const std::vector<Entry> entries = Entries(kind, count, claims);
@@ -371,6 +380,7 @@ void OfxFrames(benchmark::State& state, hostsim::ofx::PixelDepth depth, FrameKin
   }
   auto instance = loaded.plugin->CreateInstance({.depth = depth});
   plain_reference::ofx::SetEntries(*instance, true, settings);
+  plain_reference::ofx::SetChoices(*instance, choices);
   double seconds = 0;
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
@@ -446,7 +456,7 @@ void BandFrames(benchmark::State& state, FrameKind kind, std::int64_t band_pixel
     return huesieve::ImageView{image.PixelAddress(0, kHeight - 1), -image.row_bytes(), kWidth,
                                kHeight};
   };
-  const huesieve::EffectSettings settings{true, Table(Entries(kind, 10, true))};
+  const huesieve::EffectSettings settings{true, Table(Entries(kind, 10, true)), {}};
   ThreadWorkers threads(workers);
   double seconds = 0;
   for (auto _ : state) {
@@ -568,7 +578,25 @@ void RegisterAll() {
   for (const auto& [family, depth] : ofx_depths) {
     for (bool claims : {false, true}) {
       benchmark::RegisterBenchmark(name(family, FrameKind::kNatural, 10, claims).c_str(), OfxFrames,
-                                   depth, FrameKind::kNatural, 10, claims, 1u)
+                                   depth, FrameKind::kNatural, 10, claims, 1u,
+                                   plain_reference::ofx::Choices{})
+          ->UseManualTime();
+    }
+  }
+  // The choices, beside the rows above: judged sRGB-encoded on a linear
+  // float plate whose display view is the frame (so the same pixels claim),
+  // and feather bands that fade.
+  for (const auto& [family, depth] : ofx_depths) {
+    for (bool claims : {false, true}) {
+      if (depth == hostsim::ofx::PixelDepth::kFloat) {
+        benchmark::RegisterBenchmark(
+            (name(family, FrameKind::kNatural, 10, claims) + "/judge:srgb").c_str(), OfxFrames,
+            depth, FrameKind::kNatural, 10, claims, 1u, plain_reference::ofx::Choices{true, false})
+            ->UseManualTime();
+      }
+      benchmark::RegisterBenchmark(
+          (name(family, FrameKind::kNatural, 10, claims) + "/feathered:fades").c_str(), OfxFrames,
+          depth, FrameKind::kNatural, 10, claims, 1u, plain_reference::ofx::Choices{false, true})
           ->UseManualTime();
     }
   }
@@ -579,7 +607,7 @@ void RegisterAll() {
       const std::string on = "/workers:" + std::to_string(workers);
       for (FrameKind kind : {FrameKind::kNatural, FrameKind::kNoise}) {
         benchmark::RegisterBenchmark((name(family, kind, 10, true) + on).c_str(), OfxFrames, depth,
-                                     kind, 10, true, workers)
+                                     kind, 10, true, workers, plain_reference::ofx::Choices{})
             ->UseManualTime();
       }
       benchmark::RegisterBenchmark(

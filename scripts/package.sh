@@ -106,9 +106,12 @@ mkdir -p "$deb/DEBIAN" "$deb/usr/bin" "$deb/usr/share/man/man1" "$deb/usr/OFX/Pl
 strip_to build/deb/huesieve-render "$deb/usr/bin/huesieve-render" strip
 cp -r "$linux/Huesieve.ofx.bundle" "$deb/usr/OFX/Plugins/"
 # The man page is the tool's own --help, so that it says what the tool does.
+# Its usage lines ("or:") become the synopsis, one a line; its examples are
+# set unfilled, each line as the tool prints it, so that they copy whole.
 help2man --no-info --version-option=--version --help-option=--help \
   --name="apply the Huesieve colour isolation to images, sequences and raw video" \
   --source="Quorvel VFX" --section=1 "$deb/usr/bin/huesieve-render" |
+  sed '/^Examples:/,/^\.PP$/{s/^\.IP$/.fi\n.IP\n.nf/;s/^\.PP$/.fi\n.PP/}' |
   gzip -9n >"$deb/usr/share/man/man1/huesieve-render.1.gz"
 sed "s/@VERSION@/$version/g" packaging/debian/README.Debian >"$docs/README.Debian"
 cp packaging/debian/copyright "$docs/"

@@ -87,9 +87,12 @@ same "installed huesieve-render on the sample" build/demo/reds-and-greens.png \
 same "installed OpenFX bundle" build/debug/tests/ofx/loader/huesieve-ofx-loader-output.txt \
   "$work/deb-ofx.txt"
 man_page=$(zcat /usr/share/man/man1/huesieve-render.1.gz)
-[[ $man_page == *'huesieve\-render [\-\-settings FILE]'* ]] ||
+[[ $man_page == *'[\fI\,--settings FILE\/\fR]'* ]] ||
   { echo "test-packages.sh: the man page lacks the tool's usage" >&2; exit 1; }
-echo "  man page: the tool's usage"
+# Each example's lines stay as the tool prints them (unfilled).
+[[ $man_page == *$'.nf\nffmpeg \\fB\\-i\\fR in.mov'* ]] ||
+  { echo "test-packages.sh: the man page fills the examples together" >&2; exit 1; }
+echo "  man page: the tool's usage, its examples a command a line"
 stripped /usr/bin/huesieve-render nm
 stripped /usr/OFX/Plugins/Huesieve.ofx.bundle/Contents/Linux-x86-64/Huesieve.ofx nm
 echo "  binaries: stripped"

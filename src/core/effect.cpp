@@ -7,10 +7,13 @@
 
 #include "core/cell_cache.h"
 #include "core/frame_rule.h"
+#include "core/last_colour_memo.h"
+#include "core/modal_pixels.h"
 #include "core/pass_kernels.h"
 #include "core/pixel_format_list.h"
 #include "core/premultiplied.h"
 #include "core/selection_pass.h"
+#include "core/srgb_decision.h"
 
 namespace huesieve {
 namespace {
@@ -21,6 +24,16 @@ namespace {
 // allocation.
 constexpr std::int64_t kScratchPixels = 256;
 
+// The rule's modes at work (rule_modes.h): the frame's decision colours
+// judged by the 8-bit kernel on a rule of its own, which shares the frame's
+// cells, as every format's rule over the same entries does.
+struct ModalRule {
+  RuleModes modes;
+  const SrgbDecisionTables* srgb;  // null when judged as stored
+  const FrameRule<Rgba8>& decisions;
+  RowKernel<Rgba8> kernel;
+};
+
 // One worker's judge of rows: one row's spans judged with the frame's shared
 // rule and the worker's own cell cache and buffers, their claims gathered in
 // picture columns.
@@ -30,11 +43,13 @@ class RowJudge {
   using Pixel = typename Format::Pixel;
   static constexpr std::int64_t kBytes = sizeof(Pixel);
 
-  RowJudge(const FrameRule<Format>& rule, RowKernel<Format> kernel, AlphaMode alpha)
+  RowJudge(const FrameRule<Format>& rule, RowKernel<Format> kernel, AlphaMode alpha,
+           const ModalRule* modal)
       : rule_(rule),
         cache_(rule.cells()),
         kernel_(kernel),
-        premultiplied_(alpha == AlphaMode::kPremultiplied) {}
+        premultiplied_(alpha == AlphaMode::kPremultiplied),
+        modal_(modal) {}
 
   // Columns `begin` to `end` of `from` judged into the same columns of
   // `to`, or only judged when `to` is null.
@@ -43,6 +58,23 @@ class RowJudge {
     if (begin >= end) return;
     const std::byte* source = from + begin * kBytes;
     std::byte* target = to == nullptr ? nullptr : to + begin * kBytes;
+    if (modal_ != nullptr) {
+      // Faded feathers on colours judged as stored, straight, into another
+      // picture: the kernel writes the rule's outcome, and only the pixels it
+      // did not clear are looked at again (a cleared one, and one ramped to
+      // 0 whose colour is black, are the same faded).
+      if (target != nullptr && target != source && !premultiplied_ && modal_->srgb == nullptr) {
+        Note(kernel_(source, target, end - begin, rule_, cache_), begin, claims);
+        FadeKept(source, target, end - begin);
+        return;
+      }
+      for (std::int64_t done = 0; done < end - begin; done += kScratchPixels) {
+        const std::int64_t pixels = std::min(kScratchPixels, end - begin - done);
+        JudgeModal(source + done * kBytes, target == nullptr ? nullptr : target + done * kBytes,
+                   pixels, begin + done, claims);
+      }
+      return;
+    }
     if (target != nullptr && !premultiplied_) {
       Note(kernel_(source, target, end - begin, rule_, cache_), begin, claims);
       return;
@@ -89,13 +121,66 @@ class RowJudge {
     PremultiplyRow<Format>(source, target, pixels);
   }
 
+  // The pixels of `judged` the kernel did not clear, as their fate and the
+  // choice leave their source.
+  void FadeKept(const std::byte* given, std::byte* judged, std::int64_t pixels) {
+    for (std::int64_t column = 0; column < pixels; ++column) {
+      std::byte* at = judged + column * kBytes;
+      if (std::memcmp(at, &kTransparentBlack<Format>, kBytes) == 0) continue;
+      const Pixel source = LoadPixel<Format>(given + column * kBytes);
+      const ColourFate fate = memo_.For(ColourOf<Format>(source),
+                                        [this](Rgb8 c) { return rule_.Fate(cache_, c); });
+      StorePixel<Format>(
+          at, ModalOutcome<Format>(source, source, fate, false, modal_->modes.feathered));
+    }
+  }
+
+  // The decision colours judged by the 8-bit kernel, which alone decides
+  // the cleared pixels (the most, in most frames); every other pixel takes
+  // its fate from the format's rule, a run of one colour at the cost of one.
+  // In place, each pixel is read before it is written.
+  void JudgeModal(const std::byte* given, std::byte* target, std::int64_t pixels,
+                  std::int64_t offset, RowClaims& claims) {
+    const std::byte* straight = given;
+    if (premultiplied_) {
+      StraightenRow<Format>(given, scratch_.data(), pixels);
+      straight = scratch_.data();
+    }
+    DecisionRow<Format>(straight, decisions_.data(), pixels, modal_->srgb);
+    Note(modal_->kernel(reinterpret_cast<const std::byte*>(decisions_.data()),
+                        reinterpret_cast<std::byte*>(judged_.data()), pixels, modal_->decisions,
+                        cache_),
+         offset, claims);
+    if (target == nullptr) return;
+    for (std::int64_t column = 0; column < pixels; ++column) {
+      const std::uint8_t* decision = decisions_.data() + column * 4;
+      const std::uint8_t* judged = judged_.data() + column * 4;
+      const Rgb8 colour{decision[0], decision[1], decision[2]};
+      std::byte* at = target + column * kBytes;
+      if ((judged[0] | judged[1] | judged[2] | judged[3]) == 0 &&
+          (colour.red | colour.green | colour.blue) != 0) {
+        std::memset(at, 0, kBytes);  // cleared: transparent black
+        continue;
+      }
+      const ColourFate fate = memo_.For(colour, [this](Rgb8 c) { return rule_.Fate(cache_, c); });
+      StorePixel<Format>(at, ModalOutcome<Format>(LoadPixel<Format>(given + column * kBytes),
+                                                  LoadPixel<Format>(straight + column * kBytes),
+                                                  fate, premultiplied_, modal_->modes.feathered));
+    }
+  }
+
   const FrameRule<Format>& rule_;
   CellCache cache_;
   RowKernel<Format> kernel_;
   bool premultiplied_;
+  const ModalRule* modal_;  // null: the rule as it always was
+  LastColourMemo<ColourFate> memo_;
   static constexpr std::size_t kScratchBytes = std::size_t{kScratchPixels} * sizeof(Pixel);
+  static constexpr std::size_t kDecisionBytes = std::size_t{kScratchPixels} * 4;
   alignas(64) std::array<std::byte, kScratchBytes> scratch_;
   alignas(64) std::array<std::byte, kScratchBytes> kept_;
+  alignas(64) std::array<std::uint8_t, kDecisionBytes> decisions_;
+  alignas(64) std::array<std::uint8_t, kDecisionBytes> judged_;
 };
 
 // One frame's judgement, shared by every worker that takes part: the rule
@@ -106,8 +191,8 @@ class RowJudge {
 template <typename Format>
 class FrameJudgement {
  public:
-  FrameJudgement(const ImageView& source, const ImageView& target,
-                 const ColourEntryTable& entries, const RenderOptions& options)
+  FrameJudgement(const ImageView& source, const ImageView& target, const ColourEntryTable& entries,
+                 const RuleModes& modes, const RenderOptions& options)
       : source_(source),
         target_(target),
         window_(WindowWithin(source, options.window)),
@@ -117,7 +202,13 @@ class FrameJudgement {
         rows_per_band_(std::max<std::int64_t>(
             1, options.pixels_per_band / std::max<std::int64_t>(1, source.pixels_per_row))),
         bands_((source.rows + rows_per_band_ - 1) / rows_per_band_),
-        claimed_(source.pixels_per_row) {}
+        claimed_(source.pixels_per_row) {
+    if (IsPlainRule(modes)) return;
+    decision_rule_.emplace(entries);
+    modal_.emplace(ModalRule{modes,
+                             modes.judge == JudgeColours::kSrgbEncoded ? &SrgbTables() : nullptr,
+                             *decision_rule_, RowKernelFor<Rgba8>(options.isa)});
+  }
 
   std::int64_t bands() const { return bands_; }
 
@@ -127,7 +218,7 @@ class FrameJudgement {
   }
 
   void JudgeBands() {
-    RowJudge<Format> judge(rule_, kernel_, options_.alpha);
+    RowJudge<Format> judge(rule_, kernel_, options_.alpha, modal_ ? &*modal_ : nullptr);
     while (!aborted_.load(std::memory_order_relaxed)) {
       const std::int64_t band = next_band_.fetch_add(1, std::memory_order_relaxed);
       if (band >= bands_) return;
@@ -176,6 +267,8 @@ class FrameJudgement {
   const RowKernel<Format> kernel_;
   const std::int64_t rows_per_band_;
   const std::int64_t bands_;
+  std::optional<FrameRule<Rgba8>> decision_rule_;  // with the modes only
+  std::optional<ModalRule> modal_;
   // Apart from the read-only members above and from each other, so that
   // workers taking bands do not slow those reading the rule.
   alignas(64) std::atomic<std::int64_t> next_band_{0};
@@ -212,8 +305,9 @@ void CopyWindow(const ImageView& source, const ImageView& target, const PictureR
 template <typename Format>
 std::optional<SelectionBounds> JudgeIntoWindow(const ImageView& source, const ImageView& target,
                                                const ColourEntryTable& entries,
+                                               const RuleModes& modes,
                                                const RenderOptions& options) {
-  FrameJudgement<Format> judgement(source, target, entries, options);
+  FrameJudgement<Format> judgement(source, target, entries, modes, options);
   if (options.workers != nullptr && judgement.bands() > 1) {
     const unsigned int workers = static_cast<unsigned int>(
         std::min<std::int64_t>(options.workers->Count(), judgement.bands()));
@@ -232,7 +326,8 @@ EffectOutcome RenderEffect(const ImageView& source, const ImageView& target,
 #define HUESIEVE_INSTANTIATE(Format)                                                        \
   template void CopyWindow<Format>(const ImageView&, const ImageView&, const PictureRect&); \
   template std::optional<SelectionBounds> JudgeIntoWindow<Format>(                          \
-      const ImageView&, const ImageView&, const ColourEntryTable&, const RenderOptions&);   \
+      const ImageView&, const ImageView&, const ColourEntryTable&, const RuleModes&,        \
+      const RenderOptions&);                                                                \
   template EffectOutcome RenderEffect<Format>(const ImageView&, const ImageView&,           \
                                               const EffectSettings&, const RenderOptions&);
 HUESIEVE_FOR_EACH_PIXEL_FORMAT(HUESIEVE_INSTANTIATE)

@@ -15,6 +15,7 @@
 #include "core/corner_markers.h"
 #include "core/image_view.h"
 #include "core/kernel_isa.h"
+#include "core/rule_modes.h"
 #include "core/selection_bounds.h"
 
 namespace huesieve {
@@ -23,6 +24,7 @@ namespace huesieve {
 struct EffectSettings {
   bool enabled = false;      // the master switch, "Enable Effect"
   ColourEntryTable entries;  // tried in order
+  RuleModes modes;           // how colours are judged and feather bands applied
 };
 
 // True when the settings change nothing: the output is the source.
@@ -56,7 +58,7 @@ struct RenderOptions {
   // the whole source.
   std::optional<PictureRect> window = std::nullopt;
   RenderAbort* abort = nullptr;
-  BandWorkers* workers = nullptr;  // none: the calling thread renders the frame alone
+  BandWorkers* workers = nullptr;   // none: the calling thread renders the frame alone
   KernelIsa isa = BestKernelIsa();  // tests pass each kernel in turn
   std::int64_t pixels_per_band = kPixelsPerBand;  // tests and benchmarks try others
 };
@@ -82,6 +84,7 @@ void CopyWindow(const ImageView& source, const ImageView& target, const PictureR
 template <typename Format>
 std::optional<SelectionBounds> JudgeIntoWindow(const ImageView& source, const ImageView& target,
                                                const ColourEntryTable& entries,
+                                               const RuleModes& modes,
                                                const RenderOptions& options);
 
 // For a host that moves the judged picture itself before the markers (the
@@ -100,7 +103,7 @@ EffectOutcome RenderEffect(const ImageView& source, const ImageView& target,
     return {EffectStatus::kIdentity, {}};
   }
   const std::optional<SelectionBounds> bounds =
-      JudgeIntoWindow<Format>(source, target, settings.entries, options);
+      JudgeIntoWindow<Format>(source, target, settings.entries, settings.modes, options);
   if (!bounds) return {EffectStatus::kAborted, {}};
   // Without a window the markers land wherever the delivered picture holds
   // them: the module's output may be larger than the input it judged.

@@ -1,13 +1,17 @@
-// The effect's controls as a user sees them in any host: a master switch and
-// ten colour entries, each an on/off switch, a colour, a Range and a Softness.
+// The effect's controls as a user sees them in any host: a master switch, ten
+// colour entries, each an on/off switch, a colour, a Range and a Softness,
+// and two choices of how the rule works (not in the After Effects module,
+// whose controls are fixed and whose images are display-referred).
 // One row a control: its label, its names in each host and in the settings
 // file, its default and, where hosts publish different limits, each host's.
 // Every host layer, the command line and the settings file read this table.
 #pragma once
 
 #include <array>
+#include <cstddef>
 
 #include "core/colour_entry_table.h"
+#include "core/rule_modes.h"
 
 namespace huesieve {
 
@@ -47,6 +51,20 @@ struct SliderControl {
   ControlLimits openfx;
 };
 
+// A control of two named values; its value is the position of the chosen one.
+// The names are the settings file's, the command line's and the tuner's; the
+// labels a host's menu shows.
+struct ChoiceControl {
+  const char* label;
+  const char* openfx_name;
+  const char* settings_name;
+  const char* option_name;  // on the command line
+  const char* help;         // what it does, one sentence for --help and hosts' hints
+  std::array<const char*, 2> value_names;
+  std::array<const char*, 2> value_labels;
+  int default_value;
+};
+
 // Entry k's group, labelled "Color k" with k counted from 1.
 struct GroupControl {
   const char* openfx_name;
@@ -77,6 +95,38 @@ inline constexpr SliderControl kRange{kRangeName, "range", "range", "RANGE", 0.0
 inline constexpr SliderControl kSoftness{
     kSoftnessName, "softness", "softness", "SOFTNESS", 0.0, {0.0, 100.0}, {0.0, 100.0}};
 
+// Colours judged as stored (the rule's own 8-bit scale) or as their sRGB
+// encoding: a linear picture is then judged as its display view would be.
+inline constexpr ChoiceControl kJudgeColours{
+    "Judge colours",
+    "judgeColours",
+    "judge",
+    "--judge",
+    "judge each pixel's colour as stored, or as its sRGB encoding, for linear pictures such as "
+    "OpenEXR plates: a key picked on their display view then claims what it claims there (the "
+    "entries' colours are display colours either way)",
+    {"stored", "srgb"},
+    {"As stored", "sRGB-encoded"},
+    0};
+// A feather band's ramp replaces the alpha, or fades the alpha there is.
+inline constexpr ChoiceControl kFeatheredAlpha{
+    "Feathered alpha",
+    "featheredAlpha",
+    "featheredAlpha",
+    "--feathered-alpha",
+    "in a feather band the ramp replaces the alpha, or fades the alpha there is (times the ramp, "
+    "and a premultiplied colour with it), which never adds opacity",
+    {"replaces", "fades"},
+    {"Replaces", "Fades"},
+    0};
+
+// The choices in the order ControlSettings::choices holds them.
+inline constexpr int kChoiceControlCount = 2;
+inline constexpr std::array<const ChoiceControl*, kChoiceControlCount> kChoiceControls{
+    &kJudgeColours, &kFeatheredAlpha};
+inline constexpr std::size_t kJudgeColoursChoice = 0;
+inline constexpr std::size_t kFeatheredAlphaChoice = 1;
+
 // What the controls hold, in the units hosts hold them: a Range or a
 // Softness as the double a slider gives.
 struct EntrySettings {
@@ -90,7 +140,18 @@ struct EntrySettings {
 struct ControlSettings {
   bool enable_effect = kEnableEffect.default_value;
   std::array<EntrySettings, kColourEntryCount> entries{};
+  // The position of each choice's value, as kChoiceControls lists them.
+  std::array<int, kChoiceControlCount> choices{kJudgeColours.default_value,
+                                               kFeatheredAlpha.default_value};
   bool operator==(const ControlSettings&) const = default;
 };
+
+// The rule's modes the choices make.
+constexpr RuleModes ModesOf(const ControlSettings& controls) {
+  return {controls.choices[kJudgeColoursChoice] == 1 ? JudgeColours::kSrgbEncoded
+                                                     : JudgeColours::kAsStored,
+          controls.choices[kFeatheredAlphaChoice] == 1 ? FeatheredAlpha::kFades
+                                                       : FeatheredAlpha::kReplaces};
+}
 
 }  // namespace huesieve

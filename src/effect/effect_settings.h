@@ -9,6 +9,7 @@ namespace huesieve {
 inline EffectSettings ToEffectSettings(const ControlSettings& controls) {
   EffectSettings settings;
   settings.enabled = controls.enable_effect;
+  settings.modes = ModesOf(controls);
   ColourEntryTable& table = settings.entries;
   table.count = kColourEntryCount;
   for (std::size_t k = 0; k < controls.entries.size(); ++k) {

@@ -48,6 +48,17 @@ std::string CheckSliderValue(const SliderControl& control, double value, bool de
          NumberText(limits.min) + " to " + NumberText(limits.max);
 }
 
+std::string ChoiceNamesText(const ChoiceControl& control) {
+  return std::string(control.value_names[0]) + " or " + control.value_names[1];
+}
+
+int ChoiceValueOf(const ChoiceControl& control, std::string_view text) {
+  for (std::size_t i = 0; i < control.value_names.size(); ++i) {
+    if (text == control.value_names[i]) return static_cast<int>(i);
+  }
+  return -1;
+}
+
 std::string EntryCountMessage() {
   return "the effect has colour entries 1 to " + std::to_string(kColourEntryCount);
 }

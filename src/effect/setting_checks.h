@@ -25,6 +25,12 @@ std::string ColourText(Rgb8 colour);
 // an untouched entry. Otherwise "RANGE 0.5 is outside 1 to 128".
 std::string CheckSliderValue(const SliderControl& control, double value, bool default_accepted);
 
+// "stored or srgb": a choice's value names, for messages and help.
+std::string ChoiceNamesText(const ChoiceControl& control);
+
+// The position of `text` among the choice's value names, or -1.
+int ChoiceValueOf(const ChoiceControl& control, std::string_view text);
+
 // "the effect has colour entries 1 to 10", for an entry number past them.
 std::string EntryCountMessage();
 

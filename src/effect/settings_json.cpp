@@ -66,10 +66,20 @@ class FaultFinder : public nlohmann::json_sax<Json> {
   std::string fault_;
 };
 
+// {"a", "b"}: an object's members, for messages.
+std::string MembersText(std::initializer_list<const char*> names) {
+  std::string text = "{";
+  for (const char* name : names) {
+    text += text.size() > 1 ? ", \"" : "\"";
+    text += name;
+    text += '"';
+  }
+  return text + "}";
+}
+
 // The object's members are exactly `names`: empty, or the fault.
-std::string CheckMembers(const Json& object, std::initializer_list<const char*> names,
-                         const char* form) {
-  if (!object.is_object()) return std::string("expected an object ") + form;
+std::string CheckMembers(const Json& object, std::initializer_list<const char*> names) {
+  if (!object.is_object()) return "expected an object " + MembersText(names);
   for (const auto& member : object.items()) {
     bool known = false;
     for (const char* name : names) known = known || member.key() == name;
@@ -88,16 +98,16 @@ const Json& Member(const Json& object, const char* name) { return *object.find(n
 // Entry `object` into `entry`: empty, or the fault.
 std::string ReadEntry(const Json& object, EntrySettings& entry) {
   std::string fault =
-      CheckMembers(object,
-                   {kEnableColour.settings_name, kColour.settings_name, kRange.settings_name,
-                    kSoftness.settings_name},
-                   R"({"enabled", "color", "range", "softness"})");
+      CheckMembers(object, {kEnableColour.settings_name, kColour.settings_name,
+                            kRange.settings_name, kSoftness.settings_name});
   if (!fault.empty()) return fault;
   const Json& enabled = Member(object, kEnableColour.settings_name);
   const Json& colour = Member(object, kColour.settings_name);
   const Json& range = Member(object, kRange.settings_name);
   const Json& softness = Member(object, kSoftness.settings_name);
-  if (!enabled.is_boolean()) return "\"enabled\" must be true or false";
+  if (!enabled.is_boolean()) {
+    return std::string("\"") + kEnableColour.settings_name + "\" must be true or false";
+  }
   const std::optional<Rgb8> rgb =
       colour.is_string() ? ParseColourText(colour.get<std::string>()) : std::nullopt;
   if (!rgb) return kColourFormMessage;
@@ -111,16 +121,49 @@ std::string ReadEntry(const Json& object, EntrySettings& entry) {
   return fault;
 }
 
-// The settings in `root`: empty, or the fault with where it lies.
+// A choice's value, one of its names, into `value`: empty, or the fault.
+std::string ReadChoice(const Json& member, const ChoiceControl& control, int& value) {
+  const int position = member.is_string() ? ChoiceValueOf(control, member.get<std::string>()) : -1;
+  if (position >= 0) {
+    value = position;
+    return {};
+  }
+  return std::string("\"") + control.settings_name + "\" must be " + ChoiceNamesText(control);
+}
+
+// The settings in `root`: empty, or the fault with where it lies. The
+// choices may be left out (files saved before they existed): they keep their
+// defaults.
 std::string ReadRoot(const Json& root, ControlSettings& settings) {
-  std::string fault =
-      CheckMembers(root, {kEnableEffect.settings_name, "entries"}, R"({"enable", "entries"})");
-  if (!fault.empty()) return fault;
+  if (!root.is_object()) {
+    return "expected an object " + MembersText({kEnableEffect.settings_name, "entries"});
+  }
+  for (const auto& member : root.items()) {
+    bool known = member.key() == kEnableEffect.settings_name || member.key() == "entries";
+    for (const ChoiceControl* choice : kChoiceControls) {
+      known = known || member.key() == choice->settings_name;
+    }
+    if (!known) return "unknown member \"" + member.key() + "\"";
+  }
+  for (const char* name : {kEnableEffect.settings_name, "entries"}) {
+    if (root.find(name) == root.end()) {
+      return "the member \"" + std::string(name) + "\" is missing";
+    }
+  }
+  std::string fault;
   const Json& enable = Member(root, kEnableEffect.settings_name);
   const Json& entries = Member(root, "entries");
-  if (!enable.is_boolean()) return "\"enable\" must be true or false";
+  if (!enable.is_boolean()) {
+    return std::string("\"") + kEnableEffect.settings_name + "\" must be true or false";
+  }
   if (!entries.is_array()) return "\"entries\" must be an array of colour entries";
   settings.enable_effect = enable.get<bool>();
+  for (std::size_t c = 0; c < kChoiceControls.size(); ++c) {
+    const auto found = root.find(kChoiceControls[c]->settings_name);
+    if (found == root.end()) continue;
+    fault = ReadChoice(*found, *kChoiceControls[c], settings.choices[c]);
+    if (!fault.empty()) return fault;
+  }
   std::size_t k = 0;
   for (const Json& object : entries) {
     const std::string where = "entry " + std::to_string(k + 1) + ": ";
@@ -194,17 +237,31 @@ SettingsReading ReadSettingsText(std::string_view text, std::string_view name) {
 }
 
 std::string SettingsText(const ControlSettings& settings) {
-  std::string text = std::string("{\"enable\": ") + (settings.enable_effect ? "true" : "false") +
+  // "name": with the separator after the colon the file's form has there.
+  const auto name = [](const char* member, const char* after) {
+    return std::string("\"") + member + "\":" + after;
+  };
+  const auto truth = [](bool value) { return std::string(value ? "true" : "false"); };
+  std::string text = std::string("{") + name(kEnableEffect.settings_name, " ") + truth(settings.enable_effect) +
                      ",\n \"entries\": [";
   const char* separator = "\n  ";
   for (const EntrySettings& entry : settings.entries) {
     text += separator;
-    text += std::string("{\"enabled\":") + (entry.enabled ? "true" : "false") + ",\"color\":\"" +
-            ColourText(entry.colour) + "\",\"range\":" + NumberText(entry.range) +
-            ",\"softness\":" + NumberText(entry.softness) + "}";
+    text += std::string("{") + name(kEnableColour.settings_name, "") + truth(entry.enabled) + "," +
+            name(kColour.settings_name, "") + "\"" + ColourText(entry.colour) + "\"," +
+            name(kRange.settings_name, "") + NumberText(entry.range) + "," +
+            name(kSoftness.settings_name, "") + NumberText(entry.softness) + "}";
     separator = ",\n  ";
   }
-  return text + "]}\n";
+  text += "]";
+  for (std::size_t c = 0; c < kChoiceControls.size(); ++c) {
+    const ChoiceControl& control = *kChoiceControls[c];
+    const int value = settings.choices[c];
+    if (value == control.default_value) continue;
+    text += std::string(",\n \"") + control.settings_name + "\": \"" +
+            control.value_names[static_cast<std::size_t>(value)] + "\"";
+  }
+  return text + "}\n";
 }
 
 }  // namespace huesieve

@@ -4,12 +4,15 @@
 //   {"enable": true,
 //    "entries": [
 //     {"enabled":true,"color":"#DB2924","range":110,"softness":60},
-//     ...]}
+//     ...],
+//    "judge": "srgb", "featheredAlpha": "fades"}
 //
 // Entries are numbered from 1 in the order given, at most ten; an entry not
-// listed keeps its defaults. Every member is required and no other is
-// allowed. Values are checked against the controls' limits with --entry's
-// words; a Range of 0, the default, is accepted and claims nothing.
+// listed keeps its defaults. Every member is required but the choices
+// (effect/controls.h), which a file saved before they existed lacks and
+// which are written only when not at their defaults; no other is allowed. Values are checked
+// against the controls' limits with --entry's words; a Range of 0, the default, is accepted and
+// claims nothing.
 //
 // Built over nlohmann-json also for the WebAssembly core, which has no C++
 // exceptions: faults come back as text, and nothing here throws.

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "core/pixel_formats.h"
+#include "core/srgb_decision.h"
 #include "effect/controls.h"
 #include "effect/effect_settings.h"
 
@@ -92,6 +93,27 @@ OfxStatus DefineDouble(const Suites& suites, OfxParamSetHandle params, const cha
   return status;
 }
 
+// A menu of the choice's labels, its default by position, and its help as
+// the hint a host shows.
+OfxStatus DefineChoice(const Suites& suites, OfxParamSetHandle params,
+                       const ChoiceControl& control) {
+  OfxPropertySetHandle properties = nullptr;
+  OfxStatus status = Define(suites, params, kOfxParamTypeChoice, control.openfx_name,
+                            control.label, nullptr, properties);
+  for (std::size_t i = 0; i < control.value_labels.size() && status == kOfxStatOK; ++i) {
+    status = suites.property->propSetString(properties, kOfxParamPropChoiceOption,
+                                            static_cast<int>(i), control.value_labels[i]);
+  }
+  if (status == kOfxStatOK) {
+    status = suites.property->propSetInt(properties, kOfxParamPropDefault, 0,
+                                         control.default_value);
+  }
+  if (status == kOfxStatOK) {
+    status = suites.property->propSetString(properties, kOfxParamPropHint, 0, control.help);
+  }
+  return status;
+}
+
 OfxStatus DefineEntry(const Suites& suites, OfxParamSetHandle params, int k) {
   const EntryNames names = NamesOf(k);
   const char* group = names.group.data();
@@ -123,9 +145,12 @@ OfxStatus ValueAt(const Suites& suites, OfxParamSetHandle params, const char* na
   return suites.param->paramGetValueAtTime(param, time, values...);
 }
 
-// An RGB parameter's channel, 0 to 1, as the entry's 8-bit colour.
-std::uint8_t ChannelByte(double channel) {
-  return static_cast<std::uint8_t>(UnitChannelToByteScale(channel));
+// An RGB parameter's channel, 0 to 1 in the image's space, as the entry's
+// 8-bit colour: judged sRGB-encoded, encoded as the pixels are.
+std::uint8_t ChannelByte(double channel, JudgeColours judge) {
+  return static_cast<std::uint8_t>(judge == JudgeColours::kSrgbEncoded
+                                       ? SrgbEncodedByte(channel)
+                                       : UnitChannelToByteScale(channel));
 }
 
 }  // namespace
@@ -136,6 +161,9 @@ OfxStatus DefineParameters(const Suites& suites, OfxParamSetHandle params) {
   for (int k = 0; k < kColourEntryCount && status == kOfxStatOK; ++k) {
     status = DefineEntry(suites, params, k);
   }
+  for (const ChoiceControl* choice : kChoiceControls) {
+    if (status == kOfxStatOK) status = DefineChoice(suites, params, *choice);
+  }
   return status;
 }
 
@@ -145,6 +173,13 @@ OfxStatus ReadParameters(const Suites& suites, OfxParamSetHandle params, OfxTime
   int enabled = 0;
   OfxStatus status = ValueAt(suites, params, kEnableEffect.openfx_name, time, &enabled);
   controls.enable_effect = enabled != 0;
+  for (std::size_t c = 0; c < kChoiceControls.size() && status == kOfxStatOK; ++c) {
+    int value = 0;
+    status = ValueAt(suites, params, kChoiceControls[c]->openfx_name, time, &value);
+    // A host that keeps an index past the menu is held to its last entry.
+    controls.choices[c] = value <= 0 ? 0 : 1;
+  }
+  const JudgeColours judge = ModesOf(controls).judge;
   for (int k = 0; k < kColourEntryCount && status == kOfxStatOK; ++k) {
     const EntryNames names = NamesOf(k);
     EntrySettings& entry = controls.entries[static_cast<std::size_t>(k)];
@@ -161,7 +196,7 @@ OfxStatus ReadParameters(const Suites& suites, OfxParamSetHandle params, OfxTime
       status = ValueAt(suites, params, names.softness.data(), time, &entry.softness);
     }
     entry.enabled = enable != 0;
-    entry.colour = {ChannelByte(red), ChannelByte(green), ChannelByte(blue)};
+    entry.colour = {ChannelByte(red, judge), ChannelByte(green, judge), ChannelByte(blue, judge)};
   }
   settings = ToEffectSettings(controls);
   return status;

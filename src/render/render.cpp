@@ -47,8 +47,10 @@ PF_Err CopyInputToOutput(const PF_InData& in_data, PF_LayerDef& input, PF_LayerD
 template <typename Format>
 PF_Err RenderPixels(const PF_InData& in_data, PF_ParamDef* params[], PF_LayerDef& input,
                     PF_LayerDef& output, void* input_pixels, void* output_pixels) {
+  // The module's images are display-referred and its controls fixed: the
+  // rule as it always was.
   const EffectSettings settings{params[kEnableEffectSlot]->u.bd.value == 1,
-                                GatherColourEntries(params)};
+                                GatherColourEntries(params), RuleModes{}};
   const ImageView input_view = HostImageView<Format>(input, input_pixels);
   PF_Err copy_err = PF_Err_NONE;
   RenderEffect<Format>(input_view, input_view, settings, {}, [&] {

@@ -80,6 +80,29 @@ inline double ToByte(double channel, Scale scale) {
   return 0.0;
 }
 
+// How a channel becomes the 8-bit value the rule decides on.
+enum class Judged {
+  kAsStored,  // ToByte
+  kSrgb,      // SrgbToByte
+};
+
+inline double Maximum(Scale scale);
+
+// A channel on its format's scale brought to 0..1 (a float held within it,
+// NaN as 0), sRGB-encoded, and rounded half up on the 8-bit scale.
+inline double SrgbToByte(double channel, Scale scale) {
+  double unit = channel / Maximum(scale);
+  if (!(unit > 0.0)) unit = 0.0;
+  if (unit > 1.0) unit = 1.0;
+  const double encoded =
+      unit <= 0.0031308 ? unit * 12.92 : 1.055 * std::pow(unit, 1.0 / 2.4) - 0.055;
+  return std::floor(encoded * 255.0 + 0.5);
+}
+
+inline double JudgedByte(double channel, Scale scale, Judged judged) {
+  return judged == Judged::kSrgb ? SrgbToByte(channel, scale) : ToByte(channel, scale);
+}
+
 inline double Maximum(Scale scale) {
   switch (scale) {
     case Scale::kByte:
@@ -106,9 +129,10 @@ inline double ByteDistance(double r, double g, double b, const Entry& entry) {
   return std::sqrt(red_term + green_term + blue_term);
 }
 
-inline double DistanceAt(const Pixel& pixel, const Entry& entry, Scale scale) {
-  return ByteDistance(ToByte(pixel.red, scale), ToByte(pixel.green, scale),
-                      ToByte(pixel.blue, scale), entry);
+inline double DistanceAt(const Pixel& pixel, const Entry& entry, Scale scale,
+                         Judged judged = Judged::kAsStored) {
+  return ByteDistance(JudgedByte(pixel.red, scale, judged), JudgedByte(pixel.green, scale, judged),
+                      JudgedByte(pixel.blue, scale, judged), entry);
 }
 
 inline double Distance(const Channels& pixel, const Entry& entry, int depth) {
@@ -156,10 +180,11 @@ struct Claim {
   double distance = 0.0;
 };
 
-inline Claim ClaimAt(const Pixel& pixel, const Entry* entries, int count, Scale scale) {
+inline Claim ClaimAt(const Pixel& pixel, const Entry* entries, int count, Scale scale,
+                     Judged judged = Judged::kAsStored) {
   for (int k = 0; k < count; ++k) {
     const Entry& entry = entries[k];
-    const double distance = DistanceAt(pixel, entry, scale);
+    const double distance = DistanceAt(pixel, entry, scale, judged);
     if (!(distance < static_cast<double>(entry.range))) continue;
     bool ramps = false;
     if (entry.enabled && entry.softness > 0.0f) {
@@ -181,8 +206,9 @@ struct Outcome {
   double alpha = 0.0;  // when ramped
 };
 
-inline Outcome JudgeAt(const Pixel& pixel, const Entry* entries, int count, Scale scale) {
-  const Claim claim = ClaimAt(pixel, entries, count, scale);
+inline Outcome JudgeAt(const Pixel& pixel, const Entry* entries, int count, Scale scale,
+                       Judged judged = Judged::kAsStored) {
+  const Claim claim = ClaimAt(pixel, entries, count, scale, judged);
   if (claim.entry < 0) return {};
   const Entry& entry = entries[claim.entry];
   if (!entry.enabled) return {.matched = true};

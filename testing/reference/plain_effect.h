@@ -21,8 +21,8 @@ enum Passed : std::uint8_t { kNonePassed = 0, kColourPassed = 1, kAlphaPassed = 
 struct Picture {
   int width = 0;
   int height = 0;
-  std::vector<Pixel> pixels;          // row by row from the top
-  std::vector<std::uint8_t> passed;   // Passed bits, pixel by pixel
+  std::vector<Pixel> pixels;         // row by row from the top
+  std::vector<std::uint8_t> passed;  // Passed bits, pixel by pixel
 
   Picture(int w, int h)
       : width(w),
@@ -54,6 +54,8 @@ struct EffectModel {
   int count = 0;
   Scale scale = Scale::kByte;
   bool premultiplied = false;
+  Judged judged = Judged::kAsStored;
+  bool fades = false;  // a feather band scales the alpha rather than replacing it
 };
 
 inline bool PartialAlpha(double alpha, double full) { return alpha > 0.0 && alpha < full; }
@@ -84,12 +86,23 @@ inline Pixel EffectOnPixel(const Pixel& given, const EffectModel& model, bool& c
     straight.green = StraightSample(given.green, given.alpha, full, floats);
     straight.blue = StraightSample(given.blue, given.alpha, full, floats);
   }
-  const Outcome outcome = JudgeAt(straight, model.entries, model.count, model.scale);
+  const Outcome outcome = JudgeAt(straight, model.entries, model.count, model.scale, model.judged);
   claimed = outcome.matched;
   passed = kNonePassed;
   if (outcome.cleared) return Pixel{};
   passed = kColourPassed | kAlphaPassed;
   if (!outcome.ramped) return given;
+  if (model.fades) {
+    // The source times ramp / full: its alpha, and a premultiplied colour.
+    const auto fade = [&](double sample) {
+      if (floats)
+        return static_cast<double>(static_cast<float>(sample) * static_cast<float>(outcome.alpha));
+      return std::floor(sample * outcome.alpha / full + 0.5);
+    };
+    passed = model.premultiplied ? kNonePassed : kColourPassed;
+    if (!model.premultiplied) return {fade(given.alpha), given.red, given.green, given.blue};
+    return {fade(given.alpha), fade(given.red), fade(given.green), fade(given.blue)};
+  }
   passed = kColourPassed;
   if (!model.premultiplied) return {outcome.alpha, given.red, given.green, given.blue};
   // A ramp to the pixel's own alpha leaves it as it came.

@@ -48,6 +48,19 @@ void SetEntries(Instance& instance, bool enable, const EntrySettings& entries) {
   }
 }
 
+// The two choices, by their OpenFX names: colours judged sRGB-encoded, a
+// feather band that fades.
+struct Choices {
+  bool srgb = false;
+  bool fades = false;
+};
+
+template <typename Instance>
+void SetChoices(Instance& instance, const Choices& choices) {
+  instance.SetInteger("judgeColours", choices.srgb ? 1 : 0);
+  instance.SetInteger("featheredAlpha", choices.fades ? 1 : 0);
+}
+
 inline plain_reference::Scale ScaleOf(PixelDepth depth) {
   switch (depth) {
     case PixelDepth::kShort:
@@ -105,8 +118,11 @@ inline bool Holds(const OfxRectI& area, int x, int y) {
 // rule, straight or premultiplied as the source is labelled, with the four
 // corner markers of the claims of the whole source image, rows counted from
 // its top (y2 - 1) and columns from x1.
+// An entry's colour is in the image's space: judged sRGB-encoded, each of its
+// channels is encoded as a float sample is.
 inline Image ExpectedOutput(const Image* source, const Image& before, bool enable,
-                            const EntrySettings& entries, const OfxRectI& render_window) {
+                            const EntrySettings& entries, const OfxRectI& render_window,
+                            const Choices& choices = {}) {
   Image expected = before;
   const OfxRectI out = before.layout().bounds;
   for (int y = out.y1; y < out.y2; ++y) {
@@ -118,12 +134,17 @@ inline Image ExpectedOutput(const Image* source, const Image& before, bool enabl
   }
   if (source == nullptr) return expected;
 
+  const auto colour_byte = [&choices](double channel) {
+    return choices.srgb ? static_cast<std::uint32_t>(
+                              plain_reference::SrgbToByte(channel, plain_reference::Scale::kFloat))
+                        : ColourByte(channel);
+  };
   std::array<plain_reference::Entry, 10> plain{};
   for (std::size_t k = 0; k < plain.size(); ++k) {
     plain[k] = {entries[k].enabled,
-                ColourByte(entries[k].colour[0]),
-                ColourByte(entries[k].colour[1]),
-                ColourByte(entries[k].colour[2]),
+                colour_byte(entries[k].colour[0]),
+                colour_byte(entries[k].colour[1]),
+                colour_byte(entries[k].colour[2]),
                 plain_reference::NearestFloat(entries[k].range),
                 plain_reference::NearestFloat(entries[k].softness)};
   }
@@ -142,8 +163,13 @@ inline Image ExpectedOutput(const Image* source, const Image& before, bool enabl
   const plain_reference::Window window{render_window.x1 - bounds.x1, bounds.y2 - render_window.y2,
                                        render_window.x2 - bounds.x1, bounds.y2 - render_window.y1};
   const plain_reference::EffectModel model{
-      enable, plain.data(), 10, ScaleOf(source->layout().depth),
-      source->layout().premultiplication == kOfxImagePreMultiplied};
+      enable,
+      plain.data(),
+      10,
+      ScaleOf(source->layout().depth),
+      source->layout().premultiplication == kOfxImagePreMultiplied,
+      choices.srgb ? plain_reference::Judged::kSrgb : plain_reference::Judged::kAsStored,
+      choices.fades};
   plain_reference::ApplyEffect(picture, result, model, window);
   for (int row = 0; row < picture.height; ++row) {
     for (int column = 0; column < picture.width; ++column) {
@@ -172,9 +198,10 @@ inline Image ExpectedOutput(const Image* source, const Image& before, bool enabl
 }
 
 // The whole frame rendered from `source` into an output of its layout.
-inline Image ExpectedOutput(const Image& source, bool enable, const EntrySettings& entries) {
+inline Image ExpectedOutput(const Image& source, bool enable, const EntrySettings& entries,
+                            const Choices& choices = {}) {
   const Image before(source.layout());
-  return ExpectedOutput(&source, before, enable, entries, source.layout().bounds);
+  return ExpectedOutput(&source, before, enable, entries, source.layout().bounds, choices);
 }
 
 // The first pixel where two images of one layout differ, or empty.

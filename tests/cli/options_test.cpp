@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <vector>
 
 namespace {
@@ -74,6 +75,50 @@ TEST(CommandLine, InformationCommandsTakeNoImages) {
 TEST(CommandLine, RepeatedEntryNumberIsAUsageError) {
   EXPECT_EQ(ParseError({"--entry", "2:FF0000:5:0", "--entry", "2:00FF00:5:0", "a.png", "b.png"}),
             "--entry 2:00FF00:5:0: entry 2 is given more than once");
+}
+
+// Each choice by its value's name, the last given winning; not given, the
+// settings file's or the default decides.
+TEST(CommandLine, ChoicesAreTakenByTheirNames) {
+  EXPECT_EQ(Parse({"a.exr", "b.exr"}).choices[huesieve::kJudgeColoursChoice], std::nullopt);
+  const Options options =
+      Parse({"--judge", "stored", "--judge=srgb", "--feathered-alpha", "fades", "a.exr", "b.exr"});
+  EXPECT_EQ(options.choices[huesieve::kJudgeColoursChoice], 1);
+  EXPECT_EQ(options.choices[huesieve::kFeatheredAlphaChoice], 1);
+  EXPECT_EQ(Parse({"--feathered-alpha=replaces", "a.exr", "b.exr"})
+                .choices[huesieve::kFeatheredAlphaChoice],
+            0);
+  EXPECT_EQ(ParseError({"--judge", "linear", "a.exr", "b.exr"}), "--judge linear: stored or srgb");
+  EXPECT_EQ(ParseError({"--feathered-alpha", "a.exr", "b.exr"}),
+            "--feathered-alpha a.exr: replaces or fades");
+  EXPECT_EQ(ParseError({"--list-params", "--judge", "srgb"}),
+            "--judge applies only when rendering");
+}
+
+// The help's limits, defaults and choices are the controls' table's.
+TEST(CommandLine, HelpPrintsTheTablesLimitsAndChoices) {
+  const std::string help = huesieve::cli::UsageText();
+  const auto number = [](double value) {
+    std::ostringstream text;
+    text << value;
+    return text.str();
+  };
+  for (const auto* slider : {&huesieve::kRange, &huesieve::kSoftness}) {
+    EXPECT_NE(help.find(std::string(slider->argument_name) + " (" +
+                        number(slider->after_effects.min) + " to " +
+                        number(slider->after_effects.max) + ")"),
+              std::string::npos)
+        << slider->argument_name;
+  }
+  for (const huesieve::ChoiceControl* choice : huesieve::kChoiceControls) {
+    EXPECT_NE(help.find(std::string("  ") + choice->option_name + " " + choice->value_names[0] +
+                        "|" + choice->value_names[1]),
+              std::string::npos)
+        << choice->option_name;
+    EXPECT_NE(help.find(std::string("\"") + choice->label + "\": "), std::string::npos);
+    EXPECT_NE(help.find(std::string("(default ") + choice->value_names[0] + ")"),
+              std::string::npos);
+  }
 }
 
 TEST(CommandLine, MistakesAreUsageErrors) {

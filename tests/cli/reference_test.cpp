@@ -201,6 +201,8 @@ class ReferenceComparison : public ::testing::TestWithParam<FileCase> {
   cli_test::ScratchDir dir_;
 };
 
+// Each trial with the choices in turn: judged as stored or sRGB-encoded,
+// feathers replacing or fading.
 TEST_P(ReferenceComparison, RandomFramesAgreeWithThePlainModel) {
   const FileCase& file = GetParam();
   std::mt19937 random(20261208u + unsigned(file.channels * 100 + file.bits));
@@ -212,13 +214,20 @@ TEST_P(ReferenceComparison, RandomFramesAgreeWithThePlainModel) {
     for (int frame = 1; frame <= kFrames; ++frame) {
       WriteRandomFrame(Path("in." + std::to_string(frame)), file, key, random);
     }
-    const cli_test::ToolResult result =
-        cli_test::RunTool({"--settings", (dir_ / "key.json").string(), Path("in.%d"),
-                           Path("out.%d")});
+    // The rule as it always was, then each choice, then both.
+    const bool srgb = trial % 2 == 1;
+    const bool fades = trial % 4 >= 2;
+    const cli_test::ToolResult result = cli_test::RunTool(
+        {"--settings", (dir_ / "key.json").string(), "--judge", srgb ? "srgb" : "stored",
+         "--feathered-alpha", fades ? "fades" : "replaces", Path("in.%d"), Path("out.%d")});
     ASSERT_EQ(result.status, 0) << result.err;
 
-    const plain_reference::EffectModel model{true, key.entries.data(), 10, file.scale,
-                                             file.premultiplied};
+    const plain_reference::EffectModel model{
+        true,   key.entries.data(),
+        10,     file.scale,
+        file.premultiplied,
+        srgb ? plain_reference::Judged::kSrgb : plain_reference::Judged::kAsStored,
+        fades};
     for (int frame = 1; frame <= kFrames; ++frame) {
       const std::string number = std::to_string(frame);
       const Picture source = ReadPicture(Path("in." + number), file.scale);
@@ -320,10 +329,17 @@ TEST_P(HostsAgree, OnRandomFramesAndKeys) {
     return (dir / (stem + file.extension)).string();
   };
   std::mt19937 random(99u);
-  for (int trial = 0; trial < 4; ++trial) {
+  for (int trial = 0; trial < 8; ++trial) {
     const Key key = RandomKey(random);
     WriteRandomFrame(path("in"), file, key, random);
     std::vector<std::string> args = {"--enable"};
+    // The choices in turn after the rule as it always was; the module has
+    // none.
+    const bool choices = trial >= 4;
+    if (choices) {
+      args.insert(args.end(), {"--judge", trial % 2 == 0 ? "srgb" : "stored", "--feathered-alpha",
+                               trial >= 6 ? "fades" : "replaces"});
+    }
     for (int k = 0; k < 10; ++k) {
       const plain_reference::Entry& entry = key.entries[std::size_t(k)];
       if (entry.range < 1.0f) continue;
@@ -343,7 +359,7 @@ TEST_P(HostsAgree, OnRandomFramesAndKeys) {
     const Picture by_tool = ReadPicture(path("tool"), file.scale);
     EXPECT_EQ(FirstDifference(ReadPicture(path("ofx"), file.scale), by_tool), "")
         << "the OpenFX plug-in, trial " << trial;
-    if (!meeting.module) continue;
+    if (!meeting.module || choices) continue;
     std::vector<std::string> module = {"--module", HUESIEVE_MODULE_PATH};
     module.insert(module.end(), args.begin(), args.end());
     module.insert(module.end(), {path("in"), path("module")});

@@ -99,14 +99,16 @@ TEST_F(RenderCli, ListParamsShowsTheEffectsControls) {
   const ToolResult result = RunTool({"--list-params"});
   ASSERT_EQ(result.status, 0);
   const std::vector<std::string> lines = Lines(result.out);
-  ASSERT_EQ(lines.size(), 51u);
-  EXPECT_EQ(lines[0], "enable      checkbox  \"Enable Effect\"  -                             off");
-  EXPECT_EQ(lines[1], "entry1      group     \"Color 1\"        -                             -");
-  EXPECT_EQ(lines[2], "enable1     checkbox  \"Enable color\"   -                             off");
-  EXPECT_EQ(lines[3], "color1      color     \"Color\"          -                             FFFFFF");
-  EXPECT_EQ(lines[4], "range1      slider    \"Range\"          1 to 128 (OpenFX 0 to 128)    0");
-  EXPECT_EQ(lines[5], "softness1   slider    \"Softness\"       0 to 100                      0");
-  EXPECT_EQ(lines[50], "softness10  slider    \"Softness\"       0 to 100                      0");
+  ASSERT_EQ(lines.size(), 53u);
+  EXPECT_EQ(lines[0], "enable          checkbox  \"Enable Effect\"    -                             off");
+  EXPECT_EQ(lines[1], "entry1          group     \"Color 1\"          -                             -");
+  EXPECT_EQ(lines[2], "enable1         checkbox  \"Enable color\"     -                             off");
+  EXPECT_EQ(lines[3], "color1          color     \"Color\"            -                             FFFFFF");
+  EXPECT_EQ(lines[4], "range1          slider    \"Range\"            1 to 128 (OpenFX 0 to 128)    0");
+  EXPECT_EQ(lines[5], "softness1       slider    \"Softness\"         0 to 100                      0");
+  EXPECT_EQ(lines[50], "softness10      slider    \"Softness\"         0 to 100                      0");
+  EXPECT_EQ(lines[51], "judgeColours    choice    \"Judge colours\"    stored or srgb                stored");
+  EXPECT_EQ(lines[52], "featheredAlpha  choice    \"Feathered alpha\"  replaces or fades             replaces");
 }
 
 // Without --enable the output is the input: every pixel comes back.
@@ -273,6 +275,77 @@ TEST_F(RenderCli, SettingsFileRendersAsTheSameEntries) {
               ElementsAre(255, 0, 0, 255, 250, 10, 0, 200, 0, 255, 0, 128, 0, 0, 0, 0));
 }
 
+// Judged sRGB-encoded, a grey of 128 is judged as 188 (255 × E(128 / 255) is
+// 187.84): an entry of exactly that colour and a Range of 1 keeps it, and
+// as stored the same entry clears it. Its samples come out as they went in.
+TEST_F(RenderCli, JudgedSrgbEncodedTheEntryMeetsTheEncodedColour) {
+  Write("in.png", {2, 1, 8, {128, 128, 128, 255, 128, 128, 128, 90}});
+  const std::vector<std::string> key = {"--enable", "--entry", "1:BCBCBC:1:0", Path("in.png")};
+  auto run = [&](std::vector<std::string> args, const char* out) {
+    args.insert(args.end(), key.begin(), key.end());
+    args.push_back(Path(out));
+    const ToolResult result = RunTool(args);
+    EXPECT_EQ(result.status, 0) << result.err;
+  };
+  run({"--judge", "srgb"}, "srgb.png");
+  run({"--judge=stored"}, "stored.png");
+  // Claimed, the row's bounds put one marker in the frame, at (0, 0); as
+  // stored nothing is claimed and the empty selection's block covers both.
+  EXPECT_THAT(Read("srgb.png").rgba, ElementsAre(255, 0, 0, 255, 128, 128, 128, 90));
+  EXPECT_THAT(Read("stored.png").rgba, ElementsAre(255, 0, 0, 255, 255, 0, 0, 255));
+  const std::string settings =
+      R"({"enable": true, "judge": "srgb", "entries": [
+           {"enabled": true, "color": "#BCBCBC", "range": 1, "softness": 0}]})";
+  cli_test::WriteBytes(dir_ / "key.json", {settings.begin(), settings.end()});
+  ASSERT_EQ(RunTool({"--settings", Path("key.json"), Path("in.png"), Path("file.png")}).status, 0);
+  EXPECT_EQ(Read("file.png").rgba, Read("srgb.png").rgba);
+  // A frame whose only claimed pixel lies away from the top-left block.
+  Write("row.png", {4, 2, 8, {0, 0, 0, 255, 0, 0, 0, 255, 128, 128, 128, 77, 0, 0, 0, 255,
+                              0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255}});
+  ASSERT_EQ(RunTool({"--enable", "--judge", "srgb", "--entry", "1:BCBCBC:1:0", Path("row.png"),
+                     Path("row-srgb.png")})
+                .status,
+            0);
+  ASSERT_EQ(RunTool({"--enable", "--entry", "1:BCBCBC:1:0", Path("row.png"),
+                     Path("row-stored.png")})
+                .status,
+            0);
+  // Claimed (2, 0): markers at (2, 0), (3, 0), (2, 1) and (3, 1), the first
+  // over the claimed pixel. Judged as stored nothing is claimed and the
+  // markers take the top-left block.
+  EXPECT_THAT(Read("row-srgb.png").rgba,
+              ElementsAre(0, 0, 0, 0, 0, 0, 0, 0, 255, 0, 0, 255, 255, 0, 0, 255,  //
+                          0, 0, 0, 0, 0, 0, 0, 0, 255, 0, 0, 255, 255, 0, 0, 255));
+  EXPECT_THAT(Read("row-stored.png").rgba,
+              ElementsAre(255, 0, 0, 255, 255, 0, 0, 255, 0, 0, 0, 0, 0, 0, 0, 0,  //
+                          255, 0, 0, 255, 255, 0, 0, 255, 0, 0, 0, 0, 0, 0, 0, 0));
+}
+
+// A straight pixel of alpha 0 in an entry's feather band: replacing gives it
+// the ramp (full at the entry's own colour), fading keeps it transparent;
+// and a half-transparent one fades to the ramp times its alpha.
+TEST_F(RenderCli, AFadingFeatherNeverAddsOpacity) {
+  // Columns 0 and 1 are the entry's colour (ramp 255), alpha 0 and 100; the
+  // rest are far away and cleared, so the markers fall at columns 0 and 1.
+  Write("in.png", {4, 3, 8, {200, 30, 20, 0,   200, 30, 20, 100, 0, 0, 255, 255, 0, 0, 255, 255,
+                             200, 30, 20, 0,   200, 30, 20, 100, 0, 0, 255, 255, 0, 0, 255, 255,
+                             0,   0,  255, 255, 0,  0,  255, 255, 0, 0, 255, 255, 0, 0, 255, 255}});
+  for (const char* mode : {"replaces", "fades"}) {
+    const ToolResult result =
+        RunTool({"--enable", "--feathered-alpha", mode, "--entry", "1:C81E14:60:100",
+                 Path("in.png"), Path(std::string(mode) + ".png")});
+    ASSERT_EQ(result.status, 0) << result.err;
+  }
+  // Row 1, below the markers of rows 0 and 2: replaced, both opaque; faded,
+  // each keeps its own alpha (the ramp is full at the entry's colour).
+  const auto row1 = [&](const std::string& name) {
+    const std::vector<std::uint16_t> all = Read(name).rgba;
+    return std::vector<std::uint16_t>(all.begin() + 16, all.begin() + 24);
+  };
+  EXPECT_THAT(row1("replaces.png"), ElementsAre(200, 30, 20, 255, 200, 30, 20, 255));
+  EXPECT_THAT(row1("fades.png"), ElementsAre(200, 30, 20, 0, 200, 30, 20, 100));
+}
+
 // Errors: a one-line message naming the culprit, the right status, no output.
 
 struct ErrorCase {
@@ -314,7 +387,9 @@ class RenderCliErrors : public RenderCli, public ::testing::WithParamInterface<E
 
   std::string Substitute(std::string text) const {
     for (const auto& [token, value] :
-         {std::pair<std::string, std::string>{"{out}", Path("out.png")}, {"{dir}", Path("")}}) {
+         {std::pair<std::string, std::string>{"{out}", Path("out.png")},
+          {"{dir}", Path("")},
+          {"{good_bytes}", std::to_string(std::filesystem::file_size(dir_ / "good.png"))}}) {
       for (std::size_t at; (at = text.find(token)) != std::string::npos;) {
         text.replace(at, token.size(), value);
       }
@@ -457,7 +532,22 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"OutputDirectoryMissing",
                   {"{dir}good.png", "{dir}no-such-dir/out.png"},
                   1,
-                  "huesieve-render: {dir}no-such-dir/out.png: No such file or directory"},
+                  "huesieve-render: {dir}no-such-dir/out.png: the folder {dir}no-such-dir cannot "
+                  "be used: No such file or directory"},
+        ErrorCase{"OutputFolderMissingBeforeTheInputIsRead",
+                  {"{dir}missing.png", "{dir}no-such-dir/out.png"},
+                  1,
+                  "huesieve-render: {dir}no-such-dir/out.png: the folder {dir}no-such-dir cannot "
+                  "be used: No such file or directory"},
+        ErrorCase{"OutputFolderIsAFile",
+                  {"{dir}good.png", "{dir}good.png/out.png"},
+                  1,
+                  "huesieve-render: {dir}good.png/out.png: {dir}good.png is not a folder"},
+        ErrorCase{"RawFileOfNoWholeNumberOfFrames",
+                  {"--raw", "3x3", "{dir}good.png", "{out}"},
+                  1,
+                  "huesieve-render: {dir}good.png: {good_bytes} bytes is not a whole number of "
+                  "3x3 frames of 36 bytes; is --raw the stream's size?"},
         ErrorCase{"OutputIsADirectory",
                   {"{dir}good.png", "{dir}a-directory.png"},
                   1,

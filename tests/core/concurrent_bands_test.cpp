@@ -194,10 +194,11 @@ class SharedFrame : public ::testing::Test {
  protected:
   // The effect from `source` into a fresh target (or in place), with `options`.
   static std::vector<std::byte> Rendered(const Picture<Format>& source, bool in_place,
-                                         const RenderOptions& options, EffectOutcome& outcome) {
+                                         const RenderOptions& options, EffectOutcome& outcome,
+                                         const EffectSettings& settings = kSettings) {
     Picture<Format> target = in_place ? source : Picture<Format>(source.view.pixels_per_row,
                                                                  source.view.rows, std::byte{0xA5});
-    outcome = RenderEffect<Format>(in_place ? target.view : source.view, target.view, kSettings,
+    outcome = RenderEffect<Format>(in_place ? target.view : source.view, target.view, settings,
                                    options);
     return target.storage;
   }
@@ -205,22 +206,27 @@ class SharedFrame : public ::testing::Test {
   // Renders on the calling thread as one band, and in bands with `workers`,
   // and expects the same outcome and bytes.
   static void ExpectTheOneThreadResult(const Picture<Format>& source, RenderOptions options,
-                                       BandWorkers& workers, bool in_place) {
+                                       BandWorkers& workers, bool in_place,
+                                       const EffectSettings& settings = kSettings) {
     RenderOptions one_band = options;
     one_band.pixels_per_band = source.view.pixels_per_row * source.view.rows;
     EffectOutcome alone{};
-    const std::vector<std::byte> expected = Rendered(source, in_place, one_band, alone);
+    const std::vector<std::byte> expected = Rendered(source, in_place, one_band, alone, settings);
     options.workers = &workers;
     EffectOutcome shared{};
-    const std::vector<std::byte> actual = Rendered(source, in_place, options, shared);
+    const std::vector<std::byte> actual = Rendered(source, in_place, options, shared, settings);
     EXPECT_EQ(shared.status, EffectStatus::kRendered);
     EXPECT_EQ(shared.status, alone.status);
     EXPECT_EQ(shared.bounds, alone.bounds);
     EXPECT_TRUE(actual == expected);
   }
 
-  static inline const EffectSettings kSettings{true,
-                                               equivalence::RandomTable(5, kMaxColourEntries)};
+  static inline const EffectSettings kSettings{
+      true, equivalence::RandomTable(5, kMaxColourEntries), {}};
+  // The choices: each worker's decision rows, cache and memo of its own.
+  static inline const EffectSettings kChoiceSettings{
+      true, equivalence::RandomTable(5, kMaxColourEntries),
+      {JudgeColours::kSrgbEncoded, FeatheredAlpha::kFades}};
 };
 
 TYPED_TEST_SUITE(SharedFrame, Formats);
@@ -234,6 +240,26 @@ TYPED_TEST(SharedFrame, EveryBandCountGivesTheOneThreadResult) {
     SCOPED_TRACE("rows per band " + std::to_string(band_rows));
     this->ExpectTheOneThreadResult(source, {.pixels_per_band = band_rows * kWidth}, workers,
                                    /*in_place=*/false);
+  }
+}
+
+// With the choices, bands shared between threads give the one thread's
+// result too, straight and premultiplied, windowed, in place.
+TYPED_TEST(SharedFrame, TheChoicesGiveTheOneThreadResult) {
+  using Format = TypeParam;
+  const Picture<Format> source = SourcePicture<Format>(kWidth, 37);
+  ThreadedWorkers workers(3);
+  for (const AlphaMode alpha : {AlphaMode::kStraight, AlphaMode::kPremultiplied}) {
+    for (const bool in_place : {false, true}) {
+      SCOPED_TRACE(std::string(alpha == AlphaMode::kPremultiplied ? "premultiplied" : "straight") +
+                   (in_place ? ", in place" : ""));
+      RenderOptions options{.alpha = alpha, .pixels_per_band = 2 * kWidth};
+      this->ExpectTheOneThreadResult(source, options, workers, in_place,
+                                     this->kChoiceSettings);
+      options.window = PictureRect{5, 3, kWidth - 7, 30};
+      this->ExpectTheOneThreadResult(source, options, workers, in_place,
+                                     this->kChoiceSettings);
+    }
   }
 }
 

@@ -112,11 +112,16 @@ class EffectTest : public ::testing::Test {
     }
     const plain_reference::Picture given = PlainPicture(source.view);
     plain_reference::Picture result = PlainPicture(target.view);
-    plain_reference::ApplyEffect(given, result,
-                                 {settings.enabled, entries.data(), settings.entries.count,
-                                  kPlainScale<Format>, alpha == AlphaMode::kPremultiplied},
-                                 {static_cast<int>(window.left), static_cast<int>(window.top),
-                                  static_cast<int>(window.right), static_cast<int>(window.bottom)});
+    const RuleModes& modes = settings.modes;
+    plain_reference::ApplyEffect(
+        given, result,
+        {settings.enabled, entries.data(), settings.entries.count, kPlainScale<Format>,
+         alpha == AlphaMode::kPremultiplied,
+         modes.judge == JudgeColours::kSrgbEncoded ? plain_reference::Judged::kSrgb
+                                                   : plain_reference::Judged::kAsStored,
+         modes.feathered == FeatheredAlpha::kFades},
+        {static_cast<int>(window.left), static_cast<int>(window.top),
+         static_cast<int>(window.right), static_cast<int>(window.bottom)});
     Frame expected = target;
     expected.view.first_row =
         expected.storage.data() + (target.view.first_row - target.storage.data());
@@ -132,8 +137,8 @@ class EffectTest : public ::testing::Test {
     return expected.storage;
   }
 
-  EffectSettings Settings(std::uint32_t seed, bool enabled = true) {
-    return {enabled, equivalence::RandomTable(seed, kMaxColourEntries)};
+  EffectSettings Settings(std::uint32_t seed, bool enabled = true, RuleModes modes = {}) {
+    return {enabled, equivalence::RandomTable(seed, kMaxColourEntries), modes};
   }
 
   std::mt19937 random_;
@@ -142,17 +147,32 @@ class EffectTest : public ::testing::Test {
 using Formats = ::testing::Types<Argb8, Argb16, Rgba8, Rgba16, RgbaFloat>;
 TYPED_TEST_SUITE(EffectTest, Formats);
 
+// The rule as it always was, and each of its modes.
+constexpr RuleModes kEveryModes[] = {
+    {JudgeColours::kAsStored, FeatheredAlpha::kReplaces},
+    {JudgeColours::kSrgbEncoded, FeatheredAlpha::kReplaces},
+    {JudgeColours::kAsStored, FeatheredAlpha::kFades},
+    {JudgeColours::kSrgbEncoded, FeatheredAlpha::kFades},
+};
+
+std::string ModesName(const RuleModes& modes) {
+  return std::string(modes.judge == JudgeColours::kSrgbEncoded ? " sRGB" : " stored") +
+         (modes.feathered == FeatheredAlpha::kFades ? " fades" : " replaces");
+}
+
 TYPED_TEST(EffectTest, EveryKernelIntoAnotherPictureAndInPlaceMatchesThePlainModel) {
   using Format = TypeParam;
   for (const AlphaMode alpha : {AlphaMode::kStraight, AlphaMode::kPremultiplied}) {
-    for (std::uint32_t seed = 0; seed < 4; ++seed) {
-      const Frame source = this->Random(1 + seed * 37, 2 + seed * 3);
-      const EffectSettings settings = this->Settings(seed);
+    for (std::uint32_t seed = 0; seed < 4 * std::size(kEveryModes); ++seed) {
+      const Frame source = this->Random(1 + (seed % 4) * 37 + seed / 4 * 101, 2 + seed % 4 * 3);
+      const RuleModes modes = kEveryModes[seed / 4];
+      const EffectSettings settings = this->Settings(seed, true, modes);
       const PictureRect whole{0, 0, source.view.pixels_per_row, source.view.rows};
       for (const KernelIsa isa : kAllKernelIsas) {
         if (!KernelIsaRuns(isa)) continue;
         SCOPED_TRACE(std::string(KernelIsaName(isa)) + " seed " + std::to_string(seed) +
-                     (alpha == AlphaMode::kPremultiplied ? " premultiplied" : " straight"));
+                     (alpha == AlphaMode::kPremultiplied ? " premultiplied" : " straight") +
+                     ModesName(modes));
         Frame target = this->Blank(source.view.pixels_per_row, source.view.rows, std::byte{0xA5});
         const std::vector<std::byte> expected =
             this->Expected(source, target, settings, alpha, whole);
@@ -178,6 +198,34 @@ TYPED_TEST(EffectTest, EveryKernelIntoAnotherPictureAndInPlaceMatchesThePlainMod
   }
 }
 
+// Fading never raises a pixel's alpha above its source's, straight or
+// premultiplied, whatever the entries (the corner markers aside).
+TYPED_TEST(EffectTest, AFadingFeatherNeverRaisesAlpha) {
+  using Format = TypeParam;
+  for (const AlphaMode alpha : {AlphaMode::kStraight, AlphaMode::kPremultiplied}) {
+    for (std::uint32_t seed = 0; seed < 4; ++seed) {
+      const Frame source = this->Random(97, 5);
+      Frame target = this->Blank(97, 5, std::byte{0xA5});
+      const EffectSettings settings =
+          this->Settings(seed + 40, true, {JudgeColours::kSrgbEncoded, FeatheredAlpha::kFades});
+      RenderEffect<Format>(source.view, target.view, settings, {.alpha = alpha});
+      for (std::int64_t row = 0; row < 5; ++row) {
+        for (std::int64_t column = 0; column < 97; ++column) {
+          const auto out = LoadPixel<Format>(PixelAt<Format>(target.view, column, row));
+          const auto in = LoadPixel<Format>(PixelAt<Format>(source.view, column, row));
+          if (out == kMarker<Format>) continue;
+          const auto a = out[Format::kAlpha];
+          const auto given = in[Format::kAlpha];
+          // A float alpha that is not a number has no order.
+          if (a != a || given != given) continue;
+          EXPECT_LE(a, given < typename Format::Sample{0} ? typename Format::Sample{0} : given)
+              << column << "," << row;
+        }
+      }
+    }
+  }
+}
+
 // The window is written exactly as the whole frame's render over it, the
 // markers of the whole frame's bounds included; nothing else is touched.
 TYPED_TEST(EffectTest, AWindowWritesOnlyItselfAndKeepsTheWholeFramesBounds) {
@@ -187,7 +235,7 @@ TYPED_TEST(EffectTest, AWindowWritesOnlyItselfAndKeepsTheWholeFramesBounds) {
   for (const AlphaMode alpha : {AlphaMode::kStraight, AlphaMode::kPremultiplied}) {
     for (std::uint32_t seed = 0; seed < 3; ++seed) {
       const Frame source = this->Random(301, 9);
-      const EffectSettings settings = this->Settings(seed + 20);
+      const EffectSettings settings = this->Settings(seed + 20, true, kEveryModes[seed + 1]);
       Frame whole = this->Blank(301, 9, std::byte{0xA5});
       const SelectionBounds bounds =
           RenderEffect<Format>(source.view, whole.view, settings, {.alpha = alpha}).bounds;

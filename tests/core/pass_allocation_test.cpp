@@ -63,9 +63,9 @@ class WorkersInTurn final : public BandWorkers {
 // Every way through the effect: straight and premultiplied, in place and
 // into another picture, with a window that leaves rows and columns beside it
 // to be judged through the scratch rows, asking the abort, in bands shared
-// by a host's workers.
+// by a host's workers, as the rule always was and in each of its modes.
 TEST(PassAllocation, TheEffectRendersWithoutAllocating) {
-  EffectSettings settings{true, {}};
+  EffectSettings settings{true, {}, {}};
   settings.entries.count = kMaxColourEntries;
   for (std::size_t k = 0; k < kMaxColourEntries; ++k) {
     settings.entries.enabled[k] = 1;
@@ -83,16 +83,22 @@ TEST(PassAllocation, TheEffectRendersWithoutAllocating) {
   const ImageView target_view{reinterpret_cast<std::byte*>(target.data()), 700 * 16, 700, 9};
   NeverAbort abort;
   WorkersInTurn workers;
-  for (const AlphaMode alpha : {AlphaMode::kStraight, AlphaMode::kPremultiplied}) {
-    for (const ImageView* into : {&target_view, &source_view}) {
-      const long before = AllocationCount();
-      RenderEffect<RgbaFloat>(
-          source_view, *into, settings,
-          {.alpha = alpha, .window = PictureRect{3, 2, 650, 6}, .abort = &abort});
-      RenderEffect<RgbaFloat>(source_view, *into, settings, {.alpha = alpha});
-      RenderEffect<RgbaFloat>(source_view, *into, settings,
-                              {.alpha = alpha, .workers = &workers, .pixels_per_band = 1400});
-      EXPECT_EQ(AllocationCount() - before, 0);
+  for (const RuleModes modes :
+       {RuleModes{}, RuleModes{JudgeColours::kSrgbEncoded, FeatheredAlpha::kFades}}) {
+    settings.modes = modes;
+    // The sRGB tables are made once per process, before the first frame.
+    RenderEffect<RgbaFloat>(source_view, target_view, settings);
+    for (const AlphaMode alpha : {AlphaMode::kStraight, AlphaMode::kPremultiplied}) {
+      for (const ImageView* into : {&target_view, &source_view}) {
+        const long before = AllocationCount();
+        RenderEffect<RgbaFloat>(
+            source_view, *into, settings,
+            {.alpha = alpha, .window = PictureRect{3, 2, 650, 6}, .abort = &abort});
+        RenderEffect<RgbaFloat>(source_view, *into, settings, {.alpha = alpha});
+        RenderEffect<RgbaFloat>(source_view, *into, settings,
+                                {.alpha = alpha, .workers = &workers, .pixels_per_band = 1400});
+        EXPECT_EQ(AllocationCount() - before, 0);
+      }
     }
   }
 }

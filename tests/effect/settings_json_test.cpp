@@ -76,6 +76,12 @@ INSTANTIATE_TEST_SUITE_P(
         Malformed{R"({"enable": true})", R"(key.json: the member "entries" is missing)"},
         Malformed{R"({"enable": true, "entries": [], "zoom": 2})",
                   R"(key.json: unknown member "zoom")"},
+        Malformed{R"({"enable": true, "entries": [], "judge": "linear"})",
+                  R"(key.json: "judge" must be stored or srgb)"},
+        Malformed{R"({"enable": true, "entries": [], "featheredAlpha": 1})",
+                  R"(key.json: "featheredAlpha" must be replaces or fades)"},
+        Malformed{R"({"judge": "srgb", "entries": []})",
+                  R"(key.json: the member "enable" is missing)"},
         Malformed{R"({"enable": 1, "entries": []})", R"(key.json: "enable" must be true or false)"},
         Malformed{R"({"enable": true, "entries": {}})",
                   R"(key.json: "entries" must be an array of colour entries)"},
@@ -133,8 +139,41 @@ TEST(SettingsFile, WrittenAsTheTunerSavesIt) {
   EXPECT_EQ(SettingsText(settings), expected);
 }
 
+// A file saved before the choices existed reads with their defaults; each
+// choice is read by its value's name, in any order among the members.
+TEST(SettingsFile, TheChoicesAreReadByNameAndDefaultWhenLeftOut) {
+  const SettingsReading old = ReadSettingsText(Entries(2), "key.json");
+  ASSERT_EQ(old.error, "");
+  EXPECT_EQ(old.settings.choices, ControlSettings{}.choices);
+  EXPECT_EQ(huesieve::ModesOf(old.settings), huesieve::RuleModes{});
+  const SettingsReading both = ReadSettingsText(
+      R"({"featheredAlpha": "fades", "enable": true, "entries": [], "judge": "srgb"})", "key.json");
+  ASSERT_EQ(both.error, "");
+  EXPECT_EQ(huesieve::ModesOf(both.settings),
+            (huesieve::RuleModes{huesieve::JudgeColours::kSrgbEncoded,
+                                 huesieve::FeatheredAlpha::kFades}));
+  const SettingsReading one =
+      ReadSettingsText(R"({"enable": true, "entries": [], "featheredAlpha": "fades"})", "k");
+  ASSERT_EQ(one.error, "");
+  EXPECT_EQ(huesieve::ModesOf(one.settings).judge, huesieve::JudgeColours::kAsStored);
+  EXPECT_EQ(huesieve::ModesOf(one.settings).feathered, huesieve::FeatheredAlpha::kFades);
+}
+
+// A choice at its default is left out, so a key that uses neither is the
+// file older builds read; one that is not is written after the entries.
+TEST(SettingsFile, OnlyChoicesAwayFromTheirDefaultsAreWritten) {
+  ControlSettings settings;
+  EXPECT_EQ(SettingsText(settings).find("judge"), std::string::npos);
+  EXPECT_EQ(SettingsText(settings).find("featheredAlpha"), std::string::npos);
+  settings.choices[huesieve::kJudgeColoursChoice] = 1;
+  const std::string text = SettingsText(settings);
+  EXPECT_EQ(text.substr(text.size() - 21), "],\n \"judge\": \"srgb\"}\n");
+  EXPECT_EQ(text.find("featheredAlpha"), std::string::npos);
+}
+
 TEST(SettingsFile, WhatIsWrittenReadsBackAsTheSameSettings) {
   ControlSettings settings;
+  settings.choices = {1, 1};
   settings.entries[4] = {true, {200, 100, 50}, 1.1 + 2.2, 100.0};
   settings.entries[9] = {false, {0, 0, 0}, 128.0, 33.333333333333336};
   const SettingsReading reading = ReadSettingsText(SettingsText(settings), "key.json");

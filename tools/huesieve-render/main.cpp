@@ -1,6 +1,7 @@
 // huesieve-render: applies the effect to image files, image sequences and raw
 // video streams through the core's one effect call.
 #include <sched.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <cstdio>
@@ -57,7 +58,7 @@ std::string ControlsText() {
     char quoted[40];
     std::snprintf(quoted, sizeof quoted, "\"%s\"", label);
     char text[160];
-    std::snprintf(text, sizeof text, "%-11s %-9s %-16s %-29s %s\n", name.c_str(), type, quoted,
+    std::snprintf(text, sizeof text, "%-15s %-9s %-18s %-29s %s\n", name.c_str(), type, quoted,
                   limits.c_str(), dephault.c_str());
     lines += text;
   };
@@ -83,6 +84,11 @@ std::string ControlsText() {
       line(slider->openfx_name + n, "slider", slider->label, slider_limits(*slider),
            NumberText(slider->default_value));
     }
+  }
+  for (const ChoiceControl* choice : kChoiceControls) {
+    line(choice->openfx_name, "choice", choice->label,
+         std::string(choice->value_names[0]) + " or " + choice->value_names[1],
+         choice->value_names[static_cast<std::size_t>(choice->default_value)]);
   }
   return lines;
 }
@@ -143,6 +149,21 @@ int RenderFiles(const Options& options, const MakeRenderer& make_renderer,
                                 [&] { progress.FrameDone(); }));
 }
 
+// A regular file of raw frames holds a whole number of them: a wrong --raw
+// size is found before a single sheared frame is written. A pipe or a
+// device says nothing of its length, and its last frame is checked as it
+// comes.
+void RequireWholeFrames(std::FILE* file, const std::string& name, const RawFormat& format) {
+  struct stat status {};
+  if (::fstat(::fileno(file), &status) != 0 || !S_ISREG(status.st_mode)) return;
+  const auto bytes = static_cast<std::uint64_t>(status.st_size);
+  if (bytes % format.frame_bytes() == 0) return;
+  throw ToolError(name + ": " + std::to_string(bytes) + " bytes is not a whole number of " +
+                  std::to_string(format.width) + "x" + std::to_string(format.height) +
+                  " frames of " + std::to_string(format.frame_bytes()) +
+                  " bytes; is --raw the stream's size?");
+}
+
 // Raw frames from INPUT to OUTPUT, in order, until the input ends.
 int RenderStream(const Options& options, const MakeRenderer& make_renderer,
                  files::TemporaryFiles& temporaries) {
@@ -159,7 +180,10 @@ int RenderStream(const Options& options, const MakeRenderer& make_renderer,
   const bool from_standard_input = options.input == kStandardStream;
   const std::string input_name = from_standard_input ? "standard input" : options.input;
   files::InputFile input_file;
-  if (!from_standard_input) input_file = files::OpenForReading(options.input);
+  if (!from_standard_input) {
+    input_file = files::OpenForReading(options.input);
+    RequireWholeFrames(input_file.get(), options.input, format);
+  }
 
   const bool to_standard_output = options.output == kStandardStream;
   const std::string output_name = to_standard_output ? "standard output" : options.output;
@@ -215,11 +239,13 @@ int Run(const Options& options) {
   files::TemporaryFiles temporaries(
       static_cast<std::size_t>(ShareFor(options, UINT64_MAX).jobs) + 1);
   const InterruptCleanup interrupt_cleanup(temporaries);
+  const std::string first_output =
+      options.output_frames ? options.output_frames->Path(0) : options.output;
   if (!options.raw) {
-    const std::string problem = image::OutputFormatProblem(
-        options.output_frames ? options.output_frames->Path(0) : options.output);
+    const std::string problem = image::OutputFormatProblem(first_output);
     if (!problem.empty()) throw UsageError(problem);
   }
+  RequireOutputFolder(first_output);
   const ControlSettings settings = SettingsOf(options);
   const MakeRenderer make_renderer = [&](int threads) -> std::unique_ptr<FrameRenderer> {
     return std::make_unique<CoreRenderer>(settings, threads);

@@ -2,8 +2,10 @@
 
 #include <CLI/CLI.hpp>
 #include <charconv>
+#include <cstdio>
 #include <set>
 
+#include "effect/setting_checks.h"
 #include "tools/huesieve-render/tool_errors.h"
 
 namespace huesieve::cli {
@@ -116,6 +118,7 @@ struct Given {
   std::vector<std::string> max_pixels;
   std::vector<std::string> output_type;
   std::vector<std::string> layer;
+  std::array<std::vector<std::string>, kChoiceControlCount> choices;  // as kChoiceControls
   bool enable = false;
   bool quiet = false;
   std::vector<std::string> unknown;
@@ -144,6 +147,9 @@ Given Collect(std::span<const char* const> args, const std::string& jobs_name) {
   value("--max-pixels", given.max_pixels);
   value("--output-type", given.output_type);
   value("--layer", given.layer);
+  for (std::size_t c = 0; c < kChoiceControls.size(); ++c) {
+    value(kChoiceControls[c]->option_name, given.choices[c]);
+  }
   app.add_option("files", given.files);
 
   std::vector<const char*> argv = {kToolName};
@@ -246,6 +252,17 @@ Options ParseOptions(std::span<const char* const> args) {
     if (text->empty()) throw UsageError("--layer needs a layer's name");
     options.layer = *text;
   }
+  for (std::size_t c = 0; c < kChoiceControls.size(); ++c) {
+    const ChoiceControl& control = *kChoiceControls[c];
+    if (const auto text = last(given.choices[c], control.option_name)) {
+      const int value = ChoiceValueOf(control, *text);
+      if (value < 0) {
+        throw UsageError(std::string(control.option_name) + " " + *text + ": " +
+                         ChoiceNamesText(control));
+      }
+      options.choices[c] = value;
+    }
+  }
   options.quiet = given.quiet;
   if (given.quiet && render_only.empty()) render_only = "--quiet";
 
@@ -267,12 +284,95 @@ Options ParseOptions(std::span<const char* const> args) {
   return options;
 }
 
+namespace {
+
+// `text` in lines of at most 79 characters, the first after `head` (padded
+// to the description column when shorter), the rest indented to it.
+std::string OptionHelp(const std::string& head, const std::string& text) {
+  constexpr std::size_t kColumn = 24;
+  constexpr std::size_t kWidth = 79;
+  std::string out = "  " + head;
+  std::size_t line_length = out.size();
+  if (line_length + 1 >= kColumn) {
+    out += "\n";
+    line_length = 0;
+  }
+  out += std::string(kColumn - line_length, ' ');
+  line_length = kColumn;
+  std::size_t at = 0;
+  bool first = true;
+  while (at < text.size()) {
+    const std::size_t end = std::min(text.find(' ', at), text.size());
+    const std::string word = text.substr(at, end - at);
+    if (!first && line_length + 1 + word.size() > kWidth) {
+      out += '\n';
+      out += std::string(kColumn, ' ');
+      line_length = kColumn;
+      first = true;
+    }
+    if (!first) {
+      out += ' ';
+      ++line_length;
+    }
+    out += word;
+    line_length += word.size();
+    first = false;
+    at = end + 1;
+  }
+  return out + "\n";
+}
+
+// As C++ streams print a double: "128", "0.5".
+std::string Number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
+
+// --entry, its limits and defaults from the controls' table.
+std::string EntryOptionHelp() {
+  const auto limits = [](const SliderControl& slider) {
+    return Number(slider.after_effects.min) + " to " + Number(slider.after_effects.max);
+  };
+  return OptionHelp(
+      "--entry K:RRGGBB:RANGE:SOFTNESS[:off]",
+      "set colour entry K (1 to " + std::to_string(kColourEntryCount) +
+          "): its colour as six hex digits; RANGE (" + limits(kRange) +
+          "), how far a pixel's colour may lie from it (weighted RGB distance on 8-bit values); "
+          "SOFTNESS (" +
+          limits(kSoftness) +
+          "), the outer percent of the Range over which alpha fades out; both decimal numbers. "
+          "The entry is enabled, or disabled with ':off': it then clears what lies within its "
+          "Range. Entries are tried in order; the first that claims a pixel decides. Repeatable; "
+          "entries not given keep their defaults (" +
+          (kEnableColour.default_value ? "on" : "off") + ", Range " +
+          Number(kRange.default_value) + ")");
+}
+
+// The choices' options, from the controls' table: values, meaning, default.
+std::string ChoiceOptionsHelp() {
+  std::string text;
+  for (const ChoiceControl* control : kChoiceControls) {
+    const std::string values =
+        std::string(control->value_names[0]) + "|" + control->value_names[1];
+    text += OptionHelp(std::string(control->option_name) + " " + values,
+                       std::string("\"") + control->label + "\": " + control->help +
+                           " (default " +
+                           control->value_names[static_cast<std::size_t>(
+                               control->default_value)] +
+                           ")");
+  }
+  return text;
+}
+
+}  // namespace
+
 std::string UsageText() {
-  return R"(Usage: huesieve-render [options] INPUT OUTPUT
-       huesieve-render [--settings FILE] [options] INPUT OUTPUT
-       huesieve-render [options] [--frames FIRST-LAST] IN.%04d.exr OUT.%04d.exr
-       huesieve-render [options] --raw WIDTHxHEIGHT [--raw-depth 16] INPUT OUTPUT
-       huesieve-render --about | --list-params | --help | --version
+  return std::string(R"(Usage: huesieve-render [options] INPUT OUTPUT
+  or:  huesieve-render [--settings FILE] [options] INPUT OUTPUT
+  or:  huesieve-render [options] [--frames FIRST-LAST] IN.%04d.exr OUT.%04d.exr
+  or:  huesieve-render [options] --raw WIDTHxHEIGHT [--raw-depth 16] INPUT OUTPUT
+  or:  huesieve-render --about | --list-params | --help | --version
 
 Applies the Huesieve colour-isolation effect to images, image sequences or raw
 video. Pixels near one of the chosen colours are kept (feathered in the outer
@@ -291,22 +391,12 @@ written back premultiplied. The output always carries alpha.
 Effect:
   --enable              turn on "Enable Effect"; without it the output is a
                         copy of the input
-  --entry K:RRGGBB:RANGE:SOFTNESS[:off]
-                        set colour entry K (1 to 10): its colour as six hex
-                        digits; RANGE (1 to 128), how far a pixel's colour may
-                        lie from it (weighted RGB distance on 8-bit values);
-                        SOFTNESS (0 to 100), the outer percent of the Range
-                        over which alpha fades out; both decimal numbers. The
-                        entry is enabled, or disabled with ':off': it then
-                        clears what lies within its Range. Entries are tried
-                        in order; the first that claims a pixel decides.
-                        Repeatable; entries not given keep their defaults
-                        (off, Range 0)
-  --settings FILE       read "Enable Effect" and the colour entries from a
+)") + EntryOptionHelp() + R"(  --settings FILE       read "Enable Effect" and the colour entries from a
                         JSON settings file, as the tuner saves it; --enable
-                        turns the switch on whatever the file says, and each
-                        --entry K replaces the file's entry K
-
+                        turns the switch on whatever the file says, each
+                        --entry K replaces the file's entry K, and --judge and
+                        --feathered-alpha the file's choices
+)" + ChoiceOptionsHelp() + R"(
 Files and footage:
   IN.%04d.exr, IN.####.exr
                         an image sequence: the frame number, zero-padded to
@@ -349,13 +439,20 @@ shows the frames done, frames per second and time left; a finished run prints
 a summary line.
 
 Examples: keep the reds and the greens of a picture, of a plate sequence, of a
-video
+video; key a linear OpenEXR plate picked on its sRGB view, its soft edges faded
+(each example is one command, its lines to be copied together)
+
   huesieve-render --enable --entry 1:DB2924:110:60 --entry 2:29B33D:100:50 \
-      in.png out.png
+  in.png out.png
+
   huesieve-render --settings key.json plate.####.exr key.####.exr
+
   ffmpeg -i in.mov -f rawvideo -pix_fmt rgba - |
-    huesieve-render --raw 1920x1080 --enable --entry 1:DB2924:110:60 - - |
-    ffmpeg -f rawvideo -pix_fmt rgba -s 1920x1080 -r 25 -i - -c:v png out.mov
+  huesieve-render --raw 1920x1080 --enable --entry 1:DB2924:110:60 - - |
+  ffmpeg -f rawvideo -pix_fmt rgba -s 1920x1080 -r 25 -i - -c:v png out.mov
+
+  huesieve-render --judge srgb --feathered-alpha fades --enable \
+  --entry 1:FF4737:40:30 plate.####.exr key.####.exr
 
 Outputs: a file is written beside itself and renamed over the old one when
 complete, so it is whole or not there; through a symbolic link, the file the

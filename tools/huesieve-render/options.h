@@ -2,6 +2,7 @@
 // controls' values through the effect's own table, the files, the footage.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -36,6 +37,10 @@ struct Options {
   Command command = Command::kRender;
   bool enable_effect = false;
   std::vector<EntryArgument> entries;  // each checked, in the order given
+  // Each choice of the controls' table (kChoiceControls), as its option gave
+  // it: the position of its value; the settings file's or the default when
+  // not given.
+  std::array<std::optional<int>, kChoiceControlCount> choices;
   std::string settings_file;           // --settings FILE; empty when not given
   std::string input;
   std::string output;

@@ -2,6 +2,11 @@
 
 #include <unistd.h>
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <utility>
@@ -37,6 +42,18 @@ void RefuseInputsAsOutputs(const std::vector<std::string>& inputs,
                        "; the output must be another file");
     }
   }
+}
+
+void RequireOutputFolder(const std::string& output) {
+  if (output == kStandardStream) return;
+  const std::filesystem::path parent = std::filesystem::path(output).parent_path();
+  const std::string folder = parent.empty() ? std::string(".") : parent.string();
+  struct stat status {};
+  if (::stat(folder.c_str(), &status) != 0) {
+    throw ToolError(output + ": the folder " + folder + " cannot be used: " +
+                    std::strerror(errno));
+  }
+  if (!S_ISDIR(status.st_mode)) throw ToolError(output + ": " + folder + " is not a folder");
 }
 
 }  // namespace huesieve::cli

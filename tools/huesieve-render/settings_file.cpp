@@ -30,6 +30,9 @@ ControlSettings SettingsOf(const Options& options) {
   for (const EntryArgument& entry : options.entries) {
     settings.entries[static_cast<std::size_t>(entry.number - 1)] = entry.settings;
   }
+  for (std::size_t c = 0; c < settings.choices.size(); ++c) {
+    if (options.choices[c]) settings.choices[c] = *options.choices[c];
+  }
   return settings;
 }
 

@@ -1,11 +1,18 @@
 // huesieve-ofx-render: renders an image through the OpenFX plug-in, loaded
 // from its bundle by the simulated OpenFX host as an OpenFX host loads it,
-// with huesieve-render's --enable and --entry options. The demo renders the
+// with huesieve-render's --enable, --entry, --judge and --feathered-alpha
+// options. The demo renders the
 // sample through it and through huesieve-render, and the two files must be
 // the same: one effect, the same pixels in every host.
 // The image is read and written as huesieve-render reads and writes it.
 // Usage: huesieve-ofx-render BUNDLE [--enable] [--entry K:RRGGBB:RANGE:SOFTNESS[:off]]...
+//                            [--judge stored|srgb] [--feathered-alpha replaces|fades]
 //                            INPUT OUTPUT
+// Judged sRGB-encoded, an entry's display colour is given to the plug-in as
+// the linear colour a host working in linear light would hold for it, which
+// the plug-in encodes back.
+#include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -17,7 +24,9 @@
 #include "hostsim/ofx/image.h"
 #include "hostsim/ofx/instance.h"
 #include "hostsim/ofx/loaded_plugin.h"
+#include "effect/controls.h"
 #include "effect/entry_argument.h"
+#include "effect/setting_checks.h"
 #include "image/image_files.h"
 #include "ofx/plugin_identity.h"
 
@@ -30,9 +39,24 @@ struct Request {
   std::string bundle;
   bool enable = false;
   std::vector<huesieve::EntryArgument> entries;
+  std::array<int, huesieve::kChoiceControlCount> choices{huesieve::ControlSettings{}.choices};
   std::string input;
   std::string output;
 };
+
+// The position in the table of the choice whose option is `argument`, or -1.
+int ChoiceNamed(std::string_view argument) {
+  for (std::size_t c = 0; c < huesieve::kChoiceControls.size(); ++c) {
+    if (argument == huesieve::kChoiceControls[c]->option_name) return static_cast<int>(c);
+  }
+  return -1;
+}
+
+// An sRGB-encoded channel, 0 to 255, decoded to linear light.
+double Decoded(std::uint8_t channel) {
+  const double encoded = channel / 255.0;
+  return encoded <= 0.04045 ? encoded / 12.92 : std::pow((encoded + 0.055) / 1.055, 2.4);
+}
 
 Request Parse(int argc, char** argv) {
   Request request;
@@ -45,6 +69,14 @@ Request Parse(int argc, char** argv) {
       huesieve::EntryArgument entry = huesieve::ParseEntryArgument(argv[++i]);
       if (!entry.error.empty()) throw std::runtime_error(entry.error);
       request.entries.push_back(std::move(entry));
+    } else if (const int c = ChoiceNamed(argument); c >= 0 && i + 1 < argc) {
+      const huesieve::ChoiceControl& control = *huesieve::kChoiceControls[std::size_t(c)];
+      const int value = huesieve::ChoiceValueOf(control, argv[++i]);
+      if (value < 0) {
+        throw std::runtime_error(std::string(control.option_name) + ": " +
+                                 huesieve::ChoiceNamesText(control));
+      }
+      request.choices[std::size_t(c)] = value;
     } else {
       files.emplace_back(argument);
     }
@@ -86,12 +118,19 @@ void Render(const Request& request) {
   const PixelDepth depth = DepthOf(frame.type());
   auto instance = loaded.plugin->CreateInstance({.depth = depth});
   instance->SetBoolean("enable", request.enable);
+  for (std::size_t c = 0; c < huesieve::kChoiceControls.size(); ++c) {
+    instance->SetInteger(huesieve::kChoiceControls[c]->openfx_name, request.choices[c]);
+  }
+  huesieve::ControlSettings controls;
+  controls.choices = request.choices;
+  const bool linear = huesieve::ModesOf(controls).judge == huesieve::JudgeColours::kSrgbEncoded;
+  const auto channel = [linear](std::uint8_t byte) { return linear ? Decoded(byte) : byte / 255.0; };
   for (const huesieve::EntryArgument& entry : request.entries) {
     const std::string k = std::to_string(entry.number);
     const huesieve::EntrySettings& settings = entry.settings;
     instance->SetBoolean("enable" + k, settings.enabled);
-    instance->SetRGB("color" + k, settings.colour.red / 255.0, settings.colour.green / 255.0,
-                     settings.colour.blue / 255.0);
+    instance->SetRGB("color" + k, channel(settings.colour.red), channel(settings.colour.green),
+                     channel(settings.colour.blue));
     instance->SetDouble("range" + k, settings.range);
     instance->SetDouble("softness" + k, settings.softness);
   }

@@ -53,7 +53,7 @@ std::int32_t Render(const Sample* source, Sample* result, std::int32_t width, st
   if (portable != 0) options.isa = huesieve::KernelIsa::kPortable;
   const huesieve::EffectOutcome outcome = huesieve::RenderEffect<Format>(
       RgbaView(source, width, height), RgbaView(result, width, height),
-      huesieve::EffectSettings{enable != 0, table}, options);
+      huesieve::EffectSettings{enable != 0, table, huesieve::RuleModes{}}, options);
   if (outcome.status == huesieve::EffectStatus::kRendered) StoreBounds(outcome.bounds, bounds);
   return static_cast<std::int32_t>(outcome.status);
 }

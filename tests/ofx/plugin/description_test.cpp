@@ -81,7 +81,7 @@ TEST_P(ContextTest, SourceAndOutputTakeWholeRgbaFrames) {
 TEST_P(ContextTest, TheSwitchAndTenColourEntriesInGroups) {
   const hostsim::ofx::Effect& effect = Described();
   const auto& params = effect.params().params();
-  ASSERT_EQ(params.size(), 1u + 10u * 5u);
+  ASSERT_EQ(params.size(), 1u + 10u * 5u + 2u);
   const auto& master = *params[0];
   EXPECT_EQ(master.name(), "enable");
   EXPECT_EQ(master.properties().String(kOfxParamPropType), kOfxParamTypeBoolean);
@@ -130,7 +130,7 @@ TEST_P(ContextTest, TheSwitchAndTenColourEntriesInGroups) {
 // table of controls, which the other hosts and the tool read too.
 TEST_P(ContextTest, SlidersAreTheControlsTablesOpenFxRow) {
   const auto& params = Described().params().params();
-  ASSERT_EQ(params.size(), 1u + 10u * 5u);
+  ASSERT_EQ(params.size(), 1u + 10u * 5u + 2u);
   for (int k = 0; k < 10; ++k) {
     for (const auto& [at, slider] :
          {std::pair{4, &huesieve::kRange}, std::pair{5, &huesieve::kSoftness}}) {
@@ -142,6 +142,27 @@ TEST_P(ContextTest, SlidersAreTheControlsTablesOpenFxRow) {
       EXPECT_EQ(param.properties().Double(kOfxParamPropMax), slider->openfx.max);
     }
   }
+}
+
+// After the entries, outside their groups, the two choices: a menu of the
+// table's labels, its default and its help as the hint.
+TEST_P(ContextTest, TheChoicesAreTheControlsTablesMenus) {
+  const auto& params = Described().params().params();
+  ASSERT_EQ(params.size(), 1u + 10u * 5u + 2u);
+  for (std::size_t c = 0; c < huesieve::kChoiceControls.size(); ++c) {
+    const huesieve::ChoiceControl& choice = *huesieve::kChoiceControls[c];
+    const auto& param = *params[51 + c];
+    EXPECT_EQ(param.name(), choice.openfx_name);
+    EXPECT_EQ(param.properties().String(kOfxParamPropType), kOfxParamTypeChoice);
+    EXPECT_EQ(param.properties().String(kOfxPropLabel), choice.label);
+    EXPECT_THAT(param.properties().Strings(kOfxParamPropChoiceOption),
+                ElementsAre(choice.value_labels[0], choice.value_labels[1]));
+    EXPECT_EQ(param.properties().Int(kOfxParamPropDefault), choice.default_value);
+    EXPECT_EQ(param.properties().String(kOfxParamPropHint), choice.help);
+    EXPECT_EQ(param.properties().String(kOfxParamPropParent), "");
+  }
+  EXPECT_EQ(params[51]->name(), "judgeColours");
+  EXPECT_EQ(params[52]->name(), "featheredAlpha");
 }
 
 INSTANTIATE_TEST_SUITE_P(Contexts, ContextTest,

@@ -36,14 +36,16 @@ class FrameTest : public PluginTest, public ::testing::WithParamInterface<FrameC
             .premultiplication = premultiplication};
   }
 
-  void ExpectRendered(Image& source, bool enable, const EntrySettings& entries, OfxTime time = 0) {
+  void ExpectRendered(Image& source, bool enable, const EntrySettings& entries, OfxTime time = 0,
+                      const Choices& choices = {}) {
     auto instance = MakeInstance({.depth = GetParam().depth});
     ASSERT_NE(instance, nullptr);
     SetEntries(*instance, enable, entries);
+    SetChoices(*instance, choices);
     Image output(Layout());
     EXPECT_EQ(instance->Render({.time = time, .source = &source, .output = &output}).status,
               kOfxStatOK);
-    EXPECT_EQ(FirstDifference(output, ExpectedOutput(source, enable, entries)), "");
+    EXPECT_EQ(FirstDifference(output, ExpectedOutput(source, enable, entries, choices)), "");
     EXPECT_THAT(host_.complaints(), IsEmpty());
   }
 };
@@ -54,6 +56,22 @@ TEST_P(FrameTest, RandomFramesMatchThePlainReference) {
     Image source(Layout());
     FillRandom(source, seed);
     ExpectRendered(source, true, RandomEntries(source, seed + 100));
+  }
+}
+
+// Each choice and both, straight and premultiplied: the colours' controls
+// encoded as the pixels are when judged sRGB-encoded.
+TEST_P(FrameTest, EveryChoiceMatchesThePlainReference) {
+  for (const Choices choices : {Choices{true, false}, Choices{false, true}, Choices{true, true}}) {
+    for (const char* premultiplication : {kOfxImageUnPreMultiplied, kOfxImagePreMultiplied}) {
+      for (std::uint32_t seed = 1; seed <= 3; ++seed) {
+        SCOPED_TRACE(std::string("seed ") + std::to_string(seed) + (choices.srgb ? " sRGB" : "") +
+                     (choices.fades ? " fades" : "") + " " + premultiplication);
+        Image source(Layout(premultiplication));
+        FillRandom(source, seed + 30);
+        ExpectRendered(source, true, RandomEntries(source, seed + 130), 0, choices);
+      }
+    }
   }
 }
 
