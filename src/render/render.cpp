@@ -3,9 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/colour_entry_table.h"
 #include "core/effect.h"
 #include "core/pixel_formats.h"
+#include "effect/controls.h"
+#include "effect/effect_settings.h"
 #include "params/param_layout.h"
 #include "render/host_image_view.h"
 
@@ -21,36 +22,36 @@ static_assert(sizeof(PF_Pixel16) == sizeof(Argb16::Pixel) && offsetof(PF_Pixel16
               offsetof(PF_Pixel16, red) == 2 * Argb16::kRed &&
               offsetof(PF_Pixel16, blue) == 2 * Argb16::kBlue);
 
-ColourEntryTable GatherColourEntries(PF_ParamDef* const params[]) {
-  ColourEntryTable table;
-  table.count = kColourEntryCount;
+// The host's values as the controls hold them; the module has no choices,
+// so they stay at their defaults: its images are display-referred and its
+// controls fixed, the rule as it always was. The master switch is on only
+// when it is exactly 1.
+ControlSettings GatherControls(PF_ParamDef* const params[]) {
+  ControlSettings controls;
+  controls.enable_effect = params[kEnableEffectSlot]->u.bd.value == 1;
   for (int k = 0; k < kColourEntryCount; ++k) {
-    const auto entry = static_cast<std::size_t>(k);
     const ColourEntrySlots slots = EntrySlots(k);
     const PF_Pixel& colour = params[slots.colour]->u.cd.value;
-    table.enabled[entry] = params[slots.enable]->u.bd.value != 0 ? 1 : 0;
-    table.colours[entry] = {colour.red, colour.green, colour.blue};
-    table.ranges[entry] = NarrowToFloat(params[slots.range]->u.fs_d.value);
-    table.softness[entry] = NarrowToFloat(params[slots.softness]->u.fs_d.value);
+    EntrySettings& entry = controls.entries[static_cast<std::size_t>(k)];
+    entry.enabled = params[slots.enable]->u.bd.value != 0;
+    entry.colour = {colour.red, colour.green, colour.blue};
+    entry.range = params[slots.range]->u.fs_d.value;
+    entry.softness = params[slots.softness]->u.fs_d.value;
   }
-  return table;
+  return controls;
 }
 
 PF_Err CopyInputToOutput(const PF_InData& in_data, PF_LayerDef& input, PF_LayerDef& output) {
   return in_data.utils->copy(in_data.effect_ref, &input, &output, nullptr, nullptr);
 }
 
-// The master switch is on only when it is exactly 1. The module judges its
-// input buffer in place, has the host copy it to the output, and draws the
-// markers there whether or not the copy succeeded; switched off, the host's
-// copy alone.
+// The module judges its input buffer in place, has the host copy it to the
+// output, and draws the markers there whether or not the copy succeeded;
+// switched off, the host's copy alone.
 template <typename Format>
 PF_Err RenderPixels(const PF_InData& in_data, PF_ParamDef* params[], PF_LayerDef& input,
                     PF_LayerDef& output, void* input_pixels, void* output_pixels) {
-  // The module's images are display-referred and its controls fixed: the
-  // rule as it always was.
-  const EffectSettings settings{params[kEnableEffectSlot]->u.bd.value == 1,
-                                GatherColourEntries(params), RuleModes{}};
+  const EffectSettings settings = ToEffectSettings(GatherControls(params));
   const ImageView input_view = HostImageView<Format>(input, input_pixels);
   PF_Err copy_err = PF_Err_NONE;
   RenderEffect<Format>(input_view, input_view, settings, {}, [&] {
