@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -95,18 +96,68 @@ TEST_F(ParamsSetupTest, EveryRecordHoldsExactlyItsMembersAndZeroElsewhere) {
   }
 }
 
-// The sliders are the After Effects row of the effect's table of controls,
-// which the other hosts and the tool read too.
-TEST_F(ParamsSetupTest, SlidersAreTheControlsTablesAfterEffectsRow) {
+// Walking the effect's table of controls, which the other hosts and the tool
+// read too, meets each of the module's records in turn: its label, its kind,
+// its default and the After Effects limits; the rows not for the module have
+// no record.
+class ModuleRecordsFromTheTable : public ParamsSetupTest {
+ protected:
+  void ExpectRecord(const huesieve::ControlRow& row, const PF_ParamDef& def) {
+    using huesieve::ControlKind;
+    switch (row.kind) {
+      case ControlKind::kSwitch:
+        EXPECT_EQ(def.param_type, PF_Param_CHECKBOX);
+        EXPECT_STREQ(def.name, row.switch_control->label);
+        EXPECT_EQ(def.u.bd.value != 0, row.switch_control->default_value);
+        break;
+      case ControlKind::kColourPicker:
+        EXPECT_EQ(def.param_type, PF_Param_COLOR);
+        EXPECT_STREQ(def.name, row.colour->label);
+        EXPECT_EQ(def.u.cd.value.red, row.colour->default_value.red);
+        EXPECT_EQ(def.u.cd.value.green, row.colour->default_value.green);
+        EXPECT_EQ(def.u.cd.value.blue, row.colour->default_value.blue);
+        break;
+      case ControlKind::kSlider:
+        EXPECT_EQ(def.param_type, PF_Param_FLOAT_SLIDER);
+        EXPECT_STREQ(def.name, row.slider->label);
+        EXPECT_EQ(def.u.fs_d.valid_min, static_cast<float>(row.slider->after_effects.min));
+        EXPECT_EQ(def.u.fs_d.valid_max, static_cast<float>(row.slider->after_effects.max));
+        EXPECT_EQ(def.u.fs_d.value, row.slider->default_value);
+        break;
+      case ControlKind::kChoice:
+        ADD_FAILURE() << row.choice->label << " is not the module's";
+        break;
+    }
+  }
+};
+
+TEST_F(ModuleRecordsFromTheTable, EachRowForTheModuleIsItsRecordInOrder) {
   ASSERT_EQ(host.ParamsSetup(), PF_Err_NONE);
-  for (int k = 0; k < 10; ++k) {
-    for (const auto& [slot, slider] :
-         {std::pair{5 + 6 * k, &huesieve::kRange}, std::pair{6 + 6 * k, &huesieve::kSoftness}}) {
-      const PF_ParamDef& def = host.added_params().at(static_cast<std::size_t>(slot - 1));
-      EXPECT_STREQ(def.name, slider->label);
-      EXPECT_EQ(def.u.fs_d.valid_min, static_cast<float>(slider->after_effects.min));
-      EXPECT_EQ(def.u.fs_d.valid_max, static_cast<float>(slider->after_effects.max));
-      EXPECT_EQ(def.u.fs_d.value, slider->default_value);
+  const std::vector<PF_ParamDef>& records = host.added_params();
+  std::size_t next = 0;
+  const auto expect_next = [&](const huesieve::ControlRow& row) {
+    if (!row.in_module) return;
+    ASSERT_LT(next, records.size());
+    SCOPED_TRACE("slot " + std::to_string(next + 1));
+    ExpectRecord(row, records[next++]);
+  };
+  for (const huesieve::ControlRow& row : huesieve::kEffectControls) expect_next(row);
+  for (int k = 0; k < huesieve::kColourEntryCount; ++k) {
+    ASSERT_LT(next, records.size());
+    EXPECT_EQ(records[next].param_type, PF_Param_GROUP_START);
+    EXPECT_STREQ(records[next++].name, huesieve::kEntryGroup.labels[k]);
+    for (const huesieve::ControlRow& row : huesieve::kEntryControls) expect_next(row);
+    ASSERT_LT(next, records.size());
+    EXPECT_EQ(records[next++].param_type, PF_Param_GROUP_END);
+  }
+  EXPECT_EQ(next, records.size());
+}
+
+TEST(ControlsTable, ChoicesAreTheRowsNotForTheModule) {
+  for (const auto& rows : {std::span<const huesieve::ControlRow>(huesieve::kEffectControls),
+                           std::span<const huesieve::ControlRow>(huesieve::kEntryControls)}) {
+    for (const huesieve::ControlRow& row : rows) {
+      EXPECT_EQ(row.in_module, row.kind != huesieve::ControlKind::kChoice);
     }
   }
 }

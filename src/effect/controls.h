@@ -80,20 +80,19 @@ inline constexpr char kSoftnessName[] = "Softness";
 
 inline constexpr SwitchControl kEnableEffect{kEnableEffectName, "enable", "enable", false};
 
-inline constexpr GroupControl kEntryGroup{
-    "entry",
-    {"Color 1", "Color 2", "Color 3", "Color 4", "Color 5", "Color 6", "Color 7", "Color 8",
-     "Color 9", "Color 10"}};
+inline constexpr GroupControl kEntryGroup{"entry",
+                                          {"Color 1", "Color 2", "Color 3", "Color 4", "Color 5",
+                                           "Color 6", "Color 7", "Color 8", "Color 9", "Color 10"}};
 inline constexpr SwitchControl kEnableColour{kEnableColourName, "enable", "enabled", false};
 inline constexpr ColourControl kColour{kColourName, "color", "color", {255, 255, 255}};
 // Range is the redmean distance an entry reaches. Its default, 0, lies below
 // the After Effects module's minimum of 1 and claims nothing: stored projects
 // rely on an untouched entry doing nothing.
-inline constexpr SliderControl kRange{kRangeName, "range", "range", "RANGE", 0.0, {1.0, 128.0},
-                                      {0.0, 128.0}};
+inline constexpr SliderControl kRange{kRangeName, "range",      "range",     "RANGE",
+                                      0.0,        {1.0, 128.0}, {0.0, 128.0}};
 // Softness is the outer percentage of the Range in which kept pixels fade out.
-inline constexpr SliderControl kSoftness{
-    kSoftnessName, "softness", "softness", "SOFTNESS", 0.0, {0.0, 100.0}, {0.0, 100.0}};
+inline constexpr SliderControl kSoftness{kSoftnessName, "softness",   "softness",  "SOFTNESS",
+                                         0.0,           {0.0, 100.0}, {0.0, 100.0}};
 
 // Colours judged as stored (the rule's own 8-bit scale) or as their sRGB
 // encoding: a linear picture is then judged as its display view would be.
@@ -126,6 +125,42 @@ inline constexpr std::array<const ChoiceControl*, kChoiceControlCount> kChoiceCo
     &kJudgeColours, &kFeatheredAlpha};
 inline constexpr std::size_t kJudgeColoursChoice = 0;
 inline constexpr std::size_t kFeatheredAlphaChoice = 1;
+
+// A row of the table: a control of one kind. The After Effects module shows
+// only the rows marked for it, in the slots its stored projects know.
+enum class ControlKind { kSwitch, kColourPicker, kSlider, kChoice };
+
+struct ControlRow {
+  ControlKind kind;
+  bool in_module;
+  // The kind's description; the others stay null.
+  const SwitchControl* switch_control = nullptr;
+  const ColourControl* colour = nullptr;
+  const SliderControl* slider = nullptr;
+  const ChoiceControl* choice = nullptr;
+};
+
+// The effect's own controls, in the order hosts show them before the entries.
+inline constexpr std::array<ControlRow, 3> kEffectControls{{
+    {.kind = ControlKind::kSwitch, .in_module = true, .switch_control = &kEnableEffect},
+    {.kind = ControlKind::kChoice, .in_module = false, .choice = &kJudgeColours},
+    {.kind = ControlKind::kChoice, .in_module = false, .choice = &kFeatheredAlpha},
+}};
+
+// Each entry's controls, in the order its group shows them.
+inline constexpr std::array<ControlRow, 4> kEntryControls{{
+    {.kind = ControlKind::kSwitch, .in_module = true, .switch_control = &kEnableColour},
+    {.kind = ControlKind::kColourPicker, .in_module = true, .colour = &kColour},
+    {.kind = ControlKind::kSlider, .in_module = true, .slider = &kRange},
+    {.kind = ControlKind::kSlider, .in_module = true, .slider = &kSoftness},
+}};
+
+template <std::size_t kCount>
+constexpr int CountModuleRows(const std::array<ControlRow, kCount>& rows) {
+  int count = 0;
+  for (const ControlRow& row : rows) count += row.in_module ? 1 : 0;
+  return count;
+}
 
 // What the controls hold, in the units hosts hold them: a Range or a
 // Softness as the double a slider gives.

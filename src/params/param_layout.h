@@ -10,8 +10,9 @@ namespace huesieve {
 
 inline constexpr int kInputLayerSlot = 0;  // supplied by the host
 inline constexpr int kEnableEffectSlot = 1;
-inline constexpr int kSlotsPerEntry = 6;
-inline constexpr int kFirstEntrySlot = 2;
+// An entry's group: its start, its controls the module shows, its end.
+inline constexpr int kSlotsPerEntry = CountModuleRows(kEntryControls) + 2;
+inline constexpr int kFirstEntrySlot = kEnableEffectSlot + CountModuleRows(kEffectControls);
 // The count the host is told, the input layer included.
 inline constexpr int kParamCount = kFirstEntrySlot + kColourEntryCount * kSlotsPerEntry;
 
@@ -30,8 +31,13 @@ constexpr ColourEntrySlots EntrySlots(int k) {
   return {first, first + 1, first + 2, first + 3, first + 4, first + 5};
 }
 
-
+// Stored projects know these slots: the table's rows for the module must
+// keep their order.
 static_assert(kParamCount == 62);
+static_assert(kEffectControls[0].switch_control == &kEnableEffect);
+static_assert(kEntryControls[0].switch_control == &kEnableColour &&
+              kEntryControls[1].colour == &kColour && kEntryControls[2].slider == &kRange &&
+              kEntryControls[3].slider == &kSoftness);
 static_assert(EntrySlots(kColourEntryCount - 1).group_end == kParamCount - 1);
 
 }  // namespace huesieve

@@ -12,9 +12,8 @@ namespace {
 struct ParamRow {
   int slot;
   PF_ParamType type;
-  const char* name;                     // null for group ends, which carry no name
-  const SwitchControl* checkbox;        // checkboxes only
-  const SliderControl* slider;          // sliders only
+  const char* name;           // null for group ends, which carry no name
+  const ControlRow* control;  // null for groups
 };
 
 // Checkbox labels point here; the host may read the label after the call.
@@ -22,19 +21,51 @@ constexpr char kEmptyLabel[] = "";
 
 constexpr PF_FpShort kCurveTolerance = 0.05f;
 
+constexpr PF_ParamType ParamTypeOf(ControlKind kind) {
+  switch (kind) {
+    case ControlKind::kSwitch:
+      return PF_Param_CHECKBOX;
+    case ControlKind::kColourPicker:
+      return PF_Param_COLOR;
+    case ControlKind::kSlider:
+      return PF_Param_FLOAT_SLIDER;
+    case ControlKind::kChoice:
+      break;
+  }
+  throw "a choice has no place in the module";  // fails the constant evaluation
+}
+
+constexpr const char* LabelOf(const ControlRow& row) {
+  switch (row.kind) {
+    case ControlKind::kSwitch:
+      return row.switch_control->label;
+    case ControlKind::kColourPicker:
+      return row.colour->label;
+    case ControlKind::kSlider:
+      return row.slider->label;
+    case ControlKind::kChoice:
+      return row.choice->label;
+  }
+  return nullptr;
+}
+
+// The module's parameters, walked from the controls' table: the effect's
+// rows for the module, then each entry's group around its rows.
 constexpr std::array<ParamRow, kParamCount - 1> MakeParamRows() {
   std::array<ParamRow, kParamCount - 1> rows{};
   std::size_t i = 0;
-  rows[i++] = {kEnableEffectSlot, PF_Param_CHECKBOX, kEnableEffect.label, &kEnableEffect, nullptr};
+  int slot = kEnableEffectSlot;
+  const auto add = [&](const ControlRow& control) {
+    if (!control.in_module) return;
+    rows[i++] = {slot++, ParamTypeOf(control.kind), LabelOf(control), &control};
+  };
+  for (const ControlRow& control : kEffectControls) add(control);
   for (int k = 0; k < kColourEntryCount; ++k) {
-    const ColourEntrySlots slots = EntrySlots(k);
-    rows[i++] = {slots.group_start, PF_Param_GROUP_START, kEntryGroup.labels[k], nullptr, nullptr};
-    rows[i++] = {slots.enable, PF_Param_CHECKBOX, kEnableColour.label, &kEnableColour, nullptr};
-    rows[i++] = {slots.colour, PF_Param_COLOR, kColour.label, nullptr, nullptr};
-    rows[i++] = {slots.range, PF_Param_FLOAT_SLIDER, kRange.label, nullptr, &kRange};
-    rows[i++] = {slots.softness, PF_Param_FLOAT_SLIDER, kSoftness.label, nullptr, &kSoftness};
-    rows[i++] = {slots.group_end, PF_Param_GROUP_END, nullptr, nullptr, nullptr};
+    rows[i++] = {slot++, PF_Param_GROUP_START, kEntryGroup.labels[k], nullptr};
+    for (const ControlRow& control : kEntryControls) add(control);
+    rows[i++] = {slot++, PF_Param_GROUP_END, nullptr, nullptr};
   }
+  if (i != rows.size() || slot != kParamCount) throw "the table's rows miss the module's slots";
   return rows;
 }
 
@@ -47,25 +78,27 @@ void Describe(const ParamRow& row, const PF_InData& in_data, PF_ParamDef& def) {
   if (row.name != nullptr) in_data.utils->ansi.strcpy(def.name, row.name);
   switch (row.type) {
     case PF_Param_CHECKBOX:
-      def.u.bd.value = row.checkbox->default_value ? 1 : 0;
+      def.u.bd.value = row.control->switch_control->default_value ? 1 : 0;
       def.u.bd.dephault = static_cast<PF_Boolean>(def.u.bd.value & 0xFF);
       def.u.bd.u.nameptr = kEmptyLabel;
       def.flags = PF_ParamFlag_COLLAPSE_TWIRLY;
       break;
-    case PF_Param_COLOR:
-      def.u.cd.value = {0xFF, kColour.default_value.red, kColour.default_value.green,
-                        kColour.default_value.blue};
+    case PF_Param_COLOR: {
+      const Rgb8& colour = row.control->colour->default_value;
+      def.u.cd.value = {0xFF, colour.red, colour.green, colour.blue};
       def.u.cd.dephault = def.u.cd.value;
       break;
+    }
     case PF_Param_FLOAT_SLIDER: {
-      const ControlLimits& limits = row.slider->after_effects;
+      const SliderControl& slider = *row.control->slider;
+      const ControlLimits& limits = slider.after_effects;
       def.u.fs_d.valid_min = static_cast<PF_FpShort>(limits.min);
       def.u.fs_d.valid_max = static_cast<PF_FpShort>(limits.max);
       def.u.fs_d.slider_min = static_cast<PF_FpShort>(limits.min);
       def.u.fs_d.slider_max = static_cast<PF_FpShort>(limits.max);
       // Range starts at its default 0.0, below its minimum of 1.0: stored
       // projects rely on an untouched entry claiming nothing.
-      def.u.fs_d.value = row.slider->default_value;
+      def.u.fs_d.value = slider.default_value;
       def.u.fs_d.dephault = static_cast<PF_FpShort>(def.u.fs_d.value);
       def.u.fs_d.precision = 0;
       def.u.fs_d.display_flags = 0;
