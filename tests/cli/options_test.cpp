@@ -1,5 +1,4 @@
 #include "tools/huesieve-render/options.h"
-#include "tools/huesieve-render/tool_errors.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -7,13 +6,15 @@
 #include <sstream>
 #include <vector>
 
+#include "tools/huesieve-render/tool_errors.h"
+
 namespace {
 
 using huesieve::cli::Command;
 using huesieve::cli::Options;
-using huesieve::image::OutputType;
 using huesieve::cli::ParseOptions;
 using huesieve::cli::UsageError;
+using huesieve::image::OutputType;
 
 Options Parse(std::vector<const char*> args) { return ParseOptions(args); }
 
@@ -34,8 +35,8 @@ TEST(EntryArgument, MessageNamesTheArgumentAndTheProblem) {
 }
 
 TEST(CommandLine, RenderTakesInputAndOutput) {
-  const Options options = Parse({"--enable", "--entry", "2:102030:5:6", "--entry=1:FFFFFF:1:0:off",
-                                 "in.png", "out.png"});
+  const Options options = Parse(
+      {"--enable", "--entry", "2:102030:5:6", "--entry=1:FFFFFF:1:0:off", "in.png", "out.png"});
   EXPECT_EQ(options.command, Command::kRender);
   EXPECT_TRUE(options.enable_effect);
   ASSERT_EQ(options.entries.size(), 2u);
@@ -95,6 +96,24 @@ TEST(CommandLine, ChoicesAreTakenByTheirNames) {
             "--judge applies only when rendering");
 }
 
+// Every choice of the controls' table is an option taking its row's value
+// names, each at its position; anything else, even given before a valid
+// value, is refused with the names a user may give.
+TEST(CommandLine, ChoicesTakeTheirRowsValueNames) {
+  for (std::size_t c = 0; c < huesieve::kChoiceControls.size(); ++c) {
+    const huesieve::ChoiceControl& control = *huesieve::kChoiceControls[c];
+    SCOPED_TRACE(control.option_name);
+    for (std::size_t v = 0; v < control.value_names.size(); ++v) {
+      EXPECT_EQ(Parse({control.option_name, control.value_names[v], "a.exr", "b.exr"}).choices[c],
+                static_cast<int>(v));
+    }
+    const std::string names = std::string(control.value_names[0]) + " or " + control.value_names[1];
+    EXPECT_EQ(ParseError({control.option_name, "Bogus", control.option_name, control.value_names[0],
+                          "a.exr", "b.exr"}),
+              std::string(control.option_name) + " Bogus: " + names);
+  }
+}
+
 // The help's limits, defaults and choices are the controls' table's.
 TEST(CommandLine, HelpPrintsTheTablesLimitsAndChoices) {
   const std::string help = huesieve::cli::UsageText();
@@ -104,10 +123,10 @@ TEST(CommandLine, HelpPrintsTheTablesLimitsAndChoices) {
     return text.str();
   };
   for (const auto* slider : {&huesieve::kRange, &huesieve::kSoftness}) {
-    EXPECT_NE(help.find(std::string(slider->argument_name) + " (" +
-                        number(slider->after_effects.min) + " to " +
-                        number(slider->after_effects.max) + ")"),
-              std::string::npos)
+    EXPECT_NE(
+        help.find(std::string(slider->argument_name) + " (" + number(slider->after_effects.min) +
+                  " to " + number(slider->after_effects.max) + ")"),
+        std::string::npos)
         << slider->argument_name;
   }
   for (const huesieve::ChoiceControl* choice : huesieve::kChoiceControls) {

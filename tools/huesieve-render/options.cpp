@@ -104,8 +104,22 @@ std::string OptionNamed(const std::string& complaint, const std::string& jobs_na
   return name == "--jobs" ? jobs_name : name;
 }
 
-// The values of every option, in the order given; the checks and the words
-// of the messages are ours.
+// A choice's values checked as CLI11 parses them, by the row's value names:
+// what the check reports, after CLI11's "--name: ", is the value and the
+// names a user may give.
+CLI::Validator ChoiceCheck(const ChoiceControl& control) {
+  const CLI::Validator names = CLI::IsMember(
+      std::vector<std::string>(control.value_names.begin(), control.value_names.end()));
+  return CLI::Validator(
+      [names, &control](std::string& text) {
+        std::string value = text;  // IsMember may rewrite what it checks
+        return names(value).empty() ? std::string() : text + ": " + ChoiceNamesText(control);
+      },
+      std::string(control.value_names[0]) + "|" + control.value_names[1]);
+}
+
+// The values of every option, in the order given; the choices checked by
+// CLI11, the other checks and the words of the messages ours.
 struct Given {
   std::vector<std::string> files;
   std::vector<std::string> entries;
@@ -135,7 +149,7 @@ Given Collect(std::span<const char* const> args, const std::string& jobs_name) {
   app.add_flag("--enable", given.enable)->disable_flag_override();
   app.add_flag("-q,--quiet", given.quiet)->disable_flag_override();
   const auto value = [&](const char* names, std::vector<std::string>& values) {
-    app.add_option(names, values)->allow_extra_args(false);
+    return app.add_option(names, values)->allow_extra_args(false);
   };
   value("--entry", given.entries);
   value("--settings", given.settings);
@@ -148,7 +162,8 @@ Given Collect(std::span<const char* const> args, const std::string& jobs_name) {
   value("--output-type", given.output_type);
   value("--layer", given.layer);
   for (std::size_t c = 0; c < kChoiceControls.size(); ++c) {
-    value(kChoiceControls[c]->option_name, given.choices[c]);
+    value(kChoiceControls[c]->option_name, given.choices[c])
+        ->check(ChoiceCheck(*kChoiceControls[c]));
   }
   app.add_option("files", given.files);
 
@@ -162,6 +177,12 @@ Given Collect(std::span<const char* const> args, const std::string& jobs_name) {
       throw UsageError(OptionNamed(complaint, jobs_name) + " takes no value");
     }
     throw UsageError(OptionNamed(complaint, jobs_name) + " needs a value");
+  } catch (const CLI::ValidationError& invalid) {
+    // "--judge: linear: stored or srgb" as our messages say it: "--judge linear: ...".
+    std::string complaint = invalid.what();
+    const std::size_t colon = complaint.find(": ");
+    if (colon != std::string::npos) complaint.replace(colon, 2, " ");
+    throw UsageError(complaint);
   } catch (const CLI::ParseError& error) {
     throw UsageError(error.what());
   }
@@ -255,12 +276,7 @@ Options ParseOptions(std::span<const char* const> args) {
   for (std::size_t c = 0; c < kChoiceControls.size(); ++c) {
     const ChoiceControl& control = *kChoiceControls[c];
     if (const auto text = last(given.choices[c], control.option_name)) {
-      const int value = ChoiceValueOf(control, *text);
-      if (value < 0) {
-        throw UsageError(std::string(control.option_name) + " " + *text + ": " +
-                         ChoiceNamesText(control));
-      }
-      options.choices[c] = value;
+      options.choices[c] = ChoiceValueOf(control, *text);  // CLI11 has checked the name
     }
   }
   options.quiet = given.quiet;
@@ -345,21 +361,18 @@ std::string EntryOptionHelp() {
           "The entry is enabled, or disabled with ':off': it then clears what lies within its "
           "Range. Entries are tried in order; the first that claims a pixel decides. Repeatable; "
           "entries not given keep their defaults (" +
-          (kEnableColour.default_value ? "on" : "off") + ", Range " +
-          Number(kRange.default_value) + ")");
+          (kEnableColour.default_value ? "on" : "off") + ", Range " + Number(kRange.default_value) +
+          ")");
 }
 
 // The choices' options, from the controls' table: values, meaning, default.
 std::string ChoiceOptionsHelp() {
   std::string text;
   for (const ChoiceControl* control : kChoiceControls) {
-    const std::string values =
-        std::string(control->value_names[0]) + "|" + control->value_names[1];
+    const std::string values = std::string(control->value_names[0]) + "|" + control->value_names[1];
     text += OptionHelp(std::string(control->option_name) + " " + values,
-                       std::string("\"") + control->label + "\": " + control->help +
-                           " (default " +
-                           control->value_names[static_cast<std::size_t>(
-                               control->default_value)] +
+                       std::string("\"") + control->label + "\": " + control->help + " (default " +
+                           control->value_names[static_cast<std::size_t>(control->default_value)] +
                            ")");
   }
   return text;
@@ -391,12 +404,14 @@ written back premultiplied. The output always carries alpha.
 Effect:
   --enable              turn on "Enable Effect"; without it the output is a
                         copy of the input
-)") + EntryOptionHelp() + R"(  --settings FILE       read "Enable Effect" and the colour entries from a
+)") + EntryOptionHelp() +
+         R"(  --settings FILE       read "Enable Effect" and the colour entries from a
                         JSON settings file, as the tuner saves it; --enable
                         turns the switch on whatever the file says, each
                         --entry K replaces the file's entry K, and --judge and
                         --feathered-alpha the file's choices
-)" + ChoiceOptionsHelp() + R"(
+)" + ChoiceOptionsHelp() +
+         R"(
 Files and footage:
   IN.%04d.exr, IN.####.exr
                         an image sequence: the frame number, zero-padded to
