@@ -41,9 +41,8 @@ EntryNames NamesOf(int k) {
 
 // Defines one parameter and gives it its label and, within a group, its
 // parent; the caller sets the rest of its properties.
-OfxStatus Define(const Suites& suites, OfxParamSetHandle params, const char* type,
-                 const char* name, const char* label, const char* parent,
-                 OfxPropertySetHandle& properties) {
+OfxStatus Define(const Suites& suites, OfxParamSetHandle params, const char* type, const char* name,
+                 const char* label, const char* parent, OfxPropertySetHandle& properties) {
   OfxStatus status = suites.param->paramDefine(params, type, name, &properties);
   if (status != kOfxStatOK) return status;
   status = suites.property->propSetString(properties, kOfxPropLabel, 0, label);
@@ -98,15 +97,15 @@ OfxStatus DefineDouble(const Suites& suites, OfxParamSetHandle params, const cha
 OfxStatus DefineChoice(const Suites& suites, OfxParamSetHandle params,
                        const ChoiceControl& control) {
   OfxPropertySetHandle properties = nullptr;
-  OfxStatus status = Define(suites, params, kOfxParamTypeChoice, control.openfx_name,
-                            control.label, nullptr, properties);
+  OfxStatus status = Define(suites, params, kOfxParamTypeChoice, control.openfx_name, control.label,
+                            nullptr, properties);
   for (std::size_t i = 0; i < control.value_labels.size() && status == kOfxStatOK; ++i) {
     status = suites.property->propSetString(properties, kOfxParamPropChoiceOption,
                                             static_cast<int>(i), control.value_labels[i]);
   }
   if (status == kOfxStatOK) {
-    status = suites.property->propSetInt(properties, kOfxParamPropDefault, 0,
-                                         control.default_value);
+    status =
+        suites.property->propSetInt(properties, kOfxParamPropDefault, 0, control.default_value);
   }
   if (status == kOfxStatOK) {
     status = suites.property->propSetString(properties, kOfxParamPropHint, 0, control.help);
@@ -114,21 +113,45 @@ OfxStatus DefineChoice(const Suites& suites, OfxParamSetHandle params,
   return status;
 }
 
+// Defines the table's row under `name`, the kind's parameter.
+OfxStatus DefineRow(const Suites& suites, OfxParamSetHandle params, const ControlRow& row,
+                    const char* name, const char* parent) {
+  switch (row.kind) {
+    case ControlKind::kSwitch:
+      return DefineBoolean(suites, params, name, *row.switch_control, parent);
+    case ControlKind::kColourPicker:
+      return DefineColour(suites, params, name, *row.colour, parent);
+    case ControlKind::kSlider:
+      return DefineDouble(suites, params, name, *row.slider, parent);
+    case ControlKind::kChoice:
+      return DefineChoice(suites, params, *row.choice);
+  }
+  return kOfxStatErrUnknown;
+}
+
+const char* OpenFxNameOf(const ControlRow& row) {
+  switch (row.kind) {
+    case ControlKind::kSwitch:
+      return row.switch_control->openfx_name;
+    case ControlKind::kColourPicker:
+      return row.colour->openfx_name;
+    case ControlKind::kSlider:
+      return row.slider->openfx_name;
+    case ControlKind::kChoice:
+      return row.choice->openfx_name;
+  }
+  return nullptr;
+}
+
+// Entry k's group and, in it, the table's entry rows, each named with k.
 OfxStatus DefineEntry(const Suites& suites, OfxParamSetHandle params, int k) {
-  const EntryNames names = NamesOf(k);
-  const char* group = names.group.data();
+  const ParamName group = NameOf(kEntryGroup.openfx_name, k);
   OfxPropertySetHandle properties = nullptr;
-  OfxStatus status = Define(suites, params, kOfxParamTypeGroup, group,
-                            kEntryGroup.labels[k], nullptr, properties);
-  if (status == kOfxStatOK) {
-    status = DefineBoolean(suites, params, names.enable.data(), kEnableColour, group);
-  }
-  if (status == kOfxStatOK) {
-    status = DefineColour(suites, params, names.colour.data(), kColour, group);
-  }
-  if (status == kOfxStatOK) status = DefineDouble(suites, params, names.range.data(), kRange, group);
-  if (status == kOfxStatOK) {
-    status = DefineDouble(suites, params, names.softness.data(), kSoftness, group);
+  OfxStatus status = Define(suites, params, kOfxParamTypeGroup, group.data(), kEntryGroup.labels[k],
+                            nullptr, properties);
+  for (const ControlRow& row : kEntryControls) {
+    if (status != kOfxStatOK) break;
+    status = DefineRow(suites, params, row, NameOf(OpenFxNameOf(row), k).data(), group.data());
   }
   return status;
 }
@@ -155,15 +178,22 @@ std::uint8_t ChannelByte(double channel, JudgeColours judge) {
 
 }  // namespace
 
+// The table's effect rows the module shows, the entries, then the other
+// effect rows: the choices came later and hosts list them after the entries.
 OfxStatus DefineParameters(const Suites& suites, OfxParamSetHandle params) {
-  OfxStatus status =
-      DefineBoolean(suites, params, kEnableEffect.openfx_name, kEnableEffect, nullptr);
+  OfxStatus status = kOfxStatOK;
+  const auto define_effect_rows = [&](bool in_module) {
+    for (const ControlRow& row : kEffectControls) {
+      if (status == kOfxStatOK && row.in_module == in_module) {
+        status = DefineRow(suites, params, row, OpenFxNameOf(row), nullptr);
+      }
+    }
+  };
+  define_effect_rows(true);
   for (int k = 0; k < kColourEntryCount && status == kOfxStatOK; ++k) {
     status = DefineEntry(suites, params, k);
   }
-  for (const ChoiceControl* choice : kChoiceControls) {
-    if (status == kOfxStatOK) status = DefineChoice(suites, params, *choice);
-  }
+  define_effect_rows(false);
   return status;
 }
 

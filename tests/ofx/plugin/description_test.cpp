@@ -126,20 +126,29 @@ TEST_P(ContextTest, TheSwitchAndTenColourEntriesInGroups) {
   EXPECT_THAT(host_.complaints(), IsEmpty());
 }
 
-// The limits, defaults, labels and names are the OpenFX row of the effect's
-// table of controls, which the other hosts and the tool read too.
-TEST_P(ContextTest, SlidersAreTheControlsTablesOpenFxRow) {
+// Each entry's parameters are the table's entry rows in order: their OpenFX
+// names and labels, and for a slider its default and OpenFX limits. The
+// table is the one the other hosts and the tool read too.
+TEST_P(ContextTest, EntryParametersAreTheControlsTablesRows) {
   const auto& params = Described().params().params();
-  ASSERT_EQ(params.size(), 1u + 10u * 5u + 2u);
+  const std::size_t per_entry = 1 + huesieve::kEntryControls.size();
+  ASSERT_EQ(params.size(), 1u + 10u * per_entry + 2u);
   for (int k = 0; k < 10; ++k) {
-    for (const auto& [at, slider] :
-         {std::pair{4, &huesieve::kRange}, std::pair{5, &huesieve::kSoftness}}) {
-      const auto& param = *params[static_cast<std::size_t>(at + 5 * k)];
-      EXPECT_EQ(param.name(), Name(slider->openfx_name, k));
-      EXPECT_EQ(param.properties().String(kOfxPropLabel), slider->label);
-      EXPECT_EQ(param.properties().Double(kOfxParamPropDefault), slider->default_value);
-      EXPECT_EQ(param.properties().Double(kOfxParamPropMin), slider->openfx.min);
-      EXPECT_EQ(param.properties().Double(kOfxParamPropMax), slider->openfx.max);
+    std::size_t at = 2 + static_cast<std::size_t>(k) * per_entry;
+    for (const huesieve::ControlRow& row : huesieve::kEntryControls) {
+      const auto& param = *params[at++];
+      const char* name = row.switch_control != nullptr ? row.switch_control->openfx_name
+                         : row.colour != nullptr       ? row.colour->openfx_name
+                                                       : row.slider->openfx_name;
+      const char* label = row.switch_control != nullptr ? row.switch_control->label
+                          : row.colour != nullptr       ? row.colour->label
+                                                        : row.slider->label;
+      EXPECT_EQ(param.name(), Name(name, k));
+      EXPECT_EQ(param.properties().String(kOfxPropLabel), label);
+      if (row.slider == nullptr) continue;
+      EXPECT_EQ(param.properties().Double(kOfxParamPropDefault), row.slider->default_value);
+      EXPECT_EQ(param.properties().Double(kOfxParamPropMin), row.slider->openfx.min);
+      EXPECT_EQ(param.properties().Double(kOfxParamPropMax), row.slider->openfx.max);
     }
   }
 }
@@ -165,13 +174,12 @@ TEST_P(ContextTest, TheChoicesAreTheControlsTablesMenus) {
   EXPECT_EQ(params[52]->name(), "featheredAlpha");
 }
 
-INSTANTIATE_TEST_SUITE_P(Contexts, ContextTest,
-                         ::testing::Values(kOfxImageEffectContextFilter,
-                                           kOfxImageEffectContextGeneral),
-                         [](const ::testing::TestParamInfo<const char*>& context) {
-                           return std::string(context.param).substr(
-                               std::string("OfxImageEffectContext").size());
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Contexts, ContextTest,
+    ::testing::Values(kOfxImageEffectContextFilter, kOfxImageEffectContextGeneral),
+    [](const ::testing::TestParamInfo<const char*>& context) {
+      return std::string(context.param).substr(std::string("OfxImageEffectContext").size());
+    });
 
 }  // namespace
 }  // namespace huesieve_ofx_test
