@@ -23,12 +23,12 @@
 #include <vector>
 
 #include "entry/effect_main.h"
-#include "hostsim/frame_generator.h"
-#include "hostsim/host.h"
-#include "hostsim/ofx/image.h"
-#include "hostsim/ofx/instance.h"
-#include "hostsim/ofx/loaded_plugin.h"
-#include "hostsim/ofx/suites.h"
+#include "testing/hostsim/frame_generator.h"
+#include "testing/hostsim/host.h"
+#include "testing/hostsim/ofx/image.h"
+#include "testing/hostsim/ofx/instance.h"
+#include "testing/hostsim/ofx/loaded_plugin.h"
+#include "testing/hostsim/ofx/suites.h"
 #include "image/frame_buffer.h"
 #include "ofx/plugin_identity.h"
 #include "params/param_layout.h"
@@ -46,8 +46,8 @@
 #include "render/host_image_view.h"
 #include "core/selection_pass.h"
 #include "testing/support/colour_entry_params.h"
-#include "hostsim/world.h"
-#include "modulehost/image_record.h"
+#include "testing/hostsim/world.h"
+#include "testing/modulehost/image_record.h"
 
 namespace {
 

@@ -19,11 +19,11 @@
 #include <string>
 
 #include "fuzz/fuzz_values.h"
-#include "hostsim/ofx/faults.h"
-#include "hostsim/ofx/host.h"
-#include "hostsim/ofx/instance.h"
-#include "hostsim/ofx/loaded_plugin.h"
 #include "ofx/plugin_identity.h"
+#include "testing/hostsim/ofx/faults.h"
+#include "testing/hostsim/ofx/host.h"
+#include "testing/hostsim/ofx/instance.h"
+#include "testing/hostsim/ofx/loaded_plugin.h"
 #include "testing/reference/plain_ofx_render.h"
 
 namespace {

@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "entry/effect_main.h"
-#include "hostsim/exact_world.h"
+#include "testing/hostsim/exact_world.h"
 #include "fuzz/fuzz_values.h"
-#include "hostsim/strict_host.h"
+#include "testing/hostsim/strict_host.h"
 #include "params/param_layout.h"
 #include "testing/reference/plain_render.h"
 #include "testing/support/colour_entry_params.h"

@@ -29,7 +29,7 @@ mkdir -p "$demo"
 
 # The same keys through the OpenFX plug-in, loaded from its bundle as an
 # OpenFX host loads it: the files must be the tool's, byte for byte.
-ofx_render=$build/tools/ofx-render/huesieve-ofx-render
+ofx_render=$build/testing/tools/ofx-render/huesieve-ofx-render
 "$ofx_render" $build/Huesieve.ofx.bundle --enable --entry 1:DB2924:110:60 --entry 2:29B33D:100:50 \
   "$sample" "$demo/reds-and-greens-ofx.png"
 "$ofx_render" $build/Huesieve.ofx.bundle --enable \

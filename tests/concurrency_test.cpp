@@ -13,11 +13,11 @@
 #include <vector>
 
 #include "entry/effect_main.h"
-#include "hostsim/strict_host.h"
+#include "testing/hostsim/strict_host.h"
 #include "params/param_layout.h"
 #include "testing/reference/plain_render.h"
 #include "testing/support/colour_entry_params.h"
-#include "hostsim/world.h"
+#include "testing/hostsim/world.h"
 
 namespace {
 

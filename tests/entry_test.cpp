@@ -9,9 +9,9 @@
 #include <string>
 
 #include "entry/effect_main.h"
-#include "hostsim/strict_host.h"
-#include "hostsim/world.h"
 #include "params/param_layout.h"
+#include "testing/hostsim/strict_host.h"
+#include "testing/hostsim/world.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "entry/effect_main.h"
-#include "hostsim/strict_host.h"
-#include "modulehost/poison.h"
+#include "testing/hostsim/strict_host.h"
+#include "testing/modulehost/poison.h"
 #include "testing/support/colour_entry_params.h"
 
 namespace {

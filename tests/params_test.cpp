@@ -9,7 +9,7 @@
 
 #include "effect/controls.h"
 #include "entry/effect_main.h"
-#include "hostsim/strict_host.h"
+#include "testing/hostsim/strict_host.h"
 
 namespace {
 

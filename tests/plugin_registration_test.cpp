@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "hostsim/registration.h"
+#include "testing/hostsim/registration.h"
 
 namespace {
 

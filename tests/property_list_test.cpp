@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "entry/effect_main.h"
-#include "hostsim/strict_host.h"
+#include "testing/hostsim/strict_host.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "entry/effect_main.h"
-#include "hostsim/frame_generator.h"
-#include "hostsim/strict_host.h"
-#include "modulehost/image_record.h"
+#include "testing/hostsim/frame_generator.h"
+#include "testing/hostsim/strict_host.h"
+#include "testing/modulehost/image_record.h"
 #include "params/param_layout.h"
 #include "testing/reference/plain_selection_pass.h"
 #include "core/corner_markers.h"

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "entry/effect_main.h"
-#include "hostsim/exact_world.h"
-#include "hostsim/strict_host.h"
-#include "hostsim/world.h"
 #include "params/param_layout.h"
+#include "testing/hostsim/exact_world.h"
+#include "testing/hostsim/strict_host.h"
+#include "testing/hostsim/world.h"
 #include "testing/support/colour_entry_params.h"
 #include "testing/support/pixel_compare.h"
 #include "testing/support/pixel_depth.h"

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <string>
 
-#include "hostsim/ofx/image.h"
+#include "testing/hostsim/ofx/image.h"
 #include "testing/reference/plain_colour_rule.h"
 #include "testing/reference/plain_effect.h"
 

@@ -13,8 +13,8 @@
 
 #include "host/pf_types.h"
 #include "testing/reference/plain_colour_rule.h"
-#include "hostsim/world.h"
-#include "modulehost/image_record.h"
+#include "testing/hostsim/world.h"
+#include "testing/modulehost/image_record.h"
 
 namespace plain_reference {
 

@@ -2,8 +2,8 @@
 // with Render, by the module's slot layout.
 #pragma once
 
-#include "hostsim/host.h"
 #include "params/param_layout.h"
+#include "testing/hostsim/host.h"
 
 namespace huesieve_test {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "host/pf_types.h"
-#include "hostsim/world.h"
+#include "testing/hostsim/world.h"
 
 namespace huesieve_test {
 

@@ -1,4 +1,4 @@
-#include "tools/module-render/effect_controls.h"
+#include "testing/tools/module-render/effect_controls.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The 16-bit mapping between file samples (0 to 65535) and the After Effects
 // host's channels (0 to 32768), which the module test tool converts through.
-#include "tools/module-render/host_scale.h"
+#include "testing/tools/module-render/host_scale.h"
 
 #include <gtest/gtest.h>
 

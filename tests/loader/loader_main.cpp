@@ -17,10 +17,10 @@
 #include <vector>
 
 #include "tests/loader/digest.h"
-#include "hostsim/strict_host.h"
+#include "testing/hostsim/strict_host.h"
 #include "host/pf_registration.h"
 #include "tests/loader/module_access.h"
-#include "hostsim/registration.h"
+#include "testing/hostsim/registration.h"
 
 namespace loader {
 namespace {

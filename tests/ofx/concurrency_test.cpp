@@ -11,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-#include "hostsim/ofx/frame_pattern.h"
+#include "testing/hostsim/ofx/frame_pattern.h"
 #include "tests/ofx/copy_fixture.h"
 
 namespace {

@@ -2,8 +2,8 @@
 // as a host loads it.
 #pragma once
 
-#include "hostsim/ofx/image.h"
-#include "hostsim/ofx/instance.h"
+#include "testing/hostsim/ofx/image.h"
+#include "testing/hostsim/ofx/instance.h"
 #include "tests/ofx/fixture/copy_plugin_behaviour.h"
 #include "tests/ofx/loaded_bundle_test.h"
 

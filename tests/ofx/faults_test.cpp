@@ -1,13 +1,13 @@
 // Bad input from the host, injected through the faults layer, reaches the
 // plug-in as a real host would send it.
-#include "hostsim/ofx/faults.h"
+#include "testing/hostsim/ofx/faults.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "hostsim/ofx/frame_pattern.h"
+#include "testing/hostsim/ofx/frame_pattern.h"
 #include "ofx/api/ofx_message.h"
 #include "tests/ofx/copy_fixture.h"
 

@@ -8,10 +8,10 @@
 #include <memory>
 #include <utility>
 
-#include "hostsim/ofx/bundle.h"
-#include "hostsim/ofx/host.h"
-#include "hostsim/ofx/instance.h"
-#include "hostsim/ofx/plugin.h"
+#include "testing/hostsim/ofx/bundle.h"
+#include "testing/hostsim/ofx/host.h"
+#include "testing/hostsim/ofx/instance.h"
+#include "testing/hostsim/ofx/plugin.h"
 
 namespace ofx_testing {
 

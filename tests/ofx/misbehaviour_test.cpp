@@ -7,7 +7,7 @@
 #include <ostream>
 #include <string>
 
-#include "hostsim/ofx/frame_pattern.h"
+#include "testing/hostsim/ofx/frame_pattern.h"
 #include "tests/ofx/copy_fixture.h"
 
 namespace {

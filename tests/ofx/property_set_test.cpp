@@ -1,6 +1,6 @@
 // A property set refuses what a strict host refuses, with the status real
 // hosts give, and logs every refusal.
-#include "hostsim/ofx/property_set.h"
+#include "testing/hostsim/ofx/property_set.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -8,7 +8,7 @@
 #include <ostream>
 #include <string>
 
-#include "hostsim/ofx/property_tables.h"
+#include "testing/hostsim/ofx/property_tables.h"
 #include "ofx/api/ofx_image_effect.h"
 
 namespace {

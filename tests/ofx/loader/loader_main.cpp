@@ -19,12 +19,12 @@
 #include <string_view>
 #include <vector>
 
-#include "hostsim/ofx/bundle.h"
-#include "hostsim/ofx/frame_pattern.h"
-#include "hostsim/ofx/host.h"
-#include "hostsim/ofx/image.h"
-#include "hostsim/ofx/instance.h"
-#include "hostsim/ofx/plugin.h"
+#include "testing/hostsim/ofx/bundle.h"
+#include "testing/hostsim/ofx/frame_pattern.h"
+#include "testing/hostsim/ofx/host.h"
+#include "testing/hostsim/ofx/image.h"
+#include "testing/hostsim/ofx/instance.h"
+#include "testing/hostsim/ofx/plugin.h"
 #include "tests/loader/digest.h"
 
 namespace {

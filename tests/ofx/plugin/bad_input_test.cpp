@@ -6,10 +6,10 @@
 
 #include <string>
 
-#include "hostsim/ofx/faults.h"
-#include "hostsim/ofx/frame_pattern.h"
 #include "ofx/api/ofx_message.h"
 #include "ofx/api/ofx_property.h"
+#include "testing/hostsim/ofx/faults.h"
+#include "testing/hostsim/ofx/frame_pattern.h"
 #include "tests/ofx/plugin/plugin_fixture.h"
 
 namespace huesieve_ofx_test {

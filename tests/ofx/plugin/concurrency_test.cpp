@@ -12,9 +12,9 @@
 #include <tuple>
 #include <vector>
 
-#include "hostsim/ofx/faults.h"
+#include "testing/hostsim/ofx/faults.h"
 #include "ofx/api/ofx_multithread.h"
-#include "hostsim/ofx/frame_pattern.h"
+#include "testing/hostsim/ofx/frame_pattern.h"
 #include "tests/ofx/plugin/plugin_fixture.h"
 
 namespace huesieve_ofx_test {

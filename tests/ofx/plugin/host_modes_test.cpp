@@ -13,8 +13,8 @@
 #include <string>
 #include <tuple>
 
-#include "hostsim/ofx/faults.h"
 #include "ofx/api/ofx_multithread.h"
+#include "testing/hostsim/ofx/faults.h"
 #include "tests/ofx/plugin/plugin_fixture.h"
 
 namespace huesieve_ofx_test {

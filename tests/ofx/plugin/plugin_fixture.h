@@ -10,9 +10,9 @@
 #include <random>
 #include <utility>
 
-#include "hostsim/ofx/host.h"
-#include "hostsim/ofx/image.h"
-#include "hostsim/ofx/instance.h"
+#include "testing/hostsim/ofx/host.h"
+#include "testing/hostsim/ofx/image.h"
+#include "testing/hostsim/ofx/instance.h"
 #include "testing/reference/plain_ofx_render.h"
 #include "tests/ofx/loaded_bundle_test.h"
 
