@@ -411,6 +411,15 @@ void PutWord(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t val
   for (std::size_t i = 0; i < 4; ++i) bytes.at(at + i) = std::uint8_t(value >> (8 * i));
 }
 
+// A data window of (x0, y0) to (x1, y1) at the box's byte `at`.
+void PutDataWindow(std::vector<std::uint8_t>& bytes, std::size_t at, std::uint32_t x0,
+                   std::uint32_t y0, std::uint32_t x1, std::uint32_t y1) {
+  PutWord(bytes, at, x0);
+  PutWord(bytes, at + 4, y0);
+  PutWord(bytes, at + 8, x1);
+  PutWord(bytes, at + 12, y1);
+}
+
 const std::vector<ChannelSpec> kRgba = {{"R"}, {"G"}, {"B"}, {"A"}};
 
 TEST_F(ExrFile, HostileHeadersAreRefusedBeforeMemoryIsTaken) {
@@ -432,10 +441,7 @@ TEST_F(ExrFile, HostileHeadersAreRefusedBeforeMemoryIsTaken) {
 
   std::vector<std::uint8_t> huge = Small(kRgba);
   const std::size_t box = Find(huge, std::string_view("dataWindow\0box2i\0", 17)) + 17 + 4;
-  PutWord(huge, box, 0);
-  PutWord(huge, box + 4, 0);
-  PutWord(huge, box + 8, 99999);
-  PutWord(huge, box + 12, 99999);
+  PutDataWindow(huge, box, 0, 0, 99999, 99999);
   cli_test::WriteBytes(Path("huge.exr"), huge);
   EXPECT_EQ(ReadError(Path("huge.exr")),
             "image of 100000 x 100000 pixels exceeds the limit of 268435456 pixels");
@@ -443,10 +449,7 @@ TEST_F(ExrFile, HostileHeadersAreRefusedBeforeMemoryIsTaken) {
   // 8 × 200000 pixels, within the limit, but a chunk a row: the offset table
   // alone would be 1.6 MB.
   std::vector<std::uint8_t> tall = Small(kRgba);
-  PutWord(tall, box, 0);
-  PutWord(tall, box + 4, 0);
-  PutWord(tall, box + 8, 7);
-  PutWord(tall, box + 12, 199999);
+  PutDataWindow(tall, box, 0, 0, 7, 199999);
   cli_test::WriteBytes(Path("tall.exr"), tall);
   EXPECT_EQ(ReadError(Path("tall.exr")),
             "the chunk table's 200000 entries run past the end of the file");
