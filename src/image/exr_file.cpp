@@ -232,19 +232,21 @@ class HeaderWalk {
     throw FileError("the header ends early");
   }
 
+  // The facts that size memory, taken as the library takes them: a value of
+  // its own types is read whole whatever size the attribute states.
   void Remember(PartFacts& facts, const std::string& name, const std::string& type,
                 std::uint32_t size) const {
-    if (name == "dataWindow" && type == "box2i" && size == 16) {
+    if (name == "dataWindow" && type == "box2i") {
       std::array<std::int32_t, 4> box{};
       for (std::size_t i = 0; i < 4; ++i) box[i] = static_cast<std::int32_t>(Word(at_ + 4 * i));
       facts.data_window = box;
-    } else if (name == "tiles" && type == "tiledesc" && size == 9) {
+    } else if (name == "tiles" && type == "tiledesc") {
       facts.tile_size = std::array<std::uint32_t, 2>{Word(at_), Word(at_ + 4)};
-    } else if (name == "compression" && type == "compression" && size == 1) {
+    } else if (name == "compression" && type == "compression") {
       facts.compression = static_cast<unsigned char>(bytes_[at_]);
     } else if (name == "type" && type == "string") {
       facts.type.assign(bytes_.data() + at_, size);
-    } else if (name == "chunkCount" && type == "int" && size == 4) {
+    } else if (name == "chunkCount" && type == "int") {
       facts.chunk_count = Word(at_);
     }
   }

@@ -445,6 +445,12 @@ TEST_F(ExrFile, HostileHeadersAreRefusedBeforeMemoryIsTaken) {
   cli_test::WriteBytes(Path("huge.exr"), huge);
   EXPECT_EQ(ReadError(Path("huge.exr")),
             "image of 100000 x 100000 pixels exceeds the limit of 268435456 pixels");
+  // The library reads a box whole whatever size the attribute states, and
+  // sizes its line buffers by it: so must the check.
+  PutWord(huge, box - 4, 132);
+  cli_test::WriteBytes(Path("huge.exr"), huge);
+  EXPECT_EQ(ReadError(Path("huge.exr")),
+            "image of 100000 x 100000 pixels exceeds the limit of 268435456 pixels");
 
   // 8 × 200000 pixels, within the limit, but a chunk a row: the offset table
   // alone would be 1.6 MB.
