@@ -39,17 +39,6 @@ describe('controls', () => {
     assert.deepEqual([controls.softness.min, controls.softness.max], [0, 100]);
     assert.equal(controls.defaults.enable, false);
   });
-
-  it('have the effect\'s two choices, at their defaults in the default key', () => {
-    assert.deepEqual(controls.choices.map(({ name, label, option, values, default: value }) =>
-      [name, label, option, values.map((v) => `${v.name}=${v.label}`), value]), [
-      ['judge', 'Judge colours', '--judge', ['stored=As stored', 'srgb=sRGB-encoded'], 'stored'],
-      ['featheredAlpha', 'Feathered alpha', '--feathered-alpha', ['replaces=Replaces', 'fades=Fades'],
-       'replaces'],
-    ]);
-    assert.equal(controls.judge, 'judge');
-    for (const choice of controls.choices) assert.equal(choice.name in controls.defaults, false);
-  });
 });
 
 describe('settings file', () => {
