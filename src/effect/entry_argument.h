@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "effect/controls.h"
 
@@ -21,5 +22,19 @@ struct EntryArgument {
 };
 
 EntryArgument ParseEntryArgument(std::string_view text);
+
+// The checks of the form's fields, each by its control's row, in the words
+// --entry's messages use: empty, or why the field is refused. ParseEntryArgument
+// makes them; so do the command line's validators, field by field.
+inline constexpr char kEntryForm[] =
+    "expected K:RRGGBB:RANGE:SOFTNESS or K:RRGGBB:RANGE:SOFTNESS:off";
+inline constexpr char kEntryOffName[] = "off";  // the last field: the entry switched off
+std::vector<std::string_view> EntryFields(std::string_view text);  // split at each ':'
+std::string CheckEntryNumberField(std::string_view text);  // K, from 1 to the entry count
+std::string CheckColourField(std::string_view text);       // RRGGBB, as the colour row takes it
+// A plain decimal within the slider's limits; its default, which claims
+// nothing, refused.
+std::string CheckSliderField(const SliderControl& control, std::string_view text);
+std::string CheckSwitchField(std::string_view text);  // only "off"
 
 }  // namespace huesieve
