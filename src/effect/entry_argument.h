@@ -23,18 +23,23 @@ struct EntryArgument {
 
 EntryArgument ParseEntryArgument(std::string_view text);
 
-// The checks of the form's fields, each by its control's row, in the words
-// --entry's messages use: empty, or why the field is refused. ParseEntryArgument
-// makes them; so do the command line's validators, field by field.
+// The form's fields, split at each ':'.
+std::vector<std::string_view> EntryFields(std::string_view text);
 inline constexpr char kEntryForm[] =
     "expected K:RRGGBB:RANGE:SOFTNESS or K:RRGGBB:RANGE:SOFTNESS:off";
-inline constexpr char kEntryOffName[] = "off";  // the last field: the entry switched off
-std::vector<std::string_view> EntryFields(std::string_view text);  // split at each ':'
-std::string CheckEntryNumberField(std::string_view text);  // K, from 1 to the entry count
-std::string CheckColourField(std::string_view text);       // RRGGBB, as the colour row takes it
+
+// The checks of the fields, each by its control's row, in the words --entry's
+// messages use: empty, or why the field is refused. ParseEntryArgument makes
+// them; so do the command line's validators, field by field.
+// K: a whole number from 1 to the entry count.
+std::string CheckEntryNumberField(std::string_view text);
+// RRGGBB, as the colour row takes it.
+std::string CheckColourField(std::string_view text);
 // A plain decimal within the slider's limits; its default, which claims
 // nothing, refused.
 std::string CheckSliderField(const SliderControl& control, std::string_view text);
-std::string CheckSwitchField(std::string_view text);  // only "off"
+// The last field, when given: the entry switched off.
+inline constexpr char kEntryOffName[] = "off";
+std::string CheckSwitchField(std::string_view text);
 
 }  // namespace huesieve

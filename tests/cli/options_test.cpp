@@ -140,9 +140,10 @@ TEST(CommandLine, EntryFieldsTakeTheirRowsLimits) {
                 "--entry " + text + ": " + slider->argument_name + " " + number(value) + outside);
     }
   }
-  EXPECT_EQ(ParseError({"--entry", "1:FF0000:5:0", "--entry", "11:FF0000:5:0:off", "a.png", "b.png"}),
-            "--entry 11:FF0000:5:0:off: the effect has colour entries 1 to " +
-                std::to_string(huesieve::kColourEntryCount));
+  EXPECT_EQ(
+      ParseError({"--entry", "1:FF0000:5:0", "--entry", "11:FF0000:5:0:off", "a.png", "b.png"}),
+      "--entry 11:FF0000:5:0:off: the effect has colour entries 1 to " +
+          std::to_string(huesieve::kColourEntryCount));
 }
 
 // The help's limits, defaults and choices are the controls' table's.
@@ -163,8 +164,11 @@ TEST(CommandLine, HelpPrintsTheTablesLimitsAndChoices) {
   // The help's lines wrapped again as one.
   std::string flat;
   for (const char c : help) {
-    if (c != ' ' && c != '\n') flat += c;
-    else if (!flat.empty() && flat.back() != ' ') flat += ' ';
+    if (c != ' ' && c != '\n') {
+      flat += c;
+    } else if (!flat.empty() && flat.back() != ' ') {
+      flat += ' ';
+    }
   }
   EXPECT_NE(flat.find("keep their defaults (" +
                       std::string(huesieve::kEnableColour.default_value ? "on" : "off") +
