@@ -4,7 +4,7 @@
 // rendered. The picture is idle again when what it shows, and what "Save
 // result" writes, matches every control and the open image.
 import { kEntryColours } from './claim_map.js';
-import { encodePng } from './png.js';
+import { encodePng } from './image_files.js';
 import { commandLine, decimalText, outputName, snapRange } from './settings.js';
 
 const kSampleName = 'huesieve-sample.png';
@@ -382,7 +382,7 @@ function wireControls() {
     await idle();
     if (image === null || shown === null) return;
     const { width, height, depth } = image;
-    const blob = await encodePng({ width, height, depth, rgba: shown.result });
+    const blob = encodePng({ width, height, depth, rgba: shown.result });
     download(blob, outputName(image.name));
   });
 }
