@@ -18,7 +18,8 @@ const context = canvas.getContext('2d');
 // the default key), and the colour the rule sees for each 16-bit sample.
 let controls = null;
 let ruleBytes16 = null;
-const state = { settings: null, claimMap: false, before: false, zoom: 1 };
+// zoom: a scale, or 'fit'.
+const state = { settings: null, claimMap: false, before: false, zoom: 'fit' };
 // { name, kind, width, height, depth, source: its samples, display: 8-bit RGBA }
 let image = null;
 let shown = null;  // the latest current render from the worker
@@ -113,8 +114,20 @@ function forDisplay(samples) {
   return Uint8ClampedArray.from(samples, (value) => Math.round(value / 257));
 }
 
+// The largest scale up to 100 % at which the whole picture shows in its area:
+// the stage's width, and the height it may grow to.
+function fitZoom() {
+  const stage = document.querySelector('.stage');
+  const style = getComputedStyle(stage);
+  const width = stage.getBoundingClientRect().width - parseFloat(style.borderLeftWidth) -
+                parseFloat(style.borderRightWidth);
+  const height = parseFloat(style.maxHeight);
+  return Math.min(1, width / image.width, height / image.height);
+}
+
 function draw() {
   if (image === null) return;
+  const zoom = state.zoom === 'fit' ? fitZoom() : state.zoom;
   if (canvas.width !== image.width || canvas.height !== image.height) {
     canvas.width = image.width;
     canvas.height = image.height;
@@ -123,16 +136,16 @@ function draw() {
   const pixels = state.before || shown === null ? image.display : claimsShown ? shown.claims :
                                                   shown.display;
   context.putImageData(new ImageData(pixels, image.width, image.height), 0, 0);
-  canvas.style.width = `${image.width * state.zoom}px`;
-  canvas.style.height = `${image.height * state.zoom}px`;
+  canvas.style.width = `${image.width * zoom}px`;
+  canvas.style.height = `${image.height * zoom}px`;
 
   const outline = $('bounds');
   outline.hidden = !claimsShown;
   if (claimsShown) {
     const [left, top, right, bottom] = shown.claimBounds;
     Object.assign(outline.style, {
-      left: `${left * state.zoom}px`, top: `${top * state.zoom}px`,
-      width: `${(right - left) * state.zoom}px`, height: `${(bottom - top) * state.zoom}px`,
+      left: `${left * zoom}px`, top: `${top * zoom}px`,
+      width: `${(right - left) * zoom}px`, height: `${(bottom - top) * zoom}px`,
     });
   }
   drawLegend();
@@ -182,6 +195,9 @@ async function openImage(name, bytes) {
     image = { name, kind: reply.kind, width: reply.width, height: reply.height,
               depth: reply.depth, source, display: forDisplay(source) };
     shown = null;
+    // Each picture opens whole in its area.
+    state.zoom = 'fit';
+    $('zoom').value = 'fit';
     showMessage('');
     $('image-info').textContent = `${name}: ${image.width} × ${image.height} pixels, ` +
                                   `${reply.kind.toUpperCase()}, ${image.depth}-bit`;
@@ -346,8 +362,12 @@ function wireControls() {
     draw();
   });
   $('zoom').addEventListener('input', (event) => {
-    state.zoom = Number(event.target.value);
+    const { value } = event.target;
+    state.zoom = value === 'fit' ? value : Number(value);
     draw();
+  });
+  window.addEventListener('resize', () => {
+    if (state.zoom === 'fit') draw();
   });
   canvas.addEventListener('pointerdown', pickAt);
   canvas.addEventListener('click', pickAt);

@@ -45,9 +45,10 @@ export class Tuner {
     for (const folder of [this.profile, this.directory]) rmSync(folder, { recursive: true, force: true });
   }
 
-  // A new page with the sample open and rendered.
-  async open() {
+  // A new page with the sample open and rendered; `viewport` in CSS pixels.
+  async open(viewport = null) {
     const page = await this.context.newPage();
+    if (viewport !== null) await page.setViewportSize(viewport);
     page.errors = [];
     page.on('pageerror', (error) => page.errors.push(error.message));
     await page.goto(this.url);
