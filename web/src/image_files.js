@@ -76,6 +76,20 @@ function pngSize(bytes, name) {
   return size;
 }
 
+// Samples packed below 8 bits (grey or palette indices), each row from its
+// high bit down, one a byte.
+function unpack(data, width, height, depth) {
+  const samples = new Uint8Array(width * height);
+  const rowBytes = Math.ceil((width * depth) / 8);
+  const top = (1 << depth) - 1;
+  for (let y = 0, o = 0; y < height; y++) {
+    for (let x = 0, bit = 0; x < width; x++, o++, bit += depth) {
+      samples[o] = (data[y * rowBytes + (bit >> 3)] >> (8 - depth - (bit & 7))) & top;
+    }
+  }
+  return samples;
+}
+
 // fast-png's channels as libpng gives them to the tool: palette indices as
 // their colours (past the palette, opaque black), grey as RGB, grey below 8
 // bits scaled to 8 by repeating its bits, a tRNS colour transparent (compared
@@ -83,39 +97,40 @@ function pngSize(bytes, name) {
 // the file has none.
 function pngRgba({ width, height, depth, channels, data, palette, transparency }) {
   if (channels === 4) return data;
+  const pixels = width * height;
   const deep = depth === 16;
-  const rgba = deep ? new Uint16Array(width * height * 4) : new Uint8Array(width * height * 4);
+  const rgba = deep ? new Uint16Array(pixels * 4) : new Uint8Array(pixels * 4);
   const top = deep ? 65535 : (1 << depth) - 1;
   const opaque = deep ? 65535 : 255;
-  const scale = depth < 8 ? 255 / top : 1;
-  const rowBytes = Math.ceil((width * depth * channels) / 8);
-  // Below 8 bits a row packs its samples from the high bit down.
-  const read = depth < 8 ?
-      (x, y) => (data[y * rowBytes + ((x * depth) >> 3)] >> (8 - depth - ((x * depth) & 7))) & top :
-      (x, y, c) => data[(y * width + x) * channels + c];
-  let colours = null;
+  const key = transparency && Array.from(transparency, (value) => value & top);
+  const samples = depth < 8 ? unpack(data, width, height, depth) : data;
   if (palette !== undefined) {
-    colours = new Uint8Array(256 * 4);
+    const colours = new Uint8Array(256 * 4);
     for (let i = 0; i < 256; i++) colours[i * 4 + 3] = 255;
     palette.forEach((colour, i) => colours.set(colour, i * 4));
-  }
-  const key = transparency && Array.from(transparency, (value) => value & top);
-  for (let y = 0, o = 0; y < height; y++) {
-    for (let x = 0; x < width; x++, o += 4) {
-      if (colours !== null) {
-        const at = read(x, y, 0) * 4;
-        rgba.set(colours.subarray(at, at + 4), o);
-      } else if (channels === 3) {
-        const [r, g, b] = [read(x, y, 0), read(x, y, 1), read(x, y, 2)];
-        rgba[o] = r;
-        rgba[o + 1] = g;
-        rgba[o + 2] = b;
-        rgba[o + 3] = key && r === key[0] && g === key[1] && b === key[2] ? 0 : opaque;
-      } else {
-        const grey = read(x, y, 0);
-        rgba[o] = rgba[o + 1] = rgba[o + 2] = grey * scale;
-        rgba[o + 3] = channels === 2 ? read(x, y, 1) : key && grey === key[0] ? 0 : opaque;
-      }
+    for (let p = 0, o = 0; p < pixels; p++, o += 4) {
+      const at = samples[p] * 4;
+      rgba[o] = colours[at];
+      rgba[o + 1] = colours[at + 1];
+      rgba[o + 2] = colours[at + 2];
+      rgba[o + 3] = colours[at + 3];
+    }
+  } else if (channels === 3) {
+    for (let i = 0, o = 0; o < pixels * 4; i += 3, o += 4) {
+      const r = samples[i];
+      const g = samples[i + 1];
+      const b = samples[i + 2];
+      rgba[o] = r;
+      rgba[o + 1] = g;
+      rgba[o + 2] = b;
+      rgba[o + 3] = key && r === key[0] && g === key[1] && b === key[2] ? 0 : opaque;
+    }
+  } else {
+    const scale = depth < 8 ? 255 / top : 1;
+    for (let i = 0, o = 0; o < pixels * 4; i += channels, o += 4) {
+      const grey = samples[i];
+      rgba[o] = rgba[o + 1] = rgba[o + 2] = grey * scale;
+      rgba[o + 3] = channels === 2 ? samples[i + 1] : key && grey === key[0] ? 0 : opaque;
     }
   }
   return rgba;
