@@ -127,7 +127,6 @@ function fitZoom() {
 
 function draw() {
   if (image === null) return;
-  const zoom = state.zoom === 'fit' ? fitZoom() : state.zoom;
   if (canvas.width !== image.width || canvas.height !== image.height) {
     canvas.width = image.width;
     canvas.height = image.height;
@@ -136,9 +135,18 @@ function draw() {
   const pixels = state.before || shown === null ? image.display : claimsShown ? shown.claims :
                                                   shown.display;
   context.putImageData(new ImageData(pixels, image.width, image.height), 0, 0);
+  place();
+  drawLegend();
+}
+
+// The picture and the claims' outline at the zoom, without drawing again.
+function place() {
+  if (image === null) return;
+  const zoom = state.zoom === 'fit' ? fitZoom() : state.zoom;
   canvas.style.width = `${image.width * zoom}px`;
   canvas.style.height = `${image.height * zoom}px`;
 
+  const claimsShown = state.claimMap && !state.before && shown?.claims;
   const outline = $('bounds');
   outline.hidden = !claimsShown;
   if (claimsShown) {
@@ -148,7 +156,6 @@ function draw() {
       width: `${(right - left) * zoom}px`, height: `${(bottom - top) * zoom}px`,
     });
   }
-  drawLegend();
 }
 
 function drawLegend() {
@@ -364,10 +371,10 @@ function wireControls() {
   $('zoom').addEventListener('input', (event) => {
     const { value } = event.target;
     state.zoom = value === 'fit' ? value : Number(value);
-    draw();
+    place();
   });
   window.addEventListener('resize', () => {
-    if (state.zoom === 'fit') draw();
+    if (state.zoom === 'fit') place();
   });
   canvas.addEventListener('pointerdown', pickAt);
   canvas.addEventListener('click', pickAt);

@@ -451,16 +451,21 @@ describe('layout', () => {
     });
   }
 
-  it('a picture opens fitted whatever the zoom before, by its height where that limits it',
+  it('a picture opens fitted whatever the zoom before, and stays fitted as the window changes',
      async () => {
        const page = await tuner.open({ width: 1280, height: 900 });
        await label(page, 'Zoom').selectOption({ label: '400 %' });
-       await openImage(page, 'tall.png', randomFrame({ width: 150, height: 1500, seed: 14 }));
-       const seen = await boxes(page);
+       await openImage(page, 'tall.png', randomFrame({ width: 900, height: 1200, seed: 14 }));
        assert.equal(await label(page, 'Zoom').inputValue(), 'fit');
-       assert.ok(Math.abs(seen.picture.height - seen.stage.maxHeight) < 0.5,
-                 `${seen.picture.height} high in ${seen.stage.maxHeight}`);
-       assert.ok(Math.abs(seen.picture.width - (150 * seen.stage.maxHeight) / 1500) < 0.5);
+       // Wide, the picture's height limits it; narrow, its width.
+       for (const [width, by] of [[1280, 'height'], [420, 'width']]) {
+         await page.setViewportSize({ width, height: 900 });
+         const { picture, stage } = await boxes(page);
+         const room = { width: stage.innerWidth, height: stage.maxHeight };
+         assert.ok(Math.abs(picture[by] - room[by]) < 0.5, `${picture[by]} in ${room[by]}`);
+         assert.ok(Math.abs(picture.width / picture.height - 900 / 1200) < 0.01);
+         assert.equal(stage.scrolls, false, `at ${width}`);
+       }
        await page.close();
      });
 });
