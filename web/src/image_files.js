@@ -31,17 +31,57 @@ function jpegSize(bytes) {
   return null;
 }
 
-// Whether the file ends before its IEND chunk, inside a chunk.
-function pngTruncated(bytes) {
+// The chunks' types and data up to IEND; `truncated` when the file ends
+// inside one before it.
+function pngChunks(bytes) {
   const view = new DataView(bytes.buffer, bytes.byteOffset, bytes.byteLength);
+  const chunks = [];
   for (let at = 8; at + 12 <= bytes.length; at += 12 + view.getUint32(at)) {
-    if (String.fromCharCode(...bytes.subarray(at + 4, at + 8)) === 'IEND') return false;
+    const type = String.fromCharCode(...bytes.subarray(at + 4, at + 8));
+    chunks.push({ type, data: bytes.subarray(at + 8, at + 8 + view.getUint32(at)) });
+    if (type === 'IEND') return { chunks, truncated: false };
   }
-  return true;
+  return { chunks, truncated: true };
+}
+
+const kAdam7 = [[0, 0, 8, 8], [4, 0, 8, 8], [0, 4, 4, 8], [2, 0, 4, 4], [0, 2, 2, 4], [1, 0, 2, 2],
+                [0, 1, 1, 2]];
+
+// The bytes a zlib stream inflates to, by the browser's own inflater; a
+// stream that fails after its data (a wrong checksum, bytes past its end)
+// counts what it gave.
+async function inflatedLength(parts) {
+  const reader = new Blob(parts).stream().pipeThrough(new DecompressionStream('deflate')).getReader();
+  let length = 0;
+  try {
+    for (let part = await reader.read(); !part.done; part = await reader.read()) {
+      length += part.value.length;
+    }
+  } catch {
+    // What came before the failure is counted; a short count refuses the file.
+  }
+  return length;
+}
+
+// fast-png fills rows its image data is short of with zeros: the data is
+// counted against what the header asks, a filter byte and the samples of
+// every row of every pass, as libpng counts it.
+async function checkPngData(bytes, name, { width, height, depth, channels }) {
+  const interlaced = bytes[28] === 1;
+  let needed = 0;
+  for (const [x0, y0, dx, dy] of interlaced ? kAdam7 : [[0, 0, 1, 1]]) {
+    const columns = Math.ceil((width - x0) / dx);
+    const rows = Math.ceil((height - y0) / dy);
+    if (columns > 0 && rows > 0) needed += rows * (1 + Math.ceil((columns * depth * channels) / 8));
+  }
+  const data = pngChunks(bytes).chunks.filter((chunk) => chunk.type === 'IDAT');
+  if (await inflatedLength(data.map((chunk) => chunk.data)) < needed) {
+    throw new ImageError(`${name}: damaged PNG file (not enough image data)`);
+  }
 }
 
 function damagedPng(name, bytes, error) {
-  if (pngTruncated(bytes)) return new ImageError(`${name}: the file is truncated`);
+  if (pngChunks(bytes).truncated) return new ImageError(`${name}: the file is truncated`);
   const reason = error.cause ? `${error.message} ${error.cause.message}` : error.message;
   return new ImageError(`${name}: damaged PNG file (${reason})`);
 }
@@ -162,6 +202,7 @@ export async function decodeImage(bytes, name) {
     } catch (error) {
       throw damagedPng(name, bytes, error);
     }
+    await checkPngData(bytes, name, png);
     return { width: png.width, height: png.height, depth: png.depth === 16 ? 16 : 8,
              rgba: pngRgba(png), kind: 'png' };
   }

@@ -7,6 +7,7 @@ import { mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import { join } from 'node:path';
 import { after, describe, it } from 'node:test';
+import { deflateSync } from 'node:zlib';
 
 import { chunk, imageFiles, makePng, randomSource, runTool } from './png_files.mjs';
 
@@ -137,6 +138,10 @@ describe('PNG reading', () => {
     ['of no pixels', withHeader(0, 8), /x: damaged PNG file \(an image of 0 × 8 pixels\)/],
     ['without image data', Buffer.concat([good.subarray(0, 33), chunk('IEND', [])]),
      /x: damaged PNG file/],
+    // Eight rows of a filter byte and 32 samples, the last 5 missing.
+    ['short of image data', Buffer.concat([good.subarray(0, 33), chunk('IDAT', deflateSync(Buffer.alloc(8 * 33 - 5))),
+                                           chunk('IEND', [])]),
+     /x: damaged PNG file \(not enough image data\)/],
   ]) {
     it(`refuses a file ${name}`, async () => {
       await assert.rejects(decodeImage(bytes, 'x'),
