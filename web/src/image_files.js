@@ -4,7 +4,9 @@
 // would premultiply the colour and may manage it, and the core must see every
 // stored value unchanged.
 import decodeJpeg from './vendor/jpeg-decoder.js';
-import { decode as decodePngFile, encode as encodePngFile, hasPngSignature } from './vendor/fast-png.js';
+import {
+  decode as decodePngFile, encode as encodePngFile, hasPngSignature,
+} from './vendor/fast-png.js';
 
 // 2^25 pixels (8192 × 4096): the tuner holds the source, the result and the
 // claim map in WebAssembly memory and the page two more copies, about 20 bytes
@@ -51,7 +53,8 @@ const kAdam7 = [[0, 0, 8, 8], [4, 0, 8, 8], [0, 4, 4, 8], [2, 0, 4, 4], [0, 2, 2
 // stream that fails after its data (a wrong checksum, bytes past its end)
 // counts what it gave.
 async function inflatedLength(parts) {
-  const reader = new Blob(parts).stream().pipeThrough(new DecompressionStream('deflate')).getReader();
+  const inflated = new Blob(parts).stream().pipeThrough(new DecompressionStream('deflate'));
+  const reader = inflated.getReader();
   let length = 0;
   try {
     for (let part = await reader.read(); !part.done; part = await reader.read()) {
@@ -111,7 +114,8 @@ function pngSize(bytes, name) {
                          'does not read: save it without interlacing or at 8 bits');
   }
   if (size.width === 0 || size.height === 0) {
-    throw new ImageError(`${name}: damaged PNG file (an image of ${size.width} × ${size.height} pixels)`);
+    throw new ImageError(
+        `${name}: damaged PNG file (an image of ${size.width} × ${size.height} pixels)`);
   }
   return size;
 }
