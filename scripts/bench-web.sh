@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Measures the tuner in headless Chromium against the native core, on 1920 x
 # 1080 and 3840 x 2160 frames of ffmpeg's testsrc2 with ten colour entries:
-# the median time from a slider change to the finished result, the
+# the median time from a slider change to the finished result (on every
+# thread, and on one from a page served without isolation), the
 # WebAssembly core's render alone (SIMD on every thread and on one, portable)
 # and the native core's.
 # Usage: scripts/bench-web.sh [slider changes (default 60)]

@@ -32,6 +32,10 @@ cp web/src/*.js "$out/src/"
   cat web/node_modules/jpeg-js/lib/decoder.js
   echo "export default module.exports;"
 } >"$out/src/vendor/jpeg-decoder.js"
+# fast-png imports fflate and iobuffer by their package names, which a worker
+# cannot resolve (it has no import map): the three as one ES module.
+web/node_modules/.bin/esbuild web/node_modules/fast-png/lib/index.js --bundle --format=esm \
+  --platform=browser --log-level=warning --outfile="$out/src/vendor/fast-png.js"
 
 # The core as in the module: warnings as errors, no floating-point
 # contraction, WebAssembly SIMD for the lane kernel.

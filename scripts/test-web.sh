@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the tuner and huesieve-render, then runs the tuner's tests: the PNG
-# codec and the settings under Node, the core compiled to WebAssembly against
+# Builds the tuner and huesieve-render, then runs the tuner's tests: its PNG
+# reading and writing and the settings under Node, the core compiled to WebAssembly against
 # the plain reference, and the page in headless Chromium against the tool.
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -1,11 +1,13 @@
 // The tuner's speed in headless Chromium, in one run: a slider change to the
-// finished result (aria-busy back to false) on a frame with ten entries; the
-// WebAssembly core's render alone, with its SIMD kernel on every thread and on
-// one (the page is cross-origin isolated) and with the portable one; and the
-// native core's render of the same frame and key.
+// finished result (aria-busy back to false) on a frame with ten entries, on
+// every thread (the page cross-origin isolated) and on one (served without
+// isolation); the WebAssembly core's render alone, with its SIMD kernel on
+// every thread and on one and with the portable one; and the native core's
+// render of the same frame and key, on the processor named.
 // Usage: node tuner_bench.mjs FRAME.png NATIVE_TIMING_PROGRAM [changes]
 import { execFileSync } from 'node:child_process';
 import { readFileSync } from 'node:fs';
+import { cpus } from 'node:os';
 import { basename } from 'node:path';
 
 import { idle, label, loadSettings, openImage, Tuner } from '../tests/tuner_page.mjs';
@@ -28,37 +30,53 @@ function median(values) {
   return sorted[Math.floor(sorted.length / 2)];
 }
 
-const tuner = await Tuner.start();
-const page = await tuner.open();
-const frame = readFileSync(framePath);
-await openImage(page, basename(framePath), frame);
-await loadSettings(page, 'key.json', JSON.stringify(key));
+// The frame opened with the key loaded, on a page served with or without the
+// isolation that lets it render on every thread.
+async function openFrame(tuner) {
+  const page = await tuner.open();
+  await openImage(page, basename(framePath), frame);
+  await loadSettings(page, 'key.json', JSON.stringify(key));
+  return page;
+}
 
 // Each change alternates Range 1 between two values, so every one renders;
 // the first ten warm the page and the worker up.
-const sliderToResult = await page.evaluate(async (count) => {
-  const slider = document.querySelector('[aria-label="Range 1"]');
-  const canvas = document.querySelector('canvas[aria-label="Result"]');
-  const idleAgain = () => new Promise((resolve) => {
-    const watcher = new MutationObserver(() => {
-      if (canvas.getAttribute('aria-busy') === 'false') {
-        watcher.disconnect();
-        resolve();
-      }
+function sliderToResult(page) {
+  return page.evaluate(async (count) => {
+    const slider = document.querySelector('[aria-label="Range 1"]');
+    const canvas = document.querySelector('canvas[aria-label="Result"]');
+    const idleAgain = () => new Promise((resolve) => {
+      const watcher = new MutationObserver(() => {
+        if (canvas.getAttribute('aria-busy') === 'false') {
+          watcher.disconnect();
+          resolve();
+        }
+      });
+      watcher.observe(canvas, { attributes: true, attributeFilter: ['aria-busy'] });
     });
-    watcher.observe(canvas, { attributes: true, attributeFilter: ['aria-busy'] });
-  });
-  const times = [];
-  for (let i = -10; i < count; i++) {
-    const done = idleAgain();
-    const start = performance.now();
-    slider.value = i % 2 ? '30' : '31.5';
-    slider.dispatchEvent(new Event('input', { bubbles: true }));
-    await done;
-    if (i >= 0) times.push(performance.now() - start);
-  }
-  return times;
-}, changes);
+    const times = [];
+    for (let i = -10; i < count; i++) {
+      const done = idleAgain();
+      const start = performance.now();
+      slider.value = i % 2 ? '30' : '31.5';
+      slider.dispatchEvent(new Event('input', { bubbles: true }));
+      await done;
+      if (i >= 0) times.push(performance.now() - start);
+    }
+    return times;
+  }, changes);
+}
+
+const frame = readFileSync(framePath);
+const alone = await Tuner.start({ isolated: false });
+const single = await openFrame(alone);
+const sliderOneThread = await sliderToResult(single);
+await single.close();
+await alone.stop();
+
+const tuner = await Tuner.start();
+const page = await openFrame(tuner);
+const sliderEveryThread = await sliderToResult(page);
 await idle(page);
 
 // The core alone, in a worker of its own on the same page.
@@ -100,14 +118,16 @@ await page.close();
 await tuner.stop();
 
 const rows = [
-  ['slider change to finished result (page, worker, canvas)', median(sliderToResult)],
+  [`slider change to finished result (page, worker, canvas), ${threads} threads`,
+   median(sliderEveryThread)],
+  ['slider change to finished result (page, worker, canvas), 1 thread', median(sliderOneThread)],
   [`WebAssembly core render, SIMD lane kernel, ${threads} threads`, median(coreTimes.simd)],
   ['WebAssembly core render, SIMD lane kernel, 1 thread', median(coreTimes.oneThread)],
   ['WebAssembly core render, portable kernel, 1 thread', median(coreTimes.portable)],
   [`native core render (same entry point, ${nativeKernel} kernel)`, native],
 ];
-console.log(`${coreTimes.width} × ${coreTimes.height}, 10 entries; medians of ${changes} changes ` +
-            `and ${kRenders} renders`);
+console.log(`${coreTimes.width} × ${coreTimes.height}, 10 entries, on ${cpus()[0].model} ` +
+            `(${cpus().length} processors); medians of ${changes} changes and ${kRenders} renders`);
 console.log('| measure | median ms |\n|---|---:|');
 for (const [name, ms] of rows) console.log(`| ${name} | ${ms.toFixed(2)} |`);
 const oneThread = median(coreTimes.oneThread);

@@ -4,7 +4,7 @@
 // rendered. The picture is idle again when what it shows, and what "Save
 // result" writes, matches every control and the open image.
 import { kEntryColours } from './claim_map.js';
-import { encodePng } from './png.js';
+import { encodePng } from './image_files.js';
 import { choiceValue, commandLine, decimalText, outputName, snapRange } from './settings.js';
 
 const kSampleName = 'huesieve-sample.png';
@@ -19,7 +19,8 @@ const context = canvas.getContext('2d');
 // judging choice's value and the depth.
 let controls = null;
 let ruleBytes = null;
-const state = { settings: null, claimMap: false, before: false, zoom: 1 };
+// zoom: a scale, or 'fit'.
+const state = { settings: null, claimMap: false, before: false, zoom: 'fit' };
 // { name, kind, width, height, depth, source: its samples, display: 8-bit RGBA }
 let image = null;
 let shown = null;  // the latest current render from the worker
@@ -114,6 +115,17 @@ function forDisplay(samples) {
   return Uint8ClampedArray.from(samples, (value) => Math.round(value / 257));
 }
 
+// The largest scale up to 100 % at which the whole picture shows in its area:
+// the stage's width, and the height it may grow to.
+function fitZoom() {
+  const stage = document.querySelector('.stage');
+  const style = getComputedStyle(stage);
+  const width = stage.getBoundingClientRect().width - parseFloat(style.borderLeftWidth) -
+                parseFloat(style.borderRightWidth);
+  const height = parseFloat(style.maxHeight);
+  return Math.min(1, width / image.width, height / image.height);
+}
+
 function draw() {
   if (image === null) return;
   if (canvas.width !== image.width || canvas.height !== image.height) {
@@ -124,19 +136,27 @@ function draw() {
   const pixels = state.before || shown === null ? image.display : claimsShown ? shown.claims :
                                                   shown.display;
   context.putImageData(new ImageData(pixels, image.width, image.height), 0, 0);
-  canvas.style.width = `${image.width * state.zoom}px`;
-  canvas.style.height = `${image.height * state.zoom}px`;
+  place();
+  drawLegend();
+}
 
+// The picture and the claims' outline at the zoom, without drawing again.
+function place() {
+  if (image === null) return;
+  const zoom = state.zoom === 'fit' ? fitZoom() : state.zoom;
+  canvas.style.width = `${image.width * zoom}px`;
+  canvas.style.height = `${image.height * zoom}px`;
+
+  const claimsShown = state.claimMap && !state.before && shown?.claims;
   const outline = $('bounds');
   outline.hidden = !claimsShown;
   if (claimsShown) {
     const [left, top, right, bottom] = shown.claimBounds;
     Object.assign(outline.style, {
-      left: `${left * state.zoom}px`, top: `${top * state.zoom}px`,
-      width: `${(right - left) * state.zoom}px`, height: `${(bottom - top) * state.zoom}px`,
+      left: `${left * zoom}px`, top: `${top * zoom}px`,
+      width: `${(right - left) * zoom}px`, height: `${(bottom - top) * zoom}px`,
     });
   }
-  drawLegend();
 }
 
 function drawLegend() {
@@ -183,6 +203,9 @@ async function openImage(name, bytes) {
     image = { name, kind: reply.kind, width: reply.width, height: reply.height,
               depth: reply.depth, source, display: forDisplay(source) };
     shown = null;
+    // Each picture opens whole in its area.
+    state.zoom = 'fit';
+    $('zoom').value = 'fit';
     showMessage('');
     $('image-info').textContent = `${name}: ${image.width} × ${image.height} pixels, ` +
                                   `${reply.kind.toUpperCase()}, ${image.depth}-bit`;
@@ -372,8 +395,12 @@ function wireControls() {
     draw();
   });
   $('zoom').addEventListener('input', (event) => {
-    state.zoom = Number(event.target.value);
-    draw();
+    const { value } = event.target;
+    state.zoom = value === 'fit' ? value : Number(value);
+    place();
+  });
+  window.addEventListener('resize', () => {
+    if (state.zoom === 'fit') place();
   });
   canvas.addEventListener('pointerdown', pickAt);
   canvas.addEventListener('click', pickAt);
@@ -408,7 +435,7 @@ function wireControls() {
     await idle();
     if (image === null || shown === null) return;
     const { width, height, depth } = image;
-    const blob = await encodePng({ width, height, depth, rgba: shown.result });
+    const blob = encodePng({ width, height, depth, rgba: shown.result });
     download(blob, outputName(image.name));
   });
 }

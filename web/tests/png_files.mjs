@@ -1,5 +1,6 @@
 // PNG files of every colour type, bit depth and interlacing, written here
-// independently of the page's reader, and the tool run on them.
+// independently of the page's reader; the page's reader as built; and the
+// tool run on them.
 import { execFileSync } from 'node:child_process';
 import { resolve } from 'node:path';
 import { deflateSync } from 'node:zlib';
@@ -84,6 +85,12 @@ export function makePng({ width, height, depth, colourType, interlaced = false, 
     ...extra.map(([type, data]) => chunk(type, data)), chunk('IDAT', deflateSync(Buffer.concat(raw))),
     chunk('IEND', Buffer.alloc(0)),
   ]);
+}
+
+// The page's image files module as scripts/build-web.sh builds it, the
+// libraries it uses bundled beside it.
+export function imageFiles() {
+  return import(new URL('../../build/web/src/image_files.js', import.meta.url).href);
 }
 
 // A deterministic stream of 32-bit numbers.

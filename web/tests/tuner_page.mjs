@@ -9,10 +9,11 @@ import { dirname, join } from 'node:path';
 import { chromium } from 'playwright-core';
 
 import { serve } from '../tools/serve.mjs';
-import { decodePng } from '../src/png.js';
-import { kTool } from './png_files.mjs';
+import { imageFiles, kTool } from './png_files.mjs';
 
 const kBuiltPage = new URL('../../build/web/', import.meta.url).pathname;
+// Files the page saves and the tool writes, read as the page reads them.
+const { decodeImage } = await imageFiles();
 
 export const kChromiumFlags = [
   '--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
@@ -44,9 +45,10 @@ export class Tuner {
     for (const folder of [this.profile, this.directory]) rmSync(folder, { recursive: true, force: true });
   }
 
-  // A new page with the sample open and rendered.
-  async open() {
+  // A new page with the sample open and rendered; `viewport` in CSS pixels.
+  async open(viewport = null) {
     const page = await this.context.newPage();
+    if (viewport !== null) await page.setViewportSize(viewport);
     page.errors = [];
     page.on('pageerror', (error) => page.errors.push(error.message));
     await page.goto(this.url);
@@ -111,7 +113,7 @@ async function download(page, button) {
 // "Save result": the file's name and its RGBA samples.
 export async function saveResult(page) {
   const { name, bytes } = await download(page, 'Save result');
-  return { name, image: await decodePng(bytes, { allowDeep: true }) };
+  return { name, image: await decodeImage(bytes, name) };
 }
 
 export async function saveSettings(page) {
@@ -132,7 +134,7 @@ export async function runCommand(command, directory, outputName) {
     env: { ...process.env, PATH: `${dirname(kTool)}:${process.env.PATH}` },
     stdio: ['ignore', 'pipe', 'pipe'],
   });
-  return decodePng(readFileSync(join(directory, outputName)), { allowDeep: true });
+  return decodeImage(readFileSync(join(directory, outputName)), outputName);
 }
 
 // huesieve-render --settings on the same image and key.
@@ -142,5 +144,5 @@ export async function toolRender(directory, name, bytes, settingsText) {
   const output = join(directory, `${name}-tool.png`);
   execFileSync(kTool, ['--settings', join(directory, `${name}.json`), join(directory, name), output],
                { stdio: ['ignore', 'pipe', 'pipe'] });
-  return decodePng(readFileSync(output), { allowDeep: true });
+  return decodeImage(readFileSync(output), output);
 }
