@@ -82,6 +82,9 @@ struct Avx2Ops : GnuLanes<8> {
     return Lanes(_mm256_mask_i32gather_epi32(
         _mm256_setzero_si256(), reinterpret_cast<const int*>(words), Raw(index), mask, 2));
   }
+  HUESIEVE_AVX2 static U32 GatherBytes32(const std::byte* from, U32 offsets) {
+    return Lanes(_mm256_i32gather_epi32(reinterpret_cast<const int*>(from), Raw(offsets), 1));
+  }
 
   HUESIEVE_AVX2 static Mask AllLanes() { return _mm256_set1_epi32(-1); }
   HUESIEVE_AVX2 static Mask NoLanes() { return _mm256_setzero_si256(); }

@@ -79,6 +79,9 @@ struct Avx512Ops : GnuLanes<16> {
   HUESIEVE_AVX512 static U32 Gather16(const std::uint16_t* words, U32 index, Mask mask) {
     return Lanes(_mm512_mask_i32gather_epi32(_mm512_setzero_si512(), mask, Raw(index), words, 2));
   }
+  HUESIEVE_AVX512 static U32 GatherBytes32(const std::byte* from, U32 offsets) {
+    return Lanes(_mm512_i32gather_epi32(Raw(offsets), from, 1));
+  }
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
 #endif

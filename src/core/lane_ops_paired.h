@@ -73,6 +73,9 @@ struct PairedOps : GnuLanes<2 * Half::kLanes> {
     return Join(Half::Gather16(words, Low(index), mask.low),
                 Half::Gather16(words, High(index), mask.high));
   }
+  [[gnu::always_inline]] static U32 GatherBytes32(const std::byte* from, U32 offsets) {
+    return Join(Half::GatherBytes32(from, Low(offsets)), Half::GatherBytes32(from, High(offsets)));
+  }
 
   [[gnu::always_inline]] static Mask AllLanes() { return {Half::AllLanes(), Half::AllLanes()}; }
   [[gnu::always_inline]] static Mask NoLanes() { return {Half::NoLanes(), Half::NoLanes()}; }

@@ -93,6 +93,14 @@ struct WasmSimdOps : GnuLanes<4> {
     gathered = wasm_v128_load16_lane(words + safe[3], gathered, 6);
     return Lanes(wasm_v128_and(gathered, mask));
   }
+  HUESIEVE_WASM static U32 GatherBytes32(const std::byte* from, U32 offsets) {
+    v128_t gathered = wasm_i32x4_const_splat(0);
+    gathered = wasm_v128_load32_lane(from + offsets[0], gathered, 0);
+    gathered = wasm_v128_load32_lane(from + offsets[1], gathered, 1);
+    gathered = wasm_v128_load32_lane(from + offsets[2], gathered, 2);
+    gathered = wasm_v128_load32_lane(from + offsets[3], gathered, 3);
+    return Lanes(gathered);
+  }
 
   HUESIEVE_WASM static Mask AllLanes() { return wasm_i32x4_const_splat(-1); }
   HUESIEVE_WASM static Mask NoLanes() { return wasm_i32x4_const_splat(0); }
