@@ -3,7 +3,7 @@
 // srgb_decision.h, read with gathers (a byte a sample at 8 and 16 bits; for
 // floats the bucket's word and one compare), and a feather band that fades
 // scales each ramped lane's own alpha by its ramp as the scalar rule does.
-// Samples the slots hold in a per-instruction-set form (16-bit, float) are
+// 16-bit samples, which the slots hold in a per-instruction-set form, are
 // gathered again from the vector's pixels, which were just loaded.
 #pragma once
 
@@ -38,9 +38,9 @@ template <LaneOps Ops, std::uint32_t kStep, std::uint32_t kAdd>
 }
 
 // Channel `kChannel` of every slot of the vector at `at`, one a lane: a
-// float by its bits. An 8-bit channel is taken from the slots themselves; a
-// 16-bit one is read with the word before it when it is not the first, so
-// that no gather reads past its slot.
+// float by its bits. 8-bit and float channels are taken from the slots
+// themselves; a 16-bit one is gathered, with the word before it when it is
+// not the first, so that no gather reads past its slot.
 template <LaneOps Ops, typename Format, int kChannel>
 [[gnu::always_inline]] inline HUESIEVE_LANES_TARGET typename Ops::U32 ChannelLanes(
     const std::byte* at, const typename LaneIo<Ops, Format>::Slots& slots) {
@@ -50,7 +50,7 @@ template <LaneOps Ops, typename Format, int kChannel>
   if constexpr (kEightBit<Format>) {
     return (slots >> (8 * kChannel)) & Ops::Splat(0xFF);
   } else if constexpr (std::is_floating_point_v<Sample>) {
-    return Ops::GatherBytes32(at, SlotOffsets<Ops, kPixelBytes, kOffset>());
+    return Ops::template FloatChannel<kChannel>(slots);
   } else if constexpr (kChannel == 0) {
     return Ops::GatherBytes32(at, SlotOffsets<Ops, kPixelBytes, 0>()) & Ops::Splat(0xFFFF);
   } else {

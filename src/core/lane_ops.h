@@ -129,6 +129,8 @@ concept LaneOps = requires(typename Ops::U32 u, typename Ops::F32 f, typename Op
   { Ops::template Store16<48>(at, slots16, m, m, u) } -> std::same_as<void>;
   { Ops::LoadFloat(from) } -> std::same_as<typename Ops::SlotsFloat>;
   { Ops::ToBytesFloat(slots_float) } -> std::same_as<typename Ops::U32>;
+  // FloatChannel<c>: lane i holds the bits of float c of slot i.
+  { Ops::template FloatChannel<3>(slots_float) } -> std::same_as<typename Ops::U32>;
   { Ops::StoreFloat(at, slots_float, m, m, u) } -> std::same_as<void>;
 };
 

@@ -159,6 +159,16 @@ struct Avx512Ops : GnuLanes<16> {
     bytes = _mm512_inserti32x4(bytes, QuadToBytes(slots.quads[3]), 3);
     return Lanes(bytes);
   }
+  // Two quads' channel in the low eight lanes each (vpermt2ps), joined.
+  template <int kChannel>
+  HUESIEVE_AVX512 static U32 FloatChannel(const SlotsFloat& slots) {
+    const __m512i pick = _mm512_set_epi32(0, 0, 0, 0, 0, 0, 0, 0, 28 + kChannel, 24 + kChannel,
+                                          20 + kChannel, 16 + kChannel, 12 + kChannel,
+                                          8 + kChannel, 4 + kChannel, kChannel);
+    const __m512 low = _mm512_permutex2var_ps(slots.quads[0], pick, slots.quads[1]);
+    const __m512 high = _mm512_permutex2var_ps(slots.quads[2], pick, slots.quads[3]);
+    return AsBits(_mm512_shuffle_f32x4(low, high, _MM_SHUFFLE(1, 0, 1, 0)));
+  }
   // Masked stores: a ramped slot's fourth float, then a cleared slot whole.
   HUESIEVE_AVX512 static void StoreFloat(std::byte* at, const SlotsFloat&, Mask cleared,
                                          Mask ramped, U32 alpha) {

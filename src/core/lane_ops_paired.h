@@ -148,6 +148,11 @@ struct PairedOps : GnuLanes<2 * Half::kLanes> {
   [[gnu::always_inline]] static U32 ToBytesFloat(const SlotsFloat& slots) {
     return Join(Half::ToBytesFloat(slots.low), Half::ToBytesFloat(slots.high));
   }
+  template <int kChannel>
+  [[gnu::always_inline]] static U32 FloatChannel(const SlotsFloat& slots) {
+    return Join(Half::template FloatChannel<kChannel>(slots.low),
+                Half::template FloatChannel<kChannel>(slots.high));
+  }
   [[gnu::always_inline]] static void StoreFloat(std::byte* at, const SlotsFloat& slots,
                                                 Mask cleared, Mask ramped, U32 alpha) {
     Half::StoreFloat(at, slots.low, cleared.low, ramped.low, Low(alpha));

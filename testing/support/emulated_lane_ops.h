@@ -275,6 +275,12 @@ struct EmulatedLaneOps {
     }
   }
 
+  template <int kChannel>
+  static U32 FloatChannel(const SlotsFloat& slots) {
+    return Map([&](std::size_t i) {
+      return std::bit_cast<std::uint32_t>(slots.slot[i][static_cast<std::size_t>(kChannel)]);
+    });
+  }
   static SlotsFloat LoadFloat(const std::byte* at) {
     SlotsFloat slots;
     std::memcpy(slots.slot.data(), at, sizeof slots.slot);
