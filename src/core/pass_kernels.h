@@ -86,9 +86,9 @@ using ModesConstant = std::integral_constant<RuleModes, kModes>;
 
 template <typename Format, typename Pick>
 RowKernel<Format> KernelForModes(const RuleModes& modes, Pick pick) {
-  constexpr RuleModes kSrgb{JudgeColours::kSrgbEncoded, FeatheredAlpha::kReplaces};
-  constexpr RuleModes kFades{JudgeColours::kAsStored, FeatheredAlpha::kFades};
-  constexpr RuleModes kBoth{JudgeColours::kSrgbEncoded, FeatheredAlpha::kFades};
+  static constexpr RuleModes kSrgb{JudgeColours::kSrgbEncoded, FeatheredAlpha::kReplaces};
+  static constexpr RuleModes kFades{JudgeColours::kAsStored, FeatheredAlpha::kFades};
+  static constexpr RuleModes kBoth{JudgeColours::kSrgbEncoded, FeatheredAlpha::kFades};
   if (modes == kSrgb) return pick(ModesConstant<kSrgb>{});
   if (modes == kFades) return pick(ModesConstant<kFades>{});
   if (modes == kBoth) return pick(ModesConstant<kBoth>{});
