@@ -24,9 +24,23 @@ namespace {
 // allocation.
 constexpr std::int64_t kScratchPixels = 256;
 
-// The rule's modes at work (rule_modes.h): the frame's decision colours
-// judged by the 8-bit kernel on a rule of its own, which shares the frame's
-// cells, as every format's rule over the same entries does.
+// The row kernels judge and write straight pixels in every mode, and
+// premultiplied ones (straightened first) where the feather band replaces
+// the alpha. A premultiplied picture whose feather bands fade is judged
+// apart: the frame's decision colours judged by the 8-bit kernel on a rule of
+// its own, which shares the frame's cells, as every format's rule over the
+// same entries does.
+constexpr bool JudgedApart(const RuleModes& modes, AlphaMode alpha) {
+  return alpha == AlphaMode::kPremultiplied && modes.feathered == FeatheredAlpha::kFades;
+}
+
+// The modes the row kernels are compiled for: a premultiplied pixel is
+// straightened before them and premultiplied after, as the plain rule's are.
+constexpr RuleModes KernelModes(const RuleModes& modes, AlphaMode alpha) {
+  if (alpha == AlphaMode::kStraight) return modes;
+  return {modes.judge, FeatheredAlpha::kReplaces};
+}
+
 struct ModalRule {
   RuleModes modes;
   const SrgbDecisionTables* srgb;  // null when judged as stored
@@ -59,15 +73,6 @@ class RowJudge {
     const std::byte* source = from + begin * kBytes;
     std::byte* target = to == nullptr ? nullptr : to + begin * kBytes;
     if (modal_ != nullptr) {
-      // Faded feathers on colours judged as stored, straight, into another
-      // picture: the kernel writes the rule's outcome, and only the pixels it
-      // did not clear are looked at again (a cleared one, and one ramped to
-      // 0 whose colour is black, are the same faded).
-      if (target != nullptr && target != source && !premultiplied_ && modal_->srgb == nullptr) {
-        Note(kernel_(source, target, end - begin, rule_, cache_), begin, claims);
-        FadeKept(source, target, end - begin);
-        return;
-      }
       for (std::int64_t done = 0; done < end - begin; done += kScratchPixels) {
         const std::int64_t pixels = std::min(kScratchPixels, end - begin - done);
         JudgeModal(source + done * kBytes, target == nullptr ? nullptr : target + done * kBytes,
@@ -121,20 +126,6 @@ class RowJudge {
     PremultiplyRow<Format>(source, target, pixels);
   }
 
-  // The pixels of `judged` the kernel did not clear, as their fate and the
-  // choice leave their source.
-  void FadeKept(const std::byte* given, std::byte* judged, std::int64_t pixels) {
-    for (std::int64_t column = 0; column < pixels; ++column) {
-      std::byte* at = judged + column * kBytes;
-      if (std::memcmp(at, &kTransparentBlack<Format>, kBytes) == 0) continue;
-      const Pixel source = LoadPixel<Format>(given + column * kBytes);
-      const ColourFate fate = memo_.For(ColourOf<Format>(source),
-                                        [this](Rgb8 c) { return rule_.Fate(cache_, c); });
-      StorePixel<Format>(
-          at, ModalOutcome<Format>(source, source, fate, false, modal_->modes.feathered));
-    }
-  }
-
   // The decision colours judged by the 8-bit kernel, which alone decides
   // the cleared pixels (the most, in most frames); every other pixel takes
   // its fate from the format's rule, a run of one colour at the cost of one.
@@ -173,7 +164,7 @@ class RowJudge {
   CellCache cache_;
   RowKernel<Format> kernel_;
   bool premultiplied_;
-  const ModalRule* modal_;  // null: the rule as it always was
+  const ModalRule* modal_;  // null: the row kernel judges and writes
   LastColourMemo<ColourFate> memo_;
   static constexpr std::size_t kScratchBytes = std::size_t{kScratchPixels} * sizeof(Pixel);
   static constexpr std::size_t kDecisionBytes = std::size_t{kScratchPixels} * 4;
@@ -198,12 +189,12 @@ class FrameJudgement {
         window_(WindowWithin(source, options.window)),
         options_(options),
         rule_(entries),
-        kernel_(RowKernelFor<Format>(options.isa)),
+        kernel_(RowKernelFor<Format>(options.isa, KernelModes(modes, options.alpha))),
         rows_per_band_(std::max<std::int64_t>(
             1, options.pixels_per_band / std::max<std::int64_t>(1, source.pixels_per_row))),
         bands_((source.rows + rows_per_band_ - 1) / rows_per_band_),
         claimed_(source.pixels_per_row) {
-    if (IsPlainRule(modes)) return;
+    if (!JudgedApart(modes, options.alpha)) return;
     decision_rule_.emplace(entries);
     modal_.emplace(ModalRule{modes,
                              modes.judge == JudgeColours::kSrgbEncoded ? &SrgbTables() : nullptr,
@@ -267,7 +258,7 @@ class FrameJudgement {
   const RowKernel<Format> kernel_;
   const std::int64_t rows_per_band_;
   const std::int64_t bands_;
-  std::optional<FrameRule<Rgba8>> decision_rule_;  // with the modes only
+  std::optional<FrameRule<Rgba8>> decision_rule_;  // judged apart only
   std::optional<ModalRule> modal_;
   // Apart from the read-only members above and from each other, so that
   // workers taking bands do not slow those reading the rule.

@@ -6,6 +6,7 @@
 //   lane_target.h     the instruction set each function is compiled for
 //   lane_layout.h     a colour in a 32-bit lane, and its cell index
 //   lane_pixel_io.h   each pixel format's pixels into lanes and back
+//   lane_modes.h      the rule's modes: sRGB decision lanes, faded alpha
 //   lane_outcomes.h   what becomes of each lane; the entries tried in all
 //                     lanes at once, and the ramp
 //   lane_rule.h       the six ways a vector is decided
@@ -23,6 +24,7 @@
 #include "core/cell_cache.h"
 #include "core/colour_fate.h"
 #include "core/frame_rule.h"
+#include "core/lane_modes.h"
 #include "core/lane_ops.h"
 #include "core/lane_outcomes.h"
 #include "core/lane_pixel_io.h"
@@ -37,10 +39,11 @@ namespace huesieve::lanes {
 
 // One row: whole vectors, then the remaining pixels one at a time. Out of
 // place, each vector is copied as it is loaded, so the row is read once.
-template <LaneOps Ops, typename Format>
+template <LaneOps Ops, typename Format, RuleModes kModes = RuleModes{}>
 HUESIEVE_LANES_TARGET RowClaims LaneRow(const std::byte* from, std::byte* to, std::int64_t pixels,
                                         const FrameRule<Format>& rule, CellCache& cache) {
   using Io = LaneIo<Ops, Format>;
+  using Modal = ModalIo<Ops, Format, kModes>;
   constexpr std::int64_t kLanes = Ops::kLanes;
   constexpr std::int64_t kPixelBytes = sizeof(typename Format::Pixel);
   // The row's rule lives on the stack beside the frame's and the cache.
@@ -51,17 +54,20 @@ HUESIEVE_LANES_TARGET RowClaims LaneRow(const std::byte* from, std::byte* to, st
   LaneStrategy strategy = lanes.FirstStrategyOfRow();
   std::int64_t column = 0;
   const bool copying = from != to;
+  const SrgbDecisionTables* srgb =
+      kModes.judge == JudgeColours::kSrgbEncoded ? &SrgbTables() : nullptr;
   for (; column + kLanes <= pixels; column += kLanes) {
     std::byte* at = to + column * kPixelBytes;
-    const typename Io::Slots slots = Io::Load(from + column * kPixelBytes);
-    if (copying) std::memcpy(at, from + column * kPixelBytes, kLanes * kPixelBytes);
+    const std::byte* source = from + column * kPixelBytes;
+    const typename Io::Slots slots = Io::Load(source);
+    const typename Ops::U32 colours = Modal::Colours(source, slots, srgb);
+    if (copying) std::memcpy(at, source, kLanes * kPixelBytes);
     if constexpr (kStoreAtEachWayOut<Ops>) {
-      lanes.Decide(Io::Colours(slots), strategy,
-                   StoreOutcomes<Ops, Format>{at, slots, column, claims});
+      lanes.Decide(colours, strategy,
+                   StoreOutcomes<Ops, Format, kModes>{at, source, slots, column, claims});
     } else {
-      const LaneOutcomes<Ops> outcomes =
-          lanes.Decide(Io::Colours(slots), strategy, ReturnOutcomes<Ops>{});
-      Io::Store(at, slots, outcomes.cleared, outcomes.ramped, outcomes.alpha);
+      const LaneOutcomes<Ops> outcomes = lanes.Decide(colours, strategy, ReturnOutcomes<Ops>{});
+      Modal::Store(at, source, slots, outcomes.cleared, outcomes.ramped, outcomes.alpha);
       claims.NoteLanes(column, Ops::Bits(outcomes.claimed));
     }
   }
@@ -69,7 +75,7 @@ HUESIEVE_LANES_TARGET RowClaims LaneRow(const std::byte* from, std::byte* to, st
   for (; column < pixels; ++column) {
     std::byte* at = to + column * kPixelBytes;
     if (copying) std::memcpy(at, from + column * kPixelBytes, kPixelBytes);
-    if (ApplyRuleToPixel(at, rule, cache, memo)) claims.Note(column);
+    if (ApplyRuleToPixel<Format, kModes>(at, rule, cache, memo, srgb)) claims.Note(column);
   }
   return claims;
 }

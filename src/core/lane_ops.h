@@ -76,6 +76,9 @@ concept LaneOps = requires(typename Ops::U32 u, typename Ops::F32 f, typename Op
   { Ops::LoadTable32(words) } -> std::same_as<typename Ops::Table32>;
   { Ops::template Lookup32<11>(table32, u) } -> std::same_as<typename Ops::U32>;
   { Ops::Gather16(words, u, m) } -> std::same_as<typename Ops::U32>;
+  // GatherBytes32(from, u): lane i holds the 32 bits at from + u_i, read
+  // little-endian, in every lane (each u_i below 2^31).
+  { Ops::GatherBytes32(from, u) } -> std::same_as<typename Ops::U32>;
 
   // Masks.
   { Ops::AllLanes() } -> std::same_as<typename Ops::Mask>;
@@ -126,6 +129,8 @@ concept LaneOps = requires(typename Ops::U32 u, typename Ops::F32 f, typename Op
   { Ops::template Store16<48>(at, slots16, m, m, u) } -> std::same_as<void>;
   { Ops::LoadFloat(from) } -> std::same_as<typename Ops::SlotsFloat>;
   { Ops::ToBytesFloat(slots_float) } -> std::same_as<typename Ops::U32>;
+  // FloatChannel<c>: lane i holds the bits of float c of slot i.
+  { Ops::template FloatChannel<3>(slots_float) } -> std::same_as<typename Ops::U32>;
   { Ops::StoreFloat(at, slots_float, m, m, u) } -> std::same_as<void>;
 };
 

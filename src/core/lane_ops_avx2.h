@@ -82,6 +82,9 @@ struct Avx2Ops : GnuLanes<8> {
     return Lanes(_mm256_mask_i32gather_epi32(
         _mm256_setzero_si256(), reinterpret_cast<const int*>(words), Raw(index), mask, 2));
   }
+  HUESIEVE_AVX2 static U32 GatherBytes32(const std::byte* from, U32 offsets) {
+    return Lanes(_mm256_i32gather_epi32(reinterpret_cast<const int*>(from), Raw(offsets), 1));
+  }
 
   HUESIEVE_AVX2 static Mask AllLanes() { return _mm256_set1_epi32(-1); }
   HUESIEVE_AVX2 static Mask NoLanes() { return _mm256_setzero_si256(); }
@@ -153,6 +156,17 @@ struct Avx2Ops : GnuLanes<8> {
                                           _mm256_extracti128_si256(Raw(alpha), 1)));
   }
 
+  // Each pair's two floats brought to every pair of lanes, then blended.
+  template <int kChannel>
+  HUESIEVE_AVX2 static U32 FloatChannel(const SlotsFloat& slots) {
+    const __m256i pick = _mm256_setr_epi32(kChannel, 4 + kChannel, kChannel, 4 + kChannel,
+                                           kChannel, 4 + kChannel, kChannel, 4 + kChannel);
+    __m256 lanes = _mm256_permutevar8x32_ps(slots.pairs[0], pick);
+    lanes = _mm256_blend_ps(lanes, _mm256_permutevar8x32_ps(slots.pairs[1], pick), 0x0C);
+    lanes = _mm256_blend_ps(lanes, _mm256_permutevar8x32_ps(slots.pairs[2], pick), 0x30);
+    lanes = _mm256_blend_ps(lanes, _mm256_permutevar8x32_ps(slots.pairs[3], pick), 0xC0);
+    return AsBits(lanes);
+  }
   HUESIEVE_AVX2 static SlotsFloat LoadFloat(const std::byte* at) {
     const auto* floats = reinterpret_cast<const float*>(at);
     return {{_mm256_loadu_ps(floats), _mm256_loadu_ps(floats + 8), _mm256_loadu_ps(floats + 16),

@@ -79,6 +79,9 @@ struct Avx512Ops : GnuLanes<16> {
   HUESIEVE_AVX512 static U32 Gather16(const std::uint16_t* words, U32 index, Mask mask) {
     return Lanes(_mm512_mask_i32gather_epi32(_mm512_setzero_si512(), mask, Raw(index), words, 2));
   }
+  HUESIEVE_AVX512 static U32 GatherBytes32(const std::byte* from, U32 offsets) {
+    return Lanes(_mm512_i32gather_epi32(Raw(offsets), from, 1));
+  }
 #if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic pop
 #endif
@@ -155,6 +158,16 @@ struct Avx512Ops : GnuLanes<16> {
     bytes = _mm512_inserti32x4(bytes, QuadToBytes(slots.quads[2]), 2);
     bytes = _mm512_inserti32x4(bytes, QuadToBytes(slots.quads[3]), 3);
     return Lanes(bytes);
+  }
+  // Two quads' channel in the low eight lanes each (vpermt2ps), joined.
+  template <int kChannel>
+  HUESIEVE_AVX512 static U32 FloatChannel(const SlotsFloat& slots) {
+    const __m512i pick = _mm512_set_epi32(0, 0, 0, 0, 0, 0, 0, 0, 28 + kChannel, 24 + kChannel,
+                                          20 + kChannel, 16 + kChannel, 12 + kChannel,
+                                          8 + kChannel, 4 + kChannel, kChannel);
+    const __m512 low = _mm512_permutex2var_ps(slots.quads[0], pick, slots.quads[1]);
+    const __m512 high = _mm512_permutex2var_ps(slots.quads[2], pick, slots.quads[3]);
+    return AsBits(_mm512_shuffle_f32x4(low, high, _MM_SHUFFLE(1, 0, 1, 0)));
   }
   // Masked stores: a ramped slot's fourth float, then a cleared slot whole.
   HUESIEVE_AVX512 static void StoreFloat(std::byte* at, const SlotsFloat&, Mask cleared,

@@ -73,6 +73,9 @@ struct PairedOps : GnuLanes<2 * Half::kLanes> {
     return Join(Half::Gather16(words, Low(index), mask.low),
                 Half::Gather16(words, High(index), mask.high));
   }
+  [[gnu::always_inline]] static U32 GatherBytes32(const std::byte* from, U32 offsets) {
+    return Join(Half::GatherBytes32(from, Low(offsets)), Half::GatherBytes32(from, High(offsets)));
+  }
 
   [[gnu::always_inline]] static Mask AllLanes() { return {Half::AllLanes(), Half::AllLanes()}; }
   [[gnu::always_inline]] static Mask NoLanes() { return {Half::NoLanes(), Half::NoLanes()}; }
@@ -144,6 +147,11 @@ struct PairedOps : GnuLanes<2 * Half::kLanes> {
   }
   [[gnu::always_inline]] static U32 ToBytesFloat(const SlotsFloat& slots) {
     return Join(Half::ToBytesFloat(slots.low), Half::ToBytesFloat(slots.high));
+  }
+  template <int kChannel>
+  [[gnu::always_inline]] static U32 FloatChannel(const SlotsFloat& slots) {
+    return Join(Half::template FloatChannel<kChannel>(slots.low),
+                Half::template FloatChannel<kChannel>(slots.high));
   }
   [[gnu::always_inline]] static void StoreFloat(std::byte* at, const SlotsFloat& slots,
                                                 Mask cleared, Mask ramped, U32 alpha) {

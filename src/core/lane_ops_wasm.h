@@ -93,6 +93,14 @@ struct WasmSimdOps : GnuLanes<4> {
     gathered = wasm_v128_load16_lane(words + safe[3], gathered, 6);
     return Lanes(wasm_v128_and(gathered, mask));
   }
+  HUESIEVE_WASM static U32 GatherBytes32(const std::byte* from, U32 offsets) {
+    v128_t gathered = wasm_i32x4_const_splat(0);
+    gathered = wasm_v128_load32_lane(from + offsets[0], gathered, 0);
+    gathered = wasm_v128_load32_lane(from + offsets[1], gathered, 1);
+    gathered = wasm_v128_load32_lane(from + offsets[2], gathered, 2);
+    gathered = wasm_v128_load32_lane(from + offsets[3], gathered, 3);
+    return Lanes(gathered);
+  }
 
   HUESIEVE_WASM static Mask AllLanes() { return wasm_i32x4_const_splat(-1); }
   HUESIEVE_WASM static Mask NoLanes() { return wasm_i32x4_const_splat(0); }
@@ -153,6 +161,14 @@ struct WasmSimdOps : GnuLanes<4> {
                                                wasm_u64x2_extend_high_u32x4(Raw(alpha))));
   }
 
+  template <int kChannel>
+  HUESIEVE_WASM static U32 FloatChannel(const SlotsFloat& slots) {
+    const v128_t low = wasm_i32x4_shuffle(slots.slots[0], slots.slots[1], kChannel, 4 + kChannel,
+                                          kChannel, kChannel);
+    const v128_t high = wasm_i32x4_shuffle(slots.slots[2], slots.slots[3], kChannel,
+                                           4 + kChannel, kChannel, kChannel);
+    return Lanes(wasm_i32x4_shuffle(low, high, 0, 1, 4, 5));
+  }
   HUESIEVE_WASM static SlotsFloat LoadFloat(const std::byte* at) {
     return {{wasm_v128_load(at), wasm_v128_load(at + 16), wasm_v128_load(at + 32),
              wasm_v128_load(at + 48)}};

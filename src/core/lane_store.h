@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/lane_modes.h"
 #include "core/lane_ops.h"
 #include "core/lane_outcomes.h"
 #include "core/lane_pixel_io.h"
@@ -21,17 +22,20 @@ namespace huesieve::lanes {
 template <LaneOps Ops>
 inline constexpr bool kStoreAtEachWayOut = Ops::kLanes < 16;
 
-// Writes a vector's outcomes back into its pixels and notes its claims.
-template <LaneOps Ops, typename Format>
+// Writes a vector's outcomes back into its pixels, as the rule's modes say,
+// and notes its claims. `source` is the vector's source pixels.
+template <LaneOps Ops, typename Format, RuleModes kModes>
 struct StoreOutcomes {
   std::byte* at;
+  const std::byte* source;
   typename LaneIo<Ops, Format>::Slots slots;
   std::int64_t column;
   RowClaims& claims;
 
   [[gnu::always_inline]] HUESIEVE_LANES_TARGET void operator()(const LaneOutcomes<Ops>& outcomes,
                                                                std::uint32_t claimed) const {
-    LaneIo<Ops, Format>::Store(at, slots, outcomes.cleared, outcomes.ramped, outcomes.alpha);
+    ModalIo<Ops, Format, kModes>::Store(at, source, slots, outcomes.cleared, outcomes.ramped,
+                                        outcomes.alpha);
     claims.NoteLanes(column, claimed);
   }
 };

@@ -12,11 +12,14 @@
 namespace huesieve {
 
 template <typename Format>
-RowKernel<Format> Avx2RowKernel() {
-  return &lanes::LaneRow<Avx2Ops, Format>;
+RowKernel<Format> Avx2RowKernel(const RuleModes& modes) {
+  return KernelForModes<Format>(modes, [](auto modes_constant) -> RowKernel<Format> {
+    return &lanes::LaneRow<Avx2Ops, Format, decltype(modes_constant)::value>;
+  });
 }
 
-#define HUESIEVE_INSTANTIATE(Format) template RowKernel<Format> Avx2RowKernel<Format>();
+#define HUESIEVE_INSTANTIATE(Format) \
+  template RowKernel<Format> Avx2RowKernel<Format>(const RuleModes&);
 HUESIEVE_FOR_EACH_PIXEL_FORMAT(HUESIEVE_INSTANTIATE)
 #undef HUESIEVE_INSTANTIATE
 

@@ -18,11 +18,14 @@
 namespace huesieve {
 
 template <typename Format>
-RowKernel<Format> WasmSimdRowKernel() {
-  return &lanes::LaneRow<PairedOps<PairedOps<WasmSimdOps>>, Format>;
+RowKernel<Format> WasmSimdRowKernel(const RuleModes& modes) {
+  return KernelForModes<Format>(modes, [](auto modes_constant) -> RowKernel<Format> {
+    return &lanes::LaneRow<PairedOps<PairedOps<WasmSimdOps>>, Format, decltype(modes_constant)::value>;
+  });
 }
 
-#define HUESIEVE_INSTANTIATE(Format) template RowKernel<Format> WasmSimdRowKernel<Format>();
+#define HUESIEVE_INSTANTIATE(Format) \
+  template RowKernel<Format> WasmSimdRowKernel<Format>(const RuleModes&);
 HUESIEVE_FOR_EACH_PIXEL_FORMAT(HUESIEVE_INSTANTIATE)
 #undef HUESIEVE_INSTANTIATE
 

@@ -13,20 +13,20 @@ static_assert(sizeof(FrameRule<Argb16>) + sizeof(CellCache) < 96 * 1024);
 }  // namespace
 
 template <typename Format>
-RowKernel<Format> RowKernelFor(KernelIsa isa) {
+RowKernel<Format> RowKernelFor(KernelIsa isa, const RuleModes& modes) {
   switch (KernelIsaRuns(isa) ? isa : KernelIsa::kPortable) {
 #ifdef HUESIEVE_X86_KERNELS
     case KernelIsa::kAvx512:
-      return Avx512RowKernel<Format>();
+      return Avx512RowKernel<Format>(modes);
     case KernelIsa::kAvx2:
-      return Avx2RowKernel<Format>();
+      return Avx2RowKernel<Format>(modes);
 #endif
 #ifdef HUESIEVE_WASM_KERNELS
     case KernelIsa::kWasmSimd:
-      return WasmSimdRowKernel<Format>();
+      return WasmSimdRowKernel<Format>(modes);
 #endif
     default:
-      return &PortableRow<Format>;
+      return PortableRowKernel<Format>(modes);
   }
 }
 
@@ -46,7 +46,7 @@ SelectionBounds SelectionPass(const ImageView& image, const ColourEntryTable& ta
 }
 
 #define HUESIEVE_INSTANTIATE(Format)                                                            \
-  template RowKernel<Format> RowKernelFor<Format>(KernelIsa);                                   \
+  template RowKernel<Format> RowKernelFor<Format>(KernelIsa, const RuleModes&);                \
   template SelectionBounds SelectionPass<Format>(const ImageView&, const ColourEntryTable&,     \
                                                  KernelIsa);                                    \
   template SelectionBounds SelectionPass<Format>(const ImageView&, const ColourEntryTable&,     \

@@ -14,6 +14,7 @@
 #include "core/image_view.h"
 #include "core/kernel_isa.h"
 #include "core/pass_kernels.h"
+#include "core/rule_modes.h"
 #include "core/selection_bounds.h"
 
 namespace huesieve {
@@ -24,9 +25,10 @@ template <typename Format>
 SelectionBounds SelectionPass(const ImageView& image, const ColourEntryTable& table,
                               KernelIsa isa);
 
-// The row kernel of `isa`, or the portable one where the processor lacks it.
+// The row kernel of `isa`, or the portable one where the processor lacks it,
+// compiled for `modes` as they apply to straight pixels.
 template <typename Format>
-RowKernel<Format> RowKernelFor(KernelIsa isa);
+RowKernel<Format> RowKernelFor(KernelIsa isa, const RuleModes& modes = {});
 
 // The same walk with a given row kernel, for tests of kernels no host
 // chooses.

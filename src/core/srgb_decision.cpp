@@ -12,6 +12,9 @@ std::int32_t DecisionOfFloatBits(std::uint32_t bits) {
 }  // namespace
 
 SrgbDecisionTables::SrgbDecisionTables() {
+  byte.fill(0);
+  host16.fill(0);
+  short16.fill(0);
   for (std::uint32_t v = 0; v < 256; ++v) {
     byte[v] = static_cast<std::uint8_t>(SrgbEncodedByte(v / 255.0));
   }
@@ -34,7 +37,13 @@ SrgbDecisionTables::SrgbDecisionTables() {
   }
   float_step[256] = INFINITY;
   for (std::uint32_t bucket = 0; bucket <= kFloatBuckets; ++bucket) {
-    float_bucket[bucket] = static_cast<std::uint8_t>(DecisionOfFloatBits(bucket << 16));
+    const auto first = static_cast<std::uint32_t>(DecisionOfFloatBits(bucket << 16));
+    std::uint32_t step = kNoStepInBucket;
+    if (first < 255) {
+      const std::uint32_t next = std::bit_cast<std::uint32_t>(float_step[first + 1]);
+      if (next >> 16 == bucket) step = next & 0xFFFF;
+    }
+    float_bucket[bucket] = first | step << 8;
   }
 }
 

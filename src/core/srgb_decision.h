@@ -4,13 +4,16 @@
 // precision, E being the IEC 61966-2-1 encoding: 12.92 v up to 0.0031308,
 // else 1.055 v^(1/2.4) − 0.055. The decision is a monotone step of the
 // sample, so it is tabulated once per process: a byte per sample at 8 and 16
-// bits, and for floats the 255 samples where it steps, found through a table
-// indexed by the float's top 16 bits (no bucket of that table holds two
-// steps), so that no pixel pays for a power.
+// bits, and for floats a word per value of the float's top 16 bits (no bucket
+// of floats sharing them holds two steps) saying the bucket's first decision
+// and where in the bucket the next one starts, so that no pixel pays for a
+// power. The lane kernels read the tables with 32-bit gathers, so each byte
+// table has three bytes past its last entry.
 #pragma once
 
 #include <array>
 #include <bit>
+#include <cstddef>
 #include <cstdint>
 
 #include "core/pixel_formats.h"
@@ -25,18 +28,27 @@ std::int32_t SrgbEncodedByte(double unit);
 struct SrgbDecisionTables {
   SrgbDecisionTables();  // filled in place: too large for a worker's stack
 
-  std::array<std::uint8_t, 256> byte;       // 8-bit samples, full at 255
-  std::array<std::uint8_t, 65536> host16;   // the first host's 16-bit, full at 32768
-  std::array<std::uint8_t, 65536> short16;  // 16-bit samples, full at 65535
-  // Floats in [0, 1]: the decision of the lowest float with the same top 16
-  // bits (the last bucket holds 1 alone), and the lowest float of each
-  // decision value (step[0] unused; step[256] is infinity, which none
-  // reaches).
+  static constexpr std::size_t kGatherPadding = 3;
+  std::array<std::uint8_t, 256 + kGatherPadding> byte;       // 8-bit samples, full at 255
+  std::array<std::uint8_t, 65536 + kGatherPadding> host16;   // the first host's 16-bit, full at 32768
+  std::array<std::uint8_t, 65536 + kGatherPadding> short16;  // 16-bit samples, full at 65535
+  // Floats in [0, 1], by their top 16 bits (the last bucket holds 1 alone):
+  // bits 0..7 the decision of the bucket's lowest float, bits 8..24 the low
+  // 16 bits of the bucket's lowest float that decides one more, or
+  // kNoStepInBucket. The lowest float of each decision value is kept beside
+  // (step[0] unused; step[256] is infinity, which none reaches).
   static constexpr std::uint32_t kFloatOne = std::bit_cast<std::uint32_t>(1.0f);
   static constexpr std::uint32_t kFloatBuckets = kFloatOne >> 16;
-  std::array<std::uint8_t, kFloatBuckets + 1> float_bucket;
+  static constexpr std::uint32_t kNoStepInBucket = 0x10000;
+  std::array<std::uint32_t, kFloatBuckets + 1> float_bucket;
   std::array<float, 257> float_step;
 };
+
+// A float's bits held within 0..1 (a negative float, -0 and NaN as 0) and
+// their decision by the bucket's word, as the lane kernels compute it.
+constexpr std::uint32_t SrgbDecisionOfHeldBits(std::uint32_t held, std::uint32_t bucket_word) {
+  return (bucket_word & 0xFF) + ((held & 0xFFFF) >= bucket_word >> 8 ? 1u : 0u);
+}
 
 // Made on first use, then only read.
 const SrgbDecisionTables& SrgbTables();
@@ -70,9 +82,7 @@ inline std::int32_t SrgbByteScale<RgbaFloat>(const SrgbDecisionTables& tables, f
   std::uint32_t bits = std::bit_cast<std::uint32_t>(sample);
   bits = bits > kInfinity ? 0u : bits;
   bits = bits > SrgbDecisionTables::kFloatOne ? SrgbDecisionTables::kFloatOne : bits;
-  const std::int32_t value = tables.float_bucket[bits >> 16];
-  const float held = std::bit_cast<float>(bits);
-  return value + (held >= tables.float_step[static_cast<std::size_t>(value) + 1] ? 1 : 0);
+  return static_cast<std::int32_t>(SrgbDecisionOfHeldBits(bits, tables.float_bucket[bits >> 16]));
 }
 
 }  // namespace huesieve

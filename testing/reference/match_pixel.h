@@ -5,22 +5,46 @@
 // told apart as the core's arithmetic or its preparation.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
+#include <type_traits>
 
 #include "core/colour_entry_table.h"
 #include "core/colour_rule.h"
 #include "core/pixel_formats.h"
+#include "core/rule_modes.h"
+#include "testing/reference/plain_colour_rule.h"
 
 namespace huesieve {
+
+// A channel's decision value judged sRGB-encoded, by the plain reference's
+// encoding.
+template <typename Format>
+std::uint8_t PlainSrgbDecision(typename Format::Sample channel) {
+  using plain_reference::Scale;
+  const Scale scale = std::is_floating_point_v<typename Format::Sample> ? Scale::kFloat
+                      : Format::kRampMax == 255                          ? Scale::kByte
+                      : Format::kRampMax == 32768                        ? Scale::kHost16
+                                                                         : Scale::kShort;
+  return static_cast<std::uint8_t>(
+      plain_reference::SrgbToByte(static_cast<double>(channel), scale));
+}
 
 // Tries the entries in order; the first whose distance lies below its Range
 // claims the pixel, even when a later one lies closer. A disabled entry that
 // claims clears the pixel; an enabled one keeps it, replacing its alpha with
 // the ramp in the outer Softness percent of the range. A pixel nobody claims
-// is cleared. Returns whether the pixel was claimed.
+// is cleared. Returns whether the pixel was claimed. With `modes`, the colour
+// is judged as they say, and a feather band that fades scales the pixel's
+// alpha by the ramp (to the nearest integer sample, or the float product).
 template <typename Format>
-bool MatchPixel(typename Format::Pixel& pixel, const ColourEntryTable& table) {
-  const Rgb8 colour = ColourOf<Format>(pixel);
+bool MatchPixel(typename Format::Pixel& pixel, const ColourEntryTable& table,
+                const RuleModes& modes = {}) {
+  const Rgb8 colour = modes.judge == JudgeColours::kSrgbEncoded
+                          ? Rgb8{PlainSrgbDecision<Format>(pixel[Format::kRed]),
+                                 PlainSrgbDecision<Format>(pixel[Format::kGreen]),
+                                 PlainSrgbDecision<Format>(pixel[Format::kBlue])}
+                          : ColourOf<Format>(pixel);
   for (std::int32_t k = 0; k < table.count; ++k) {
     const auto entry = static_cast<std::size_t>(k);
     const double distance = RedmeanDistance(colour, table.colours[entry]);
@@ -33,8 +57,17 @@ bool MatchPixel(typename Format::Pixel& pixel, const ColourEntryTable& table) {
     } else if (softness > 0.0f) {
       const float ratio = static_cast<float>(distance / static_cast<double>(range) * 100.0);
       if (ratio >= 100.0f - softness) {
-        pixel[Format::kAlpha] = AlphaFromRamp<Format>(SoftnessRamp(
+        const auto ramp = AlphaFromRamp<Format>(SoftnessRamp(
             static_cast<float>(distance), range, softness, static_cast<float>(Format::kRampMax)));
+        auto& alpha = pixel[Format::kAlpha];
+        if (modes.feathered == FeatheredAlpha::kReplaces) {
+          alpha = ramp;
+        } else if constexpr (std::is_floating_point_v<typename Format::Sample>) {
+          alpha = alpha * ramp;
+        } else {
+          alpha = static_cast<typename Format::Sample>(std::floor(
+              static_cast<double>(alpha) * ramp / static_cast<double>(Format::kRampMax) + 0.5));
+        }
       }
     }
     return true;

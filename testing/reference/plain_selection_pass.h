@@ -13,7 +13,8 @@
 namespace huesieve {
 
 template <typename Format>
-SelectionBounds PlainSelectionPass(const ImageView& image, const ColourEntryTable& table) {
+SelectionBounds PlainSelectionPass(const ImageView& image, const ColourEntryTable& table,
+                                   const RuleModes& modes = {}) {
   bool any_claimed = false;
   std::int64_t first_row = 0;
   std::int64_t smallest_column = image.pixels_per_row;
@@ -24,7 +25,7 @@ SelectionBounds PlainSelectionPass(const ImageView& image, const ColourEntryTabl
     for (std::int64_t column = 0; column < image.pixels_per_row; ++column) {
       std::byte* at = PixelAt<Format>(image, column, row);
       typename Format::Pixel pixel = LoadPixel<Format>(at);
-      const bool claimed = MatchPixel<Format>(pixel, table);
+      const bool claimed = MatchPixel<Format>(pixel, table, modes);
       StorePixel<Format>(at, pixel);
       if (!claimed) continue;
       if (!any_claimed) first_row = row;

@@ -16,10 +16,17 @@ namespace huesieve::testing_support {
 
 inline constexpr const char* kEmulatedWideName = "emulated-avx512";
 
-template <typename Format>
+template <typename Format, RuleModes kModes = RuleModes{}>
 RowClaims EmulatedWideRow(const std::byte* from, std::byte* to, std::int64_t pixels,
                           const FrameRule<Format>& rule, CellCache& cache) {
-  return lanes::LaneRow<EmulatedLaneOps<16>, Format>(from, to, pixels, rule, cache);
+  return lanes::LaneRow<EmulatedLaneOps<16>, Format, kModes>(from, to, pixels, rule, cache);
+}
+
+template <typename Format>
+RowKernel<Format> EmulatedWideKernel(const RuleModes& modes) {
+  return KernelForModes<Format>(modes, [](auto modes_constant) -> RowKernel<Format> {
+    return &EmulatedWideRow<Format, decltype(modes_constant)::value>;
+  });
 }
 
 }  // namespace huesieve::testing_support

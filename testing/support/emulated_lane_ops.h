@@ -159,6 +159,14 @@ struct EmulatedLaneOps {
       return value;
     });
   }
+  // 32 bits at byte offsets from `from`, little-endian, in every lane.
+  static U32 GatherBytes32(const std::byte* from, U32 offsets) {
+    return Map([&](std::size_t i) {
+      std::uint32_t value = 0;
+      std::memcpy(&value, from + offsets.lane[i], sizeof value);
+      return value;
+    });
+  }
 
   static Mask AllLanes() { return (Mask{1} << kWidth) - 1; }
   static Mask NoLanes() { return 0; }
@@ -267,6 +275,12 @@ struct EmulatedLaneOps {
     }
   }
 
+  template <int kChannel>
+  static U32 FloatChannel(const SlotsFloat& slots) {
+    return Map([&](std::size_t i) {
+      return std::bit_cast<std::uint32_t>(slots.slot[i][static_cast<std::size_t>(kChannel)]);
+    });
+  }
   static SlotsFloat LoadFloat(const std::byte* at) {
     SlotsFloat slots;
     std::memcpy(slots.slot.data(), at, sizeof slots.slot);

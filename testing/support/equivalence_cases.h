@@ -338,6 +338,24 @@ inline std::array<float, 257> FloatEdges() {
   return edge;
 }
 
+// The same for the sRGB decision: the least float deciding each value v,
+// by bisection over the bits of the floats in 0..1 with the plain encoding.
+inline std::array<float, 257> SrgbFloatEdges() {
+  std::array<float, 257> edge{};
+  for (int v = 1; v <= 255; ++v) {
+    std::uint32_t low = 0;
+    std::uint32_t high = std::bit_cast<std::uint32_t>(1.0f);
+    while (high - low > 1) {
+      const std::uint32_t middle = low + (high - low) / 2;
+      const float f = std::bit_cast<float>(middle);
+      (plain_reference::SrgbToByte(f, plain_reference::Scale::kFloat) >= v ? high : low) = middle;
+    }
+    edge[static_cast<std::size_t>(v)] = std::bit_cast<float>(high);
+  }
+  edge[256] = 1.0f;
+  return edge;
+}
+
 // Float pixels in blocks of 16, as ColourFrame16 makes them: even blocks in
 // one cell (each channel the first, the last or any float converting to an
 // 8-bit value of the cell); in odd blocks half the pixels on the edges
@@ -367,8 +385,10 @@ inline std::vector<RgbaFloat::Pixel> ColourFrameFloat(std::size_t sample) {
     if (choice == 1) return std::bit_cast<float>(static_cast<std::uint32_t>(random()));
     return unit(random) * 1.2f - 0.1f;
   };
+  const std::array<float, 257> srgb_edge = SrgbFloatEdges();
   const auto on_edge = [&] {
-    const float at = edge[value(random) + 1];
+    const std::array<float, 257>& edges = random() % 2 == 0 ? edge : srgb_edge;
+    const float at = edges[value(random) + 1];
     return random() % 2 == 0 ? at : std::nextafter(at, -1.0f);
   };
   std::vector<RgbaFloat::Pixel> pixels(sample);
@@ -408,14 +428,29 @@ struct JudgedKernel {
 };
 
 template <typename Format>
-std::vector<JudgedKernel<Format>> JudgedKernels() {
+std::vector<JudgedKernel<Format>> JudgedKernels(const RuleModes& modes = {}) {
   std::vector<JudgedKernel<Format>> kernels;
   for (KernelIsa isa : kAllKernelIsas) {
-    if (KernelIsaRuns(isa)) kernels.push_back({KernelIsaName(isa), RowKernelFor<Format>(isa)});
+    if (KernelIsaRuns(isa)) {
+      kernels.push_back({KernelIsaName(isa), RowKernelFor<Format>(isa, modes)});
+    }
   }
   kernels.push_back(
-      {testing_support::kEmulatedWideName, &testing_support::EmulatedWideRow<Format>});
+      {testing_support::kEmulatedWideName, testing_support::EmulatedWideKernel<Format>(modes)});
   return kernels;
+}
+
+// The rule as it always was, and each of its modes.
+inline constexpr RuleModes kEveryModes[] = {
+    {JudgeColours::kAsStored, FeatheredAlpha::kReplaces},
+    {JudgeColours::kSrgbEncoded, FeatheredAlpha::kReplaces},
+    {JudgeColours::kAsStored, FeatheredAlpha::kFades},
+    {JudgeColours::kSrgbEncoded, FeatheredAlpha::kFades},
+};
+
+inline std::string ModesName(const RuleModes& modes) {
+  return std::string(modes.judge == JudgeColours::kSrgbEncoded ? "sRGB" : "stored") +
+         (modes.feathered == FeatheredAlpha::kFades ? " fades" : " replaces");
 }
 
 // The plain walk's result over `frame` laid out `row_stride` bytes apart
@@ -426,7 +461,7 @@ class ReferenceRun {
   using Pixel = typename Format::Pixel;
 
   ReferenceRun(const std::vector<Pixel>& frame, std::int64_t width, std::int64_t row_stride,
-               const ColourEntryTable& table)
+               const ColourEntryTable& table, const RuleModes& modes = {})
       : row_stride_(row_stride), table_(table) {
     height_ = static_cast<std::int64_t>(frame.size()) / width;
     const std::int64_t stride = row_stride < 0 ? -row_stride : row_stride;
@@ -437,7 +472,7 @@ class ReferenceRun {
                   static_cast<std::size_t>(width) * sizeof(Pixel));
     }
     expected_ = input_;
-    bounds_ = PlainSelectionPass<Format>(View(expected_), table_);
+    bounds_ = PlainSelectionPass<Format>(View(expected_), table_, modes);
   }
 
   // The first difference of the pass with `kernel` from the plain walk, in

@@ -19,7 +19,9 @@
 namespace huesieve {
 namespace {
 
+using equivalence::kEveryModes;
 using equivalence::kPlainScale;
+using equivalence::ModesName;
 
 // A picture in a buffer of its own, rows bottom-up and padded, so that a
 // stray write past a row shows as a changed byte.
@@ -147,18 +149,6 @@ class EffectTest : public ::testing::Test {
 using Formats = ::testing::Types<Argb8, Argb16, Rgba8, Rgba16, RgbaFloat>;
 TYPED_TEST_SUITE(EffectTest, Formats);
 
-// The rule as it always was, and each of its modes.
-constexpr RuleModes kEveryModes[] = {
-    {JudgeColours::kAsStored, FeatheredAlpha::kReplaces},
-    {JudgeColours::kSrgbEncoded, FeatheredAlpha::kReplaces},
-    {JudgeColours::kAsStored, FeatheredAlpha::kFades},
-    {JudgeColours::kSrgbEncoded, FeatheredAlpha::kFades},
-};
-
-std::string ModesName(const RuleModes& modes) {
-  return std::string(modes.judge == JudgeColours::kSrgbEncoded ? " sRGB" : " stored") +
-         (modes.feathered == FeatheredAlpha::kFades ? " fades" : " replaces");
-}
 
 TYPED_TEST(EffectTest, EveryKernelIntoAnotherPictureAndInPlaceMatchesThePlainModel) {
   using Format = TypeParam;
@@ -172,7 +162,7 @@ TYPED_TEST(EffectTest, EveryKernelIntoAnotherPictureAndInPlaceMatchesThePlainMod
         if (!KernelIsaRuns(isa)) continue;
         SCOPED_TRACE(std::string(KernelIsaName(isa)) + " seed " + std::to_string(seed) +
                      (alpha == AlphaMode::kPremultiplied ? " premultiplied" : " straight") +
-                     ModesName(modes));
+                     " " + ModesName(modes));
         Frame target = this->Blank(source.view.pixels_per_row, source.view.rows, std::byte{0xA5});
         const std::vector<std::byte> expected =
             this->Expected(source, target, settings, alpha, whole);

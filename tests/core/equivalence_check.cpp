@@ -1,7 +1,7 @@
 // Checks the core's selection pass against the plain rule for every kernel
-// the processor runs and for the emulated 16-lane one, over a sample of
-// colours (or all 2^24), for the hostile entry tables; prints a summary and
-// exits 1 on any difference.
+// the processor runs and for the emulated 16-lane one, in each of the rule's
+// modes, over a sample of colours (or all 2^24), for the hostile entry
+// tables; prints a summary and exits 1 on any difference.
 // Usage: huesieve_equivalence_check [sample]   (default and 0: all colours)
 #include <chrono>
 #include <cstdio>
@@ -20,18 +20,22 @@ int CheckFrame(const std::vector<typename Format::Pixel>& frame, const char* dep
   int failures = 0;
   for (const auto& table_case : huesieve::equivalence::HostileTables()) {
     // A padded stride too, so the slots past the width are walked as well.
+    // And in each of the rule's modes.
     for (const std::int64_t extra : {std::int64_t{0}, std::int64_t{12}}) {
-      const std::int64_t stride =
-          width * std::int64_t{sizeof(typename Format::Pixel)} + extra;
-      const huesieve::equivalence::ReferenceRun<Format> reference(frame, width, stride,
-                                                                  table_case.table);
-      for (const auto& kernel : huesieve::equivalence::JudgedKernels<Format>()) {
-        ++checks;
-        const std::string difference = reference.Compare(kernel.row);
-        if (difference.empty()) continue;
-        ++failures;
-        std::printf("DIFFERENT %s %s %s stride+%lld: %s\n", depth, table_case.name.c_str(),
-                    kernel.name.c_str(), static_cast<long long>(extra), difference.c_str());
+      for (const huesieve::RuleModes& modes : huesieve::equivalence::kEveryModes) {
+        const std::int64_t stride =
+            width * std::int64_t{sizeof(typename Format::Pixel)} + extra;
+        const huesieve::equivalence::ReferenceRun<Format> reference(frame, width, stride,
+                                                                    table_case.table, modes);
+        for (const auto& kernel : huesieve::equivalence::JudgedKernels<Format>(modes)) {
+          ++checks;
+          const std::string difference = reference.Compare(kernel.row);
+          if (difference.empty()) continue;
+          ++failures;
+          std::printf("DIFFERENT %s %s %s %s stride+%lld: %s\n", depth, table_case.name.c_str(),
+                      kernel.name.c_str(), huesieve::equivalence::ModesName(modes).c_str(),
+                      static_cast<long long>(extra), difference.c_str());
+        }
       }
     }
   }

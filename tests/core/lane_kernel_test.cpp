@@ -97,6 +97,18 @@ TEST(EmulatedLaneOps, Gather16ReadsTheNextWordAboveAndZeroOutsideTheMask) {
   EXPECT_EQ(gathered.lane[2], 0x33332222u);
 }
 
+// vpgatherdd at scale 1: 32 bits at any byte offset, little-endian, in every
+// lane.
+TEST(EmulatedLaneOps, GatherBytes32ReadsFourBytesAtEachOffset) {
+  const std::array<std::uint8_t, 8> bytes{0x10, 0x21, 0x32, 0x43, 0x54, 0x65, 0x76, 0x87};
+  const Emulated::U32 gathered =
+      Emulated::GatherBytes32(reinterpret_cast<const std::byte*>(bytes.data()), Lanes({3, 0, 1}));
+  EXPECT_EQ(gathered.lane[0], 0x76655443u);
+  EXPECT_EQ(gathered.lane[1], 0x43322110u);
+  EXPECT_EQ(gathered.lane[2], 0x54433221u);
+  EXPECT_EQ(gathered.lane[15], 0x43322110u);
+}
+
 // vcvttps2dq: toward zero; NaN and values beyond int32 give 0x80000000.
 TEST(EmulatedLaneOps, TruncateGivesTheIntegerIndefiniteOutsideTheRange) {
   Emulated::F32 values{};

@@ -2,7 +2,8 @@
 // every pixel: every 8-bit colour, the 16-bit conversion boundaries, padded,
 // odd and bottom-up strides, for tables chosen to sit on the rule's edges, for
 // every kernel this processor runs and for the lane kernel over the emulated
-// 16-lane operations.
+// 16-lane operations, each compiled for the rule as it always was and for
+// each of its modes.
 #include <gtest/gtest.h>
 
 #include "core/kernel_isa.h"
@@ -19,6 +20,8 @@ namespace {
 using equivalence::HostileTables;
 using equivalence::JudgedKernel;
 using equivalence::JudgedKernels;
+using equivalence::kEveryModes;
+using equivalence::ModesName;
 using equivalence::ReferenceRun;
 using equivalence::TableCase;
 
@@ -53,36 +56,28 @@ const std::vector<RgbaFloat::Pixel>& ColoursFloat() {
   return frame;
 }
 
+// Every kernel in every mode against the plain walk in that mode.
 template <typename Format>
 void ExpectEveryKernelMatches(const std::vector<typename Format::Pixel>& frame,
                               const ColourEntryTable& table) {
   const std::int64_t width = WidthFor(frame.size());
-  const ReferenceRun<Format> reference(frame, width,
-                                       width * std::int64_t{sizeof(typename Format::Pixel)}, table);
-  for (const JudgedKernel<Format>& kernel : JudgedKernels<Format>()) {
-    EXPECT_EQ(reference.Compare(kernel.row), "") << kernel.name;
+  for (const RuleModes& modes : kEveryModes) {
+    const ReferenceRun<Format> reference(
+        frame, width, width * std::int64_t{sizeof(typename Format::Pixel)}, table, modes);
+    for (const JudgedKernel<Format>& kernel : JudgedKernels<Format>(modes)) {
+      EXPECT_EQ(reference.Compare(kernel.row), "") << kernel.name << ", " << ModesName(modes);
+    }
   }
 }
-
 
 class FastPassEquivalence : public ::testing::TestWithParam<TableCase> {};
 
 TEST_P(FastPassEquivalence, EveryColour8MatchesPlainWalk) {
-  const std::vector<Argb8::Pixel>& frame = Colours8();
-  const std::int64_t width = WidthFor(frame.size());
-  const ReferenceRun<Argb8> reference(frame, width, width * 4, GetParam().table);
-  for (const JudgedKernel<Argb8>& kernel : JudgedKernels<Argb8>()) {
-    EXPECT_EQ(reference.Compare(kernel.row), "") << kernel.name;
-  }
+  ExpectEveryKernelMatches<Argb8>(Colours8(), GetParam().table);
 }
 
 TEST_P(FastPassEquivalence, ConversionBoundaries16MatchPlainWalk) {
-  const std::vector<Argb16::Pixel>& frame = Colours16();
-  const std::int64_t width = WidthFor(frame.size());
-  const ReferenceRun<Argb16> reference(frame, width, width * 8, GetParam().table);
-  for (const JudgedKernel<Argb16>& kernel : JudgedKernels<Argb16>()) {
-    EXPECT_EQ(reference.Compare(kernel.row), "") << kernel.name;
-  }
+  ExpectEveryKernelMatches<Argb16>(Colours16(), GetParam().table);
 }
 
 TEST_P(FastPassEquivalence, EveryColourRgba8MatchesPlainWalk) {
@@ -148,14 +143,18 @@ TEST_P(FastPassLayouts, PixelsAndBoundsMatchPlainWalk) {
     return layout.bottom_up ? -bytes : bytes;
   };
   for (const TableCase& table_case : HostileTables()) {
-    const ReferenceRun<Argb8> reference8(frame8, layout.width, stride(4), table_case.table);
-    const ReferenceRun<Argb16> reference16(frame16, layout.width, stride(8), table_case.table);
-    for (const JudgedKernel<Argb8>& kernel : JudgedKernels<Argb8>()) {
-      EXPECT_EQ(reference8.Compare(kernel.row), "") << table_case.name << " 8-bit " << kernel.name;
-    }
-    for (const JudgedKernel<Argb16>& kernel : JudgedKernels<Argb16>()) {
-      EXPECT_EQ(reference16.Compare(kernel.row), "")
-          << table_case.name << " 16-bit " << kernel.name;
+    for (const RuleModes& modes : kEveryModes) {
+      const ReferenceRun<Argb8> reference8(frame8, layout.width, stride(4), table_case.table, modes);
+      const ReferenceRun<Argb16> reference16(frame16, layout.width, stride(8), table_case.table,
+                                             modes);
+      for (const JudgedKernel<Argb8>& kernel : JudgedKernels<Argb8>(modes)) {
+        EXPECT_EQ(reference8.Compare(kernel.row), "")
+            << table_case.name << " 8-bit " << kernel.name << ", " << ModesName(modes);
+      }
+      for (const JudgedKernel<Argb16>& kernel : JudgedKernels<Argb16>(modes)) {
+        EXPECT_EQ(reference16.Compare(kernel.row), "")
+            << table_case.name << " 16-bit " << kernel.name << ", " << ModesName(modes);
+      }
     }
   }
 }
