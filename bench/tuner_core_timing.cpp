@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core/kernel_isa.h"
+#include "effect/effect_settings.h"
 #include "image/frame_buffer.h"
 #include "image/image_files.h"
 #include "web/wasm/tuner_core.h"
@@ -33,17 +34,22 @@ int main(int argc, char** argv) {
     return 2;
   }
   const int runs = std::atoi(argv[2]);
-  huesieve::ColourEntryTable* table = huesieve_table_new();
-  for (int k = 0; k + 3 < argc && k < huesieve::kMaxColourEntries; ++k) {
+  huesieve::ControlSettings controls;
+  controls.enable_effect = true;
+  for (int k = 0; k + 3 < argc && k < huesieve::kColourEntryCount; ++k) {
     unsigned colour = 0;
-    float range = 0;
-    float softness = 0;
-    if (std::sscanf(argv[k + 3], "%6x:%f:%f", &colour, &range, &softness) != 3) return 2;
+    double range = 0;
+    double softness = 0;
+    if (std::sscanf(argv[k + 3], "%6x:%lf:%lf", &colour, &range, &softness) != 3) return 2;
     const bool off = std::strstr(argv[k + 3], ":off") != nullptr;
-    huesieve_table_set(table, k, off ? 0 : 1, static_cast<std::int32_t>(colour >> 16),
-                       static_cast<std::int32_t>(colour >> 8 & 0xFF),
-                       static_cast<std::int32_t>(colour & 0xFF), range, softness);
+    controls.entries[static_cast<std::size_t>(k)] = {
+        !off,
+        {static_cast<std::uint8_t>(colour >> 16), static_cast<std::uint8_t>(colour >> 8 & 0xFF),
+         static_cast<std::uint8_t>(colour & 0xFF)},
+        range,
+        softness};
   }
+  const huesieve::EffectSettings settings = huesieve::ToEffectSettings(controls);
 
   std::vector<std::uint8_t> source(image.image_bytes());
   std::memcpy(source.data(), image.View().first_row, source.size());
@@ -53,7 +59,7 @@ int main(int argc, char** argv) {
   for (int run = 0; run < runs; ++run) {
     const auto start = std::chrono::steady_clock::now();
     huesieve_render(source.data(), result.data(), static_cast<std::int32_t>(image.width()),
-                    static_cast<std::int32_t>(image.height()), 1, table, bounds, 0, 1);
+                    static_cast<std::int32_t>(image.height()), &settings, bounds, 0, 1);
     times.push_back(
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
             .count());
@@ -61,6 +67,5 @@ int main(int argc, char** argv) {
   std::sort(times.begin(), times.end());
   std::printf("%.3f %s\n", times[times.size() / 2],
               huesieve::KernelIsaName(huesieve::BestKernelIsa()));
-  delete table;
   return 0;
 }

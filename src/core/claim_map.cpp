@@ -1,14 +1,22 @@
 #include "core/claim_map.h"
 
+#include <algorithm>
+#include <array>
+
 #include "core/cell_cache.h"
 #include "core/colour_rule.h"
 #include "core/frame_rule.h"
 #include "core/last_colour_memo.h"
+#include "core/modal_pixels.h"
 #include "core/pass_kernels.h"
 #include "core/pixel_format_list.h"
+#include "core/srgb_decision.h"
 
 namespace huesieve {
 namespace {
+
+// Pixels whose decision colours are made at a time, on the stack.
+constexpr std::int64_t kDecisionPixels = 256;
 
 std::uint8_t ClaimCode(const Claim& claim) {
   if (claim.entry < 0) return 0;
@@ -19,7 +27,8 @@ std::uint8_t ClaimCode(const Claim& claim) {
 
 template <typename Format>
 SelectionBounds MapClaims(const ImageView& image, const ColourEntryTable& table,
-                          std::uint8_t* codes) {
+                          JudgeColours judge, std::uint8_t* codes) {
+  constexpr std::int64_t kBytes = sizeof(typename Format::Pixel);
   const FrameRule<Format> rule(table);
   CellCache cache(rule.cells());
   ClaimedRectangle rectangle(image.pixels_per_row);
@@ -27,21 +36,29 @@ SelectionBounds MapClaims(const ImageView& image, const ColourEntryTable& table,
   const auto code_of = [&rule, &cache](Rgb8 colour) {
     return ClaimCode(rule.ClaimOf(cache, colour));
   };
+  // The decision colours the effect's modes make, from the same code.
+  const SrgbDecisionTables* srgb =
+      judge == JudgeColours::kSrgbEncoded ? &SrgbTables() : nullptr;
+  std::array<std::uint8_t, kDecisionPixels * 4> decisions;
   for (std::int64_t row = 0; row < image.rows; ++row) {
     RowClaims claims;
-    for (std::int64_t column = 0; column < image.pixels_per_row; ++column, ++codes) {
-      *codes = memo.For(ColourOf<Format>(LoadPixel<Format>(PixelAt<Format>(image, column, row))),
-                        code_of);
-      if (*codes != 0) claims.Note(column);
+    for (std::int64_t begin = 0; begin < image.pixels_per_row; begin += kDecisionPixels) {
+      const std::int64_t pixels = std::min(kDecisionPixels, image.pixels_per_row - begin);
+      DecisionRow<Format>(image.Row(row) + begin * kBytes, decisions.data(), pixels, srgb);
+      for (std::int64_t i = 0; i < pixels; ++i, ++codes) {
+        const std::uint8_t* decision = decisions.data() + i * 4;
+        *codes = memo.For({decision[0], decision[1], decision[2]}, code_of);
+        if (*codes != 0) claims.Note(begin + i);
+      }
     }
     if (claims.first >= 0) rectangle.NoteRow(row, claims.first, claims.last);
   }
   return rectangle.Bounds();
 }
 
-#define HUESIEVE_INSTANTIATE(Format)                                                    \
-  template SelectionBounds MapClaims<Format>(const ImageView&, const ColourEntryTable&, \
-                                             std::uint8_t*);
+#define HUESIEVE_INSTANTIATE(Format)                                                       \
+  template SelectionBounds MapClaims<Format>(const ImageView&, const ColourEntryTable&,    \
+                                             JudgeColours, std::uint8_t*);
 HUESIEVE_FOR_EACH_PIXEL_FORMAT(HUESIEVE_INSTANTIATE)
 #undef HUESIEVE_INSTANTIATE
 

@@ -6,6 +6,7 @@
 
 #include "core/colour_entry_table.h"
 #include "core/image_view.h"
+#include "core/rule_modes.h"
 #include "core/selection_bounds.h"
 
 namespace huesieve {
@@ -16,9 +17,11 @@ namespace huesieve {
 inline constexpr std::uint8_t kFeatheredClaim = 0x80;
 
 // Writes one code a pixel into `codes`, row after row, `pixels_per_row` a row,
-// and returns the bounds the selection pass would give.
+// and returns the bounds the selection pass would give. Colours are judged
+// as `judge` says, as the effect judges them; how a feather band treats the
+// alpha changes no claim.
 template <typename Format>
 SelectionBounds MapClaims(const ImageView& image, const ColourEntryTable& table,
-                          std::uint8_t* codes);
+                          JudgeColours judge, std::uint8_t* codes);
 
 }  // namespace huesieve

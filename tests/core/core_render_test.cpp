@@ -21,6 +21,7 @@
 #include "core/cell_cache.h"
 #include "core/claim_map.h"
 #include "core/corner_markers.h"
+#include "core/effect.h"
 #include "core/frame_rule.h"
 #include "core/image_view.h"
 #include "core/pixel_formats.h"
@@ -193,21 +194,25 @@ TYPED_TEST(CoreRender, HostileTablesOverPaddedAndBottomUpRows) {
 TYPED_TEST(CoreRender, ClaimMapNamesTheClaimingEntryAndLeavesThePictureAlone) {
   using Format = TypeParam;
   for (std::uint32_t seed = 0; seed < 12; ++seed) {
-    const Layout layout{61, 7, 8, seed % 2 == 0};
+    // Every other frame judged sRGB-encoded; wider than a decision buffer.
+    const JudgeColours judge = seed % 4 < 2 ? JudgeColours::kAsStored : JudgeColours::kSrgbEncoded;
+    const Layout layout{seed % 3 == 0 ? 300 : 61, 7, 8, seed % 2 == 0};
     const ColourEntryTable table = equivalence::RandomTable(seed + 100, kMaxColourEntries);
     const auto entries = TestFixture::PlainEntries(table);
     std::vector<std::byte> given;
     const ImageView view = this->Fill(layout, given);
     const std::vector<std::byte> before = given;
     std::vector<std::uint8_t> codes(static_cast<std::size_t>(layout.width * layout.height), 0xEE);
-    const SelectionBounds bounds = MapClaims<Format>(view, table, codes.data());
+    const SelectionBounds bounds = MapClaims<Format>(view, table, judge, codes.data());
     EXPECT_TRUE(given == before);
     std::size_t claimed = 0;
     for (std::int64_t row = 0; row < view.rows; ++row) {
       for (std::int64_t column = 0; column < view.pixels_per_row; ++column) {
         const plain_reference::Claim claim = plain_reference::ClaimAt(
             TestFixture::PlainPixel(LoadPixel<Format>(PixelAt<Format>(view, column, row))),
-            entries.data(), table.count, kPlainScale<Format>);
+            entries.data(), table.count, kPlainScale<Format>,
+            judge == JudgeColours::kSrgbEncoded ? plain_reference::Judged::kSrgb
+                                                : plain_reference::Judged::kAsStored);
         const std::uint8_t expected =
             claim.entry < 0 ? 0
                             : static_cast<std::uint8_t>(1 + claim.entry +
@@ -217,10 +222,12 @@ TYPED_TEST(CoreRender, ClaimMapNamesTheClaimingEntryAndLeavesThePictureAlone) {
             << "seed " << seed << " at " << column << "," << row;
       }
     }
-    std::vector<std::byte> passed = given;
-    ImageView pass_view = view;
-    pass_view.first_row = passed.data() + (view.first_row - given.data());
-    EXPECT_EQ(bounds, SelectionPass<Format>(pass_view, table, BestKernelIsa()));
+    // The bounds of the effect's render judged the same way.
+    std::vector<std::byte> rendered = given;
+    const EffectOutcome outcome = RenderEffect<Format>(
+        view, TestFixture::Rebase(view, given, rendered),
+        EffectSettings{true, table, {judge, FeatheredAlpha::kReplaces}});
+    EXPECT_EQ(bounds, outcome.bounds) << "seed " << seed;
     EXPECT_GT(claimed, 0u) << "seed " << seed << ": the frame should hold some claims";
   }
 }

@@ -25,11 +25,13 @@ export function describeControls(core) {
   return JSON.parse(takeText(core, core._huesieve_describe()));
 }
 
-// The colour the rule sees for each 16-bit sample.
-export function ruleBytes16(core) {
-  const pointer = core._malloc(65536);
-  core._huesieve_rule_bytes16(pointer);
-  const bytes = core.HEAPU8.slice(pointer, pointer + 65536);
+// The colour the rule sees for each sample of `depth` bits, judged as the
+// judging choice's value at position `judge` says.
+export function ruleBytes(core, depth, judge) {
+  const count = 1 << depth;
+  const pointer = core._malloc(count);
+  core._huesieve_rule_bytes(depth, judge, pointer);
+  const bytes = core.HEAPU8.slice(pointer, pointer + count);
   core._free(pointer);
   return bytes;
 }
@@ -40,4 +42,12 @@ export function readSettings(core, text, name) {
   return JSON.parse(withText(core, text, (textPointer, length) => withText(
       core, name, (namePointer) => takeText(
           core, core._huesieve_settings_read(textPointer, length, namePointer)))));
+}
+
+// The core's settings at `handle` made from the page's key, by the builder
+// every host uses; a key the core refuses throws its message.
+export function setEffectSettings(core, handle, settings) {
+  const error = withText(core, JSON.stringify(settings), (pointer, length) =>
+    core._huesieve_effect_settings_set(handle, pointer, length));
+  if (error !== 0) throw new Error(takeText(core, error));
 }

@@ -5,7 +5,7 @@
 // result" writes, matches every control and the open image.
 import { kEntryColours } from './claim_map.js';
 import { encodePng } from './png.js';
-import { commandLine, decimalText, outputName, snapRange } from './settings.js';
+import { choiceValue, commandLine, decimalText, outputName, snapRange } from './settings.js';
 
 const kSampleName = 'huesieve-sample.png';
 const kSettingsName = 'huesieve-settings.json';
@@ -15,9 +15,10 @@ const canvas = $('result');
 const context = canvas.getContext('2d');
 
 // The effect's controls as the core describes them (labels, limits, defaults,
-// the default key), and the colour the rule sees for each 16-bit sample.
+// the default key), and the colour the rule sees for each sample, by the
+// judging choice's value and the depth.
 let controls = null;
-let ruleBytes16 = null;
+let ruleBytes = null;
 const state = { settings: null, claimMap: false, before: false, zoom: 1 };
 // { name, kind, width, height, depth, source: its samples, display: 8-bit RGBA }
 let image = null;
@@ -220,9 +221,11 @@ async function saveSettings() {
 // --- Controls.
 
 const rows = [];  // per entry: its controls
+const choiceMenus = [];  // per choice of the effect: { choice, menu }
 
 function showSettings() {
   $('enable-effect').checked = state.settings.enable;
+  for (const { choice, menu } of choiceMenus) menu.value = choiceValue(state.settings, choice);
   state.settings.entries.forEach((entry, k) => {
     const row = rows[k];
     row.enabled.checked = entry.enabled;
@@ -240,6 +243,27 @@ function stopPicking() {
   for (const row of rows) row.pick.setAttribute('aria-pressed', 'false');
   canvas.classList.remove('picking');
   $('picking').hidden = true;
+}
+
+// A menu for each of the effect's choices, its values by their labels.
+function buildChoices() {
+  for (const choice of controls.choices) {
+    const item = document.createElement('div');
+    const label = document.createElement('label');
+    const menu = document.createElement('select');
+    menu.id = `choice-${choice.name}`;
+    label.htmlFor = menu.id;
+    label.textContent = choice.label;
+    menu.title = choice.help;
+    menu.append(...choice.values.map(({ name, label: text }) => new Option(text, name)));
+    menu.addEventListener('input', () => {
+      state.settings[choice.name] = menu.value;
+      changed();
+    });
+    item.append(label, ' ', menu);
+    $('choices').append(item);
+    choiceMenus.push({ choice, menu });
+  }
 }
 
 function buildEntryRows() {
@@ -306,9 +330,11 @@ function buildEntryRows() {
   }
 }
 
-// A stored sample as the colour the rule sees, as the core converts it.
+// A stored sample as the colour the rule sees, as the core converts it, judged
+// as the key says.
 function ruleByte(sample) {
-  return image.depth === 8 ? sample : ruleBytes16[sample];
+  const judge = controls.choices.find((choice) => choice.name === controls.judge);
+  return ruleBytes[choiceValue(state.settings, judge)][image.depth][sample];
 }
 
 // The eyedropper reads the stored source sample under the pointer, at any
@@ -373,7 +399,7 @@ function wireControls() {
   });
   $('save-settings').addEventListener('click', saveSettings);
   $('copy-command').addEventListener('click', () => {
-    const text = commandLine(state.settings, image?.name ?? kSampleName);
+    const text = commandLine(state.settings, controls.choices, image?.name ?? kSampleName);
     $('command').value = text;
     $('command').select();
     navigator.clipboard?.writeText(text).catch(() => {});
@@ -411,11 +437,12 @@ ask({ type: 'describe' }).then((reply) => {
     return;
   }
   controls = reply.controls;
-  ruleBytes16 = new Uint8Array(reply.ruleBytes16);
+  ruleBytes = reply.ruleBytes;
   // How many threads share a frame, for whoever inspects the page.
   canvas.dataset.workers = String(reply.workers);
   state.settings = structuredClone(controls.defaults);
   $('enable-effect').labels[0].textContent = controls.enableEffect.label;
+  buildChoices();
   buildEntryRows();
   wireControls();
   showSettings();

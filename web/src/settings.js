@@ -22,6 +22,12 @@ export function decimalText(value) {
   return `${sign}${digits.slice(0, point)}.${digits.slice(point)}`;
 }
 
+// A choice's value name in the key: its default when the key has none, as
+// in a settings file saved before the choice existed.
+export function choiceValue(settings, choice) {
+  return settings[choice.name] ?? choice.default;
+}
+
 // A file name as one shell word.
 export function shellWord(name) {
   const word = name.startsWith('-') ? `./${name}` : name;
@@ -36,8 +42,9 @@ export function outputName(inputName) {
 }
 
 // The huesieve-render command that renders the same key: every entry whose
-// Range is not 0, since such an entry claims nothing, as the module's default.
-export function commandLine(settings, inputName) {
+// Range is not 0, since such an entry claims nothing, as the module's default;
+// each of the core's `choices` not at its default, as the settings file has it.
+export function commandLine(settings, choices, inputName) {
   const words = ['huesieve-render'];
   if (settings.enable) words.push('--enable');
   settings.entries.forEach((e, i) => {
@@ -46,6 +53,10 @@ export function commandLine(settings, inputName) {
     words.push('--entry', `${i + 1}:${colour}:${decimalText(e.range)}:${decimalText(e.softness)}` +
                           (e.enabled ? '' : ':off'));
   });
+  for (const choice of choices) {
+    const value = choiceValue(settings, choice);
+    if (value !== choice.default) words.push(choice.option, value);
+  }
   words.push(shellWord(inputName), shellWord(outputName(inputName)));
   return words.join(' ');
 }

@@ -4,7 +4,7 @@
 // page decides what is current.
 import { decodeImage, ImageError } from './image_files.js';
 import { paintClaims } from './claim_map.js';
-import { describeControls, readSettings, ruleBytes16 } from './core_settings.js';
+import { describeControls, readSettings, ruleBytes, setEffectSettings } from './core_settings.js';
 
 // Where the page may share memory (cross-origin isolated), threads of the
 // core's threaded build share each frame, one a processor up to the core's
@@ -18,7 +18,7 @@ let controls = null;  // the core's description of the effect's controls
 let coreError = null;  // why the core did not load, if it did not
 // The open image and the buffers sized for it, in the core's memory.
 let image = null;  // { width, height, depth, pixels, source, result, codes }
-let table = 0;   // the core's colour entry table
+let effectSettings = 0;  // the core's settings, made from the page's key
 let bounds = 0;  // four int32: left, top, right, bottom of the claim map
 
 function heap() {
@@ -40,16 +40,6 @@ function allocate(pixels, bytes) {
   return null;
 }
 
-function setTable(settings) {
-  settings.entries.forEach((entry, k) => {
-    const rgb = parseInt(entry.color.slice(1), 16);
-    // The core's parameters are floats: the slider's double is narrowed as
-    // the host module narrows it, to the nearest float.
-    core._huesieve_table_set(table, k, entry.enabled ? 1 : 0, rgb >> 16, (rgb >> 8) & 0xff,
-                             rgb & 0xff, entry.range, entry.softness);
-  });
-}
-
 // The image's samples at `pointer` in the core's memory, of its depth.
 function samples(pointer, count) {
   return image.depth === 16 ? new Uint16Array(heap().buffer, pointer, count) :
@@ -57,9 +47,9 @@ function samples(pointer, count) {
 }
 
 // The core's render of the open image, at its depth.
-function renderImage(enable, kernel, threads = workers) {
+function renderImage(kernel, threads = workers) {
   const render = image.depth === 16 ? core._huesieve_render16 : core._huesieve_render;
-  render(image.source, image.result, image.width, image.height, enable, table, bounds, kernel,
+  render(image.source, image.result, image.width, image.height, effectSettings, bounds, kernel,
          Math.min(threads, workers));
 }
 
@@ -85,8 +75,8 @@ function open({ name, bytes }) {
 }
 
 function render({ settings, claimMap, kernel = 0 }) {
-  setTable(settings);
-  renderImage(settings.enable ? 1 : 0, kernel);
+  setEffectSettings(core, effectSettings, settings);
+  renderImage(kernel);
   const reply = {
     type: 'rendered',
     width: image.width,
@@ -95,7 +85,7 @@ function render({ settings, claimMap, kernel = 0 }) {
   };
   if (claimMap) {
     const map = image.depth === 16 ? core._huesieve_map_claims16 : core._huesieve_map_claims;
-    map(image.source, image.codes, image.width, image.height, table, bounds);
+    map(image.source, image.codes, image.width, image.height, effectSettings, bounds);
     const codes = heap().subarray(image.codes, image.codes + image.pixels);
     reply.claims = paintClaims(codes, image.width, image.height, settings,
                                controls.featheredClaim).buffer;
@@ -107,20 +97,23 @@ function render({ settings, claimMap, kernel = 0 }) {
 // The core's render alone, `runs` times on `threads` of the workers, for the
 // benchmark.
 function time({ settings, runs, kernel, threads = workers }) {
-  setTable(settings);
+  setEffectSettings(core, effectSettings, settings);
   const times = [];
   for (let i = 0; i < runs; i++) {
     const started = performance.now();
-    renderImage(settings.enable ? 1 : 0, kernel, threads);
+    renderImage(kernel, threads);
     times.push(performance.now() - started);
   }
   return { type: 'timed', times };
 }
 
 // The effect's controls as the core's table has them, and the colour the
-// rule sees for each 16-bit sample.
+// rule sees for each sample, by the judging choice's value name and depth.
 function describe() {
-  return { type: 'described', controls, ruleBytes16: ruleBytes16(core).buffer, workers };
+  const judge = controls.choices.find((choice) => choice.name === controls.judge);
+  const bytes = Object.fromEntries(judge.values.map(({ name }, position) => [
+    name, { 8: ruleBytes(core, 8, position), 16: ruleBytes(core, 16, position) }]));
+  return { type: 'described', controls, ruleBytes: bytes, workers };
 }
 
 // A key's text, checked by the core and written out as the tuner saves it.
@@ -155,7 +148,7 @@ async function handle(request) {
     reply = { type: 'failed', message };
   }
   reply.id = request.id;
-  const transfer = [reply.source, reply.result, reply.claims, reply.ruleBytes16]
+  const transfer = [reply.source, reply.result, reply.claims]
       .filter((b) => b !== undefined);
   self.postMessage(reply, transfer);
 }
@@ -172,7 +165,7 @@ let queue = import(coreFile)
     .then((loaded) => {
       core = loaded;
       controls = describeControls(core);
-      table = core._huesieve_table_new();
+      effectSettings = core._huesieve_effect_settings_new();
       bounds = core._malloc(16);
     }, (error) => {
       coreError = error;

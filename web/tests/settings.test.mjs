@@ -51,6 +51,14 @@ describe('settings file', () => {
     assert.deepEqual(parse(readSettings(core, JSON.stringify(settings), 'key.json').text), settings);
   });
 
+  it('reads back the choices, and writes them only when not at their defaults', () => {
+    const settings = { ...settingsWith([{ enabled: true, color: '#DB2924', range: 110, softness: 60 }]),
+                       judge: 'srgb', featheredAlpha: 'fades' };
+    assert.deepEqual(parse(JSON.stringify(settings)), settings);
+    const atDefaults = { ...settings, judge: 'stored', featheredAlpha: 'replaces' };
+    assert.deepEqual(Object.keys(parse(JSON.stringify(atDefaults))), ['enable', 'entries']);
+  });
+
   it('gives entries the file leaves out their defaults', () => {
     const settings = parse(
         '{"enable": false, "entries": [{"enabled": true, "color": "00ff00", "range": 0, "softness": 5}]}');
@@ -65,6 +73,9 @@ describe('settings file', () => {
     ['{"enable": true}', /^key\.json: the member "entries" is missing$/],
     ['{"enable": true, "entries": [], "zoom": 2}', /^key\.json: unknown member "zoom"$/],
     ['{"enable": "on", "entries": []}', /^key\.json: "enable" must be true or false$/],
+    ['{"enable": true, "entries": [], "judge": "linear"}', /^key\.json: "judge" must be stored or srgb$/],
+    ['{"enable": true, "entries": [], "featheredAlpha": 1}',
+     /^key\.json: "featheredAlpha" must be replaces or fades$/],
     [`{"enable": true, "entries": [${Array(11).fill(entry).join(',')}]}`,
      /^key\.json: entry 11: the effect has colour entries 1 to 10$/],
     ['{"enable": true, "entries": [{"enabled": true, "color": "#FFF", "range": 10, "softness": 0}]}',
@@ -93,10 +104,23 @@ describe('command line', () => {
       { enabled: true, color: '#00FF00', range: 0, softness: 50 },
       { enabled: false, color: '#E6731A', range: 12.3, softness: 0.1 },
     ]);
-    assert.equal(commandLine(settings, 'shot 1.png'),
+    assert.equal(commandLine(settings, controls.choices, 'shot 1.png'),
                  "huesieve-render --enable --entry 1:DB2924:110:60 --entry 3:E6731A:12.3:0.1:off " +
                  "'shot 1.png' 'shot 1-huesieve.png'");
-    assert.equal(commandLine(defaultSettings(), 'a.png'), 'huesieve-render a.png a-huesieve.png');
+    assert.equal(commandLine(defaultSettings(), controls.choices, 'a.png'),
+                 'huesieve-render a.png a-huesieve.png');
+  });
+
+  it('names each choice only when not at its default', () => {
+    for (const [choices, words] of [
+      [{ judge: 'stored', featheredAlpha: 'replaces' }, ''],
+      [{ judge: 'srgb' }, ' --judge srgb'],
+      [{ judge: 'srgb', featheredAlpha: 'fades' }, ' --judge srgb --feathered-alpha fades'],
+      [{ featheredAlpha: 'fades', judge: 'stored' }, ' --feathered-alpha fades'],
+    ]) {
+      assert.equal(commandLine({ ...defaultSettings(), ...choices }, controls.choices, 'a.png'),
+                   `huesieve-render${words} a.png a-huesieve.png`);
+    }
   });
 
   it('writes numbers in plain decimals that read back as the same doubles', () => {

@@ -3,13 +3,14 @@
 // the controls, the copied command, loaded settings and the eyedropper; bad
 // files leave everything as it was.
 import assert from 'node:assert/strict';
+import { execFileSync } from 'node:child_process';
 import { readFileSync, writeFileSync } from 'node:fs';
 import { join } from 'node:path';
 import { after, before, describe, it } from 'node:test';
 
 import jpeg from 'jpeg-js';
 
-import { chunk, makePng, randomSource } from './png_files.mjs';
+import { chunk, kTool, makePng, randomSource } from './png_files.mjs';
 import {
   alertText, copyCommand, idle, label, loadSettings, openImage, result, runCommand,
   saveResult, saveSettings, setEntry, toolRender, Tuner,
@@ -36,10 +37,16 @@ function assertSamePixels(actual, expected) {
   }
 }
 
-// The documented settings file, written here by hand.
-function settingsText(enable, entries) {
-  return JSON.stringify({ enable, entries });
+// The documented settings file, written here by hand; `choices` its members
+// for the effect's choices, if any.
+function settingsText(enable, entries, choices = {}) {
+  return JSON.stringify({ enable, entries, ...choices });
 }
+
+// The choices' values, combined, that the frames below are keyed with.
+const kSrgb = { judge: 'srgb' };
+const kFades = { featheredAlpha: 'fades' };
+const kBoth = { ...kSrgb, ...kFades };
 
 // A key for a frame: colours taken from its pixels, so that entries claim,
 // values on the sliders' 0.1 steps, some entries off, one left at Range 0.
@@ -84,12 +91,13 @@ function randomFrame({ width, height, seed, colourType = 6, depth = 8, interlace
   return makePng({ width, height, depth, colourType, interlaced, samples, extra });
 }
 
+// Some frames keyed with the choices, in each combination, at both depths.
 const kFrames = [
   { name: 'one-pixel.png', width: 1, height: 1, seed: 1 },
-  { name: 'odd-rgba.png', width: 61, height: 37, seed: 2 },
-  { name: 'wide-rgba.png', width: 517, height: 3, seed: 3 },
+  { name: 'odd-rgba.png', width: 61, height: 37, seed: 2, choices: kSrgb },
+  { name: 'wide-rgba.png', width: 517, height: 3, seed: 3, choices: kFades },
   { name: 'rgb-interlaced.png', width: 45, height: 29, seed: 4, colourType: 2, interlaced: true },
-  { name: 'grey-alpha.png', width: 33, height: 31, seed: 5, colourType: 4 },
+  { name: 'grey-alpha.png', width: 33, height: 31, seed: 5, colourType: 4, choices: kBoth },
   { name: 'grey-2bit.png', width: 19, height: 23, seed: 6, colourType: 0, depth: 2,
     extra: [['tRNS', [0, 1]]] },
   { name: 'palette-trns.png', width: 40, height: 20, seed: 7, colourType: 3, depth: 4,
@@ -97,14 +105,15 @@ const kFrames = [
             ['tRNS', [0, 128, 255, 7]]] },
   // 16-bit at its full scale, as the tool renders it.
   { name: 'deep-rgba.png', width: 57, height: 19, seed: 10, depth: 16 },
+  { name: 'deep-rgba-fades.png', width: 41, height: 23, seed: 14, depth: 16, choices: kFades },
   { name: 'deep-rgb-interlaced.png', width: 23, height: 41, seed: 11, depth: 16,
-    colourType: 2, interlaced: true },
+    colourType: 2, interlaced: true, choices: kSrgb },
 ];
 // Frames of several bands of rows, which threads share where the page may
 // share memory.
 const kBandedFrames = [
-  { name: 'banded-rgba.png', width: 401, height: 333, seed: 12 },
-  { name: 'banded-deep.png', width: 263, height: 271, seed: 13, depth: 16 },
+  { name: 'banded-rgba.png', width: 401, height: 333, seed: 12, choices: kSrgb },
+  { name: 'banded-deep.png', width: 263, height: 271, seed: 13, depth: 16, choices: kBoth },
 ];
 
 // `frame` opened in the tuner with a key loaded from a file saves what the
@@ -114,12 +123,19 @@ async function assertRendersAsTool(session, frame) {
   const bytes = randomFrame(frame);
   await openImage(page, frame.name, bytes);
   const source = await saveResult(page);  // the switch is off: the source itself
-  const key = settingsText(true, keyFor(source.image.rgba, frame.seed));
+  const entries = keyFor(source.image.rgba, frame.seed);
+  const key = settingsText(true, entries, frame.choices);
   await loadSettings(page, 'key.json', key);
 
   const saved = await saveResult(page);
 
-  assertSamePixels(saved.image, await toolRender(session.directory, frame.name, bytes, key));
+  const tool = await toolRender(session.directory, frame.name, bytes, key);
+  assertSamePixels(saved.image, tool);
+  if (frame.choices !== undefined) {
+    // The choices make a difference here, so a tuner that left them out would fail.
+    const plain = await toolRender(session.directory, frame.name, bytes, settingsText(true, entries));
+    assert.notDeepEqual(plain.rgba, tool.rgba, 'the choices change nothing on this frame');
+  }
   assert.equal(saved.name, frame.name.replace('.png', '-huesieve.png'));
   assert.equal(await alertText(page), '');
   await page.close();
@@ -130,6 +146,8 @@ describe('the tuner renders as huesieve-render', () => {
      async () => {
        const page = await tuner.open();
        await label(page, 'Enable Effect').check();
+       await label(page, 'Judge colours').selectOption({ label: 'sRGB-encoded' });
+       await label(page, 'Feathered alpha').selectOption({ label: 'Fades' });
        await setEntry(page, 1, { enabled: true, color: '#E6731A', range: 50, softness: 0 });
        await setEntry(page, 1, { enabled: false });
        await setEntry(page, 2, { enabled: true, color: '#DB2924', range: 127.9, softness: 50.3 });
@@ -142,6 +160,7 @@ describe('the tuner renders as huesieve-render', () => {
        // Range 0.4 snapped to 1, the host's minimum.
        assert.equal(command, 'huesieve-render --enable --entry 1:E6731A:50:0:off ' +
                              '--entry 2:DB2924:127.9:50.3 --entry 3:F2D126:1:12.3 ' +
+                             '--judge srgb --feathered-alpha fades ' +
                              'huesieve-sample.png huesieve-sample-huesieve.png');
        assert.equal(saved.name, 'huesieve-sample-huesieve.png');
        writeFileSync(tuner.path('huesieve-sample.png'), readFileSync(kSample));
@@ -221,19 +240,46 @@ describe('threads', () => {
   });
 });
 
+// The controls' table as huesieve-render --list-params prints it: by name
+// (as OpenFX hosts know it), its type, label, limits and default.
+function listedControls() {
+  const listing = execFileSync(kTool, ['--list-params'], { encoding: 'utf8' });
+  return new Map(listing.trim().split('\n').map((line) => {
+    const [, name, type, label, limits, value] =
+        /^(\S+)\s+(\S+)\s+"([^"]*)"\s+(.*?)\s+(\S+)$/.exec(line);
+    return [name, { type, label, limits, value }];
+  }));
+}
+
 describe('controls', () => {
-  it('take the host module\'s defaults', async () => {
+  it('are the table\'s rows: labels, limits and defaults as the tool lists them', async () => {
+    const listed = listedControls();
     const page = await tuner.open();
-    assert.equal(await label(page, 'Enable Effect').isChecked(), false);
+    const enable = listed.get('enable');
+    assert.equal(await label(page, enable.label).isChecked(), enable.value === 'on');
     for (let k = 1; k <= 10; k++) {
-      assert.equal(await label(page, `Enable color ${k}`).isChecked(), false);
-      assert.equal(await label(page, `Color ${k}`).inputValue(), '#ffffff');
-      assert.equal(await label(page, `Range ${k}`).inputValue(), '0');
-      assert.equal(await label(page, `Softness ${k}`).inputValue(), '0');
+      const row = (name) => listed.get(`${name}${k}`);
+      assert.equal(await label(page, `${row('enable').label} ${k}`).isChecked(),
+                   row('enable').value === 'on');
+      assert.equal(await label(page, `${row('color').label} ${k}`).inputValue(),
+                   `#${row('color').value.toLowerCase()}`);
+      for (const name of ['range', 'softness']) {
+        // The command line's limits, which the tuner takes; a slider reaches
+        // down to its default too.
+        const [min, max] = /^(\S+) to (\S+)/.exec(row(name).limits).slice(1).map(Number);
+        const slider = label(page, `${row(name).label} ${k}`);
+        assert.equal(await slider.inputValue(), row(name).value);
+        assert.equal(Number(await slider.getAttribute('min')), Math.min(min, Number(row(name).value)));
+        assert.equal(Number(await slider.getAttribute('max')), max);
+        assert.equal(await slider.getAttribute('step'), '0.1');
+      }
     }
-    for (const [name, max] of [['Range 4', '128'], ['Softness 4', '100']]) {
-      assert.equal(await label(page, name).getAttribute('step'), '0.1');
-      assert.equal(await label(page, name).getAttribute('max'), max);
+    for (const name of ['judgeColours', 'featheredAlpha']) {
+      const choice = listed.get(name);
+      const menu = label(page, choice.label);
+      const values = await menu.locator('option').evaluateAll((options) => options.map((o) => o.value));
+      assert.equal(values.join(' or '), choice.limits);
+      assert.equal(await menu.inputValue(), choice.value);
     }
     await page.close();
   });
@@ -287,26 +333,45 @@ describe('controls', () => {
        await page.close();
      });
 
-  it('the eyedropper takes a 16-bit pixel\'s colour as the rule sees it', async () => {
-    const page = await tuner.open();
-    // The rule reads these as the nearest 8-bit values 2, 4, 6; their high
-    // bytes would be 1, 3, 5.
-    await openImage(page, 'deep.png', makePng({ width: 3, height: 1, depth: 16, colourType: 6,
-                                                samples: (x) => [400, 911, 1425, 1000 * x] }));
-    await label(page, 'Zoom').selectOption({ label: '800 %' });
-    await page.getByRole('button', { name: 'Pick color 2', exact: true }).click();
-    const box = await result(page).boundingBox();
-    await result(page).click({ position: { x: box.width / 2, y: box.height / 2 } });
-    await idle(page);
-    assert.equal(await label(page, 'Color 2').inputValue(), '#020406');
-    await page.close();
-  });
+  it('the eyedropper takes a pixel\'s colour as the rule sees it, as stored or sRGB-encoded',
+     async () => {
+       const page = await tuner.open();
+       // As stored, the rule reads these 16-bit samples as the nearest 8-bit
+       // values 2, 4, 6 (their high bytes would be 1, 3, 5); sRGB-encoded, as
+       // the nearest integer to 255 × E(v), for the 8-bit samples too.
+       const encoded = (unit) => Math.round(255 * (unit <= 0.0031308 ? 12.92 * unit :
+                                                   1.055 * unit ** (1 / 2.4) - 0.055));
+       const hex = (values) => `#${values.map((v) => v.toString(16).padStart(2, '0')).join('')}`;
+       const deep = [400, 911, 1425];
+       const shallow = [1, 60, 200];
+       for (const [depth, samples, top] of [[16, deep, 65535], [8, shallow, 255]]) {
+         await openImage(page, `${depth}.png`, makePng({ width: 3, height: 1, depth, colourType: 6,
+                                                         samples: () => [...samples, 9] }));
+         await label(page, 'Zoom').selectOption({ label: '800 %' });
+         for (const [judge, expected] of [
+           ['As stored', depth === 16 ? [2, 4, 6] : samples],
+           ['sRGB-encoded', samples.map((v) => encoded(v / top))],
+         ]) {
+           await label(page, 'Judge colours').selectOption({ label: judge });
+           await page.getByRole('button', { name: 'Pick color 2', exact: true }).click();
+           const box = await result(page).boundingBox();
+           await result(page).click({ position: { x: box.width / 2, y: box.height / 2 } });
+           await idle(page);
+           assert.equal(await label(page, 'Color 2').inputValue(), hex(expected),
+                        `${depth}-bit ${judge}`);
+         }
+       }
+       await page.close();
+     });
 
   it('save settings as the documented file and load them back', async () => {
     const page = await tuner.open();
     await label(page, 'Enable Effect').check();
     await setEntry(page, 2, { enabled: true, color: '#29B33D', range: 100, softness: 50 });
     await setEntry(page, 5, { enabled: false, color: '#102030', range: 3.3, softness: 99.9 });
+    await label(page, 'Feathered alpha').selectOption({ label: 'Fades' });
+    await label(page, 'Judge colours').selectOption({ label: 'sRGB-encoded' });
+    await label(page, 'Judge colours').selectOption({ label: 'As stored' });
 
     const saved = await saveSettings(page);
 
@@ -317,6 +382,9 @@ describe('controls', () => {
     assert.deepEqual(file.entries[1], { enabled: true, color: '#29B33D', range: 100, softness: 50 });
     assert.deepEqual(file.entries[4], { enabled: false, color: '#102030', range: 3.3, softness: 99.9 });
     assert.deepEqual(file.entries[0], { enabled: false, color: '#FFFFFF', range: 0, softness: 0 });
+    // A choice is written only when not at its default.
+    assert.equal(file.featheredAlpha, 'fades');
+    assert.equal('judge' in file, false);
 
     const fresh = await tuner.open();
     await loadSettings(fresh, 'huesieve-settings.json', saved.text);
@@ -325,6 +393,8 @@ describe('controls', () => {
     assert.equal(await label(fresh, 'Range 5').inputValue(), '3.3');
     assert.equal(await label(fresh, 'Softness 5').inputValue(), '99.9');
     assert.equal(await label(fresh, 'Enable color 5').isChecked(), false);
+    assert.equal(await label(fresh, 'Feathered alpha').inputValue(), 'fades');
+    assert.equal(await label(fresh, 'Judge colours').inputValue(), 'stored');
     assertSamePixels((await saveResult(fresh)).image,
                      await toolRender(tuner.directory, 'huesieve-sample.png', readFileSync(kSample),
                                       saved.text));
@@ -354,7 +424,8 @@ describe('controls', () => {
   it('the claim map colours each pixel by the entry that claims it', async () => {
     const page = await tuner.open();
     // Red, green, blue, grey; entry 1 keeps red, entry 2 (off) clears green,
-    // entry 3 keeps blue with its whole range feathered.
+    // entry 3 keeps blue with its whole range feathered; entry 4 keeps grey
+    // only when colours are judged sRGB-encoded (128 is then 188).
     const pixels = [[255, 0, 0, 255], [0, 255, 0, 255], [0, 0, 255, 255], [128, 128, 128, 255]];
     await openImage(page, 'four.png', makePng({ width: 4, height: 1, depth: 8, colourType: 6,
                                                 samples: (x) => pixels[x] }));
@@ -362,20 +433,26 @@ describe('controls', () => {
       { enabled: true, color: '#FF0000', range: 20, softness: 0 },
       { enabled: false, color: '#00FF00', range: 20, softness: 0 },
       { enabled: true, color: '#0000FF', range: 40, softness: 100 },
+      { enabled: true, color: '#BCBCBC', range: 5, softness: 0 },
     ]));
     const legend = page.getByRole('list', { name: 'Claim map legend' });
     assert.equal(await legend.isVisible(), false);
     await label(page, 'Claim map').check();
     await idle(page);
 
-    const shown = await page.evaluate(() => {
+    const shown = () => page.evaluate(() => {
       const canvas = document.querySelector('canvas[aria-label="Result"]');
       return Array.from(canvas.getContext('2d').getImageData(0, 0, 4, 1).data);
     });
 
     // Entry colours 1 to 3 of the legend; entry 3 at half brightness.
-    assert.deepEqual(shown, [0x4e, 0x79, 0xa7, 255, 0xf2, 0x8e, 0x2b, 255,
-                             0xe1 >> 1, 0x57 >> 1, 0x59 >> 1, 255, 0, 0, 0, 255]);
+    const entries = [0x4e, 0x79, 0xa7, 255, 0xf2, 0x8e, 0x2b, 255, 0xe1 >> 1, 0x57 >> 1, 0x59 >> 1, 255];
+    assert.deepEqual(await shown(), [...entries, 0, 0, 0, 255]);
+    await label(page, 'Judge colours').selectOption({ label: 'sRGB-encoded' });
+    await idle(page);
+    assert.deepEqual(await shown(), [...entries, 0x76, 0xb7, 0xb2, 255]);
+    await label(page, 'Judge colours').selectOption({ label: 'As stored' });
+    await idle(page);
     assert.equal(await page.locator('#bounds').isVisible(), true);
     assert.match(await legend.textContent(),
                  /Entry 1.*Entry 2 \(off: striped, clears\).*Entry 3/);

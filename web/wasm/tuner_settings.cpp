@@ -2,13 +2,16 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <string_view>
 
 #include "core/claim_map.h"
 #include "core/pixel_formats.h"
+#include "core/srgb_decision.h"
 #include "effect/controls.h"
+#include "effect/effect_settings.h"
 #include "effect/setting_checks.h"
 #include "effect/settings_json.h"
 
@@ -41,6 +44,21 @@ Json Slider(const huesieve::SliderControl& control) {
           {"max", control.after_effects.max}};
 }
 
+// A choice as the page shows it: a menu of the values' labels, each standing
+// for the value's name in the settings file.
+Json Choice(const huesieve::ChoiceControl& control) {
+  Json values = Json::array();
+  for (std::size_t v = 0; v < control.value_names.size(); ++v) {
+    values.push_back({{"name", control.value_names[v]}, {"label", control.value_labels[v]}});
+  }
+  return {{"name", control.settings_name},
+          {"label", control.label},
+          {"help", control.help},
+          {"option", control.option_name},
+          {"values", values},
+          {"default", control.value_names[static_cast<std::size_t>(control.default_value)]}};
+}
+
 }  // namespace
 
 extern "C" {
@@ -49,6 +67,10 @@ char* huesieve_describe() {
   using namespace huesieve;
   Json groups = Json::array();
   for (const char* label : kEntryGroup.labels) groups.push_back(label);
+  Json choices = Json::array();
+  for (const ControlRow& row : kEffectControls) {
+    if (row.kind == ControlKind::kChoice) choices.push_back(Choice(*row.choice));
+  }
   const Json description = {
       {"entryCount", kColourEntryCount},
       {"featheredClaim", kFeatheredClaim},
@@ -58,6 +80,8 @@ char* huesieve_describe() {
       {"color", {{"label", kColour.label}, {"default", ColourText(kColour.default_value)}}},
       {"range", Slider(kRange)},
       {"softness", Slider(kSoftness)},
+      {"choices", choices},
+      {"judge", kJudgeColours.settings_name},
       {"defaults", Json::parse(SettingsText(ControlSettings{}), nullptr, false)},
   };
   return Handed(JsonText(description));
@@ -70,10 +94,34 @@ char* huesieve_settings_read(const char* text, std::int32_t length, const char* 
   return Handed(JsonText({{"text", huesieve::SettingsText(reading.settings)}}));
 }
 
-void huesieve_rule_bytes16(std::uint8_t* bytes) {
-  for (std::int32_t sample = 0; sample <= 0xFFFF; ++sample) {
-    bytes[sample] = static_cast<std::uint8_t>(
-        huesieve::Rgba16::ToByteScale(static_cast<huesieve::Rgba16::Sample>(sample)));
+huesieve::EffectSettings* huesieve_effect_settings_new() {
+  return new (std::nothrow)
+      huesieve::EffectSettings(huesieve::ToEffectSettings(huesieve::ControlSettings{}));
+}
+
+char* huesieve_effect_settings_set(huesieve::EffectSettings* settings, const char* text,
+                                   std::int32_t length) {
+  const huesieve::SettingsReading reading = huesieve::ReadSettingsText(
+      std::string_view(text, static_cast<std::size_t>(length)), "the key");
+  if (!reading.error.empty()) return Handed(reading.error);
+  *settings = huesieve::ToEffectSettings(reading.settings);
+  return nullptr;
+}
+
+void huesieve_rule_bytes(std::int32_t depth, std::int32_t judge, std::uint8_t* bytes) {
+  using namespace huesieve;
+  ControlSettings controls;
+  controls.choices[kJudgeColoursChoice] = judge;
+  const bool srgb = ModesOf(controls).judge == JudgeColours::kSrgbEncoded;
+  const SrgbDecisionTables& tables = SrgbTables();
+  const auto byte = [&]<typename Format>(std::int32_t sample) {
+    const auto stored = static_cast<typename Format::Sample>(sample);
+    return static_cast<std::uint8_t>(srgb ? SrgbByteScale<Format>(tables, stored)
+                                          : Format::ToByteScale(stored));
+  };
+  const std::int32_t top = depth == 16 ? 0xFFFF : 0xFF;
+  for (std::int32_t sample = 0; sample <= top; ++sample) {
+    bytes[sample] = depth == 16 ? byte.operator()<Rgba16>(sample) : byte.operator()<Rgba8>(sample);
   }
 }
 
