@@ -57,6 +57,7 @@ tuner_sources=(src/core/*.cpp src/effect/setting_checks.cpp src/effect/settings_
 exports=_malloc,_free,_huesieve_render,_huesieve_map_claims,_huesieve_render16,_huesieve_map_claims16
 exports+=,_huesieve_describe,_huesieve_settings_read,_huesieve_rule_bytes
 exports+=,_huesieve_effect_settings_new,_huesieve_effect_settings_set
+exports+=,_huesieve_render_float,_huesieve_map_claims_float,_huesieve_display_float
 tuner_flags=("${core_flags[@]}" -fno-exceptions -isystem "$headers" --no-entry -sMODULARIZE=1
   -sFILESYSTEM=0 -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=2GB -sEXPORTED_FUNCTIONS="$exports"
   -sEXPORTED_RUNTIME_METHODS=UTF8ToString,stringToUTF8,lengthBytesUTF8)

@@ -14,7 +14,6 @@
 #include <string>
 #include <vector>
 
-#include "files/file_error.h"
 #include "image/byte_sink.h"
 #include "image/dpx_file.h"
 #include "image/exr_file.h"
@@ -75,21 +74,24 @@ bool Guarded(HuesieveImage& image, Work work) {
   return false;
 }
 
-void Read(HuesieveImage& image, const unsigned char* bytes, std::size_t size,
-          std::uint64_t max_pixels) {
-  const Codec* codec = nullptr;
-  for (const Codec& candidate : kCodecs) {
-    if (codec == nullptr && candidate.sniff(bytes, size)) codec = &candidate;
+// The codec whose signature starts `bytes`, or null.
+const Codec* Sniffed(const unsigned char* bytes, std::size_t size) {
+  for (const Codec& codec : kCodecs) {
+    if (codec.sniff(bytes, size)) return &codec;
   }
-  if (codec == nullptr) throw huesieve::files::FileError("not an OpenEXR, TIFF or DPX file");
+  return nullptr;
+}
+
+void Read(HuesieveImage& image, const Codec& codec, const unsigned char* bytes, std::size_t size,
+          std::uint64_t max_pixels) {
   // The codecs read from a stream, as huesieve-render gives them a file.
   const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(
       fmemopen(const_cast<unsigned char*>(bytes), size, "rb"), &std::fclose);
   if (!file) throw std::bad_alloc();
   ReadOptions options;
   options.max_pixels = max_pixels;
-  image.header = codec->read(file.get(), size, options, image.frame);
-  image.header.format = codec->format;
+  image.header = codec.read(file.get(), size, options, image.frame);
+  image.header.format = codec.format;
 }
 
 }  // namespace
@@ -102,7 +104,9 @@ void huesieve_image_free(HuesieveImage* image) { delete image; }
 
 std::int32_t huesieve_image_decode(HuesieveImage* image, const std::uint8_t* bytes,
                                    std::uint32_t size, std::uint32_t max_pixels) {
-  return Guarded(*image, [&] { Read(*image, bytes, size, max_pixels); }) ? 1 : 0;
+  const Codec* codec = Sniffed(bytes, size);
+  if (codec == nullptr) return -1;
+  return Guarded(*image, [&] { Read(*image, *codec, bytes, size, max_pixels); }) ? 1 : 0;
 }
 
 const char* huesieve_image_message(const HuesieveImage* image) { return image->message.c_str(); }
@@ -137,7 +141,8 @@ std::int32_t huesieve_image_stored_type(const HuesieveImage* image) {
 
 std::uint8_t* huesieve_image_samples(HuesieveImage* image) {
   std::uint8_t* samples = nullptr;
-  Guarded(*image, [&] { samples = reinterpret_cast<std::uint8_t*>(image->frame.View().first_row); });
+  Guarded(*image,
+          [&] { samples = reinterpret_cast<std::uint8_t*>(image->frame.View().first_row); });
   return samples;
 }
 

@@ -14,7 +14,8 @@ HuesieveImage* huesieve_image_new();
 void huesieve_image_free(HuesieveImage* image);
 
 // Reads the file of `size` bytes at `bytes` (OpenEXR, TIFF or DPX, told by
-// its content). Returns 1, or 0 with the reason kept.
+// its content). Returns 1; 0 with the reason kept; -1 when the file is none
+// of these formats.
 std::int32_t huesieve_image_decode(HuesieveImage* image, const std::uint8_t* bytes,
                                    std::uint32_t size, std::uint32_t max_pixels);
 const char* huesieve_image_message(const HuesieveImage* image);
