@@ -26,8 +26,8 @@ std::uint8_t ClaimCode(const Claim& claim) {
 }  // namespace
 
 template <typename Format>
-SelectionBounds MapClaims(const ImageView& image, const ColourEntryTable& table,
-                          JudgeColours judge, std::uint8_t* codes) {
+SelectionBounds MapClaims(const ImageView& image, const ColourEntryTable& table, JudgeColours judge,
+                          std::uint8_t* codes) {
   constexpr std::int64_t kBytes = sizeof(typename Format::Pixel);
   const FrameRule<Format> rule(table);
   CellCache cache(rule.cells());
@@ -37,8 +37,7 @@ SelectionBounds MapClaims(const ImageView& image, const ColourEntryTable& table,
     return ClaimCode(rule.ClaimOf(cache, colour));
   };
   // The decision colours the effect's modes make, from the same code.
-  const SrgbDecisionTables* srgb =
-      judge == JudgeColours::kSrgbEncoded ? &SrgbTables() : nullptr;
+  const SrgbDecisionTables* srgb = judge == JudgeColours::kSrgbEncoded ? &SrgbTables() : nullptr;
   std::array<std::uint8_t, kDecisionPixels * 4> decisions;
   for (std::int64_t row = 0; row < image.rows; ++row) {
     RowClaims claims;
@@ -56,8 +55,8 @@ SelectionBounds MapClaims(const ImageView& image, const ColourEntryTable& table,
   return rectangle.Bounds();
 }
 
-#define HUESIEVE_INSTANTIATE(Format)                                                       \
-  template SelectionBounds MapClaims<Format>(const ImageView&, const ColourEntryTable&,    \
+#define HUESIEVE_INSTANTIATE(Format)                                                    \
+  template SelectionBounds MapClaims<Format>(const ImageView&, const ColourEntryTable&, \
                                              JudgeColours, std::uint8_t*);
 HUESIEVE_FOR_EACH_PIXEL_FORMAT(HUESIEVE_INSTANTIATE)
 #undef HUESIEVE_INSTANTIATE

@@ -21,7 +21,7 @@ inline constexpr std::uint8_t kFeatheredClaim = 0x80;
 // as `judge` says, as the effect judges them; how a feather band treats the
 // alpha changes no claim.
 template <typename Format>
-SelectionBounds MapClaims(const ImageView& image, const ColourEntryTable& table,
-                          JudgeColours judge, std::uint8_t* codes);
+SelectionBounds MapClaims(const ImageView& image, const ColourEntryTable& table, JudgeColours judge,
+                          std::uint8_t* codes);
 
 }  // namespace huesieve

@@ -12,17 +12,6 @@
 namespace huesieve {
 namespace {
 
-std::vector<std::string_view> Split(std::string_view text, char separator) {
-  std::vector<std::string_view> fields;
-  std::size_t start = 0;
-  for (std::size_t at; (at = text.find(separator, start)) != std::string_view::npos;
-       start = at + 1) {
-    fields.push_back(text.substr(start, at - start));
-  }
-  fields.push_back(text.substr(start));
-  return fields;
-}
-
 // Plain decimal notation only: digits with at most one point, and a minus
 // sign so that a negative value is reported as out of range rather than as
 // malformed. No exponent, no "inf" or "nan". Read by strtod, which rounds
@@ -50,41 +39,69 @@ std::optional<double> ParseDecimal(std::string_view text) {
   return value;
 }
 
+// The entry's number, when `text` is a whole number from 1.
+std::optional<int> ParseEntryNumber(std::string_view text) {
+  int number = 0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), number);
+  if (text.empty() || text.front() == '-' || error != std::errc{} ||
+      end != text.data() + text.size() || number < 1) {
+    return std::nullopt;
+  }
+  return number;
+}
+
 // The fault in `fields`, or empty when they form an entry, which is then in
 // `entry`.
 std::string ReadFields(const std::vector<std::string_view>& fields, EntryArgument& entry) {
-  if (fields.size() != 4 && fields.size() != 5) {
-    return "expected K:RRGGBB:RANGE:SOFTNESS or K:RRGGBB:RANGE:SOFTNESS:off";
-  }
-  const std::string_view number = fields[0];
-  const auto [end, error] =
-      std::from_chars(number.data(), number.data() + number.size(), entry.number);
-  if (number.empty() || number.front() == '-' || error != std::errc{} ||
-      end != number.data() + number.size() || entry.number < 1) {
-    return "the entry number K must be a whole number from 1";
-  }
-  if (entry.number > kColourEntryCount) return EntryCountMessage();
-
-  const std::optional<Rgb8> colour = ParseColourText(fields[1]);
-  if (!colour) return kColourFormMessage;
-  const std::optional<double> range = ParseDecimal(fields[2]);
-  if (!range) return std::string(kRange.argument_name) + " must be a decimal number";
-  const std::optional<double> softness = ParseDecimal(fields[3]);
-  if (!softness) return std::string(kSoftness.argument_name) + " must be a decimal number";
-  if (fields.size() == 5 && fields[4] != "off") return "the last field may only be 'off'";
-
-  entry.settings = {fields.size() == 4, *colour, *range, *softness};
-  // The default Range claims nothing: on the command line it is a mistake.
-  std::string fault = CheckSliderValue(kRange, *range, false);
-  if (fault.empty()) fault = CheckSliderValue(kSoftness, *softness, false);
-  return fault;
+  if (fields.size() != 4 && fields.size() != 5) return kEntryForm;
+  std::string fault = CheckEntryNumberField(fields[0]);
+  if (fault.empty()) fault = CheckColourField(fields[1]);
+  if (fault.empty()) fault = CheckSliderField(kRange, fields[2]);
+  if (fault.empty()) fault = CheckSliderField(kSoftness, fields[3]);
+  if (fault.empty() && fields.size() == 5) fault = CheckSwitchField(fields[4]);
+  if (!fault.empty()) return fault;
+  entry.number = *ParseEntryNumber(fields[0]);
+  entry.settings = {fields.size() == 4, *ParseColourText(fields[1]), *ParseDecimal(fields[2]),
+                    *ParseDecimal(fields[3])};
+  return {};
 }
 
 }  // namespace
 
+std::vector<std::string_view> EntryFields(std::string_view text) {
+  std::vector<std::string_view> fields;
+  std::size_t start = 0;
+  for (std::size_t at; (at = text.find(':', start)) != std::string_view::npos; start = at + 1) {
+    fields.push_back(text.substr(start, at - start));
+  }
+  fields.push_back(text.substr(start));
+  return fields;
+}
+
+std::string CheckEntryNumberField(std::string_view text) {
+  const std::optional<int> number = ParseEntryNumber(text);
+  if (!number) return "the entry number K must be a whole number from 1";
+  return *number > kColourEntryCount ? EntryCountMessage() : std::string();
+}
+
+std::string CheckColourField(std::string_view text) {
+  return ParseColourText(text) ? std::string() : kColourFormMessage;
+}
+
+std::string CheckSliderField(const SliderControl& control, std::string_view text) {
+  const std::optional<double> value = ParseDecimal(text);
+  if (!value) return std::string(control.argument_name) + " must be a decimal number";
+  // The default Range claims nothing: on the command line it is a mistake.
+  return CheckSliderValue(control, *value, false);
+}
+
+std::string CheckSwitchField(std::string_view text) {
+  return text == kEntryOffName ? std::string() : "the last field may only be 'off'";
+}
+
 EntryArgument ParseEntryArgument(std::string_view text) {
   EntryArgument entry;
-  const std::string fault = ReadFields(Split(text, ':'), entry);
+  const std::string fault = ReadFields(EntryFields(text), entry);
   if (!fault.empty()) entry.error = "--entry " + std::string(text) + ": " + fault;
   return entry;
 }

@@ -7,6 +7,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "effect/controls.h"
 
@@ -21,5 +22,24 @@ struct EntryArgument {
 };
 
 EntryArgument ParseEntryArgument(std::string_view text);
+
+// The form's fields, split at each ':'.
+std::vector<std::string_view> EntryFields(std::string_view text);
+inline constexpr char kEntryForm[] =
+    "expected K:RRGGBB:RANGE:SOFTNESS or K:RRGGBB:RANGE:SOFTNESS:off";
+
+// The checks of the fields, each by its control's row, in the words --entry's
+// messages use: empty, or why the field is refused. ParseEntryArgument makes
+// them; so do the command line's validators, field by field.
+// K: a whole number from 1 to the entry count.
+std::string CheckEntryNumberField(std::string_view text);
+// RRGGBB, as the colour row takes it.
+std::string CheckColourField(std::string_view text);
+// A plain decimal within the slider's limits; its default, which claims
+// nothing, refused.
+std::string CheckSliderField(const SliderControl& control, std::string_view text);
+// The last field, when given: the entry switched off.
+inline constexpr char kEntryOffName[] = "off";
+std::string CheckSwitchField(std::string_view text);
 
 }  // namespace huesieve

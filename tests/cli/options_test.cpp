@@ -114,6 +114,38 @@ TEST(CommandLine, ChoicesTakeTheirRowsValueNames) {
   }
 }
 
+// --entry's Range and Softness are checked against their rows' limits as
+// CLI11 parses each value, before any other mistake on the line is looked at.
+TEST(CommandLine, EntryFieldsTakeTheirRowsLimits) {
+  const auto number = [](double value) {
+    std::ostringstream text;
+    text << value;
+    return text.str();
+  };
+  for (const auto* slider : {&huesieve::kRange, &huesieve::kSoftness}) {
+    SCOPED_TRACE(slider->argument_name);
+    const huesieve::ControlLimits& limits = slider->after_effects;
+    const auto entry = [&](double value) {
+      return slider == &huesieve::kRange ? "3:0A0B0C:" + number(value) + ":0"
+                                         : "3:0A0B0C:5:" + number(value);
+    };
+    for (const double value : {limits.min, limits.max}) {
+      const std::string text = entry(value);
+      EXPECT_EQ(Parse({"--entry", text.c_str(), "a.png", "b.png"}).entries.size(), 1u);
+    }
+    const std::string outside = " is outside " + number(limits.min) + " to " + number(limits.max);
+    for (const double value : {limits.min - 0.5, limits.max + 0.5}) {
+      const std::string text = entry(value);
+      EXPECT_EQ(ParseError({"--bogus", "--entry", text.c_str(), "a.png", "b.png"}),
+                "--entry " + text + ": " + slider->argument_name + " " + number(value) + outside);
+    }
+  }
+  EXPECT_EQ(
+      ParseError({"--entry", "1:FF0000:5:0", "--entry", "11:FF0000:5:0:off", "a.png", "b.png"}),
+      "--entry 11:FF0000:5:0:off: the effect has colour entries 1 to " +
+          std::to_string(huesieve::kColourEntryCount));
+}
+
 // The help's limits, defaults and choices are the controls' table's.
 TEST(CommandLine, HelpPrintsTheTablesLimitsAndChoices) {
   const std::string help = huesieve::cli::UsageText();
@@ -129,6 +161,19 @@ TEST(CommandLine, HelpPrintsTheTablesLimitsAndChoices) {
         std::string::npos)
         << slider->argument_name;
   }
+  // The help's lines wrapped again as one.
+  std::string flat;
+  for (const char c : help) {
+    if (c != ' ' && c != '\n') {
+      flat += c;
+    } else if (!flat.empty() && flat.back() != ' ') {
+      flat += ' ';
+    }
+  }
+  EXPECT_NE(flat.find("keep their defaults (" +
+                      std::string(huesieve::kEnableColour.default_value ? "on" : "off") +
+                      ", Range " + number(huesieve::kRange.default_value) + ")"),
+            std::string::npos);
   for (const huesieve::ChoiceControl* choice : huesieve::kChoiceControls) {
     EXPECT_NE(help.find(std::string("  ") + choice->option_name + " " + choice->value_names[0] +
                         "|" + choice->value_names[1]),

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <set>
 
+#include "effect/entry_argument.h"
 #include "effect/setting_checks.h"
 #include "tools/huesieve-render/tool_errors.h"
 
@@ -118,8 +119,51 @@ CLI::Validator ChoiceCheck(const ChoiceControl& control) {
       std::string(control.value_names[0]) + "|" + control.value_names[1]);
 }
 
-// The values of every option, in the order given; the choices checked by
-// CLI11, the other checks and the words of the messages ours.
+// As C++ streams print a double: "128", "0.5".
+std::string Number(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%g", value);
+  return text;
+}
+
+// A field of --entry as CLI11 checks it, by `check`: what the check
+// reports is the field's fault.
+CLI::Validator FieldCheck(std::string (*check)(std::string_view), std::string name) {
+  return CLI::Validator([check](std::string& text) { return check(text); }, std::move(name));
+}
+
+// A slider's field, by its row: a plain decimal within its limits.
+CLI::Validator SliderCheck(const SliderControl& slider) {
+  return CLI::Validator([&slider](std::string& text) { return CheckSliderField(slider, text); },
+                        slider.argument_name);
+}
+
+// --entry's form, as --help names it.
+constexpr char kEntryHead[] = "K:RRGGBB:RANGE:SOFTNESS[:off]";
+
+// --entry's values checked as CLI11 parses them, every value given, each
+// field by the validator its control's row makes: what the check reports,
+// after CLI11's "--entry: ", is the value and the first field's fault.
+CLI::Validator EntryCheck() {
+  const std::array<CLI::Validator, 5> fields{
+      FieldCheck(CheckEntryNumberField, "K"), FieldCheck(CheckColourField, "RRGGBB"),
+      SliderCheck(kRange), SliderCheck(kSoftness), FieldCheck(CheckSwitchField, kEntryOffName)};
+  return CLI::Validator(
+      [fields](std::string& text) {
+        const std::vector<std::string_view> parts = EntryFields(text);
+        if (parts.size() != 4 && parts.size() != 5) return text + ": " + kEntryForm;
+        for (std::size_t i = 0; i < parts.size(); ++i) {
+          std::string part(parts[i]);
+          const std::string fault = fields[i](part);
+          if (!fault.empty()) return text + ": " + fault;
+        }
+        return std::string();
+      },
+      kEntryHead);
+}
+
+// The values of every option, in the order given; the choices and the
+// entries checked by CLI11, the other checks and the words of the messages ours.
 struct Given {
   std::vector<std::string> files;
   std::vector<std::string> entries;
@@ -151,7 +195,7 @@ Given Collect(std::span<const char* const> args, const std::string& jobs_name) {
   const auto value = [&](const char* names, std::vector<std::string>& values) {
     return app.add_option(names, values)->allow_extra_args(false);
   };
-  value("--entry", given.entries);
+  value("--entry", given.entries)->check(EntryCheck());
   value("--settings", given.settings);
   value("--frames", given.frames);
   value("-j,--jobs", given.jobs);
@@ -178,7 +222,8 @@ Given Collect(std::span<const char* const> args, const std::string& jobs_name) {
     }
     throw UsageError(OptionNamed(complaint, jobs_name) + " needs a value");
   } catch (const CLI::ValidationError& invalid) {
-    // "--judge: linear: stored or srgb" as our messages say it: "--judge linear: ...".
+    // "--judge: linear: stored or srgb" as our messages say it: "--judge linear: ..."
+    // (and --entry's alike).
     std::string complaint = invalid.what();
     const std::size_t colon = complaint.find(": ");
     if (colon != std::string::npos) complaint.replace(colon, 2, " ");
@@ -338,20 +383,13 @@ std::string OptionHelp(const std::string& head, const std::string& text) {
   return out + "\n";
 }
 
-// As C++ streams print a double: "128", "0.5".
-std::string Number(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", value);
-  return text;
-}
-
 // --entry, its limits and defaults from the controls' table.
 std::string EntryOptionHelp() {
   const auto limits = [](const SliderControl& slider) {
     return Number(slider.after_effects.min) + " to " + Number(slider.after_effects.max);
   };
   return OptionHelp(
-      "--entry K:RRGGBB:RANGE:SOFTNESS[:off]",
+      std::string("--entry ") + kEntryHead,
       "set colour entry K (1 to " + std::to_string(kColourEntryCount) +
           "): its colour as six hex digits; RANGE (" + limits(kRange) +
           "), how far a pixel's colour may lie from it (weighted RGB distance on 8-bit values); "
