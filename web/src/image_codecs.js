@@ -1,5 +1,5 @@
 // OpenEXR, TIFF and DPX through huesieve-render's own codecs, built for
-// WebAssembly (huesieve_images.js, loaded with the first such file). A file
+// WebAssembly (huesieve_images.js, a module of its own). A file
 // decodes into a frame that module keeps with what the file's header says,
 // so that the result is saved as the tool writes it from that file: same
 // format, data type, channels, attributes and alpha.
@@ -11,13 +11,14 @@ const kDepths = [8, 16, 32];  // image::SampleType's order; 32 is float
 export const kFormatsRead = 'PNG, JPEG, OpenEXR, TIFF and DPX';
 
 let codecs = null;
+let loading = null;
 
-async function load() {
-  if (codecs === null) {
-    const { default: create } = await import('./huesieve_images.js');
-    codecs = await create();
-  }
-  return codecs;
+// Loads the codecs once; the worker starts it when the core is ready, so
+// that the first such file does not wait for it.
+export function loadCodecs() {
+  loading ??= import('./huesieve_images.js').then(({ default: create }) => create())
+      .then((loaded) => { codecs = loaded; });
+  return loading;
 }
 
 function message(handle) {
@@ -62,7 +63,7 @@ export class CodedImage {
 // Decodes `bytes` of the file `name`. Throws ImageError with a message that
 // names the file, and the formats the tuner reads when it is none of them.
 export async function decodeWithCodecs(bytes, name) {
-  await load();
+  await loadCodecs();
   const handle = codecs._huesieve_image_new();
   const pointer = codecs._malloc(bytes.length);
   if (handle === 0 || pointer === 0) {

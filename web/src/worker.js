@@ -3,7 +3,7 @@
 // page never waits on a frame. Each reply carries the request's number; the
 // page decides what is current.
 import { decodeImage, ImageError } from './image_files.js';
-import { decodeWithCodecs } from './image_codecs.js';
+import { decodeWithCodecs, loadCodecs } from './image_codecs.js';
 import { paintClaims } from './claim_map.js';
 import { describeControls, readSettings, ruleBytes, setEffectSettings } from './core_settings.js';
 
@@ -219,6 +219,8 @@ let queue = import(coreFile)
       controls = describeControls(core);
       effectSettings = core._huesieve_effect_settings_new();
       bounds = core._malloc(16);
+      // A failure here is reported when a file needs the codecs.
+      loadCodecs().catch(() => {});
     }, (error) => {
       coreError = error;
     });
