@@ -7,9 +7,8 @@
 #include "web/wasm/tuner_core.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
-#include <vector>
+#include <cstring>
 
 #include "core/claim_map.h"
 #include "core/effect.h"
@@ -132,24 +131,18 @@ void huesieve_display_float(const float* source, std::uint8_t* display, std::int
                             std::int32_t height, std::int32_t premultiplied) {
   using huesieve::RgbaFloat;
   const huesieve::SrgbDecisionTables& tables = huesieve::SrgbTables();
-  const ImageView view = RgbaView(source, width, height);
-  std::vector<float> straight(static_cast<std::size_t>(width) * 4);
-  for (std::int64_t row = 0; row < view.rows; ++row) {
-    const float* pixels = reinterpret_cast<const float*>(view.Row(row));
-    if (premultiplied != 0) {
-      huesieve::StraightenRow<RgbaFloat>(view.Row(row),
-                                         reinterpret_cast<std::byte*>(straight.data()), width);
-      pixels = straight.data();
+  const std::int64_t pixels = std::int64_t{width} * height;
+  for (std::int64_t k = 0; k < pixels; ++k) {
+    RgbaFloat::Pixel pixel;
+    std::memcpy(&pixel, source + k * 4, sizeof pixel);
+    if (premultiplied != 0) pixel = huesieve::Straight<RgbaFloat>(pixel);
+    std::uint8_t* out = display + k * 4;
+    for (std::size_t c = 0; c < 3; ++c) {
+      out[c] = static_cast<std::uint8_t>(huesieve::SrgbByteScale<RgbaFloat>(tables, pixel[c]));
     }
-    std::uint8_t* out = display + row * width * 4;
-    for (std::int64_t k = 0; k < std::int64_t{width} * 4; k += 4) {
-      for (std::int64_t c = 0; c < 3; ++c) {
-        out[k + c] =
-            static_cast<std::uint8_t>(huesieve::SrgbByteScale<RgbaFloat>(tables, pixels[k + c]));
-      }
-      const float alpha = std::clamp(pixels[k + 3], 0.0f, 1.0f);  // NaN passes through, to 0
-      out[k + 3] = static_cast<std::uint8_t>(alpha >= 0.0f ? std::lround(alpha * 255.0f) : 0);
-    }
+    // Held within 0..1, NaN as 0, as the encoding holds colours.
+    const float alpha = pixel[3] > 0.0f ? std::min(pixel[3], 1.0f) : 0.0f;
+    out[3] = static_cast<std::uint8_t>(alpha * 255.0f + 0.5f);
   }
 }
 
