@@ -59,7 +59,7 @@ int main(int argc, char** argv) {
   for (int run = 0; run < runs; ++run) {
     const auto start = std::chrono::steady_clock::now();
     huesieve_render(source.data(), result.data(), static_cast<std::int32_t>(image.width()),
-                    static_cast<std::int32_t>(image.height()), &settings, bounds, 0, 1);
+                    static_cast<std::int32_t>(image.height()), &settings, 0, bounds, 0, 1);
     times.push_back(
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
             .count());

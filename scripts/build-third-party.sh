@@ -11,16 +11,38 @@
 #   build/third-party/prefix/   the installed libraries and CMake packages
 # A library whose stamp names the same version and options is kept: a run of
 # the scripts builds each once.
-# Usage: scripts/build-third-party.sh
+#
+# With "wasm", the same sources for the tuner's WebAssembly image codecs
+# (emscripten), into build/third-party/wasm-prefix/: zlib too (emscripten's
+# own port would be downloaded from outside the archive), no threads, C++
+# exceptions as WebAssembly's own (OpenEXR reports faults by throwing), and
+# libtiff with only the codecs the tuner reads (none, LZW, PackBits,
+# deflate).
+# Usage: scripts/build-third-party.sh [wasm]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+target=${1:-native}
+[[ $target == native || $target == wasm ]] ||
+  { echo "usage: scripts/build-third-party.sh [wasm]" >&2; exit 2; }
 scripts/setup.sh
 
 third_party=$PWD/build/third-party
 prefix=$third_party/prefix
-common_options=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF -DBUILD_TESTING=OFF
-  -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_PREFIX_PATH="$prefix")
+work=$third_party  # src/ and build/
+configure=(cmake)
+common_options=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DBUILD_SHARED_LIBS=OFF -DBUILD_TESTING=OFF)
+if [[ $target == wasm ]]; then
+  command -v emcmake >/dev/null || scripts/setup.sh emscripten
+  # Debian's emscripten finds its JavaScript modules (acorn) only here.
+  export NODE_PATH=/usr/share/nodejs
+  prefix=$third_party/wasm-prefix
+  work=$third_party/wasm
+  configure=(emcmake cmake)
+  common_options+=(-DCMAKE_C_FLAGS="-O3 -fwasm-exceptions" -DCMAKE_CXX_FLAGS="-O3 -fwasm-exceptions"
+    -DCMAKE_FIND_ROOT_PATH="$prefix")
+fi
+common_options+=(-DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_PREFIX_PATH="$prefix")
 
 sudo=""
 [[ $(id -u) -eq 0 ]] || sudo=sudo
@@ -51,14 +73,14 @@ build() {
     return
   fi
   add_source_indexes
-  rm -rf "$third_party/src/$1" "$third_party/build/$1" "$stamp"
-  mkdir -p "$third_party/src/$1" "$prefix/stamps"
+  rm -rf "$work/src/$1" "$work/build/$1" "$stamp"
+  mkdir -p "$work/src/$1" "$prefix/stamps"
   # The installed version's source or, where the archive serves it no more (a
   # security update's may be gone from a mirror), the newest it serves.
   local source_version
   for source_version in "$version" $(apt-cache showsrc "$1" | sed -n 's/^Version: //p' |
     grep -vxF "$version" | sort -rV); do
-    if (cd "$third_party/src/$1" && apt-get source -q "$1=$source_version" >/dev/null 2>&1); then
+    if (cd "$work/src/$1" && apt-get source -q "$1=$source_version" >/dev/null 2>&1); then
       break
     fi
     source_version=""
@@ -66,17 +88,38 @@ build() {
   [[ -n $source_version ]] || { echo "build-third-party.sh: no source of $1 to be had" >&2; exit 1; }
   [[ $source_version == "$version" ]] ||
     echo "$1: the archive no longer serves $version's source; building $source_version"
-  cmake -S "$(echo "$third_party/src/$1/$1"-*/)" -B "$third_party/build/$1" \
-    "${common_options[@]}" "${@:3}" >/dev/null
-  cmake --build "$third_party/build/$1" >/dev/null
-  cmake --install "$third_party/build/$1" >/dev/null
-  rm -rf "$third_party/build/$1"
+  local source
+  source=$(echo "$work/src/$1/$1"-*/)
+  if [[ ${3:-} == --configure ]]; then
+    # A package whose CMake build Debian's source leaves broken (zlib's names
+    # Windows files the source lacks): its own configure script, in place.
+    (cd "$source" && emconfigure ./configure --static --prefix="$prefix" >/dev/null &&
+      emmake make -j2 install >/dev/null)
+  else
+    "${configure[@]}" -S "$source" -B "$work/build/$1" "${common_options[@]}" "${@:3}" >/dev/null
+    cmake --build "$work/build/$1" >/dev/null
+    cmake --install "$work/build/$1" >/dev/null
+    rm -rf "$work/build/$1"
+  fi
   printf '%s\nbuilt from %s\n' "$wanted" "$source_version" >"$stamp"
   built=$1
   echo "$1 $source_version: built in $((SECONDS - start)) s into $prefix"
 }
 
 built=""
+if [[ $target == wasm ]]; then
+  CFLAGS="-O3" build zlib zlib1g-dev --configure
+  [[ $built != zlib ]] || rm -f "$prefix/stamps/openexr" "$prefix/stamps/tiff"
+  build imath libimath-dev -DPYTHON=OFF
+  [[ $built != imath ]] || rm -f "$prefix/stamps/openexr"
+  build openexr libopenexr-dev -DOPENEXR_BUILD_TOOLS=OFF -DOPENEXR_INSTALL_TOOLS=OFF \
+    -DOPENEXR_INSTALL_EXAMPLES=OFF -DOPENEXR_ENABLE_THREADING=OFF -DOPENEXR_INSTALL_PKG_CONFIG=OFF
+  # CMake's size check misreads a WebAssembly object; size_t is 32 bits there.
+  build tiff libtiff-dev -DHAVE_SIZEOF_SIZE_T=TRUE -DSIZEOF_SIZE_T=4 -Djbig=OFF -Djpeg=OFF -Dold-jpeg=OFF -Dlibdeflate=OFF -Dzstd=OFF \
+    -Dlzma=OFF -Dwebp=OFF -Dlerc=OFF -Dpixarlog=OFF -Djpeg12=OFF -Dcxx=OFF -Dtiff-tools=OFF \
+    -Dtiff-tests=OFF -Dtiff-contrib=OFF -Dtiff-docs=OFF -Dtiff-opengl=OFF
+  exit 0
+fi
 build imath libimath-dev -DPYTHON=OFF
 # OpenEXR is built on Imath's headers: again after a new Imath.
 [[ $built != imath ]] || rm -f "$prefix/stamps/openexr"

@@ -61,6 +61,7 @@ tuner_sources=(src/core/*.cpp src/effect/setting_checks.cpp src/effect/settings_
 exports=_malloc,_free,_huesieve_render,_huesieve_map_claims,_huesieve_render16,_huesieve_map_claims16
 exports+=,_huesieve_describe,_huesieve_settings_read,_huesieve_rule_bytes
 exports+=,_huesieve_effect_settings_new,_huesieve_effect_settings_set
+exports+=,_huesieve_render_float,_huesieve_map_claims_float,_huesieve_display_float
 tuner_flags=("${core_flags[@]}" -fno-exceptions -isystem "$headers" --no-entry -sMODULARIZE=1
   -sFILESYSTEM=0 -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=2GB -sEXPORTED_FUNCTIONS="$exports"
   -sEXPORTED_RUNTIME_METHODS=UTF8ToString,stringToUTF8,lengthBytesUTF8)
@@ -77,5 +78,26 @@ emcc "${tuner_flags[@]}" "${tuner_sources[@]}" -o "$out/src/huesieve_core_thread
 # (compiled at once: this emscripten would fetch the file by its path).
 emcc "${tuner_flags[@]}" "${tuner_sources[@]}" -o build/web-check/huesieve_core_node.js \
   -sENVIRONMENT=node -sWASM_ASYNC_COMPILATION=0
+
+# The image codecs huesieve-render reads and writes OpenEXR, TIFF and DPX
+# with, over the same libraries built for WebAssembly: a module of their
+# own, without threads, as OpenEXR reports faults by throwing C++
+# exceptions (WebAssembly's own) where the render core has none.
+scripts/build-third-party.sh wasm
+wasm_prefix=build/third-party/wasm-prefix
+image_sources=(src/image/frame_buffer.cpp src/image/byte_sink.cpp src/image/sample_rows.cpp
+  src/image/pixel_limit.cpp src/image/exr_file.cpp src/image/tiff_file.cpp src/image/dpx_file.cpp
+  web/wasm/image_codec.cpp)
+image_exports=_malloc,_free,_huesieve_image_new,_huesieve_image_free,_huesieve_image_decode
+image_exports+=,_huesieve_image_message,_huesieve_image_width,_huesieve_image_height
+image_exports+=,_huesieve_image_sample_type,_huesieve_image_premultiplied,_huesieve_image_format
+image_exports+=,_huesieve_image_bits,_huesieve_image_stored_type,_huesieve_image_samples
+image_exports+=,_huesieve_image_encode,_huesieve_image_encoded
+emcc "${core_flags[@]}" -fwasm-exceptions -isystem "$wasm_prefix/include" \
+  -isystem "$wasm_prefix/include/Imath" -isystem "$wasm_prefix/include/OpenEXR" "${image_sources[@]}" \
+  -L"$wasm_prefix/lib" -lOpenEXR-3_1 -lOpenEXRCore-3_1 -lIex-3_1 -lIlmThread-3_1 -lImath-3_1 \
+  -ltiff -lz --no-entry -sMODULARIZE=1 -sEXPORT_ES6=1 -sENVIRONMENT=worker -sFILESYSTEM=0 \
+  -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=2GB -sEXPORTED_FUNCTIONS="$image_exports" \
+  -sEXPORTED_RUNTIME_METHODS=UTF8ToString -o "$out/src/huesieve_images.js"
 
 echo "Built $out/ (serve it with scripts/serve-web.sh)"

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 #include <new>
 
 namespace huesieve::image {
@@ -17,6 +18,22 @@ constexpr std::size_t kFirstMapping = std::size_t{1} << 20;
 std::size_t PageRounded(std::size_t bytes) {
   const auto page = static_cast<std::size_t>(::sysconf(_SC_PAGESIZE));
   return (bytes + page - 1) / page * page;
+}
+
+// The mapping at `base` of `size` bytes grown to `wanted`, its contents kept.
+// WebAssembly (the tuner's image codecs) has no mremap: a new mapping, the
+// rows copied over.
+void* Remapped(std::byte* base, std::size_t size, std::size_t wanted) {
+#ifdef __EMSCRIPTEN__
+  void* mapping =
+      ::mmap(nullptr, wanted, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (mapping == MAP_FAILED) return mapping;
+  std::memcpy(mapping, base, size);
+  ::munmap(base, size);
+  return mapping;
+#else
+  return ::mremap(base, size, wanted, MREMAP_MAYMOVE);
+#endif
 }
 
 }  // namespace
@@ -48,7 +65,7 @@ void FrameBuffer::Reserve(std::size_t bytes) {
       PageRounded(std::max(bytes, std::min(image_bytes(), std::max(kFirstMapping, 2 * capacity_))));
   void* mapping = base_ == nullptr ? ::mmap(nullptr, wanted, PROT_READ | PROT_WRITE,
                                             MAP_PRIVATE | MAP_ANONYMOUS, -1, 0)
-                                   : ::mremap(base_, capacity_, wanted, MREMAP_MAYMOVE);
+                                   : Remapped(base_, capacity_, wanted);
   if (mapping == MAP_FAILED) throw std::bad_alloc();
   base_ = static_cast<std::byte*>(mapping);
   capacity_ = wanted;

@@ -118,15 +118,6 @@ std::vector<std::string> NotesOn(const Codec& codec, const ImageHeader& header,
 
 }  // namespace
 
-void CheckPixelLimit(std::uint64_t width, std::uint64_t height, std::uint64_t max_pixels) {
-  // Both sides come from 32-bit fields, so the product does not overflow.
-  if (width * height > max_pixels) {
-    throw files::FileError("image of " + std::to_string(width) + " x " + std::to_string(height) +
-                           " pixels exceeds the limit of " + std::to_string(max_pixels) +
-                           " pixels");
-  }
-}
-
 std::string OutputFormatProblem(const std::string& path) {
   const Codec* codec = CodecNamed(path);
   if (codec == nullptr) return path + ": no image format is known by this file name's extension";

@@ -43,8 +43,4 @@ std::vector<std::string> WriteImageFile(const std::string& path, const ImageHead
                                         std::optional<OutputType> output_type, FrameBuffer& frame,
                                         files::TemporaryFiles& temporaries);
 
-// Refuses an image of more than `max_pixels` pixels. Throws files::FileError
-// "image of W x H pixels exceeds the limit of N pixels".
-void CheckPixelLimit(std::uint64_t width, std::uint64_t height, std::uint64_t max_pixels);
-
 }  // namespace huesieve::image

@@ -34,6 +34,11 @@ struct ImageHeader {
 // The tools refuse larger images unless told otherwise.
 inline constexpr std::uint64_t kDefaultMaxPixels = std::uint64_t{1} << 28;
 
+// Refuses an image of more than `max_pixels` pixels (pixel_limit.cpp).
+// Throws files::FileError "image of W x H pixels exceeds the limit of N
+// pixels".
+void CheckPixelLimit(std::uint64_t width, std::uint64_t height, std::uint64_t max_pixels);
+
 // What a reader is asked for.
 struct ReadOptions {
   // Larger images are refused from their header, before memory is taken.

@@ -11,7 +11,7 @@
 #include <jpeglib.h>
 
 #include "files/file_error.h"
-#include "image/image_files.h"
+#include "image/image_header.h"
 
 namespace huesieve::image::jpeg {
 namespace {

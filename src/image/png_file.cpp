@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "files/file_error.h"
-#include "image/image_files.h"
+#include "image/image_header.h"
 #include "image/sample_rows.h"
 
 namespace huesieve::image::png {

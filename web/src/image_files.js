@@ -194,7 +194,8 @@ function checkSize(name, width, height) {
 }
 
 // Returns { width, height, depth, rgba, kind }: rgba is a Uint8Array at depth
-// 8, a Uint16Array (0 to 65535) for a 16-bit PNG. Throws ImageError with a
+// 8, a Uint16Array (0 to 65535) for a 16-bit PNG; null when the file is
+// neither PNG nor JPEG (the image codecs try it). Throws ImageError with a
 // message that names the file.
 export async function decodeImage(bytes, name) {
   if (hasPngSignature(bytes)) {
@@ -223,5 +224,5 @@ export async function decodeImage(bytes, name) {
       throw new ImageError(`${name}: damaged JPEG file (${error.message ?? error})`);
     }
   }
-  throw new ImageError(`${name}: not a PNG or JPEG image`);
+  return null;
 }

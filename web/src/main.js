@@ -8,6 +8,8 @@ import { encodePng } from './image_files.js';
 import { choiceValue, commandLine, decimalText, outputName, snapRange } from './settings.js';
 
 const kSampleName = 'huesieve-sample.png';
+const kKindNames = { png: 'PNG', jpeg: 'JPEG', openexr: 'OpenEXR', tiff: 'TIFF', dpx: 'DPX' };
+const kSrgbEncoded = 'srgb';  // the Judge colours value for a float picture
 const kSettingsName = 'huesieve-settings.json';
 
 const $ = (id) => document.getElementById(id);
@@ -21,7 +23,8 @@ let controls = null;
 let ruleBytes = null;
 // zoom: a scale, or 'fit'.
 const state = { settings: null, claimMap: false, before: false, zoom: 'fit' };
-// { name, kind, width, height, depth, source: its samples, display: 8-bit RGBA }
+// { name, kind, width, height, depth (32: float), source: its samples (not
+// for float), display: 8-bit RGBA }
 let image = null;
 let shown = null;  // the latest current render from the worker
 let picking = -1;  // the entry the eyedropper sets, or -1
@@ -88,9 +91,8 @@ async function renderLatest() {
   if (reply.type === 'failed') showMessage(reply.message);
   if (asked === generation) {
     if (reply.type === 'rendered') {
-      const result = image.depth === 16 ? new Uint16Array(reply.result) :
-                                          new Uint8Array(reply.result);
-      shown = { ...reply, result, display: forDisplay(result),
+      const result = samplesOf(reply.result, image.depth);
+      shown = { ...reply, result, display: displayOf(result, reply.display),
                 claims: reply.claims && new Uint8ClampedArray(reply.claims) };
       draw();
     }
@@ -108,9 +110,11 @@ function showMessage(text) {
 
 // --- The picture.
 
-// Samples as the canvas takes them: 16-bit ones to the nearest 8-bit value.
-// The canvas is for looking only; nothing is read back from it.
-function forDisplay(samples) {
+// Samples as the canvas takes them: 16-bit ones to the nearest 8-bit value;
+// a float picture's as the worker encoded them for display (`display`). The
+// canvas is for looking only; nothing is read back from it.
+function displayOf(samples, display) {
+  if (display !== undefined) return new Uint8ClampedArray(display);
   if (samples instanceof Uint8Array) return new Uint8ClampedArray(samples.buffer);
   return Uint8ClampedArray.from(samples, (value) => Math.round(value / 257));
 }
@@ -124,6 +128,12 @@ function fitZoom() {
                 parseFloat(style.borderRightWidth);
   const height = parseFloat(style.maxHeight);
   return Math.min(1, width / image.width, height / image.height);
+}
+
+// Stored samples from the worker, of an 8 or 16-bit picture.
+function samplesOf(buffer, depth) {
+  if (buffer === undefined) return undefined;
+  return depth === 16 ? new Uint16Array(buffer) : new Uint8Array(buffer);
 }
 
 function draw() {
@@ -198,17 +208,23 @@ async function openImage(name, bytes) {
   const reply = await ask({ type: 'open', name, bytes }, [bytes]);
   filesInHand--;
   if (reply.type === 'opened') {
-    const source = reply.depth === 16 ? new Uint16Array(reply.source) :
-                                        new Uint8Array(reply.source);
+    const source = samplesOf(reply.source, reply.depth);
     image = { name, kind: reply.kind, width: reply.width, height: reply.height,
-              depth: reply.depth, source, display: forDisplay(source) };
+              depth: reply.depth, source, display: displayOf(source, reply.display) };
     shown = null;
     // Each picture opens whole in its area.
     state.zoom = 'fit';
     $('zoom').value = 'fit';
     showMessage('');
     $('image-info').textContent = `${name}: ${image.width} × ${image.height} pixels, ` +
-                                  `${reply.kind.toUpperCase()}, ${image.depth}-bit`;
+                                  `${kKindNames[reply.kind]}, ` +
+                                  (image.depth === 32 ? 'float' : `${image.depth}-bit`);
+    // A float picture is linear light: keyed as it is shown, until the user
+    // says otherwise.
+    if (image.depth === 32) {
+      state.settings[controls.judge] = kSrgbEncoded;
+      showSettings();
+    }
     changed();
   } else {
     showMessage(reply.message);
@@ -372,8 +388,10 @@ function pickAt(event) {
   const x = Math.min(image.width - 1, Math.max(0, column));
   const y = Math.min(image.height - 1, Math.max(0, line));
   const at = (y * image.width + x) * 4;
-  const hex = Array.from(image.source.subarray(at, at + 3),
-                         (v) => ruleByte(v).toString(16).padStart(2, '0')).join('');
+  // A float picture's colour as shown; otherwise the stored sample's.
+  const rgb = image.depth === 32 ? image.display.subarray(at, at + 3) :
+                                   Array.from(image.source.subarray(at, at + 3), ruleByte);
+  const hex = Array.from(rgb, (v) => v.toString(16).padStart(2, '0')).join('');
   const k = picking;
   state.settings.entries[k].color = `#${hex.toUpperCase()}`;
   rows[k].color.value = `#${hex}`;
@@ -434,9 +452,18 @@ function wireControls() {
   $('save-result').addEventListener('click', async () => {
     await idle();
     if (image === null || shown === null) return;
-    const { width, height, depth } = image;
-    const blob = encodePng({ width, height, depth, rgba: shown.result });
-    download(blob, outputName(image.name));
+    const { width, height, depth, kind } = image;
+    if (kind === 'png' || kind === 'jpeg') {
+      const blob = encodePng({ width, height, depth, rgba: shown.result });
+      download(blob, outputName(image.name));
+      return;
+    }
+    const reply = await ask({ type: 'save' });
+    if (reply.type === 'failed') {
+      showMessage(reply.message);
+      return;
+    }
+    download(new Blob([reply.bytes], { type: 'application/octet-stream' }), outputName(image.name));
   });
 }
 

@@ -35,10 +35,12 @@ export function shellWord(name) {
   return `'${word.replaceAll("'", "'\\''")}'`;
 }
 
-// The output name the tuner suggests for an input: the same stem, keyed.
+// The output name the tuner suggests for an input: the same stem, keyed, in
+// the input's format where the tool writes it (OpenEXR, TIFF, DPX), else PNG.
 export function outputName(inputName) {
-  const stem = inputName.replace(/\.[^./]*$/, '');
-  return `${stem || 'image'}-huesieve.png`;
+  const [, stem, extension = ''] = /^(.*?)(\.[^./]*)?$/.exec(inputName);
+  const kept = /^\.(exr|tiff?|dpx)$/i.test(extension) ? extension : '.png';
+  return `${stem || 'image'}-huesieve${kept}`;
 }
 
 // The huesieve-render command that renders the same key: every entry whose

@@ -3,6 +3,7 @@
 // page never waits on a frame. Each reply carries the request's number; the
 // page decides what is current.
 import { decodeImage, ImageError } from './image_files.js';
+import { decodeWithCodecs, loadCodecs } from './image_codecs.js';
 import { paintClaims } from './claim_map.js';
 import { describeControls, readSettings, ruleBytes, setEffectSettings } from './core_settings.js';
 
@@ -16,8 +17,11 @@ const workers = self.crossOriginIsolated ?
 let core = null;
 let controls = null;  // the core's description of the effect's controls
 let coreError = null;  // why the core did not load, if it did not
-// The open image and the buffers sized for it, in the core's memory.
-let image = null;  // { width, height, depth, pixels, source, result, codes }
+// The open image and the buffers sized for it, in the core's memory; a float
+// image has a display buffer too. `coded` is the image codecs' frame of an
+// OpenEXR, TIFF or DPX file, which saves the result as the tool would.
+let image = null;  // { width, height, depth, premultiplied, pixels, source, result, codes,
+                   //   display, coded }
 let effectSettings = 0;  // the core's settings, made from the page's key
 let bounds = 0;  // four int32: left, top, right, bottom of the claim map
 
@@ -26,66 +30,110 @@ function heap() {
 }
 
 function release(buffers) {
-  if (buffers) for (const pointer of [buffers.source, buffers.result, buffers.codes]) core._free(pointer);
+  if (!buffers) return;
+  for (const pointer of [buffers.source, buffers.result, buffers.codes, buffers.display]) {
+    core._free(pointer);
+  }
+  buffers.coded?.release();
 }
 
-// Memory for an image of `pixels` pixels of `bytes` bytes, or null when the
-// core cannot grow that far.
-function allocate(pixels, bytes) {
-  const source = core._malloc(pixels * bytes);
-  const result = core._malloc(pixels * bytes);
-  const codes = core._malloc(pixels);
-  if (source && result && codes) return { source, result, codes };
-  release({ source, result, codes });
+// Memory for an image of `pixels` pixels of `depth` bits a sample, or null
+// when the core cannot grow that far.
+function allocate(pixels, depth) {
+  const bytes = pixels * depth / 2;
+  const buffers = { source: core._malloc(bytes), result: core._malloc(bytes),
+                    codes: core._malloc(pixels), display: depth === 32 ? core._malloc(pixels * 4) : 0 };
+  if (buffers.source && buffers.result && buffers.codes && (depth !== 32 || buffers.display)) {
+    return buffers;
+  }
+  release(buffers);
   return null;
 }
 
+const kSampleArrays = { 8: Uint8Array, 16: Uint16Array, 32: Float32Array };
+const kRenders = { 8: '_huesieve_render', 16: '_huesieve_render16', 32: '_huesieve_render_float' };
+const kClaimMaps = { 8: '_huesieve_map_claims', 16: '_huesieve_map_claims16',
+                     32: '_huesieve_map_claims_float' };
+
 // The image's samples at `pointer` in the core's memory, of its depth.
 function samples(pointer, count) {
-  return image.depth === 16 ? new Uint16Array(heap().buffer, pointer, count) :
-                              new Uint8Array(heap().buffer, pointer, count);
+  return new kSampleArrays[image.depth](heap().buffer, pointer, count);
+}
+
+// A float picture's samples at `pointer` as a display shows them (sRGB-encoded
+// bytes), a copy for the page.
+function display(pointer) {
+  core._huesieve_display_float(pointer, image.display, image.width, image.height,
+                               image.premultiplied ? 1 : 0);
+  return heap().slice(image.display, image.display + image.pixels * 4).buffer;
 }
 
 // The core's render of the open image, at its depth.
 function renderImage(kernel, threads = workers) {
-  const render = image.depth === 16 ? core._huesieve_render16 : core._huesieve_render;
-  render(image.source, image.result, image.width, image.height, effectSettings, bounds, kernel,
-         Math.min(threads, workers));
+  core[kRenders[image.depth]](image.source, image.result, image.width, image.height,
+                              effectSettings, image.premultiplied ? 1 : 0, bounds, kernel,
+                              Math.min(threads, workers));
 }
 
 function readBounds() {
   return Array.from(new Int32Array(heap().buffer, bounds, 4));
 }
 
-function open({ name, bytes }) {
-  return decodeImage(new Uint8Array(bytes), name).then((decoded) => {
-    const pixels = decoded.width * decoded.height;
-    const buffers = allocate(pixels, decoded.depth / 2);
-    if (buffers === null) {
-      throw new ImageError(`${name}: not enough memory for an image of ${decoded.width} × ` +
-                           `${decoded.height} pixels`);
-    }
-    release(image);
-    image = { width: decoded.width, height: decoded.height, depth: decoded.depth, pixels,
-              ...buffers };
-    samples(image.source, decoded.rgba.length).set(decoded.rgba);
-    return { type: 'opened', name, width: image.width, height: image.height, depth: image.depth,
-             source: decoded.rgba.buffer, kind: decoded.kind };
-  });
+// Takes the decoded picture as the open image, its samples copied into the
+// core's memory by `fill(sourceBytes)`.
+function take(name, { width, height, depth, kind, premultiplied = false, coded = null }, fill) {
+  const pixels = width * height;
+  const buffers = allocate(pixels, depth);
+  if (buffers === null) {
+    coded?.release();
+    throw new ImageError(`${name}: not enough memory for an image of ${width} × ${height} pixels`);
+  }
+  release(image);
+  image = { width, height, depth, premultiplied, pixels, coded, ...buffers };
+  fill(heap().subarray(image.source, image.source + pixels * depth / 2));
+  const reply = { type: 'opened', name, width, height, depth, kind };
+  // The page reads the stored samples under the eyedropper, or for a float
+  // picture the colours shown.
+  if (depth === 32) {
+    reply.display = display(image.source);
+  } else {
+    reply.source = samples(image.source, pixels * 4).slice().buffer;
+  }
+  return reply;
+}
+
+async function open({ name, bytes }) {
+  const decoded = await decodeImage(new Uint8Array(bytes), name);
+  if (decoded !== null) {
+    const { rgba } = decoded;
+    return take(name, decoded,
+                (source) => source.set(new Uint8Array(rgba.buffer, rgba.byteOffset, rgba.byteLength)));
+  }
+  const coded = await decodeWithCodecs(new Uint8Array(bytes), name);
+  const { width, height, depth, kind, premultiplied } = coded;
+  return take(name, { width, height, depth, kind, premultiplied, coded },
+              (source) => source.set(coded.samples()));
+}
+
+// The result in the open file's format, as the tool writes it.
+function save() {
+  const bytes = image.coded.save(heap().subarray(image.result,
+                                                 image.result + image.pixels * image.depth / 2));
+  return { type: 'saved', bytes: bytes.buffer };
 }
 
 function render({ settings, claimMap, kernel = 0 }) {
   setEffectSettings(core, effectSettings, settings);
   renderImage(kernel);
-  const reply = {
-    type: 'rendered',
-    width: image.width,
-    height: image.height,
-    result: samples(image.result, image.pixels * 4).slice().buffer,
-  };
+  const reply = { type: 'rendered', width: image.width, height: image.height };
+  if (image.depth === 32) {
+    reply.display = display(image.result);
+  } else {
+    reply.result = samples(image.result, image.pixels * 4).slice().buffer;
+  }
   if (claimMap) {
-    const map = image.depth === 16 ? core._huesieve_map_claims16 : core._huesieve_map_claims;
-    map(image.source, image.codes, image.width, image.height, effectSettings, bounds);
+    core[kClaimMaps[image.depth]](image.source, image.codes, image.width, image.height,
+                                  effectSettings, bounds);
     const codes = heap().subarray(image.codes, image.codes + image.pixels);
     reply.claims = paintClaims(codes, image.width, image.height, settings,
                                controls.featheredClaim).buffer;
@@ -131,6 +179,10 @@ const handlers = {
     if (image === null) return { type: 'failed', message: 'no image is open' };
     return render(request);
   },
+  save: () => {
+    if (!image?.coded) return { type: 'failed', message: 'no OpenEXR, TIFF or DPX image is open' };
+    return save();
+  },
   time,
 };
 
@@ -148,7 +200,7 @@ async function handle(request) {
     reply = { type: 'failed', message };
   }
   reply.id = request.id;
-  const transfer = [reply.source, reply.result, reply.claims]
+  const transfer = [reply.source, reply.result, reply.display, reply.claims, reply.bytes]
       .filter((b) => b !== undefined);
   self.postMessage(reply, transfer);
 }
@@ -167,6 +219,8 @@ let queue = import(coreFile)
       controls = describeControls(core);
       effectSettings = core._huesieve_effect_settings_new();
       bounds = core._malloc(16);
+      // A failure here is reported when a file needs the codecs.
+      loadCodecs().catch(() => {});
     }, (error) => {
       coreError = error;
     });

@@ -111,6 +111,17 @@ describe('command line', () => {
                  'huesieve-render a.png a-huesieve.png');
   });
 
+  it('writes the input\'s format where the tool writes it, else PNG', () => {
+    for (const [input, output] of [
+      ['plate.v2.exr', 'plate.v2-huesieve.exr'], ['scan.TIF', 'scan-huesieve.TIF'],
+      ['scan.tiff', 'scan-huesieve.tiff'], ['reel/f.dpx', 'reel/f-huesieve.dpx'],
+      ['photo.jpg', 'photo-huesieve.png'], ['frame', 'frame-huesieve.png'],
+    ]) {
+      assert.equal(commandLine(defaultSettings(), controls.choices, input),
+                   `huesieve-render ${input} ${output}`);
+    }
+  });
+
   it('names each choice only when not at its default', () => {
     for (const [choices, words] of [
       [{ judge: 'stored', featheredAlpha: 'replaces' }, ''],

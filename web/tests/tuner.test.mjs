@@ -563,7 +563,7 @@ describe('bad input', () => {
   damaged[20] ^= 1;  // the header's height, its CRC now wrong
   const cases = [
     ['a file that is no image', 'notes.png', () => openImage, Buffer.from('just some text'),
-     'notes.png: not a PNG or JPEG image'],
+     'notes.png: not an image the tuner reads; it reads PNG, JPEG, OpenEXR, TIFF and DPX'],
     ['a truncated PNG', 'cut.png', () => openImage, good.subarray(0, 5000),
      'cut.png: the file is truncated'],
     ['an image over the pixel limit', 'huge.png', () => openImage, huge,

@@ -116,6 +116,11 @@ export async function saveResult(page) {
   return { name, image: await decodeImage(bytes, name) };
 }
 
+// "Save result" for a file the tool's codecs read: its name and bytes.
+export function saveResultFile(page) {
+  return download(page, 'Save result');
+}
+
 export async function saveSettings(page) {
   const { name, bytes } = await download(page, 'Save settings');
   return { name, text: bytes.toString('utf8') };

@@ -1,18 +1,23 @@
 // The core's entry points for the tuner's worker: plain C functions over
 // buffers in the module's memory, RGBA as the page decodes and encodes it,
 // each a translation into the core's one effect call. 16-bit images render
-// at their full 0 to 65535 scale, as huesieve-render renders 16-bit files.
+// at their full 0 to 65535 scale and float ones as they are, as
+// huesieve-render renders such files, straight or premultiplied as the file
+// holds them.
 #include "web/wasm/tuner_core.h"
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "core/claim_map.h"
 #include "core/effect.h"
 #include "core/image_view.h"
 #include "core/kernel_isa.h"
 #include "core/pixel_formats.h"
+#include "core/premultiplied.h"
 #include "core/selection_bounds.h"
+#include "core/srgb_decision.h"
 #include "threads/band_threads.h"
 
 namespace {
@@ -41,11 +46,13 @@ void StoreBounds(const SelectionBounds& bounds, std::int32_t* out) {
 // 0 switched off (the result is the source), 1 rendered.
 template <typename Format, typename Sample>
 std::int32_t Render(const Sample* source, Sample* result, std::int32_t width, std::int32_t height,
-                    const EffectSettings& settings, std::int32_t* bounds, std::int32_t portable,
-                    std::int32_t workers) {
+                    const EffectSettings& settings, std::int32_t premultiplied,
+                    std::int32_t* bounds, std::int32_t portable, std::int32_t workers) {
   huesieve::BandThreads band_workers(static_cast<unsigned int>(std::max(workers, 1)));
   huesieve::RenderOptions options;
   options.workers = &band_workers;
+  options.alpha =
+      premultiplied != 0 ? huesieve::AlphaMode::kPremultiplied : huesieve::AlphaMode::kStraight;
   if (portable != 0) options.isa = huesieve::KernelIsa::kPortable;
   const huesieve::EffectOutcome outcome = huesieve::RenderEffect<Format>(
       RgbaView(source, width, height), RgbaView(result, width, height), settings, options);
@@ -66,15 +73,17 @@ void MapClaims(const Sample* source, std::uint8_t* codes, std::int32_t width, st
 
 extern "C" {
 
-// `result` gets the effect applied to `source` (both width × height RGBA);
-// `bounds` the selection's left, top, right and bottom when it rendered.
+// `result` gets the effect applied to `source` (both width × height RGBA,
+// premultiplied when `premultiplied` is not 0); `bounds` the selection's
+// left, top, right and bottom when it rendered.
 // `portable` forces the portable kernel, for measurements; `workers` threads
 // share the frame, the calling thread included (1 in a build without threads).
 std::int32_t huesieve_render(const std::uint8_t* source, std::uint8_t* result, std::int32_t width,
                              std::int32_t height, const EffectSettings* settings,
-                             std::int32_t* bounds, std::int32_t portable, std::int32_t workers) {
-  return Render<huesieve::Rgba8>(source, result, width, height, *settings, bounds, portable,
-                                 workers);
+                             std::int32_t premultiplied, std::int32_t* bounds,
+                             std::int32_t portable, std::int32_t workers) {
+  return Render<huesieve::Rgba8>(source, result, width, height, *settings, premultiplied, bounds,
+                                 portable, workers);
 }
 
 void huesieve_map_claims(const std::uint8_t* source, std::uint8_t* codes, std::int32_t width,
@@ -86,16 +95,55 @@ void huesieve_map_claims(const std::uint8_t* source, std::uint8_t* codes, std::i
 // As huesieve_render for RGBA 16-bit samples (0 to 65535).
 std::int32_t huesieve_render16(const std::uint16_t* source, std::uint16_t* result,
                                std::int32_t width, std::int32_t height,
-                               const EffectSettings* settings, std::int32_t* bounds,
-                               std::int32_t portable, std::int32_t workers) {
-  return Render<huesieve::Rgba16>(source, result, width, height, *settings, bounds, portable,
-                                  workers);
+                               const EffectSettings* settings, std::int32_t premultiplied,
+                               std::int32_t* bounds, std::int32_t portable, std::int32_t workers) {
+  return Render<huesieve::Rgba16>(source, result, width, height, *settings, premultiplied, bounds,
+                                  portable, workers);
 }
 
 void huesieve_map_claims16(const std::uint16_t* source, std::uint8_t* codes, std::int32_t width,
                            std::int32_t height, const EffectSettings* settings,
                            std::int32_t* bounds) {
   MapClaims<huesieve::Rgba16>(source, codes, width, height, *settings, bounds);
+}
+
+// As huesieve_render for RGBA float samples (OpenEXR's half and float, TIFF's
+// and DPX's float).
+std::int32_t huesieve_render_float(const float* source, float* result, std::int32_t width,
+                                   std::int32_t height, const EffectSettings* settings,
+                                   std::int32_t premultiplied, std::int32_t* bounds,
+                                   std::int32_t portable, std::int32_t workers) {
+  return Render<huesieve::RgbaFloat>(source, result, width, height, *settings, premultiplied,
+                                     bounds, portable, workers);
+}
+
+void huesieve_map_claims_float(const float* source, std::uint8_t* codes, std::int32_t width,
+                               std::int32_t height, const EffectSettings* settings,
+                               std::int32_t* bounds) {
+  MapClaims<huesieve::RgbaFloat>(source, codes, width, height, *settings, bounds);
+}
+
+// A float picture as a display shows it: each colour sample (straightened
+// when premultiplied) through the sRGB encoding, as sRGB-encoded judging
+// sees it, so that the eyedropper picks what is shown; alpha to the nearest
+// 8-bit value. For looking only: the samples keyed are the file's.
+void huesieve_display_float(const float* source, std::uint8_t* display, std::int32_t width,
+                            std::int32_t height, std::int32_t premultiplied) {
+  using huesieve::RgbaFloat;
+  const huesieve::SrgbDecisionTables& tables = huesieve::SrgbTables();
+  const std::int64_t pixels = std::int64_t{width} * height;
+  for (std::int64_t k = 0; k < pixels; ++k) {
+    RgbaFloat::Pixel pixel;
+    std::memcpy(&pixel, source + k * 4, sizeof pixel);
+    if (premultiplied != 0) pixel = huesieve::Straight<RgbaFloat>(pixel);
+    std::uint8_t* out = display + k * 4;
+    for (std::size_t c = 0; c < 3; ++c) {
+      out[c] = static_cast<std::uint8_t>(huesieve::SrgbByteScale<RgbaFloat>(tables, pixel[c]));
+    }
+    // Held within 0..1, NaN as 0, as the encoding holds colours.
+    const float alpha = pixel[3] > 0.0f ? std::min(pixel[3], 1.0f) : 0.0f;
+    out[3] = static_cast<std::uint8_t>(alpha * 255.0f + 0.5f);
+  }
 }
 
 }  // extern "C"
