@@ -10,6 +10,7 @@
 #include "core/modal_pixels.h"
 #include "core/pass_kernels.h"
 #include "core/pixel_format_list.h"
+#include "core/premultiplied.h"
 #include "core/srgb_decision.h"
 
 namespace huesieve {
@@ -27,7 +28,7 @@ std::uint8_t ClaimCode(const Claim& claim) {
 
 template <typename Format>
 SelectionBounds MapClaims(const ImageView& image, const ColourEntryTable& table, JudgeColours judge,
-                          std::uint8_t* codes) {
+                          AlphaMode alpha, std::uint8_t* codes) {
   constexpr std::int64_t kBytes = sizeof(typename Format::Pixel);
   const FrameRule<Format> rule(table);
   CellCache cache(rule.cells());
@@ -39,11 +40,17 @@ SelectionBounds MapClaims(const ImageView& image, const ColourEntryTable& table,
   // The decision colours the effect's modes make, from the same code.
   const SrgbDecisionTables* srgb = judge == JudgeColours::kSrgbEncoded ? &SrgbTables() : nullptr;
   std::array<std::uint8_t, kDecisionPixels * 4> decisions;
+  alignas(16) std::array<std::byte, static_cast<std::size_t>(kDecisionPixels * kBytes)> straight;
   for (std::int64_t row = 0; row < image.rows; ++row) {
     RowClaims claims;
     for (std::int64_t begin = 0; begin < image.pixels_per_row; begin += kDecisionPixels) {
       const std::int64_t pixels = std::min(kDecisionPixels, image.pixels_per_row - begin);
-      DecisionRow<Format>(image.Row(row) + begin * kBytes, decisions.data(), pixels, srgb);
+      const std::byte* given = image.Row(row) + begin * kBytes;
+      if (alpha == AlphaMode::kPremultiplied) {
+        StraightenRow<Format>(given, straight.data(), pixels);
+        given = straight.data();
+      }
+      DecisionRow<Format>(given, decisions.data(), pixels, srgb);
       for (std::int64_t i = 0; i < pixels; ++i, ++codes) {
         const std::uint8_t* decision = decisions.data() + i * 4;
         *codes = memo.For({decision[0], decision[1], decision[2]}, code_of);
@@ -57,7 +64,7 @@ SelectionBounds MapClaims(const ImageView& image, const ColourEntryTable& table,
 
 #define HUESIEVE_INSTANTIATE(Format)                                                    \
   template SelectionBounds MapClaims<Format>(const ImageView&, const ColourEntryTable&, \
-                                             JudgeColours, std::uint8_t*);
+                                             JudgeColours, AlphaMode, std::uint8_t*);
 HUESIEVE_FOR_EACH_PIXEL_FORMAT(HUESIEVE_INSTANTIATE)
 #undef HUESIEVE_INSTANTIATE
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/colour_entry_table.h"
+#include "core/effect.h"
 #include "core/image_view.h"
 #include "core/rule_modes.h"
 #include "core/selection_bounds.h"
@@ -18,10 +19,11 @@ inline constexpr std::uint8_t kFeatheredClaim = 0x80;
 
 // Writes one code a pixel into `codes`, row after row, `pixels_per_row` a row,
 // and returns the bounds the selection pass would give. Colours are judged
-// as `judge` says, as the effect judges them; how a feather band treats the
-// alpha changes no claim.
+// as `judge` says, and a premultiplied picture's by their straight colours,
+// as the effect judges them; how a feather band treats the alpha changes no
+// claim.
 template <typename Format>
 SelectionBounds MapClaims(const ImageView& image, const ColourEntryTable& table, JudgeColours judge,
-                          std::uint8_t* codes);
+                          AlphaMode alpha, std::uint8_t* codes);
 
 }  // namespace huesieve

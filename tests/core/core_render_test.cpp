@@ -28,6 +28,7 @@
 #include "core/selection_bounds.h"
 #include "core/selection_pass.h"
 #include "testing/reference/plain_colour_rule.h"
+#include "testing/reference/plain_effect.h"
 #include "testing/support/equivalence_cases.h"
 
 namespace huesieve {
@@ -194,23 +195,34 @@ TYPED_TEST(CoreRender, HostileTablesOverPaddedAndBottomUpRows) {
 TYPED_TEST(CoreRender, ClaimMapNamesTheClaimingEntryAndLeavesThePictureAlone) {
   using Format = TypeParam;
   for (std::uint32_t seed = 0; seed < 12; ++seed) {
-    // Every other frame judged sRGB-encoded; wider than a decision buffer.
+    // Every other frame judged sRGB-encoded, every third premultiplied; wider
+    // than a decision buffer.
     const JudgeColours judge = seed % 4 < 2 ? JudgeColours::kAsStored : JudgeColours::kSrgbEncoded;
+    const AlphaMode alpha = seed % 3 == 1 ? AlphaMode::kPremultiplied : AlphaMode::kStraight;
     const Layout layout{seed % 3 == 0 ? 300 : 61, 7, 8, seed % 2 == 0};
     const ColourEntryTable table = equivalence::RandomTable(seed + 100, kMaxColourEntries);
     const auto entries = TestFixture::PlainEntries(table);
+    const double full = plain_reference::Maximum(kPlainScale<Format>);
     std::vector<std::byte> given;
     const ImageView view = this->Fill(layout, given);
     const std::vector<std::byte> before = given;
     std::vector<std::uint8_t> codes(static_cast<std::size_t>(layout.width * layout.height), 0xEE);
-    const SelectionBounds bounds = MapClaims<Format>(view, table, judge, codes.data());
+    const SelectionBounds bounds = MapClaims<Format>(view, table, judge, alpha, codes.data());
     EXPECT_TRUE(given == before);
     std::size_t claimed = 0;
     for (std::int64_t row = 0; row < view.rows; ++row) {
       for (std::int64_t column = 0; column < view.pixels_per_row; ++column) {
+        plain_reference::Pixel pixel =
+            TestFixture::PlainPixel(LoadPixel<Format>(PixelAt<Format>(view, column, row)));
+        if (alpha == AlphaMode::kPremultiplied &&
+            plain_reference::PartialAlpha(pixel.alpha, full)) {
+          for (double* sample : {&pixel.red, &pixel.green, &pixel.blue}) {
+            *sample = plain_reference::StraightSample(*sample, pixel.alpha, full,
+                                                      kPlainScale<Format> == plain_reference::Scale::kFloat);
+          }
+        }
         const plain_reference::Claim claim = plain_reference::ClaimAt(
-            TestFixture::PlainPixel(LoadPixel<Format>(PixelAt<Format>(view, column, row))),
-            entries.data(), table.count, kPlainScale<Format>,
+            pixel, entries.data(), table.count, kPlainScale<Format>,
             judge == JudgeColours::kSrgbEncoded ? plain_reference::Judged::kSrgb
                                                 : plain_reference::Judged::kAsStored);
         const std::uint8_t expected =
@@ -224,9 +236,11 @@ TYPED_TEST(CoreRender, ClaimMapNamesTheClaimingEntryAndLeavesThePictureAlone) {
     }
     // The bounds of the effect's render judged the same way.
     std::vector<std::byte> rendered = given;
+    RenderOptions options;
+    options.alpha = alpha;
     const EffectOutcome outcome = RenderEffect<Format>(
         view, TestFixture::Rebase(view, given, rendered),
-        EffectSettings{true, table, {judge, FeatheredAlpha::kReplaces}});
+        EffectSettings{true, table, {judge, FeatheredAlpha::kReplaces}}, options);
     EXPECT_EQ(bounds, outcome.bounds) << "seed " << seed;
     EXPECT_GT(claimed, 0u) << "seed " << seed << ": the frame should hold some claims";
   }

@@ -133,7 +133,7 @@ function render({ settings, claimMap, kernel = 0 }) {
   }
   if (claimMap) {
     core[kClaimMaps[image.depth]](image.source, image.codes, image.width, image.height,
-                                  effectSettings, bounds);
+                                  effectSettings, image.premultiplied ? 1 : 0, bounds);
     const codes = heap().subarray(image.codes, image.codes + image.pixels);
     reply.claims = paintClaims(codes, image.width, image.height, settings,
                                controls.featheredClaim).buffer;

@@ -63,9 +63,11 @@ std::int32_t Render(const Sample* source, Sample* result, std::int32_t width, st
 // Each pixel's claim, judged as the settings judge colours.
 template <typename Format, typename Sample>
 void MapClaims(const Sample* source, std::uint8_t* codes, std::int32_t width, std::int32_t height,
-               const EffectSettings& settings, std::int32_t* bounds) {
+               const EffectSettings& settings, std::int32_t premultiplied, std::int32_t* bounds) {
+  const huesieve::AlphaMode alpha =
+      premultiplied != 0 ? huesieve::AlphaMode::kPremultiplied : huesieve::AlphaMode::kStraight;
   StoreBounds(huesieve::MapClaims<Format>(RgbaView(source, width, height), settings.entries,
-                                          settings.modes.judge, codes),
+                                          settings.modes.judge, alpha, codes),
               bounds);
 }
 
@@ -88,8 +90,8 @@ std::int32_t huesieve_render(const std::uint8_t* source, std::uint8_t* result, s
 
 void huesieve_map_claims(const std::uint8_t* source, std::uint8_t* codes, std::int32_t width,
                          std::int32_t height, const EffectSettings* settings,
-                         std::int32_t* bounds) {
-  MapClaims<huesieve::Rgba8>(source, codes, width, height, *settings, bounds);
+                         std::int32_t premultiplied, std::int32_t* bounds) {
+  MapClaims<huesieve::Rgba8>(source, codes, width, height, *settings, premultiplied, bounds);
 }
 
 // As huesieve_render for RGBA 16-bit samples (0 to 65535).
@@ -103,8 +105,8 @@ std::int32_t huesieve_render16(const std::uint16_t* source, std::uint16_t* resul
 
 void huesieve_map_claims16(const std::uint16_t* source, std::uint8_t* codes, std::int32_t width,
                            std::int32_t height, const EffectSettings* settings,
-                           std::int32_t* bounds) {
-  MapClaims<huesieve::Rgba16>(source, codes, width, height, *settings, bounds);
+                           std::int32_t premultiplied, std::int32_t* bounds) {
+  MapClaims<huesieve::Rgba16>(source, codes, width, height, *settings, premultiplied, bounds);
 }
 
 // As huesieve_render for RGBA float samples (OpenEXR's half and float, TIFF's
@@ -119,8 +121,8 @@ std::int32_t huesieve_render_float(const float* source, float* result, std::int3
 
 void huesieve_map_claims_float(const float* source, std::uint8_t* codes, std::int32_t width,
                                std::int32_t height, const EffectSettings* settings,
-                               std::int32_t* bounds) {
-  MapClaims<huesieve::RgbaFloat>(source, codes, width, height, *settings, bounds);
+                               std::int32_t premultiplied, std::int32_t* bounds) {
+  MapClaims<huesieve::RgbaFloat>(source, codes, width, height, *settings, premultiplied, bounds);
 }
 
 // A float picture as a display shows it: each colour sample (straightened
