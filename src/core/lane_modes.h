@@ -99,7 +99,7 @@ template <LaneOps Ops, typename Format>
 
 // The ramped lanes' alpha when a feather band fades: the source alpha times
 // the ramp over the format's maximum, to the nearest integer (the maximum is
-// odd, or the first host's 32768, halves up), or the single-precision
+// odd, or After Effects' 32768, halves up), or the single-precision
 // product. Integer divisions by 255 and 65535 as (x + 1 + (x >> s)) >> s,
 // which is exact for every x this can meet (below 2^32 - 2^16).
 template <LaneOps Ops, typename Format>

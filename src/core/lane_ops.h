@@ -108,7 +108,7 @@ concept LaneOps = requires(typename Ops::U32 u, typename Ops::F32 f, typename Op
   // Slots: the pixels of a vector as stored, one a lane; the kernel's LaneIo
   // maps each pixel format onto these. Load8: kLanes 4-byte slots, lane i =
   // slot i read little-endian. Load16: kLanes 8-byte slots of four 16-bit
-  // channels; ToBytes brings each channel to a byte as the first host's
+  // channels; ToBytes brings each channel to a byte as After Effects'
   // 16-bit format does (full at 32768), ToBytes65535 as 16-bit RGBA does
   // (full at 65535), lane i holding slot i's channels in their order from the
   // low byte (the byte of the alpha channel unspecified). LoadFloat: kLanes

@@ -43,7 +43,7 @@ void DecisionRow(const std::byte* straight, std::uint8_t* decisions, std::int64_
 }
 
 // `value` scaled by a ramp of `ramp` out of the format's maximum: the nearest
-// integer sample (halves up, which only the first host's even 32768 can
+// integer sample (halves up, which only After Effects' even 32768 can
 // meet), or the single-precision product for floats.
 template <typename Format>
 typename Format::Sample Faded(typename Format::Sample value, typename Format::Sample ramp) {

@@ -2,7 +2,8 @@
 // vectors; built only by emscripten with -msimd128, for the tuner. The
 // kernel's work per vector (the one-cell test, the strategy, the branches)
 // weighs less per pixel as the vector grows, until the lanes' own work
-// outgrows it: 16 lanes were the fastest (docs/tuner.md).
+// outgrows it and the vectors no longer stay in registers; the lane counts
+// measured are in docs/tuner.md.
 #include "core/pass_kernels.h"
 
 #ifdef HUESIEVE_WASM_KERNELS

@@ -46,13 +46,13 @@ struct Samples {
   using Pixel = std::array<Sample, 4>;
 };
 
-// The first host's 8-bit pixels: alpha, red, green, blue.
+// After Effects' 8-bit pixels: alpha, red, green, blue.
 struct Argb8 : ArgbOrder, Samples<std::uint8_t> {
   static constexpr Sample kRampMax = 255;
   static constexpr std::int32_t ToByteScale(Sample channel) { return channel; }
 };
 
-// The first host's 16-bit pixels: full intensity is 32768, not 65535. A
+// After Effects' 16-bit pixels: full intensity is 32768, not 65535. A
 // channel comes to the nearest 8-bit value, halves up; anything past full
 // intensity counts as 255.
 struct Argb16 : ArgbOrder, Samples<std::uint16_t> {
@@ -64,7 +64,7 @@ struct Argb16 : ArgbOrder, Samples<std::uint16_t> {
 };
 
 // 8-bit red, green, blue, alpha, as OpenFX hosts, PNG files and browsers hold
-// them: the first host's 8-bit rule in another order.
+// them: After Effects' 8-bit rule in another order.
 struct Rgba8 : RgbaOrder, Samples<std::uint8_t> {
   static constexpr Sample kRampMax = 255;
   static constexpr std::int32_t ToByteScale(Sample channel) { return channel; }

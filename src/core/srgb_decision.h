@@ -30,7 +30,7 @@ struct SrgbDecisionTables {
 
   static constexpr std::size_t kGatherPadding = 3;
   std::array<std::uint8_t, 256 + kGatherPadding> byte;       // 8-bit samples, full at 255
-  std::array<std::uint8_t, 65536 + kGatherPadding> host16;   // the first host's 16-bit, full at 32768
+  std::array<std::uint8_t, 65536 + kGatherPadding> host16;   // After Effects' 16-bit, full at 32768
   std::array<std::uint8_t, 65536 + kGatherPadding> short16;  // 16-bit samples, full at 65535
   // Floats in [0, 1], by their top 16 bits (the last bucket holds 1 alone):
   // bits 0..7 the decision of the bucket's lowest float, bits 8..24 the low

@@ -18,7 +18,7 @@ static_assert(kMajorVersion < 10 && kMinorVersion < 10, "the version text holds 
 inline constexpr char kVersionText[] = {static_cast<char>('0' + kMajorVersion), '.',
                                         static_cast<char>('0' + kMinorVersion), '\0'};
 
-// The description the first host shows under the name in About, after two
+// The description After Effects shows under the name in About, after two
 // line feeds; other hosts show the text that follows them.
 inline constexpr char kDescription[] = "\n\nCopyright 2026 Quorvel VFX.\nhttps://quorvelvfx.com";
 inline constexpr const char* kDescriptionText = kDescription + 2;

@@ -1,4 +1,4 @@
-// Who the effect is to the first host, which learns it twice: from the
+// Who the effect is to After Effects, which learns it twice: from the
 // property list it reads out of the module file, and from Global Setup at run
 // time. A host compares the two, so both read these definitions.
 #pragma once

@@ -17,7 +17,7 @@ namespace plain_reference {
 // ramp is written as alpha.
 enum class Scale {
   kByte,    // 0 to 255
-  kHost16,  // the first host's 16-bit: 0 to 32768
+  kHost16,  // After Effects' 16-bit: 0 to 32768
   kShort,   // 0 to 65535
   kFloat,   // 0 to 1
 };
@@ -219,7 +219,7 @@ inline Outcome JudgeAt(const Pixel& pixel, const Entry* entries, int count, Scal
                       scale)};
 }
 
-// The first host's depths: 8, or 16 for its 16-bit scale.
+// After Effects' depths: 8, or 16 for its 16-bit scale.
 inline Pixel PixelOf(const Channels& channels) {
   return {double(channels.alpha), double(channels.red), double(channels.green),
           double(channels.blue)};

@@ -499,7 +499,7 @@ class ReferenceRun {
   SelectionBounds bounds() const { return bounds_; }
 
  private:
-  // Every pixel the stride holds, as the first host's module walks them.
+  // Every pixel the stride holds, as After Effects' module walks them.
   ImageView View(std::vector<std::byte>& storage) const {
     const std::int64_t stride = row_stride_ < 0 ? -row_stride_ : row_stride_;
     return ImageView{storage.data() + first_, row_stride_,

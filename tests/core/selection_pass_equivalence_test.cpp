@@ -101,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(HostileTables, FastPassEquivalence, ::testing::ValuesIn
 // A small frame of smooth colour with one patch near the entries' colours, so
 // that claims cluster and the bounds are interior; laid out with padding,
 // with odd and with bottom-up strides (the pixels of the padding are walked
-// too, as the first host's module walks them).
+// too, as After Effects' module walks them).
 struct Layout {
   const char* name;
   std::int64_t width;

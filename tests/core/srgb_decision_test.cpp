@@ -37,7 +37,7 @@ TEST(SrgbDecisionTest, EveryIntegerSampleDecidesAsThePlainEncoding) {
     ASSERT_EQ(SrgbByteScale<Rgba16>(tables, sample), Plain(v, Scale::kShort)) << v;
     ASSERT_EQ(SrgbByteScale<Argb16>(tables, sample), Plain(v, Scale::kHost16)) << v;
   }
-  // Full intensity and beyond it at the first host's 16 bits.
+  // Full intensity and beyond it at After Effects' 16 bits.
   EXPECT_EQ(SrgbByteScale<Argb16>(tables, 32768), 255);
   EXPECT_EQ(SrgbByteScale<Argb16>(tables, 65535), 255);
 }
