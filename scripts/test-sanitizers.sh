@@ -18,6 +18,9 @@ cmake --preset asan
 cmake --build --preset asan -j2
 ctest --preset asan -j2
 
+# ThreadSanitizer runs the concurrency tests only: only they are built.
 cmake --preset tsan
-cmake --build --preset tsan -j2
+cmake --build --preset tsan -j2 --target huesieve_core_concurrency_tests \
+  huesieve_concurrency_tests huesieve_ofx_concurrency_tests \
+  huesieve_ofx_plugin_concurrency_tests huesieve_cli_pipeline_tests
 ctest --preset tsan
