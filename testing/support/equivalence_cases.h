@@ -27,6 +27,7 @@
 #include "testing/reference/plain_colour_rule.h"
 #include "testing/reference/plain_selection_pass.h"
 #include "testing/support/emulated_kernel.h"
+#include "testing/support/kernel_isas.h"
 
 namespace huesieve::equivalence {
 

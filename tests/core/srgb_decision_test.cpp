@@ -13,6 +13,7 @@
 #include "core/effect.h"
 #include "testing/reference/plain_colour_rule.h"
 #include "testing/support/equivalence_cases.h"
+#include "testing/support/kernel_isas.h"
 
 namespace huesieve {
 namespace {
