@@ -415,10 +415,11 @@ inline std::vector<RgbaFloat::Pixel> ColourFrameFloat(std::size_t sample) {
             ? first
             : first + (std::uint32_t{1} << SrgbDecisionTables::kFloatKeyShift) - 1;
     const int choice = offset(random) % 4;
+    const auto between = static_cast<std::uint32_t>(random());
     const std::uint32_t bits = choice == 0   ? first
                                : choice == 1 ? last
-                               : key == 0    ? static_cast<std::uint32_t>(random()) % last
-                                             : first + static_cast<std::uint32_t>(random()) % (last - first + 1);
+                               : key == 0    ? between % last
+                                             : first + between % (last - first + 1);
     return std::bit_cast<float>(bits);
   };
   const std::array<float, 257> srgb_edge = SrgbFloatEdges();

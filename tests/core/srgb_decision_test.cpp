@@ -138,8 +138,9 @@ TEST(SrgbFloatKeyTest, KeyReachIsTheUnionOfItsCells) {
     cells[cell] = 0x205;
     const FloatKeyReach reach = SrgbFloatKeyReach(cells, tables);
     for (std::size_t key = 0; key < reach.size(); ++key) {
-      const bool spans = tables.float_key_lowest[key] >> CellTable::kCellShift <= cell &&
-                         cell <= std::size_t{tables.float_key_highest[key]} >> CellTable::kCellShift;
+      const bool spans =
+          tables.float_key_lowest[key] >> CellTable::kCellShift <= cell &&
+          cell <= std::size_t{tables.float_key_highest[key]} >> CellTable::kCellShift;
       EXPECT_EQ(reach[key], spans ? 0x205 : 0) << "cell " << cell << " key " << key;
     }
   }
@@ -178,7 +179,8 @@ TEST(SrgbFloatKeyTest, KeyReachRulesOutOnlyWhatTheCellsRuleOut) {
         for (std::size_t axis = 0; axis < 3; ++axis) {
           const std::uint32_t bits = held(frame[i][axis]);
           by_keys &= key_reach[axis][SrgbFloatKey(bits)];
-          const auto decision = static_cast<std::size_t>(SrgbByteScale<RgbaFloat>(tables, frame[i][axis]));
+          const auto decision =
+              static_cast<std::size_t>(SrgbByteScale<RgbaFloat>(tables, frame[i][axis]));
           by_cells &= (*cell_reach[axis])[decision >> CellTable::kCellShift];
         }
         ASSERT_EQ(by_cells & ~by_keys, 0u) << "pixel " << i;
