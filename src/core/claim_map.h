@@ -1,5 +1,5 @@
-// Which entry claims each pixel of a picture, as the selection pass decides
-// it, for showing a key rather than applying it: the picture is not changed.
+// Which entry claims each pixel of a picture, as the effect decides it, for
+// showing a key rather than applying it: the picture is not changed.
 #pragma once
 
 #include <cstdint>
@@ -18,10 +18,10 @@ namespace huesieve {
 inline constexpr std::uint8_t kFeatheredClaim = 0x80;
 
 // Writes one code a pixel into `codes`, row after row, `pixels_per_row` a row,
-// and returns the bounds the selection pass would give. Colours are judged
-// as `judge` says, and a premultiplied picture's by their straight colours,
-// as the effect judges them; how a feather band treats the alpha changes no
-// claim.
+// and returns the bounds the effect's render would give: the render itself,
+// with the key shown rather than applied (RenderOptions::claim_codes).
+// Colours are judged as `judge` says, and a premultiplied picture's by their
+// unpremultiplied colours, as the effect judges them.
 template <typename Format>
 SelectionBounds MapClaims(const ImageView& image, const ColourEntryTable& table, JudgeColours judge,
                           AlphaMode alpha, std::uint8_t* codes);

@@ -4,8 +4,12 @@
 #include <array>
 #include <atomic>
 #include <cstring>
+#include <type_traits>
 
 #include "core/cell_cache.h"
+#include "core/claim_map.h"
+#include "core/colour_rule.h"
+#include "core/entry_thresholds.h"
 #include "core/frame_rule.h"
 #include "core/last_colour_memo.h"
 #include "core/modal_pixels.h"
@@ -41,6 +45,38 @@ constexpr RuleModes KernelModes(const RuleModes& modes, AlphaMode alpha) {
   return {modes.judge, FeatheredAlpha::kReplaces};
 }
 
+// The table a shown key is judged by: every entry on and without a feather
+// band claims exactly the colours it claimed, in the same order, and keeps
+// them as they are, so a pixel the kernel clears was claimed by none.
+ColourEntryTable ShownKeyTable(const ColourEntryTable& entries) {
+  ColourEntryTable shown = entries;
+  shown.enabled.fill(1);
+  shown.softness.fill(0.0f);
+  return shown;
+}
+
+// A shown key: the thresholds of the table as given, for the feather band
+// that the shown table leaves out, and how colours are judged.
+struct ShownKey {
+  EntryThresholds given;
+  const SrgbDecisionTables* srgb;  // null when judged as stored
+};
+
+// Every bit of a pixel clear, read as whole words (pixels are 4, 8 or 16
+// bytes).
+template <typename Format>
+bool AllZero(const std::byte* pixel) {
+  constexpr std::size_t kWord = std::min<std::size_t>(sizeof(typename Format::Pixel), 8);
+  using Word = std::conditional_t<kWord == 8, std::uint64_t, std::uint32_t>;
+  Word bits = 0;
+  for (std::size_t at = 0; at < sizeof(typename Format::Pixel); at += kWord) {
+    Word word;
+    std::memcpy(&word, pixel + at, kWord);
+    bits |= word;
+  }
+  return bits == 0;
+}
+
 struct ModalRule {
   RuleModes modes;
   const SrgbDecisionTables* srgb;  // null when judged as stored
@@ -58,20 +94,29 @@ class RowRenderer {
   static constexpr std::int64_t kBytes = sizeof(Pixel);
 
   RowRenderer(const FrameRule<Format>& rule, RowKernel<Format> kernel, AlphaMode alpha,
-              const ModalRule* modal)
+              const ModalRule* modal, const ShownKey* shown)
       : rule_(rule),
         cache_(rule.cells()),
         kernel_(kernel),
         premultiplied_(alpha == AlphaMode::kPremultiplied),
-        modal_(modal) {}
+        modal_(modal),
+        shown_(shown) {}
 
   // Columns `begin` to `end` of `from` judged into the same columns of
-  // `to`, or only judged when `to` is null.
+  // `to`, or only judged when `to` is null; with a shown key, their claim
+  // codes written from `codes` on instead.
   void Span(const std::byte* from, std::byte* to, std::int64_t begin, std::int64_t end,
-            RowClaims& claims) {
+            RowClaims& claims, std::uint8_t* codes) {
     if (begin >= end) return;
     const std::byte* source = from + begin * kBytes;
     std::byte* target = to == nullptr ? nullptr : to + begin * kBytes;
+    if (shown_ != nullptr) {
+      for (std::int64_t done = 0; done < end - begin; done += kScratchPixels) {
+        const std::int64_t pixels = std::min(kScratchPixels, end - begin - done);
+        Show(source + done * kBytes, pixels, begin + done, codes + begin + done, claims);
+      }
+      return;
+    }
     if (modal_ != nullptr) {
       for (std::int64_t done = 0; done < end - begin; done += kScratchPixels) {
         const std::int64_t pixels = std::min(kScratchPixels, end - begin - done);
@@ -126,6 +171,52 @@ class RowRenderer {
     PremultiplyRow<Format>(source, target, pixels);
   }
 
+  // The kernel decides every pixel the key leaves unclaimed (the most, in
+  // most frames) on the shown table; only the others are looked up, a run of
+  // one colour at the cost of one.
+  void Show(const std::byte* given, std::int64_t pixels, std::int64_t offset, std::uint8_t* codes,
+            RowClaims& claims) {
+    const std::byte* straight = given;
+    if (premultiplied_) {
+      UnpremultiplyRow<Format>(given, scratch_.data(), pixels);
+      straight = scratch_.data();
+    }
+    const RowClaims judged = kernel_(straight, kept_.data(), pixels, rule_, cache_);
+    Note(judged, offset, claims);
+    // Outside its first and last claimed pixel the kernel has claimed none.
+    const std::int64_t first = judged.first < 0 ? pixels : judged.first;
+    const std::int64_t last = judged.first < 0 ? pixels : judged.last + 1;
+    std::memset(codes, 0, static_cast<std::size_t>(first));
+    for (std::int64_t column = first; column < last; ++column) {
+      const std::byte* pixel = straight + column * kBytes;
+      if (AllZero<Format>(kept_.data() + column * kBytes) && !AllZero<Format>(pixel)) {
+        codes[column] = 0;
+        continue;
+      }
+      const Pixel read = LoadPixel<Format>(pixel);
+      const Rgb8 colour = shown_->srgb == nullptr
+                              ? DecisionColour<Format, JudgeColours::kAsStored>(read, nullptr)
+                              : DecisionColour<Format, JudgeColours::kSrgbEncoded>(read, shown_->srgb);
+      codes[column] = code_memo_.For(colour, [this](Rgb8 c) { return ClaimCode(c); });
+    }
+    std::memset(codes + last, 0, static_cast<std::size_t>(pixels - last));
+  }
+
+  // The shown table names the claiming entry; whether the colour lies in
+  // its feather band is the given table's to say.
+  std::uint8_t ClaimCode(Rgb8 colour) {
+    const Claim claim = rule_.ClaimOf(cache_, colour);
+    if (claim.entry < 0) return 0;
+    const auto k = static_cast<std::size_t>(claim.entry);
+    const EntryThresholds& given = shown_->given;
+    const bool feathered =
+        given.enabled[k] != 0 &&
+        static_cast<std::uint32_t>(SquaredRedmeanDistance(colour.red, colour.green, colour.blue,
+                                                          given.red[k], given.green[k],
+                                                          given.blue[k])) >= given.ramp_from[k];
+    return static_cast<std::uint8_t>(1 + claim.entry + (feathered ? kFeatheredClaim : 0));
+  }
+
   // The decision colours judged by the 8-bit kernel, which alone decides
   // the cleared pixels (the most, in most frames); every other pixel takes
   // its fate from the format's rule, a run of one colour at the cost of one.
@@ -165,7 +256,9 @@ class RowRenderer {
   RowKernel<Format> kernel_;
   bool premultiplied_;
   const ModalRule* modal_;  // null: the row kernel judges and writes
+  const ShownKey* shown_;   // null: the key is applied
   LastColourMemo<ColourFate> memo_;
+  LastColourMemo<std::uint8_t> code_memo_;
   static constexpr std::size_t kScratchBytes = std::size_t{kScratchPixels} * sizeof(Pixel);
   static constexpr std::size_t kDecisionBytes = std::size_t{kScratchPixels} * 4;
   alignas(64) std::array<std::byte, kScratchBytes> scratch_;
@@ -186,14 +279,22 @@ class FrameRender {
               const RuleModes& modes, const RenderOptions& options)
       : source_(source),
         target_(target),
-        window_(WindowWithin(source, options.window)),
+        window_(options.claim_codes != nullptr ? PictureRect{}
+                                               : WindowWithin(source, options.window)),
         options_(options),
-        rule_(entries),
-        kernel_(RowKernelFor<Format>(options.isa, KernelModes(modes, options.alpha))),
+        rule_(options.claim_codes != nullptr ? ShownKeyTable(entries) : entries),
+        kernel_(RowKernelFor<Format>(options.isa, options.claim_codes != nullptr
+                                                      ? RuleModes{modes.judge, FeatheredAlpha::kReplaces}
+                                                      : KernelModes(modes, options.alpha))),
         rows_per_band_(std::max<std::int64_t>(
             1, options.pixels_per_band / std::max<std::int64_t>(1, source.pixels_per_row))),
         bands_((source.rows + rows_per_band_ - 1) / rows_per_band_),
         claimed_(source.pixels_per_row) {
+    if (options.claim_codes != nullptr) {
+      shown_.emplace(ShownKey{MakeEntryThresholds(entries),
+                              modes.judge == JudgeColours::kSrgbEncoded ? &SrgbTables() : nullptr});
+      return;
+    }
     if (!JudgedApart(modes, options.alpha)) return;
     decision_rule_.emplace(entries);
     modal_.emplace(ModalRule{modes,
@@ -209,7 +310,8 @@ class FrameRender {
   }
 
   void RenderBands() {
-    RowRenderer<Format> renderer(rule_, kernel_, options_.alpha, modal_ ? &*modal_ : nullptr);
+    RowRenderer<Format> renderer(rule_, kernel_, options_.alpha, modal_ ? &*modal_ : nullptr,
+                                 shown_ ? &*shown_ : nullptr);
     while (!aborted_.load(std::memory_order_relaxed)) {
       const std::int64_t band = next_band_.fetch_add(1, std::memory_order_relaxed);
       if (band >= bands_) return;
@@ -238,13 +340,15 @@ class FrameRender {
     ClaimedRectangle rectangle(width);
     for (std::int64_t row = first; row < last; ++row) {
       const std::byte* from = source_.Row(row);
+      std::uint8_t* codes =
+          options_.claim_codes == nullptr ? nullptr : options_.claim_codes + row * width;
       RowClaims claims;
       if (row >= window_.top && row < window_.bottom) {
-        renderer.Span(from, nullptr, 0, window_.left, claims);
-        renderer.Span(from, target_.Row(row), window_.left, window_.right, claims);
-        renderer.Span(from, nullptr, window_.right, width, claims);
+        renderer.Span(from, nullptr, 0, window_.left, claims, codes);
+        renderer.Span(from, target_.Row(row), window_.left, window_.right, claims, codes);
+        renderer.Span(from, nullptr, window_.right, width, claims, codes);
       } else {
-        renderer.Span(from, nullptr, 0, width, claims);
+        renderer.Span(from, nullptr, 0, width, claims, codes);
       }
       if (claims.first >= 0) rectangle.NoteRow(row, claims.first, claims.last);
     }
@@ -261,6 +365,7 @@ class FrameRender {
   const std::int64_t bands_;
   std::optional<FrameRule<Rgba8>> decision_rule_;  // judged apart only
   std::optional<ModalRule> modal_;
+  std::optional<ShownKey> shown_;  // a shown key only
   // Apart from the read-only members above and from each other, so that
   // workers taking bands do not slow those reading the rule.
   alignas(64) std::atomic<std::int64_t> next_band_{0};

@@ -59,6 +59,11 @@ struct RenderOptions {
   std::optional<PictureRect> window = std::nullopt;
   RenderAbort* abort = nullptr;
   BandWorkers* workers = nullptr;   // none: the calling thread renders the frame alone
+  // Set to show the key rather than apply it: which entry claims each pixel
+  // of the source goes here when the effect is on, one code a pixel row
+  // after row (claim_map.h); the target is left as it is and no markers are
+  // drawn, and the bounds are those the render would give.
+  std::uint8_t* claim_codes = nullptr;
   KernelIsa isa = BestKernelIsa();  // tests pass each kernel in turn
   std::int64_t pixels_per_band = kPixelsPerBand;  // tests and benchmarks try others
 };
@@ -98,6 +103,7 @@ EffectOutcome RenderEffect(const ImageView& source, const ImageView& target,
                            Deliver deliver) {
   const PictureRect window = WindowWithin(source, options.window);
   if (IsIdentity(settings)) {
+    if (options.claim_codes != nullptr) return {EffectStatus::kIdentity, {}};
     CopyWindow<Format>(source, target, window);
     deliver();
     return {EffectStatus::kIdentity, {}};
@@ -105,6 +111,7 @@ EffectOutcome RenderEffect(const ImageView& source, const ImageView& target,
   const std::optional<SelectionBounds> bounds =
       JudgeIntoWindow<Format>(source, target, settings.entries, settings.modes, options);
   if (!bounds) return {EffectStatus::kAborted, {}};
+  if (options.claim_codes != nullptr) return {EffectStatus::kRendered, *bounds};
   // Without a window the markers land wherever the delivered picture holds
   // them: the module's output may be larger than the input it judged.
   const ImageView marked = deliver();

@@ -194,17 +194,30 @@ TYPED_TEST(CoreRender, HostileTablesOverPaddedAndBottomUpRows) {
 
 TYPED_TEST(CoreRender, ClaimMapNamesTheClaimingEntryAndLeavesThePictureAlone) {
   using Format = TypeParam;
+  // Random tables (disabled entries and feather bands among them), then the
+  // hostile ones, which claim everything, nothing or only black.
+  std::vector<equivalence::TableCase> tables;
   for (std::uint32_t seed = 0; seed < 12; ++seed) {
+    tables.push_back({"random" + std::to_string(seed),
+                      equivalence::RandomTable(seed + 100, kMaxColourEntries)});
+  }
+  const std::size_t random_tables = tables.size();
+  for (auto& table_case : equivalence::HostileTables()) tables.push_back(std::move(table_case));
+  for (std::uint32_t seed = 0; seed < tables.size(); ++seed) {
     // Every other frame judged sRGB-encoded, every third premultiplied; wider
     // than a decision buffer.
     const JudgeColours judge = seed % 4 < 2 ? JudgeColours::kAsStored : JudgeColours::kSrgbEncoded;
     const AlphaMode alpha = seed % 3 == 1 ? AlphaMode::kPremultiplied : AlphaMode::kStraight;
     const Layout layout{seed % 3 == 0 ? 300 : 61, 7, 8, seed % 2 == 0};
-    const ColourEntryTable table = equivalence::RandomTable(seed + 100, kMaxColourEntries);
+    const ColourEntryTable& table = tables[seed].table;
     const auto entries = TestFixture::PlainEntries(table);
     const double full = plain_reference::Maximum(kPlainScale<Format>);
     std::vector<std::byte> given;
     const ImageView view = this->Fill(layout, given);
+    // Transparent black, which an unclaimed pixel becomes, claimed or not.
+    for (std::int64_t column = 0; column < view.pixels_per_row; column += 5) {
+      std::memset(PixelAt<Format>(view, column, 2), 0, sizeof(typename Format::Pixel));
+    }
     const std::vector<std::byte> before = given;
     std::vector<std::uint8_t> codes(static_cast<std::size_t>(layout.width * layout.height), 0xEE);
     const SelectionBounds bounds = MapClaims<Format>(view, table, judge, alpha, codes.data());
@@ -231,7 +244,7 @@ TYPED_TEST(CoreRender, ClaimMapNamesTheClaimingEntryAndLeavesThePictureAlone) {
                                                         (claim.ramps ? kFeatheredClaim : 0));
         claimed += claim.entry >= 0 ? 1 : 0;
         ASSERT_EQ(codes[static_cast<std::size_t>(row * view.pixels_per_row + column)], expected)
-            << "seed " << seed << " at " << column << "," << row;
+            << tables[seed].name << " at " << column << "," << row;
       }
     }
     // The bounds of the effect's render judged the same way.
@@ -241,8 +254,23 @@ TYPED_TEST(CoreRender, ClaimMapNamesTheClaimingEntryAndLeavesThePictureAlone) {
     const EffectOutcome outcome = RenderEffect<Format>(
         view, TestFixture::Rebase(view, given, rendered),
         EffectSettings{true, table, {judge, FeatheredAlpha::kReplaces}}, options);
-    EXPECT_EQ(bounds, outcome.bounds) << "seed " << seed;
-    EXPECT_GT(claimed, 0u) << "seed " << seed << ": the frame should hold some claims";
+    EXPECT_EQ(bounds, outcome.bounds) << tables[seed].name;
+    // Shown through the render itself, into another picture and with a
+    // window: the same codes and bounds, and nothing written or marked.
+    std::vector<std::byte> untouched(given.size(), std::byte{0x5A});
+    const std::vector<std::byte> pattern = untouched;
+    std::vector<std::uint8_t> shown(codes.size(), 0xEE);
+    RenderOptions show{.alpha = alpha, .window = PictureRect{1, 1, 9, 5}};
+    show.claim_codes = shown.data();
+    const EffectOutcome shown_outcome = RenderEffect<Format>(
+        view, TestFixture::Rebase(view, given, untouched),
+        EffectSettings{true, table, {judge, FeatheredAlpha::kFades}}, show);
+    EXPECT_EQ(shown_outcome.bounds, bounds) << tables[seed].name;
+    EXPECT_TRUE(shown == codes) << tables[seed].name;
+    EXPECT_TRUE(untouched == pattern && given == before) << tables[seed].name;
+    if (seed < random_tables) {
+      EXPECT_GT(claimed, 0u) << tables[seed].name << ": the frame should hold some claims";
+    }
   }
 }
 
