@@ -6,7 +6,6 @@
 // and the kernels decide with these functions, or with forms proven equal.
 #pragma once
 
-#include <cmath>
 #include <cstdint>
 
 #include "core/colour_entry_table.h"
@@ -33,11 +32,6 @@ constexpr std::int32_t SquaredRedmeanDistance(std::int32_t pr, std::int32_t pg, 
   const std::int32_t dg = pg - cg;
   const std::int32_t db = pb - cb;
   return WeightedRedmeanSum(rmean, rmean, dr * dr, dg * dg, db * db);
-}
-
-inline double RedmeanDistance(Rgb8 pixel, Rgb8 colour) {
-  return std::sqrt(static_cast<double>(SquaredRedmeanDistance(
-      pixel.red, pixel.green, pixel.blue, colour.red, colour.green, colour.blue)));
 }
 
 // A pixel's colour on the 8-bit scale the rule decides on.
@@ -67,12 +61,6 @@ inline float RampInBand(float distance, float range, float band, float maximum) 
   value = value / 100.0f;
   value = value * maximum;
   return value;
-}
-
-// Alpha inside the feather band: the maximum at the band's inner edge, falling
-// linearly to 0 at the range.
-inline float SoftnessRamp(float distance, float range, float softness, float maximum) {
-  return RampInBand(distance, range, FeatherBand(range, softness), maximum);
 }
 
 // The ramp value as an alpha sample: kept within 0 and the ramp maximum, and

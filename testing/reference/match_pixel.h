@@ -17,6 +17,19 @@
 
 namespace huesieve {
 
+// The rule's distance and ramp as written, square root and all; the kernels
+// decide through thresholds made from them.
+inline double RedmeanDistance(Rgb8 pixel, Rgb8 colour) {
+  return std::sqrt(static_cast<double>(SquaredRedmeanDistance(
+      pixel.red, pixel.green, pixel.blue, colour.red, colour.green, colour.blue)));
+}
+
+// Alpha inside the feather band: the maximum at the band's inner edge, falling
+// linearly to 0 at the range.
+inline float SoftnessRamp(float distance, float range, float softness, float maximum) {
+  return RampInBand(distance, range, FeatherBand(range, softness), maximum);
+}
+
 // A channel's decision value judged sRGB-encoded, by the plain reference's
 // encoding.
 template <typename Format>
