@@ -19,6 +19,7 @@
 #include "image/exr_file.h"
 #include "image/frame_buffer.h"
 #include "image/image_header.h"
+#include "image/png_file.h"
 #include "image/tiff_file.h"
 
 struct HuesieveImage {
@@ -46,6 +47,7 @@ struct Codec {
 
 namespace image = huesieve::image;
 constexpr Codec kCodecs[] = {
+    {FileFormat::kPng, &image::png::Sniff, &image::png::Read, &image::png::Write},
     {FileFormat::kOpenExr, &image::exr::Sniff, &image::exr::Read, &image::exr::Write},
     {FileFormat::kTiff, &image::tiff::Sniff, &image::tiff::Read, &image::tiff::Write},
     {FileFormat::kDpx, &image::dpx::Sniff, &image::dpx::Read, &image::dpx::Write},
