@@ -32,6 +32,7 @@
 #include "image/frame_buffer.h"
 #include "ofx/plugin_identity.h"
 #include "params/param_layout.h"
+#include "testing/support/kernel_isas.h"
 #include "tools/huesieve-render/core_renderer.h"
 #include "testing/reference/match_pixel.h"
 #include "testing/reference/plain_ofx_render.h"

@@ -15,6 +15,7 @@
 #include "effect/effect_settings.h"
 #include "image/frame_buffer.h"
 #include "image/image_files.h"
+#include "testing/support/kernel_isas.h"
 #include "web/wasm/tuner_core.h"
 
 int main(int argc, char** argv) {

@@ -47,7 +47,7 @@ SelectionBounds MapClaims(const ImageView& image, const ColourEntryTable& table,
       const std::int64_t pixels = std::min(kDecisionPixels, image.pixels_per_row - begin);
       const std::byte* given = image.Row(row) + begin * kBytes;
       if (alpha == AlphaMode::kPremultiplied) {
-        StraightenRow<Format>(given, straight.data(), pixels);
+        UnpremultiplyRow<Format>(given, straight.data(), pixels);
         given = straight.data();
       }
       DecisionRow<Format>(given, decisions.data(), pixels, srgb);

@@ -25,7 +25,7 @@ namespace {
 constexpr std::int64_t kScratchPixels = 256;
 
 // The row kernels judge and write straight pixels in every mode, and
-// premultiplied ones (straightened first) where the feather band replaces
+// premultiplied ones (unpremultiplied first) where the feather band replaces
 // the alpha. A premultiplied picture whose feather bands fade is judged
 // apart: the frame's decision colours judged by the 8-bit kernel on a rule of
 // its own, which shares the frame's cells, as every format's rule over the
@@ -35,7 +35,7 @@ constexpr bool JudgedApart(const RuleModes& modes, AlphaMode alpha) {
 }
 
 // The modes the row kernels are compiled for: a premultiplied pixel is
-// straightened before them and premultiplied after, as the plain rule's are.
+// unpremultiplied before them and premultiplied after, as the plain rule's are.
 constexpr RuleModes KernelModes(const RuleModes& modes, AlphaMode alpha) {
   if (alpha == AlphaMode::kStraight) return modes;
   return {modes.judge, FeatheredAlpha::kReplaces};
@@ -48,17 +48,17 @@ struct ModalRule {
   RowKernel<Rgba8> kernel;
 };
 
-// One worker's judge of rows: one row's spans judged with the frame's shared
+// One worker's renderer of rows: one row's spans judged with the frame's shared
 // rule and the worker's own cell cache and buffers, their claims gathered in
 // picture columns.
 template <typename Format>
-class RowJudge {
+class RowRenderer {
  public:
   using Pixel = typename Format::Pixel;
   static constexpr std::int64_t kBytes = sizeof(Pixel);
 
-  RowJudge(const FrameRule<Format>& rule, RowKernel<Format> kernel, AlphaMode alpha,
-           const ModalRule* modal)
+  RowRenderer(const FrameRule<Format>& rule, RowKernel<Format> kernel, AlphaMode alpha,
+              const ModalRule* modal)
       : rule_(rule),
         cache_(rule.cells()),
         kernel_(kernel),
@@ -106,7 +106,7 @@ class RowJudge {
                  RowClaims& claims) {
     std::byte* judged = scratch_.data();
     if (premultiplied_) {
-      StraightenRow<Format>(given, judged, pixels);
+      UnpremultiplyRow<Format>(given, judged, pixels);
       Note(kernel_(judged, judged, pixels, rule_, cache_), offset, claims);
     } else {
       Note(kernel_(given, judged, pixels, rule_, cache_), offset, claims);
@@ -121,7 +121,7 @@ class RowJudge {
       std::memcpy(kept_.data(), given, static_cast<std::size_t>(pixels * kBytes));
       source = kept_.data();
     }
-    StraightenRow<Format>(source, target, pixels);
+    UnpremultiplyRow<Format>(source, target, pixels);
     Note(kernel_(target, target, pixels, rule_, cache_), offset, claims);
     PremultiplyRow<Format>(source, target, pixels);
   }
@@ -134,7 +134,7 @@ class RowJudge {
                   std::int64_t offset, RowClaims& claims) {
     const std::byte* straight = given;
     if (premultiplied_) {
-      StraightenRow<Format>(given, scratch_.data(), pixels);
+      UnpremultiplyRow<Format>(given, scratch_.data(), pixels);
       straight = scratch_.data();
     }
     DecisionRow<Format>(straight, decisions_.data(), pixels, modal_->srgb);
@@ -174,16 +174,16 @@ class RowJudge {
   alignas(64) std::array<std::uint8_t, kDecisionBytes> judged_;
 };
 
-// One frame's judgement, shared by every worker that takes part: the rule
+// One frame's render, shared by every worker that takes part: the rule
 // prepared once and only read, the next band to take, whether the host has
 // aborted, and the bands' claimed rectangles merged. Bands are taken from a
 // counter rather than dealt out in advance, so a worker the host runs late or
 // slowly leaves its share to the others.
 template <typename Format>
-class FrameJudgement {
+class FrameRender {
  public:
-  FrameJudgement(const ImageView& source, const ImageView& target, const ColourEntryTable& entries,
-                 const RuleModes& modes, const RenderOptions& options)
+  FrameRender(const ImageView& source, const ImageView& target, const ColourEntryTable& entries,
+              const RuleModes& modes, const RenderOptions& options)
       : source_(source),
         target_(target),
         window_(WindowWithin(source, options.window)),
@@ -204,12 +204,12 @@ class FrameJudgement {
   std::int64_t bands() const { return bands_; }
 
   // A BandWorkers job: the calling worker judges bands until none is left.
-  static void Work(unsigned int /*worker*/, unsigned int /*workers*/, void* judgement) {
-    static_cast<FrameJudgement*>(judgement)->JudgeBands();
+  static void Work(unsigned int /*worker*/, unsigned int /*workers*/, void* render) {
+    static_cast<FrameRender*>(render)->RenderBands();
   }
 
-  void JudgeBands() {
-    RowJudge<Format> judge(rule_, kernel_, options_.alpha, modal_ ? &*modal_ : nullptr);
+  void RenderBands() {
+    RowRenderer<Format> renderer(rule_, kernel_, options_.alpha, modal_ ? &*modal_ : nullptr);
     while (!aborted_.load(std::memory_order_relaxed)) {
       const std::int64_t band = next_band_.fetch_add(1, std::memory_order_relaxed);
       if (band >= bands_) return;
@@ -218,7 +218,7 @@ class FrameJudgement {
         return;
       }
       const std::int64_t first = band * rows_per_band_;
-      claimed_.Merge(JudgeRows(judge, first, std::min(source_.rows, first + rows_per_band_)));
+      claimed_.Merge(RenderRows(renderer, first, std::min(source_.rows, first + rows_per_band_)));
     }
   }
 
@@ -232,18 +232,19 @@ class FrameJudgement {
   // A row that meets the window is judged in three spans (beside it on the
   // left, inside it, beside it on the right), and only the middle one is
   // written.
-  ClaimedRectangle JudgeRows(RowJudge<Format>& judge, std::int64_t first, std::int64_t last) {
+  ClaimedRectangle RenderRows(RowRenderer<Format>& renderer, std::int64_t first,
+                              std::int64_t last) {
     const std::int64_t width = source_.pixels_per_row;
     ClaimedRectangle rectangle(width);
     for (std::int64_t row = first; row < last; ++row) {
       const std::byte* from = source_.Row(row);
       RowClaims claims;
       if (row >= window_.top && row < window_.bottom) {
-        judge.Span(from, nullptr, 0, window_.left, claims);
-        judge.Span(from, target_.Row(row), window_.left, window_.right, claims);
-        judge.Span(from, nullptr, window_.right, width, claims);
+        renderer.Span(from, nullptr, 0, window_.left, claims);
+        renderer.Span(from, target_.Row(row), window_.left, window_.right, claims);
+        renderer.Span(from, nullptr, window_.right, width, claims);
       } else {
-        judge.Span(from, nullptr, 0, width, claims);
+        renderer.Span(from, nullptr, 0, width, claims);
       }
       if (claims.first >= 0) rectangle.NoteRow(row, claims.first, claims.last);
     }
@@ -298,14 +299,14 @@ std::optional<SelectionBounds> JudgeIntoWindow(const ImageView& source, const Im
                                                const ColourEntryTable& entries,
                                                const RuleModes& modes,
                                                const RenderOptions& options) {
-  FrameJudgement<Format> judgement(source, target, entries, modes, options);
-  if (options.workers != nullptr && judgement.bands() > 1) {
+  FrameRender<Format> render(source, target, entries, modes, options);
+  if (options.workers != nullptr && render.bands() > 1) {
     const unsigned int workers = static_cast<unsigned int>(
-        std::min<std::int64_t>(options.workers->Count(), judgement.bands()));
-    if (workers > 1) options.workers->Run(&FrameJudgement<Format>::Work, workers, &judgement);
+        std::min<std::int64_t>(options.workers->Count(), render.bands()));
+    if (workers > 1) options.workers->Run(&FrameRender<Format>::Work, workers, &render);
   }
-  judgement.JudgeBands();
-  return judgement.Bounds();
+  render.RenderBands();
+  return render.Bounds();
 }
 
 template <typename Format>

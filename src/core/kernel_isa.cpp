@@ -2,20 +2,6 @@
 
 namespace huesieve {
 
-const char* KernelIsaName(KernelIsa isa) {
-  switch (isa) {
-    case KernelIsa::kPortable:
-      return "portable";
-    case KernelIsa::kAvx2:
-      return "avx2";
-    case KernelIsa::kAvx512:
-      return "avx512";
-    case KernelIsa::kWasmSimd:
-      return "wasm-simd";
-  }
-  return "unknown";
-}
-
 bool KernelIsaRuns(KernelIsa isa) {
   switch (isa) {
     case KernelIsa::kPortable:

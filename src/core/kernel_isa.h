@@ -2,18 +2,11 @@
 // the running processor can execute.
 #pragma once
 
-#include <array>
-
 namespace huesieve {
 
 // kWasmSimd runs only in a WebAssembly build with SIMD, the x86 sets only on
 // x86 processors.
 enum class KernelIsa { kPortable, kAvx2, kAvx512, kWasmSimd };
-
-inline constexpr std::array<KernelIsa, 4> kAllKernelIsas{KernelIsa::kPortable, KernelIsa::kAvx2,
-                                                         KernelIsa::kAvx512, KernelIsa::kWasmSimd};
-
-const char* KernelIsaName(KernelIsa isa);
 
 // Asks the processor (and the operating system's saved vector state) each
 // time; the answer is a few loads, so it is asked once per frame.

@@ -37,6 +37,19 @@
 
 namespace huesieve::lanes {
 
+// One vector: ruled out by the mode's prefilter, if it has one, or decided
+// by the rule from its decision colours.
+template <typename Modal, LaneOps Ops, typename Apply>
+[[gnu::always_inline]] inline HUESIEVE_LANES_TARGET decltype(auto) DecideVector(
+    LaneRule<Ops>& lanes, LaneStrategy& strategy, const typename Modal::Prefilter& prefilter,
+    const std::byte* source, const typename Modal::Slots& slots, const SrgbDecisionTables* srgb,
+    Apply apply) {
+  if constexpr (Modal::kPrefiltered) {
+    if (prefilter.NoneReached(slots)) return lanes.Unreached(strategy, apply);
+  }
+  return lanes.Decide(Modal::Colours(source, slots, srgb), strategy, apply);
+}
+
 // One row: whole vectors, then the remaining pixels one at a time. Out of
 // place, each vector is copied as it is loaded, so the row is read once.
 template <LaneOps Ops, typename Format, RuleModes kModes = RuleModes{}>
@@ -56,17 +69,18 @@ HUESIEVE_LANES_TARGET RowClaims LaneRow(const std::byte* from, std::byte* to, st
   const bool copying = from != to;
   const SrgbDecisionTables* srgb =
       kModes.judge == JudgeColours::kSrgbEncoded ? &SrgbTables() : nullptr;
+  const typename Modal::Prefilter prefilter(rule.cells(), srgb);
   for (; column + kLanes <= pixels; column += kLanes) {
     std::byte* at = to + column * kPixelBytes;
     const std::byte* source = from + column * kPixelBytes;
     const typename Io::Slots slots = Io::Load(source);
-    const typename Ops::U32 colours = Modal::Colours(source, slots, srgb);
     if (copying) std::memcpy(at, source, kLanes * kPixelBytes);
     if constexpr (kStoreAtEachWayOut<Ops>) {
-      lanes.Decide(colours, strategy,
-                   StoreOutcomes<Ops, Format, kModes>{at, source, slots, column, claims});
+      DecideVector<Modal>(lanes, strategy, prefilter, source, slots, srgb,
+                          StoreOutcomes<Ops, Format, kModes>{at, source, slots, column, claims});
     } else {
-      const LaneOutcomes<Ops> outcomes = lanes.Decide(colours, strategy, ReturnOutcomes<Ops>{});
+      const LaneOutcomes<Ops> outcomes = DecideVector<Modal>(lanes, strategy, prefilter, source,
+                                                             slots, srgb, ReturnOutcomes<Ops>{});
       Modal::Store(at, source, slots, outcomes.cleared, outcomes.ramped, outcomes.alpha);
       claims.NoteLanes(column, Ops::Bits(outcomes.claimed));
     }

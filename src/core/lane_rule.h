@@ -150,6 +150,15 @@ class LaneRule {
         {.route = LaneRoute::kCellWords, .candidates = candidates, .words_named_entries = true});
   }
 
+  // A vector its caller found no entry reaches (a coarser reach than the
+  // cells', say): every lane cleared, as the reach's way out of Decide.
+  template <typename Apply>
+  [[gnu::always_inline]] HUESIEVE_LANES_TARGET decltype(auto) Unreached(LaneStrategy& strategy,
+                                                                        Apply apply) {
+    return Done(strategy, apply, LaneOutcomes<Ops>::AllCleared(),
+                {.route = LaneRoute::kUnreached});
+  }
+
  private:
   // A way out of Decide: the strategy follows what the vector showed, and
   // the outcomes are applied.

@@ -31,7 +31,7 @@ bool PartialAlpha(typename Format::Sample alpha) {
 
 // The straight colour of a premultiplied pixel, held within the scale.
 template <typename Format>
-typename Format::Pixel Straight(typename Format::Pixel pixel) {
+typename Format::Pixel Unpremultiplied(typename Format::Pixel pixel) {
   using Sample = typename Format::Sample;
   const Sample alpha = pixel[Format::kAlpha];
   if (!PartialAlpha<Format>(alpha)) return pixel;
@@ -67,11 +67,11 @@ typename Format::Pixel Premultiplied(typename Format::Pixel straight) {
 
 // Writes the straight colours of a row of premultiplied pixels into another.
 template <typename Format>
-void StraightenRow(const std::byte* given, std::byte* straight, std::int64_t pixels) {
+void UnpremultiplyRow(const std::byte* given, std::byte* straight, std::int64_t pixels) {
   constexpr std::int64_t kBytes = sizeof(typename Format::Pixel);
   for (std::int64_t column = 0; column < pixels; ++column) {
     StorePixel<Format>(straight + column * kBytes,
-                       Straight<Format>(LoadPixel<Format>(given + column * kBytes)));
+                       Unpremultiplied<Format>(LoadPixel<Format>(given + column * kBytes)));
   }
 }
 

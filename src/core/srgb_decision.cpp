@@ -45,6 +45,15 @@ SrgbDecisionTables::SrgbDecisionTables() {
     }
     float_bucket[bucket] = first | step << 8;
   }
+  // Key k holds the floats from its base bits up to the next key's; key 0
+  // everything below as well, 0 included.
+  for (std::uint32_t key = 0; key < kFloatKeys; ++key) {
+    const std::uint32_t first = key == 0 ? 0 : kFloatKeyBase + (key << kFloatKeyShift);
+    const std::uint32_t last =
+        key + 1 == kFloatKeys ? kFloatOne : kFloatKeyBase + ((key + 1) << kFloatKeyShift) - 1;
+    float_key_lowest[key] = static_cast<std::uint8_t>(DecisionOfFloatBits(first));
+    float_key_highest[key] = static_cast<std::uint8_t>(DecisionOfFloatBits(last));
+  }
 }
 
 std::int32_t SrgbEncodedByte(double unit) {

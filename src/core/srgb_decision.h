@@ -42,7 +42,26 @@ struct SrgbDecisionTables {
   static constexpr std::uint32_t kNoStepInBucket = 0x10000;
   std::array<std::uint32_t, kFloatBuckets + 1> float_bucket;
   std::array<float, 257> float_step;
+  // Coarse keys of held floats, so a vector's lanes can be ruled out before
+  // their decisions are read: SrgbFloatKey. Each key's lowest and highest
+  // decision (its floats decide every value between, the decision being
+  // monotone).
+  static constexpr std::uint32_t kFloatKeys = 32;
+  static constexpr int kFloatKeyShift = 21;  // below the exponent and 2 mantissa bits
+  // The key floor: the keys reach 1.0's bits, which is key 31 alone.
+  static constexpr std::uint32_t kFloatKeyBase = kFloatOne - ((kFloatKeys - 1) << kFloatKeyShift);
+  std::array<std::uint8_t, kFloatKeys> float_key_lowest;
+  std::array<std::uint8_t, kFloatKeys> float_key_highest;
 };
+
+// A held float's key, 0..31: the bits from the exponent to the second
+// mantissa bit, counted from those of kFloatKeyBase (1.25 × 2^-8); every
+// float below it (decisions 0 to 14) is key 0. The lane kernels compute the
+// same, shifted up by kFloatKeyShift.
+constexpr std::uint32_t SrgbFloatKey(std::uint32_t held) {
+  constexpr std::uint32_t kBase = SrgbDecisionTables::kFloatKeyBase;
+  return ((held < kBase ? kBase : held) - kBase) >> SrgbDecisionTables::kFloatKeyShift;
+}
 
 // A float's bits held within 0..1 (a negative float, -0 and NaN as 0) and
 // their decision by the bucket's word, as the lane kernels compute it.

@@ -12,14 +12,13 @@ int HexDigit(char c) {
   return -1;
 }
 
-// As C++ streams print a double by default: six significant digits.
+}  // namespace
+
 std::string NumberText(double value) {
   char text[32];
   std::snprintf(text, sizeof text, "%g", value);
   return text;
 }
-
-}  // namespace
 
 std::optional<Rgb8> ParseColourText(std::string_view text) {
   if (!text.empty() && text.front() == '#') text.remove_prefix(1);

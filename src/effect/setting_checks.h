@@ -16,6 +16,10 @@ namespace huesieve {
 std::optional<Rgb8> ParseColourText(std::string_view text);
 inline constexpr char kColourFormMessage[] = "the colour must be six hexadecimal digits, RRGGBB";
 
+// A number as messages and help print it: six significant digits, as C++
+// streams print a double by default.
+std::string NumberText(double value);
+
 // "#RRGGBB", upper case, as the settings file holds a colour.
 std::string ColourText(Rgb8 colour);
 

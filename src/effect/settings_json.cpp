@@ -177,7 +177,7 @@ std::string ReadRoot(const Json& root, ControlSettings& settings) {
 // A double as JavaScript's String() writes it, so that the file is the one the
 // tuner saves: the shortest digits that read back as the same double, the
 // point placed in them from 1e-6 to below 1e21, and an exponent outside.
-std::string NumberText(double value) {
+std::string JavaScriptNumberText(double value) {
   // The library writes the same shortest digits, as "110.0" or "1e-07".
   const std::string written = Json(value).dump();
   std::string sign;
@@ -249,8 +249,8 @@ std::string SettingsText(const ControlSettings& settings) {
     text += separator;
     text += std::string("{") + name(kEnableColour.settings_name, "") + truth(entry.enabled) + "," +
             name(kColour.settings_name, "") + "\"" + ColourText(entry.colour) + "\"," +
-            name(kRange.settings_name, "") + NumberText(entry.range) + "," +
-            name(kSoftness.settings_name, "") + NumberText(entry.softness) + "}";
+            name(kRange.settings_name, "") + JavaScriptNumberText(entry.range) + "," +
+            name(kSoftness.settings_name, "") + JavaScriptNumberText(entry.softness) + "}";
     separator = ",\n  ";
   }
   text += "]";

@@ -1,18 +1,16 @@
 #include "testing/modulehost/callback_traps.h"
 
-#include <algorithm>
-#include <array>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <utility>
+#include <span>
+
+#include "testing/support/slot_traps.h"
 
 namespace modulehost {
 namespace {
 
-using Trap = void (*)();
+using huesieve::testing_support::kSlotTraps;
+using huesieve::testing_support::kTrapSlotSize;
 
-constexpr std::size_t kSlotSize = sizeof(Trap);
 // The utility callbacks are the largest callback record: 552 bytes.
 constexpr std::size_t kMaxSlots = 69;
 
@@ -32,24 +30,17 @@ const char* RecordName(CallbackRecord which) {
   return "an unknown record";
 }
 
-template <CallbackRecord kWhich, std::size_t kSlot>
-[[noreturn]] void StrayCall() {
+void ReportStrayCall(CallbackRecord which, std::size_t slot) {
   std::fprintf(stderr,
                "module host: during %s the module called the slot at offset %zu of %s, "
                "which it has no business calling\n",
-               command_in_progress, kSlot * kSlotSize, RecordName(kWhich));
-  std::fflush(stderr);
-  std::abort();
+               command_in_progress, slot * kTrapSlotSize, RecordName(which));
 }
 
 template <CallbackRecord kWhich>
-constexpr std::array<Trap, kMaxSlots> kTraps = [
-]<std::size_t... kSlot>(std::index_sequence<kSlot...>) {
-  return std::array<Trap, kMaxSlots>{&StrayCall<kWhich, kSlot>...};
-}
-(std::make_index_sequence<kMaxSlots>{});
+constexpr const auto& kTraps = kSlotTraps<kWhich, &ReportStrayCall, kMaxSlots>;
 
-const std::array<Trap, kMaxSlots>& TrapsOf(CallbackRecord which) {
+std::span<const huesieve::testing_support::SlotTrap> TrapsOf(CallbackRecord which) {
   switch (which) {
     case CallbackRecord::kInteract:
       return kTraps<CallbackRecord::kInteract>;
@@ -67,13 +58,8 @@ const std::array<Trap, kMaxSlots>& TrapsOf(CallbackRecord which) {
 
 void TrapEverySlot(void* record, std::size_t size, CallbackRecord which,
                    std::initializer_list<std::size_t> data_offsets) {
-  const std::array<Trap, kMaxSlots>& traps = TrapsOf(which);
-  auto* bytes = static_cast<unsigned char*>(record);
-  for (std::size_t slot = 0; slot < std::min(size / kSlotSize, kMaxSlots); ++slot) {
-    const std::size_t offset = slot * kSlotSize;
-    if (std::find(data_offsets.begin(), data_offsets.end(), offset) != data_offsets.end()) continue;
-    std::memcpy(bytes + offset, &traps[slot], kSlotSize);
-  }
+  huesieve::testing_support::FillWithTraps(record, size, TrapsOf(which),
+                                           {data_offsets.begin(), data_offsets.size()});
 }
 
 TrapCommandName::TrapCommandName(const char* command) : previous_(command_in_progress) {

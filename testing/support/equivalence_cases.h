@@ -24,9 +24,11 @@
 #include "core/kernel_isa.h"
 #include "core/pixel_formats.h"
 #include "core/selection_pass.h"
+#include "core/srgb_decision.h"
 #include "testing/reference/plain_colour_rule.h"
 #include "testing/reference/plain_selection_pass.h"
 #include "testing/support/emulated_kernel.h"
+#include "testing/support/kernel_isas.h"
 
 namespace huesieve::equivalence {
 
@@ -119,6 +121,21 @@ inline ColourEntryTable FromColumns(std::vector<std::uint8_t> enabled, std::vect
   return table;
 }
 
+// Small ranges about colours whose channels decide at the ends of the float
+// keys' decision spans (srgb_decision.h): judged sRGB-encoded, a float's key
+// just reaches such an entry or just misses it, so the kernels' float
+// prefilter lets vectors through and rules others out at its edges.
+inline ColourEntryTable SrgbKeyEdges() {
+  const SrgbDecisionTables& tables = SrgbTables();
+  constexpr std::size_t kKeys[][3] = {{1, 12, 30}, {5, 20, 29}, {9, 16, 31}, {25, 3, 14}};
+  ColourEntryTable table = FromColumns({1, 1, 1, 1}, {2, 6, 12, 3}, {0, 50, 100, 20});
+  for (std::size_t k = 0; k < std::size(kKeys); ++k) {
+    const auto& ends = k % 2 == 0 ? tables.float_key_highest : tables.float_key_lowest;
+    table.colours[k] = Rgb8{ends[kKeys[k][0]], ends[kKeys[k][1]], ends[kKeys[k][2]]};
+  }
+  return table;
+}
+
 inline std::vector<TableCase> HostileTables() {
   constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
   constexpr float kInf = std::numeric_limits<float>::infinity();
@@ -161,6 +178,7 @@ inline std::vector<TableCase> HostileTables() {
   for (std::size_t k = 0; k < kMaxColourEntries; ++k)
     nested.colours[k] = Rgb8{128, 128, 128};
   cases.push_back({"nested_one_colour", nested});
+  cases.push_back({"srgb_key_edges", SrgbKeyEdges()});
   return cases;
 }
 
@@ -358,9 +376,11 @@ inline std::array<float, 257> SrgbFloatEdges() {
 
 // Float pixels in blocks of 16, as ColourFrame16 makes them: even blocks in
 // one cell (each channel the first, the last or any float converting to an
-// 8-bit value of the cell); in odd blocks half the pixels on the edges
-// between two 8-bit values and half anything: NaN, infinities, negatives,
-// past full, or random bits. Alphas random, special ones included.
+// 8-bit value of the cell), or, every other one, in one float key of the
+// sRGB prefilter each channel (its first or last float or any between); in
+// odd blocks half the pixels on the edges between two 8-bit values and half
+// anything: NaN, infinities, negatives, past full, or random bits. Alphas
+// random, special ones included.
 inline std::vector<RgbaFloat::Pixel> ColourFrameFloat(std::size_t sample) {
   const std::array<float, 257> edge = FloatEdges();
   std::mt19937 random(32);
@@ -385,6 +405,24 @@ inline std::vector<RgbaFloat::Pixel> ColourFrameFloat(std::size_t sample) {
     if (choice == 1) return std::bit_cast<float>(static_cast<std::uint32_t>(random()));
     return unit(random) * 1.2f - 0.1f;
   };
+  std::uniform_int_distribution<std::uint32_t> key_of(0, SrgbDecisionTables::kFloatKeys - 1);
+  std::array<std::uint32_t, 3> keys{};
+  const auto in_key = [&](int axis) {
+    const std::uint32_t key = keys[static_cast<std::size_t>(axis)];
+    const std::uint32_t first = SrgbDecisionTables::kFloatKeyBase +
+                                (key << SrgbDecisionTables::kFloatKeyShift);
+    const std::uint32_t last =
+        key + 1 == SrgbDecisionTables::kFloatKeys
+            ? first
+            : first + (std::uint32_t{1} << SrgbDecisionTables::kFloatKeyShift) - 1;
+    const int choice = offset(random) % 4;
+    const auto between = static_cast<std::uint32_t>(random());
+    const std::uint32_t bits = choice == 0   ? first
+                               : choice == 1 ? last
+                               : key == 0    ? between % last
+                                             : first + between % (last - first + 1);
+    return std::bit_cast<float>(bits);
+  };
   const std::array<float, 257> srgb_edge = SrgbFloatEdges();
   const auto on_edge = [&] {
     const std::array<float, 257>& edges = random() % 2 == 0 ? edge : srgb_edge;
@@ -396,8 +434,14 @@ inline std::vector<RgbaFloat::Pixel> ColourFrameFloat(std::size_t sample) {
     RgbaFloat::Pixel& pixel = pixels[i];
     pixel[RgbaFloat::kAlpha] = random() % 8 == 0 ? anything() : unit(random);
     if (i % 32 < 16) {
-      if (i % 16 == 0) cell = {coordinate(random), coordinate(random), coordinate(random)};
-      for (int axis = 0; axis < 3; ++axis) pixel[static_cast<std::size_t>(axis)] = in_cell(axis);
+      const bool by_key = i % 64 >= 32;
+      if (i % 16 == 0) {
+        cell = {coordinate(random), coordinate(random), coordinate(random)};
+        keys = {key_of(random), key_of(random), key_of(random)};
+      }
+      for (int axis = 0; axis < 3; ++axis) {
+        pixel[static_cast<std::size_t>(axis)] = by_key ? in_key(axis) : in_cell(axis);
+      }
     } else {
       for (int axis = 0; axis < 3; ++axis) {
         pixel[static_cast<std::size_t>(axis)] = i % 2 == 0 ? on_edge() : anything();

@@ -15,6 +15,7 @@
 
 #include "testing/reference/plain_effect.h"
 #include "testing/support/equivalence_cases.h"
+#include "testing/support/kernel_isas.h"
 
 namespace huesieve {
 namespace {

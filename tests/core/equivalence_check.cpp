@@ -9,6 +9,7 @@
 
 #include "core/kernel_isa.h"
 #include "testing/support/equivalence_cases.h"
+#include "testing/support/kernel_isas.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "core/effect.h"
 #include "core/kernel_isa.h"
 #include "core/selection_pass.h"
+#include "testing/support/kernel_isas.h"
 
 // Heap allocations so far in this binary (counting_allocator.cpp).
 long AllocationCount();

@@ -1,6 +1,7 @@
 // sRGB-encoded judging: the tables made once per process against the plain
 // reference's encoding, worked per sample with a power; the floats at and
-// beside every step; and a linear float picture judged sRGB-encoded against
+// beside every step; the float keys of the lane kernels' prefilter and the
+// reach they give; and a linear float picture judged sRGB-encoded against
 // its 8-bit view made with the same encoding, judged as stored.
 #include "core/srgb_decision.h"
 
@@ -11,8 +12,11 @@
 #include <vector>
 
 #include "core/effect.h"
+#include "core/frame_rule.h"
+#include "core/srgb_float_reach.h"
 #include "testing/reference/plain_colour_rule.h"
 #include "testing/support/equivalence_cases.h"
+#include "testing/support/kernel_isas.h"
 
 namespace huesieve {
 namespace {
@@ -79,6 +83,116 @@ TEST(SrgbDecisionTest, NoBucketOfFloatsHoldsTwoSteps) {
     const float sample = std::bit_cast<float>(bits(random));
     ASSERT_EQ(SrgbByteScale<RgbaFloat>(SrgbTables(), sample), Plain(sample, Scale::kFloat))
         << sample;
+  }
+}
+
+// Every float of the keys at the low end, about a cell's edge and at the top,
+// a stride through the rest and the floats about each key's first: each
+// float's key is the one its bits give, and its decision lies in the key's
+// span, whose ends are taken where every float of the key is seen.
+TEST(SrgbFloatKeyTest, EachKeySpansTheDecisionsOfItsFloats) {
+  const SrgbDecisionTables& tables = SrgbTables();
+  constexpr std::uint32_t kShift = SrgbDecisionTables::kFloatKeyShift;
+  constexpr std::uint32_t kBase = SrgbDecisionTables::kFloatKeyBase;
+  const auto check = [&](std::uint32_t bits, std::uint32_t key) {
+    const float sample = std::bit_cast<float>(bits);
+    const std::int32_t decision = Plain(sample, Scale::kFloat);
+    EXPECT_EQ(SrgbFloatKey(bits), key) << sample;
+    EXPECT_GE(decision, tables.float_key_lowest[key]) << sample;
+    EXPECT_LE(decision, tables.float_key_highest[key]) << sample;
+    return decision;
+  };
+  for (const std::uint32_t key : {1u, 2u, 17u, 30u}) {
+    std::int32_t lowest = 255;
+    std::int32_t highest = 0;
+    const std::uint32_t first = kBase + (key << kShift);
+    for (std::uint32_t bits = first; bits < first + (1u << kShift); ++bits) {
+      const std::int32_t decision = check(bits, key);
+      lowest = std::min(lowest, decision);
+      highest = std::max(highest, decision);
+    }
+    EXPECT_EQ(lowest, tables.float_key_lowest[key]) << key;
+    EXPECT_EQ(highest, tables.float_key_highest[key]) << key;
+  }
+  for (std::uint32_t bits = 0; bits <= SrgbDecisionTables::kFloatOne; bits += 4099) {
+    check(bits, SrgbFloatKey(bits));
+  }
+  for (std::uint32_t key = 1; key < SrgbDecisionTables::kFloatKeys; ++key) {
+    const std::uint32_t first = kBase + (key << kShift);
+    for (std::uint32_t bits = first - 3; bits <= first + 3 && bits <= SrgbDecisionTables::kFloatOne;
+         ++bits) {
+      check(bits, bits < first ? key - 1 : key);
+    }
+  }
+  EXPECT_EQ(check(0, 0), 0);
+  EXPECT_EQ(check(SrgbDecisionTables::kFloatOne, 31), 255);
+  EXPECT_EQ(tables.float_key_lowest[31], 255);
+}
+
+// A key's reach holds the reach of exactly the cells of its span: with one
+// cell's reach set at a time, the keys that take it are the keys whose
+// decisions reach into the cell.
+TEST(SrgbFloatKeyTest, KeyReachIsTheUnionOfItsCells) {
+  const SrgbDecisionTables& tables = SrgbTables();
+  for (std::size_t cell = 0; cell < CellTable::kCellsPerAxis; ++cell) {
+    CellTable::AxisReach cells{};
+    cells[cell] = 0x205;
+    const FloatKeyReach reach = SrgbFloatKeyReach(cells, tables);
+    for (std::size_t key = 0; key < reach.size(); ++key) {
+      const bool spans =
+          tables.float_key_lowest[key] >> CellTable::kCellShift <= cell &&
+          cell <= std::size_t{tables.float_key_highest[key]} >> CellTable::kCellShift;
+      EXPECT_EQ(reach[key], spans ? 0x205 : 0) << "cell " << cell << " key " << key;
+    }
+  }
+}
+
+// Over the equivalence frame's floats, in vectors of 16, for tables sparse
+// and full: where the keys' reach rules a vector out, the cells' reach rules
+// out each of its lanes (so does the rule), and the sparse tables rule some
+// vectors out and let others through, so the kernels' check takes both ways.
+TEST(SrgbFloatKeyTest, KeyReachRulesOutOnlyWhatTheCellsRuleOut) {
+  const SrgbDecisionTables& tables = SrgbTables();
+  const std::vector<RgbaFloat::Pixel> frame = equivalence::ColourFrameFloat(std::size_t{1} << 16);
+  const auto held = [](float sample) {
+    const std::uint32_t bits = std::bit_cast<std::uint32_t>(sample);
+    return bits > 0x7F800000u ? 0u : std::min(bits, SrgbDecisionTables::kFloatOne);
+  };
+  for (const auto& [name, table] :
+       {std::pair{"srgb_key_edges", equivalence::SrgbKeyEdges()},
+        std::pair{"random_count3", equivalence::RandomTable(12, 3)},
+        std::pair{"random1", equivalence::RandomTable(1, kMaxColourEntries)}}) {
+    SCOPED_TRACE(name);
+    const FrameRule<RgbaFloat> rule(table);
+    const CellTable& cells = rule.cells();
+    const std::array<FloatKeyReach, 3> key_reach = {SrgbFloatKeyReach(cells.red_reach(), tables),
+                                                    SrgbFloatKeyReach(cells.green_reach(), tables),
+                                                    SrgbFloatKeyReach(cells.blue_reach(), tables)};
+    const std::array<const CellTable::AxisReach*, 3> cell_reach = {
+        &cells.red_reach(), &cells.green_reach(), &cells.blue_reach()};
+    std::size_t ruled_out = 0;
+    std::size_t through = 0;
+    for (std::size_t start = 0; start + 16 <= frame.size(); start += 16) {
+      bool reached = false;
+      for (std::size_t i = start; i < start + 16; ++i) {
+        std::uint32_t by_keys = CellTable::kEntryMask;
+        std::uint32_t by_cells = CellTable::kEntryMask;
+        for (std::size_t axis = 0; axis < 3; ++axis) {
+          const std::uint32_t bits = held(frame[i][axis]);
+          by_keys &= key_reach[axis][SrgbFloatKey(bits)];
+          const auto decision =
+              static_cast<std::size_t>(SrgbByteScale<RgbaFloat>(tables, frame[i][axis]));
+          by_cells &= (*cell_reach[axis])[decision >> CellTable::kCellShift];
+        }
+        ASSERT_EQ(by_cells & ~by_keys, 0u) << "pixel " << i;
+        reached = reached || by_keys != 0;
+      }
+      ++(reached ? through : ruled_out);
+    }
+    EXPECT_GT(through, std::size_t{0});
+    if (std::string(name) != "random1") {
+      EXPECT_GT(ruled_out, std::size_t{0});
+    }
   }
 }
 

@@ -13,6 +13,7 @@
 
 #include "effect/controls.h"
 #include "effect/identity.h"
+#include "effect/setting_checks.h"
 #include "files/file_error.h"
 #include "files/input_file.h"
 #include "files/output_file.h"
@@ -37,12 +38,6 @@ namespace {
 // description after its two line feeds.
 std::string AboutText() {
   return std::string(kEffectName) + " v" + kVersionText + "\n" + kDescription + "\n";
-}
-
-std::string NumberText(double value) {
-  char text[32];
-  std::snprintf(text, sizeof text, "%g", value);
-  return text;
 }
 
 std::string LimitsText(const ControlLimits& limits) {

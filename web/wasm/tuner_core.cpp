@@ -125,7 +125,7 @@ void huesieve_map_claims_float(const float* source, std::uint8_t* codes, std::in
   MapClaims<huesieve::RgbaFloat>(source, codes, width, height, *settings, premultiplied, bounds);
 }
 
-// A float picture as a display shows it: each colour sample (straightened
+// A float picture as a display shows it: each colour sample (unpremultiplied
 // when premultiplied) through the sRGB encoding, as sRGB-encoded judging
 // sees it, so that the eyedropper picks what is shown; alpha to the nearest
 // 8-bit value. For looking only: the samples keyed are the file's.
@@ -137,7 +137,7 @@ void huesieve_display_float(const float* source, std::uint8_t* display, std::int
   for (std::int64_t k = 0; k < pixels; ++k) {
     RgbaFloat::Pixel pixel;
     std::memcpy(&pixel, source + k * 4, sizeof pixel);
-    if (premultiplied != 0) pixel = huesieve::Straight<RgbaFloat>(pixel);
+    if (premultiplied != 0) pixel = huesieve::Unpremultiplied<RgbaFloat>(pixel);
     std::uint8_t* out = display + k * 4;
     for (std::size_t c = 0; c < 3; ++c) {
       out[c] = static_cast<std::uint8_t>(huesieve::SrgbByteScale<RgbaFloat>(tables, pixel[c]));

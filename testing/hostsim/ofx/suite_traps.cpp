@@ -1,18 +1,15 @@
 #include "testing/hostsim/ofx/suite_traps.h"
 
-#include <algorithm>
-#include <array>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <span>
-#include <utility>
+
+#include "testing/support/slot_traps.h"
 
 namespace hostsim::ofx {
 namespace {
 
-using Trap = void (*)();
-constexpr std::size_t kSlotSize = sizeof(Trap);
+using huesieve::testing_support::kSlotTraps;
+
 // The property and parameter suites are the largest: 18 functions.
 constexpr std::size_t kMaxSlots = 18;
 
@@ -84,25 +81,18 @@ std::span<const char* const> FunctionNames(TrappedSuite suite) {
   return {};
 }
 
-template <TrappedSuite kSuite, std::size_t kSlot>
-[[noreturn]] void StrayCall() {
-  const std::span<const char* const> names = FunctionNames(kSuite);
+void ReportStrayCall(TrappedSuite suite, std::size_t slot) {
+  const std::span<const char* const> names = FunctionNames(suite);
   std::fprintf(stderr,
                "simulated OFX host: the plug-in called %s::%s (slot %zu), which it has no "
                "business calling\n",
-               SuiteName(kSuite), kSlot < names.size() ? names[kSlot] : "?", kSlot);
-  std::fflush(stderr);
-  std::abort();
+               SuiteName(suite), slot < names.size() ? names[slot] : "?", slot);
 }
 
 template <TrappedSuite kSuite>
-constexpr std::array<Trap, kMaxSlots> kTraps = [
-]<std::size_t... kSlot>(std::index_sequence<kSlot...>) {
-  return std::array<Trap, kMaxSlots>{&StrayCall<kSuite, kSlot>...};
-}
-(std::make_index_sequence<kMaxSlots>{});
+constexpr const auto& kTraps = kSlotTraps<kSuite, &ReportStrayCall, kMaxSlots>;
 
-const std::array<Trap, kMaxSlots>& TrapsOf(TrappedSuite suite) {
+std::span<const huesieve::testing_support::SlotTrap> TrapsOf(TrappedSuite suite) {
   switch (suite) {
     case TrappedSuite::kProperty:
       return kTraps<TrappedSuite::kProperty>;
@@ -123,11 +113,7 @@ const std::array<Trap, kMaxSlots>& TrapsOf(TrappedSuite suite) {
 }  // namespace
 
 void TrapEverySlot(void* table, std::size_t size, TrappedSuite suite) {
-  const std::array<Trap, kMaxSlots>& traps = TrapsOf(suite);
-  auto* bytes = static_cast<unsigned char*>(table);
-  for (std::size_t slot = 0; slot < std::min(size / kSlotSize, kMaxSlots); ++slot) {
-    std::memcpy(bytes + slot * kSlotSize, &traps[slot], kSlotSize);
-  }
+  huesieve::testing_support::FillWithTraps(table, size, TrapsOf(suite));
 }
 
 }  // namespace hostsim::ofx
