@@ -109,7 +109,10 @@ build() {
 built=""
 if [[ $target == wasm ]]; then
   CFLAGS="-O3" build zlib zlib1g-dev --configure
-  [[ $built != zlib ]] || rm -f "$prefix/stamps/openexr" "$prefix/stamps/tiff"
+  [[ $built != zlib ]] || rm -f "$prefix/stamps/openexr" "$prefix/stamps/tiff" "$prefix/stamps/libpng1.6"
+  # The tool's PNG reader and writer: the library alone, on the zlib above.
+  build libpng1.6 libpng-dev -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
+    -DPNG_TOOLS=OFF -DSKIP_INSTALL_PROGRAMS=ON -DSKIP_INSTALL_FILES=ON -DZLIB_ROOT="$prefix"
   build imath libimath-dev -DPYTHON=OFF
   [[ $built != imath ]] || rm -f "$prefix/stamps/openexr"
   build openexr libopenexr-dev -DOPENEXR_BUILD_TOOLS=OFF -DOPENEXR_INSTALL_TOOLS=OFF \

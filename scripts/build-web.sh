@@ -32,10 +32,6 @@ cp web/src/*.js "$out/src/"
   cat web/node_modules/jpeg-js/lib/decoder.js
   echo "export default module.exports;"
 } >"$out/src/vendor/jpeg-decoder.js"
-# fast-png imports fflate and iobuffer by their package names, which a worker
-# cannot resolve (it has no import map): the three as one ES module.
-web/node_modules/.bin/esbuild web/node_modules/fast-png/lib/index.js --bundle --format=esm \
-  --platform=browser --log-level=warning --outfile="$out/src/vendor/fast-png.js"
 
 # The core as in the module: warnings as errors, no floating-point
 # contraction, WebAssembly SIMD for the lane kernel.
@@ -79,7 +75,7 @@ emcc "${tuner_flags[@]}" "${tuner_sources[@]}" -o "$out/src/huesieve_core_thread
 emcc "${tuner_flags[@]}" "${tuner_sources[@]}" -o build/web-check/huesieve_core_node.js \
   -sENVIRONMENT=node -sWASM_ASYNC_COMPILATION=0
 
-# The image codecs huesieve-render reads and writes OpenEXR, TIFF and DPX
+# The image codecs huesieve-render reads and writes PNG, OpenEXR, TIFF and DPX
 # with, over the same libraries built for WebAssembly: a module of their
 # own, without threads, as OpenEXR reports faults by throwing C++
 # exceptions (WebAssembly's own) where the render core has none.
@@ -87,17 +83,20 @@ scripts/build-third-party.sh wasm
 wasm_prefix=build/third-party/wasm-prefix
 image_sources=(src/image/frame_buffer.cpp src/image/byte_sink.cpp src/image/sample_rows.cpp
   src/image/pixel_limit.cpp src/image/exr_file.cpp src/image/tiff_file.cpp src/image/dpx_file.cpp
-  web/wasm/image_codec.cpp)
+  src/image/png_file.cpp web/wasm/image_codec.cpp)
 image_exports=_malloc,_free,_huesieve_image_new,_huesieve_image_free,_huesieve_image_decode
 image_exports+=,_huesieve_image_message,_huesieve_image_width,_huesieve_image_height
 image_exports+=,_huesieve_image_sample_type,_huesieve_image_premultiplied,_huesieve_image_format
 image_exports+=,_huesieve_image_bits,_huesieve_image_stored_type,_huesieve_image_samples
-image_exports+=,_huesieve_image_encode,_huesieve_image_encoded
-emcc "${core_flags[@]}" -fwasm-exceptions -isystem "$wasm_prefix/include" \
-  -isystem "$wasm_prefix/include/Imath" -isystem "$wasm_prefix/include/OpenEXR" "${image_sources[@]}" \
-  -L"$wasm_prefix/lib" -lOpenEXR-3_1 -lOpenEXRCore-3_1 -lIex-3_1 -lIlmThread-3_1 -lImath-3_1 \
-  -ltiff -lz --no-entry -sMODULARIZE=1 -sEXPORT_ES6=1 -sENVIRONMENT=worker -sFILESYSTEM=0 \
-  -sALLOW_MEMORY_GROWTH=1 -sMAXIMUM_MEMORY=2GB -sEXPORTED_FUNCTIONS="$image_exports" \
-  -sEXPORTED_RUNTIME_METHODS=UTF8ToString -o "$out/src/huesieve_images.js"
+image_exports+=,_huesieve_image_start_png,_huesieve_image_encode,_huesieve_image_encoded
+image_flags=("${core_flags[@]}" -fwasm-exceptions -isystem "$wasm_prefix/include"
+  -isystem "$wasm_prefix/include/Imath" -isystem "$wasm_prefix/include/OpenEXR" "${image_sources[@]}"
+  -L"$wasm_prefix/lib" -lOpenEXR-3_1 -lOpenEXRCore-3_1 -lIex-3_1 -lIlmThread-3_1 -lImath-3_1
+  -ltiff -lpng16 -lz --no-entry -sMODULARIZE=1 -sFILESYSTEM=0 -sALLOW_MEMORY_GROWTH=1
+  -sMAXIMUM_MEMORY=2GB -sEXPORTED_FUNCTIONS="$image_exports" -sEXPORTED_RUNTIME_METHODS=UTF8ToString)
+emcc "${image_flags[@]}" -sEXPORT_ES6=1 -sENVIRONMENT=worker -o "$out/src/huesieve_images.js"
+# The same codecs for Node, where the PNG tests read files through them.
+emcc "${image_flags[@]}" -sENVIRONMENT=node -sWASM_ASYNC_COMPILATION=0 \
+  -o build/web-check/huesieve_images_node.js
 
 echo "Built $out/ (serve it with scripts/serve-web.sh)"

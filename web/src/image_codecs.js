@@ -1,8 +1,9 @@
-// OpenEXR, TIFF and DPX through huesieve-render's own codecs, built for
-// WebAssembly (huesieve_images.js, a module of its own). A file
-// decodes into a frame that module keeps with what the file's header says,
-// so that the result is saved as the tool writes it from that file: same
-// format, data type, channels, attributes and alpha.
+// PNG, OpenEXR, TIFF and DPX through huesieve-render's own codecs (libpng,
+// OpenEXR, libtiff and its DPX code), built for WebAssembly
+// (huesieve_images.js, a module of its own), so that the tuner keys the
+// pixels the tool reads. A file decodes into a frame that module keeps with
+// what the file's header says, so that the result is saved as the tool writes
+// it from that file: same format, data type, channels, attributes and alpha.
 import { ImageError, kMaxPixels } from './image_files.js';
 
 const kKinds = ['png', 'openexr', 'tiff', 'dpx', 'jpeg'];  // image::FileFormat's order
@@ -14,10 +15,11 @@ let codecs = null;
 let loading = null;
 
 // Loads the codecs once; the worker starts it when the core is ready, so
-// that the first such file does not wait for it.
-export function loadCodecs() {
-  loading ??= import('./huesieve_images.js').then(({ default: create }) => create())
-      .then((loaded) => { codecs = loaded; });
+// that the first file does not wait for it. Node, which cannot load the
+// worker's build, passes its own.
+export function loadCodecs(create = () => import('./huesieve_images.js').then(
+    ({ default: createCodecs }) => createCodecs())) {
+  loading ??= create().then((loaded) => { codecs = loaded; });
   return loading;
 }
 
@@ -81,4 +83,21 @@ export async function decodeWithCodecs(bytes, name) {
     throw new ImageError(`${name}: ${why}`);
   }
   return new CodedImage(handle);
+}
+
+// An RGBA PNG of straight samples, as the tool writes the result of a file it
+// does not write (JPEG): `depth` 8 (Uint8Array) or 16 (Uint16Array).
+export async function encodePng({ width, height, depth, rgba }) {
+  await loadCodecs();
+  const handle = codecs._huesieve_image_new();
+  if (handle === 0) throw new ImageError('not enough memory to write a PNG');
+  try {
+    if (codecs._huesieve_image_start_png(handle, width, height, depth) !== 1) {
+      throw new ImageError(message(handle));
+    }
+    const image = new CodedImage(handle);
+    return image.save(new Uint8Array(rgba.buffer, rgba.byteOffset, rgba.byteLength));
+  } finally {
+    codecs._huesieve_image_free(handle);
+  }
 }

@@ -4,7 +4,6 @@
 // rendered. The picture is idle again when what it shows, and what "Save
 // result" writes, matches every control and the open image.
 import { kEntryColours } from './claim_map.js';
-import { encodePng } from './image_files.js';
 import { choiceValue, commandLine, decimalText, outputName, snapRange } from './settings.js';
 
 const kSampleName = 'huesieve-sample.png';
@@ -452,18 +451,14 @@ function wireControls() {
   $('save-result').addEventListener('click', async () => {
     await idle();
     if (image === null || shown === null) return;
-    const { width, height, depth, kind } = image;
-    if (kind === 'png' || kind === 'jpeg') {
-      const blob = encodePng({ width, height, depth, rgba: shown.result });
-      download(blob, outputName(image.name));
-      return;
-    }
+    const { name, kind } = image;
     const reply = await ask({ type: 'save' });
     if (reply.type === 'failed') {
       showMessage(reply.message);
       return;
     }
-    download(new Blob([reply.bytes], { type: 'application/octet-stream' }), outputName(image.name));
+    const type = kind === 'png' || kind === 'jpeg' ? 'image/png' : 'application/octet-stream';
+    download(new Blob([reply.bytes], { type }), outputName(name));
   });
 }
 

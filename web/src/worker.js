@@ -3,7 +3,7 @@
 // page never waits on a frame. Each reply carries the request's number; the
 // page decides what is current.
 import { decodeImage, ImageError } from './image_files.js';
-import { decodeWithCodecs, loadCodecs } from './image_codecs.js';
+import { decodeWithCodecs, encodePng, loadCodecs } from './image_codecs.js';
 import { paintClaims } from './claim_map.js';
 import { describeControls, readSettings, ruleBytes, setEffectSettings } from './core_settings.js';
 
@@ -18,8 +18,8 @@ let core = null;
 let controls = null;  // the core's description of the effect's controls
 let coreError = null;  // why the core did not load, if it did not
 // The open image and the buffers sized for it, in the core's memory; a float
-// image has a display buffer too. `coded` is the image codecs' frame of an
-// OpenEXR, TIFF or DPX file, which saves the result as the tool would.
+// image has a display buffer too. `coded` is the image codecs' frame of a
+// PNG, OpenEXR, TIFF or DPX file, which saves the result as the tool would.
 let image = null;  // { width, height, depth, premultiplied, pixels, source, result, codes,
                    //   display, coded }
 let effectSettings = 0;  // the core's settings, made from the page's key
@@ -103,7 +103,7 @@ function take(name, { width, height, depth, kind, premultiplied = false, coded =
 }
 
 async function open({ name, bytes }) {
-  const decoded = await decodeImage(new Uint8Array(bytes), name);
+  const decoded = decodeImage(new Uint8Array(bytes), name);
   if (decoded !== null) {
     const { rgba } = decoded;
     return take(name, decoded,
@@ -115,10 +115,13 @@ async function open({ name, bytes }) {
               (source) => source.set(coded.samples()));
 }
 
-// The result in the open file's format, as the tool writes it.
-function save() {
-  const bytes = image.coded.save(heap().subarray(image.result,
-                                                 image.result + image.pixels * image.depth / 2));
+// The result as the tool writes it: in the open file's format, or as a PNG
+// for a JPEG.
+async function save() {
+  const { width, height, depth, pixels, result, coded } = image;
+  const samples = () => heap().subarray(result, result + pixels * depth / 2);
+  const bytes = coded ? coded.save(samples()) :
+                        await encodePng({ width, height, depth, rgba: samples() });
   return { type: 'saved', bytes: bytes.buffer };
 }
 
@@ -180,7 +183,7 @@ const handlers = {
     return render(request);
   },
   save: () => {
-    if (!image?.coded) return { type: 'failed', message: 'no OpenEXR, TIFF or DPX image is open' };
+    if (image === null) return { type: 'failed', message: 'no image is open' };
     return save();
   },
   time,

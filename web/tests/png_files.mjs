@@ -2,6 +2,7 @@
 // independently of the page's reader; the page's reader as built; and the
 // tool run on them.
 import { execFileSync } from 'node:child_process';
+import { createRequire } from 'node:module';
 import { resolve } from 'node:path';
 import { deflateSync } from 'node:zlib';
 
@@ -87,10 +88,35 @@ export function makePng({ width, height, depth, colourType, interlaced = false, 
   ]);
 }
 
-// The page's image files module as scripts/build-web.sh builds it, the
-// libraries it uses bundled beside it.
-export function imageFiles() {
-  return import(new URL('../../build/web/src/image_files.js', import.meta.url).href);
+const kBuilt = new URL('../../build/', import.meta.url);
+
+// The page's image modules as scripts/build-web.sh builds them, with the
+// codecs' build for Node in place of the worker's.
+export async function tunerCodecs() {
+  const files = await import(new URL('web/src/image_files.js', kBuilt).href);
+  const codecs = await import(new URL('web/src/image_codecs.js', kBuilt).href);
+  const createCodecs = createRequire(import.meta.url)(
+      new URL('web-check/huesieve_images_node.js', kBuilt).pathname);
+  await codecs.loadCodecs(async () => createCodecs());
+  return { ...files, ...codecs };
+}
+
+const { decodeImage, decodeWithCodecs } = await tunerCodecs();
+
+// The file as the worker opens it: { width, height, depth, rgba (a copy, of
+// the depth's array type), kind }.
+export async function readInTuner(bytes, name) {
+  const decoded = decodeImage(bytes, name);
+  if (decoded !== null) return decoded;
+  const coded = await decodeWithCodecs(bytes, name);
+  try {
+    const { width, height, depth, kind } = coded;
+    const samples = coded.samples().slice();
+    const rgba = depth === 16 ? new Uint16Array(samples.buffer) : samples;
+    return { width, height, depth, rgba, kind };
+  } finally {
+    coded.release();
+  }
 }
 
 // A deterministic stream of 32-bit numbers.

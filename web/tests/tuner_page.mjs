@@ -9,11 +9,9 @@ import { dirname, join } from 'node:path';
 import { chromium } from 'playwright-core';
 
 import { serve } from '../tools/serve.mjs';
-import { imageFiles, kTool } from './png_files.mjs';
+import { kTool, readInTuner } from './png_files.mjs';
 
 const kBuiltPage = new URL('../../build/web/', import.meta.url).pathname;
-// Files the page saves and the tool writes, read as the page reads them.
-const { decodeImage } = await imageFiles();
 
 export const kChromiumFlags = [
   '--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
@@ -113,7 +111,7 @@ async function download(page, button) {
 // "Save result": the file's name and its RGBA samples.
 export async function saveResult(page) {
   const { name, bytes } = await download(page, 'Save result');
-  return { name, image: await decodeImage(bytes, name) };
+  return { name, image: await readInTuner(bytes, name) };
 }
 
 // "Save result" for a file the tool's codecs read: its name and bytes.
@@ -139,7 +137,7 @@ export async function runCommand(command, directory, outputName) {
     env: { ...process.env, PATH: `${dirname(kTool)}:${process.env.PATH}` },
     stdio: ['ignore', 'pipe', 'pipe'],
   });
-  return decodeImage(readFileSync(join(directory, outputName)), outputName);
+  return readInTuner(readFileSync(join(directory, outputName)), outputName);
 }
 
 // huesieve-render --settings on the same image and key.
@@ -149,5 +147,5 @@ export async function toolRender(directory, name, bytes, settingsText) {
   const output = join(directory, `${name}-tool.png`);
   execFileSync(kTool, ['--settings', join(directory, `${name}.json`), join(directory, name), output],
                { stdio: ['ignore', 'pipe', 'pipe'] });
-  return decodeImage(readFileSync(output), output);
+  return readInTuner(readFileSync(output), output);
 }

@@ -1,4 +1,4 @@
-// The tuner's image codecs: OpenEXR, TIFF and DPX files read and written by
+// The tuner's image codecs: PNG, OpenEXR, TIFF and DPX files read and written by
 // huesieve-render's own codecs (src/image), for the worker. A file decodes
 // into a frame the module keeps with the file's header, so that the result
 // is saved as huesieve-render writes it from that file: same format, data
@@ -11,6 +11,7 @@
 #include <exception>
 #include <memory>
 #include <new>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "image/exr_file.h"
 #include "image/frame_buffer.h"
 #include "image/image_header.h"
+#include "image/png_file.h"
 #include "image/tiff_file.h"
 
 struct HuesieveImage {
@@ -36,6 +38,7 @@ using huesieve::image::FrameBuffer;
 using huesieve::image::ImageHeader;
 using huesieve::image::OutputType;
 using huesieve::image::ReadOptions;
+using huesieve::image::SampleType;
 
 struct Codec {
   FileFormat format;
@@ -46,6 +49,7 @@ struct Codec {
 
 namespace image = huesieve::image;
 constexpr Codec kCodecs[] = {
+    {FileFormat::kPng, &image::png::Sniff, &image::png::Read, &image::png::Write},
     {FileFormat::kOpenExr, &image::exr::Sniff, &image::exr::Read, &image::exr::Write},
     {FileFormat::kTiff, &image::tiff::Sniff, &image::tiff::Read, &image::tiff::Write},
     {FileFormat::kDpx, &image::dpx::Sniff, &image::dpx::Read, &image::dpx::Write},
@@ -144,6 +148,19 @@ std::uint8_t* huesieve_image_samples(HuesieveImage* image) {
   Guarded(*image,
           [&] { samples = reinterpret_cast<std::uint8_t*>(image->frame.View().first_row); });
   return samples;
+}
+
+std::int32_t huesieve_image_start_png(HuesieveImage* image, std::uint32_t width,
+                                      std::uint32_t height, std::int32_t bits) {
+  return Guarded(*image, [&] {
+    if (bits != 8 && bits != 16) throw std::invalid_argument("a PNG is written at 8 or 16 bits");
+    const bool deep = bits == 16;
+    image->frame.Reset(deep ? SampleType::kUint16 : SampleType::kUint8, width, height);
+    image->header = ImageHeader{};
+    image->header.format = FileFormat::kPng;
+    image->header.stored_type = deep ? OutputType::kUint16 : OutputType::kUint8;
+    image->header.bits_per_sample = bits;
+  }) ? 1 : 0;
 }
 
 // Encodes the frame (the result, written over the samples) in the format
