@@ -14,7 +14,6 @@
 #include "core/colour_entry_table.h"
 #include "core/corner_markers.h"
 #include "core/image_view.h"
-#include "core/kernel_isa.h"
 #include "core/rule_modes.h"
 #include "core/selection_bounds.h"
 
@@ -58,9 +57,7 @@ struct RenderOptions {
   // the whole source.
   std::optional<PictureRect> window = std::nullopt;
   RenderAbort* abort = nullptr;
-  BandWorkers* workers = nullptr;   // none: the calling thread renders the frame alone
-  KernelIsa isa = BestKernelIsa();  // tests pass each kernel in turn
-  std::int64_t pixels_per_band = kPixelsPerBand;  // tests and benchmarks try others
+  BandWorkers* workers = nullptr;  // none: the calling thread renders the frame alone
 };
 
 enum class EffectStatus { kIdentity, kRendered, kAborted };
@@ -87,23 +84,19 @@ std::optional<SelectionBounds> JudgeIntoWindow(const ImageView& source, const Im
                                                const RuleModes& modes,
                                                const RenderOptions& options);
 
-// For a host that moves the judged picture itself before the markers (the
-// After Effects module judges its input buffer in place, has the host copy it
-// into the output, and draws the markers on the output, whether or not the
-// copy succeeded): once the target holds the result (identity or rendered,
-// not aborted), `deliver()` runs and returns the view the markers go on.
-template <typename Format, typename Deliver>
-EffectOutcome RenderEffect(const ImageView& source, const ImageView& target,
-                           const EffectSettings& settings, const RenderOptions& options,
-                           Deliver deliver) {
+// The effect with `judge()` in JudgeIntoWindow's place: the one call's
+// switch, copy and markers, whichever walk judges (core/effect_walk.h).
+template <typename Format, typename Judge, typename Deliver>
+EffectOutcome RenderEffectJudgedBy(const ImageView& source, const ImageView& target,
+                                   const EffectSettings& settings, const RenderOptions& options,
+                                   Judge judge, Deliver deliver) {
   const PictureRect window = WindowWithin(source, options.window);
   if (IsIdentity(settings)) {
     CopyWindow<Format>(source, target, window);
     deliver();
     return {EffectStatus::kIdentity, {}};
   }
-  const std::optional<SelectionBounds> bounds =
-      JudgeIntoWindow<Format>(source, target, settings.entries, settings.modes, options);
+  const std::optional<SelectionBounds> bounds = judge();
   if (!bounds) return {EffectStatus::kAborted, {}};
   // Without a window the markers land wherever the delivered picture holds
   // them: the module's output may be larger than the input it judged.
@@ -114,6 +107,23 @@ EffectOutcome RenderEffect(const ImageView& source, const ImageView& target,
     DrawCornerMarkers<Format>(marked, *bounds);
   }
   return {EffectStatus::kRendered, *bounds};
+}
+
+// For a host that moves the judged picture itself before the markers (the
+// After Effects module judges its input buffer in place, has the host copy it
+// into the output, and draws the markers on the output, whether or not the
+// copy succeeded): once the target holds the result (identity or rendered,
+// not aborted), `deliver()` runs and returns the view the markers go on.
+template <typename Format, typename Deliver>
+EffectOutcome RenderEffect(const ImageView& source, const ImageView& target,
+                           const EffectSettings& settings, const RenderOptions& options,
+                           Deliver deliver) {
+  return RenderEffectJudgedBy<Format>(
+      source, target, settings, options,
+      [&] {
+        return JudgeIntoWindow<Format>(source, target, settings.entries, settings.modes, options);
+      },
+      deliver);
 }
 
 // Source judged into target (which may be the source itself, in place), then
