@@ -3,8 +3,8 @@
 // the same picture at 8-bit, 16-bit and float RGBA through the simulated
 // OpenFX host, on the calling thread and shared between 2, 4 and 8 of the
 // host's threads beside a copy shared as widely, and huesieve-render's render
-// call on the float picture on as many threads; the pass alone per kernel, on
-// frames from a tile to 4K, and the effect call per band size. Each module
+// call on the float picture on as many threads; the effect call alone, in
+// place, per kernel and on frames from a tile to 4K, and per band size. Each module
 // Render needs a fresh input (the pass rewrites it in place), restored outside
 // the timed region; every benchmark therefore times itself (manual time)
 // around the call it measures.
@@ -32,6 +32,7 @@
 #include "image/frame_buffer.h"
 #include "ofx/plugin_identity.h"
 #include "params/param_layout.h"
+#include "testing/support/forced_walk.h"
 #include "testing/support/kernel_isas.h"
 #include "tools/huesieve-render/core_renderer.h"
 #include "testing/reference/match_pixel.h"
@@ -41,11 +42,11 @@
 #include "core/cell_table.h"
 #include "core/colour_entry_table.h"
 #include "core/effect.h"
+#include "core/effect_walk.h"
 #include "core/frame_rule.h"
 #include "core/pixel_formats.h"
 #include "core/selection_bounds.h"
 #include "render/host_image_view.h"
-#include "core/selection_pass.h"
 #include "testing/support/colour_entry_params.h"
 #include "testing/hostsim/world.h"
 #include "testing/modulehost/image_record.h"
@@ -224,7 +225,17 @@ void PlainFrames(benchmark::State& state, FrameKind kind, int count, bool claims
   });
 }
 
-// The selection pass alone, with one kernel: what each instruction set gains.
+// The effect in place on the calling thread, with one kernel and no host
+// around it: what each instruction set gains.
+template <typename Format>
+void RenderInPlace(World& input, const huesieve::EffectSettings& settings,
+                   huesieve::KernelIsa isa) {
+  const huesieve::ImageView view = huesieve::HostImageView<Format>(input.def(), input.def().data);
+  benchmark::DoNotOptimize(
+      huesieve::RenderEffect<Format>(huesieve::testing_support::IsaWalk<Format>(isa), view, view,
+                                     settings));
+}
+
 void PassFrames(benchmark::State& state, Depth depth, FrameKind kind, int count, bool claims,
                 huesieve::KernelIsa isa) {
   if (!huesieve::KernelIsaRuns(isa)) {
@@ -232,18 +243,14 @@ void PassFrames(benchmark::State& state, Depth depth, FrameKind kind, int count,
     return;
   }
   const World& pristine = Pristine(depth, kind);
-  const huesieve::ColourEntryTable table = Table(Entries(kind, count, claims));
+  const huesieve::EffectSettings settings{true, Table(Entries(kind, count, claims)), {}};
   World input = pristine;
   TimeEachFrame(state, pristine, input, [&] {
-    huesieve::SelectionBounds bounds;
     if (depth == Depth::k16) {
-      bounds = huesieve::SelectionPass<huesieve::Argb16>(
-          huesieve::HostImageView<huesieve::Argb16>(input.def(), input.def().data), table, isa);
+      RenderInPlace<huesieve::Argb16>(input, settings, isa);
     } else {
-      bounds = huesieve::SelectionPass<huesieve::Argb8>(
-          huesieve::HostImageView<huesieve::Argb8>(input.def(), input.def().data), table, isa);
+      RenderInPlace<huesieve::Argb8>(input, settings, isa);
     }
-    benchmark::DoNotOptimize(bounds);
   });
 }
 
@@ -258,40 +265,20 @@ const World& PristineOfSize(FrameKind kind, A_long width, A_long height) {
   return *frame;
 }
 
-// The pass over frames from a 64 × 64 tile to 4K, as a host runs it: the rule
-// prepared, each worker's cell cache filled as the walk meets cells. With
-// `warm`, the cache already holds every cell the frame meets (the walk is
-// timed the second time over the same frame): the pass that classifying
-// every cell up front would leave.
-void PassSizes(benchmark::State& state, FrameKind kind, int count, A_long width, A_long height,
-               bool warm) {
+// The effect in place over frames from a 64 × 64 tile to 4K, on the calling
+// thread, as a host runs it: the rule prepared, the worker's cell cache
+// filled as the walk meets cells.
+void PassSizes(benchmark::State& state, FrameKind kind, int count, A_long width, A_long height) {
   const World& pristine = PristineOfSize(kind, width, height);
-  const huesieve::ColourEntryTable table = Table(Entries(kind, count, true));
-  const huesieve::RowKernel<huesieve::Argb8> kernel =
-      huesieve::RowKernelFor<huesieve::Argb8>(huesieve::BestKernelIsa());
+  const huesieve::EffectSettings settings{true, Table(Entries(kind, count, true)), {}};
   World input = pristine;
   const huesieve::ImageView view =
       huesieve::HostImageView<huesieve::Argb8>(input.def(), input.def().data);
-  const auto row_of = [&view](std::int64_t row) { return view.Row(row); };
-  const auto walk = [&](const huesieve::FrameRule<huesieve::Argb8>& rule,
-                        huesieve::CellCache& cache) {
-    const huesieve::ClaimedRectangle claimed = huesieve::SelectionPassBand<huesieve::Argb8>(
-        rule, cache, kernel, view.pixels_per_row, {0, view.rows}, row_of, row_of,
-        [](std::int64_t, std::byte*) {});
-    benchmark::DoNotOptimize(claimed);
-  };
   double seconds = 0;
   for (auto _ : state) {
     input = pristine;
-    auto start = std::chrono::steady_clock::now();
-    const huesieve::FrameRule<huesieve::Argb8> rule(table);
-    huesieve::CellCache cache(rule.cells());
-    if (warm) {
-      walk(rule, cache);
-      input = pristine;
-      start = std::chrono::steady_clock::now();
-    }
-    walk(rule, cache);
+    const auto start = std::chrono::steady_clock::now();
+    benchmark::DoNotOptimize(huesieve::RenderEffect<huesieve::Argb8>(view, view, settings));
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     state.SetIterationTime(elapsed.count());
     seconds += elapsed.count();
@@ -463,8 +450,8 @@ void BandFrames(benchmark::State& state, FrameKind kind, std::int64_t band_pixel
   for (auto _ : state) {
     const auto start = std::chrono::steady_clock::now();
     const huesieve::EffectOutcome outcome = huesieve::RenderEffect<huesieve::Rgba8>(
-        view(source), view(output), settings,
-        {.workers = &threads, .pixels_per_band = band_pixels});
+        huesieve::testing_support::BandedWalk<huesieve::Rgba8>(band_pixels), view(source),
+        view(output), settings, {.workers = &threads});
     benchmark::DoNotOptimize(outcome);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     state.SetIterationTime(elapsed.count());
@@ -664,14 +651,12 @@ void RegisterAll() {
     for (int count : {1, 10}) {
       for (const auto& [width, height] :
            {std::pair<A_long, A_long>{64, 64}, {1920, 1080}, {3840, 2160}}) {
-        for (bool warm : {false, true}) {
-          benchmark::RegisterBenchmark((name("PassSizes8", kind, count, true) + "/size:" +
-                                        std::to_string(width) + "x" + std::to_string(height) +
-                                        "/cache:" + (warm ? "warm" : "cold"))
-                                           .c_str(),
-                                       PassSizes, kind, count, width, height, warm)
-              ->UseManualTime();
-        }
+        benchmark::RegisterBenchmark((name("PassSizes8", kind, count, true) + "/size:" +
+                                      std::to_string(width) + "x" + std::to_string(height) +
+                                      "/cache:cold")
+                                         .c_str(),
+                                     PassSizes, kind, count, width, height)
+            ->UseManualTime();
       }
       benchmark::RegisterBenchmark(name("ClassifyEveryCell", kind, count, true).c_str(),
                                    ClassifyEveryCell, kind, count)

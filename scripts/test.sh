@@ -16,7 +16,7 @@ scripts/fuzz.sh 20
 scripts/demo.sh
 # The optimised tool carries nothing that drives a module, and renders a
 # sequence across a Slurm job array as its docs show.
-tests/cli/check_no_test_simulator.sh build/release/huesieve-render
+tests/check_shipped_symbols.sh build/release/huesieve-render
 scripts/test-slurm.sh build/release
 # The packages a user downloads, unpacked and loaded; the tarball's tool
 # alone in an empty root.

@@ -9,6 +9,7 @@
 #include "core/cell_cache.h"
 #include "core/claim_map.h"
 #include "core/colour_rule.h"
+#include "core/effect_walk.h"
 #include "core/entry_thresholds.h"
 #include "core/frame_rule.h"
 #include "core/last_colour_memo.h"
@@ -16,7 +17,6 @@
 #include "core/pass_kernels.h"
 #include "core/pixel_format_list.h"
 #include "core/premultiplied.h"
-#include "core/selection_pass.h"
 #include "core/srgb_decision.h"
 
 namespace huesieve {
@@ -44,6 +44,10 @@ constexpr RuleModes KernelModes(const RuleModes& modes, AlphaMode alpha) {
   if (alpha == AlphaMode::kStraight) return modes;
   return {modes.judge, FeatheredAlpha::kReplaces};
 }
+
+// The frame's rule and a worker's cell cache live on the stack of a render
+// thread: keep them small.
+static_assert(sizeof(FrameRule<Argb16>) + sizeof(CellCache) < 96 * 1024);
 
 // The table a shown key is judged by: every entry on and without a feather
 // band claims exactly the colours it claimed, in the same order, and keeps
@@ -275,19 +279,20 @@ class RowRenderer {
 template <typename Format>
 class FrameRender {
  public:
-  FrameRender(const ImageView& source, const ImageView& target, const ColourEntryTable& entries,
-              const RuleModes& modes, const RenderOptions& options)
+  FrameRender(const FrameWalk<Format>& walk, const ImageView& source, const ImageView& target,
+              const ColourEntryTable& entries, const RuleModes& modes,
+              const RenderOptions& options)
       : source_(source),
         target_(target),
         window_(options.claim_codes != nullptr ? PictureRect{}
                                                : WindowWithin(source, options.window)),
         options_(options),
         rule_(options.claim_codes != nullptr ? ShownKeyTable(entries) : entries),
-        kernel_(RowKernelFor<Format>(options.isa, options.claim_codes != nullptr
-                                                      ? RuleModes{modes.judge, FeatheredAlpha::kReplaces}
-                                                      : KernelModes(modes, options.alpha))),
+        kernel_(walk.kernels.For(options.claim_codes != nullptr
+                                     ? RuleModes{modes.judge, FeatheredAlpha::kReplaces}
+                                     : KernelModes(modes, options.alpha))),
         rows_per_band_(std::max<std::int64_t>(
-            1, options.pixels_per_band / std::max<std::int64_t>(1, source.pixels_per_row))),
+            1, walk.pixels_per_band / std::max<std::int64_t>(1, source.pixels_per_row))),
         bands_((source.rows + rows_per_band_ - 1) / rows_per_band_),
         claimed_(source.pixels_per_row) {
     if (options.claim_codes != nullptr) {
@@ -299,7 +304,7 @@ class FrameRender {
     decision_rule_.emplace(entries);
     modal_.emplace(ModalRule{modes,
                              modes.judge == JudgeColours::kSrgbEncoded ? &SrgbTables() : nullptr,
-                             *decision_rule_, RowKernelFor<Rgba8>(options.isa)});
+                             *decision_rule_, walk.decision_kernels.For({})});
   }
 
   std::int64_t bands() const { return bands_; }
@@ -400,11 +405,12 @@ void CopyWindow(const ImageView& source, const ImageView& target, const PictureR
 // bands to take; the calling thread then judges whatever none of them took
 // (all of it without workers, or when the host could not start them).
 template <typename Format>
-std::optional<SelectionBounds> JudgeIntoWindow(const ImageView& source, const ImageView& target,
+std::optional<SelectionBounds> JudgeIntoWindow(const FrameWalk<Format>& walk,
+                                               const ImageView& source, const ImageView& target,
                                                const ColourEntryTable& entries,
                                                const RuleModes& modes,
                                                const RenderOptions& options) {
-  FrameRender<Format> render(source, target, entries, modes, options);
+  FrameRender<Format> render(walk, source, target, entries, modes, options);
   if (options.workers != nullptr && render.bands() > 1) {
     const unsigned int workers = static_cast<unsigned int>(
         std::min<std::int64_t>(options.workers->Count(), render.bands()));
@@ -415,17 +421,44 @@ std::optional<SelectionBounds> JudgeIntoWindow(const ImageView& source, const Im
 }
 
 template <typename Format>
-EffectOutcome RenderEffect(const ImageView& source, const ImageView& target,
-                           const EffectSettings& settings, const RenderOptions& options) {
-  return RenderEffect<Format>(source, target, settings, options, [&target] { return target; });
+std::optional<SelectionBounds> JudgeIntoWindow(const ImageView& source, const ImageView& target,
+                                               const ColourEntryTable& entries,
+                                               const RuleModes& modes,
+                                               const RenderOptions& options) {
+  return JudgeIntoWindow<Format>(ProcessWalk<Format>(), source, target, entries, modes, options);
 }
 
-#define HUESIEVE_INSTANTIATE(Format)                                                        \
-  template void CopyWindow<Format>(const ImageView&, const ImageView&, const PictureRect&); \
-  template std::optional<SelectionBounds> JudgeIntoWindow<Format>(                          \
-      const ImageView&, const ImageView&, const ColourEntryTable&, const RuleModes&,        \
-      const RenderOptions&);                                                                \
-  template EffectOutcome RenderEffect<Format>(const ImageView&, const ImageView&,           \
+template <typename Format>
+EffectOutcome RenderEffect(const FrameWalk<Format>& walk, const ImageView& source,
+                           const ImageView& target, const EffectSettings& settings,
+                           const RenderOptions& options) {
+  return RenderEffectJudgedBy<Format>(
+      source, target, settings, options,
+      [&] {
+        return JudgeIntoWindow<Format>(walk, source, target, settings.entries, settings.modes,
+                                       options);
+      },
+      [&target] { return target; });
+}
+
+template <typename Format>
+EffectOutcome RenderEffect(const ImageView& source, const ImageView& target,
+                           const EffectSettings& settings, const RenderOptions& options) {
+  return RenderEffect<Format>(ProcessWalk<Format>(), source, target, settings, options);
+}
+
+#define HUESIEVE_INSTANTIATE(Format)                                                          \
+  template void CopyWindow<Format>(const ImageView&, const ImageView&, const PictureRect&);   \
+  template std::optional<SelectionBounds> JudgeIntoWindow<Format>(                            \
+      const FrameWalk<Format>&, const ImageView&, const ImageView&, const ColourEntryTable&,  \
+      const RuleModes&, const RenderOptions&);                                                \
+  template std::optional<SelectionBounds> JudgeIntoWindow<Format>(                            \
+      const ImageView&, const ImageView&, const ColourEntryTable&, const RuleModes&,          \
+      const RenderOptions&);                                                                  \
+  template EffectOutcome RenderEffect<Format>(const FrameWalk<Format>&, const ImageView&,     \
+                                              const ImageView&, const EffectSettings&,        \
+                                              const RenderOptions&);                          \
+  template EffectOutcome RenderEffect<Format>(const ImageView&, const ImageView&,             \
                                               const EffectSettings&, const RenderOptions&);
 HUESIEVE_FOR_EACH_PIXEL_FORMAT(HUESIEVE_INSTANTIATE)
 #undef HUESIEVE_INSTANTIATE

@@ -14,7 +14,6 @@
 #include "core/colour_entry_table.h"
 #include "core/corner_markers.h"
 #include "core/image_view.h"
-#include "core/kernel_isa.h"
 #include "core/rule_modes.h"
 #include "core/selection_bounds.h"
 
@@ -58,14 +57,12 @@ struct RenderOptions {
   // the whole source.
   std::optional<PictureRect> window = std::nullopt;
   RenderAbort* abort = nullptr;
-  BandWorkers* workers = nullptr;   // none: the calling thread renders the frame alone
+  BandWorkers* workers = nullptr;  // none: the calling thread renders the frame alone
   // Set to show the key rather than apply it: which entry claims each pixel
   // of the source goes here when the effect is on, one code a pixel row
   // after row (claim_map.h); the target is left as it is and no markers are
   // drawn, and the bounds are those the render would give.
   std::uint8_t* claim_codes = nullptr;
-  KernelIsa isa = BestKernelIsa();  // tests pass each kernel in turn
-  std::int64_t pixels_per_band = kPixelsPerBand;  // tests and benchmarks try others
 };
 
 enum class EffectStatus { kIdentity, kRendered, kAborted };
@@ -92,15 +89,12 @@ std::optional<SelectionBounds> JudgeIntoWindow(const ImageView& source, const Im
                                                const RuleModes& modes,
                                                const RenderOptions& options);
 
-// For a host that moves the judged picture itself before the markers (the
-// After Effects module judges its input buffer in place, has the host copy it
-// into the output, and draws the markers on the output, whether or not the
-// copy succeeded): once the target holds the result (identity or rendered,
-// not aborted), `deliver()` runs and returns the view the markers go on.
-template <typename Format, typename Deliver>
-EffectOutcome RenderEffect(const ImageView& source, const ImageView& target,
-                           const EffectSettings& settings, const RenderOptions& options,
-                           Deliver deliver) {
+// The effect with `judge()` in JudgeIntoWindow's place: the one call's
+// switch, copy and markers, whichever walk judges (core/effect_walk.h).
+template <typename Format, typename Judge, typename Deliver>
+EffectOutcome RenderEffectJudgedBy(const ImageView& source, const ImageView& target,
+                                   const EffectSettings& settings, const RenderOptions& options,
+                                   Judge judge, Deliver deliver) {
   const PictureRect window = WindowWithin(source, options.window);
   if (IsIdentity(settings)) {
     if (options.claim_codes != nullptr) return {EffectStatus::kIdentity, {}};
@@ -108,8 +102,7 @@ EffectOutcome RenderEffect(const ImageView& source, const ImageView& target,
     deliver();
     return {EffectStatus::kIdentity, {}};
   }
-  const std::optional<SelectionBounds> bounds =
-      JudgeIntoWindow<Format>(source, target, settings.entries, settings.modes, options);
+  const std::optional<SelectionBounds> bounds = judge();
   if (!bounds) return {EffectStatus::kAborted, {}};
   if (options.claim_codes != nullptr) return {EffectStatus::kRendered, *bounds};
   // Without a window the markers land wherever the delivered picture holds
@@ -121,6 +114,23 @@ EffectOutcome RenderEffect(const ImageView& source, const ImageView& target,
     DrawCornerMarkers<Format>(marked, *bounds);
   }
   return {EffectStatus::kRendered, *bounds};
+}
+
+// For a host that moves the judged picture itself before the markers (the
+// After Effects module judges its input buffer in place, has the host copy it
+// into the output, and draws the markers on the output, whether or not the
+// copy succeeded): once the target holds the result (identity or rendered,
+// not aborted), `deliver()` runs and returns the view the markers go on.
+template <typename Format, typename Deliver>
+EffectOutcome RenderEffect(const ImageView& source, const ImageView& target,
+                           const EffectSettings& settings, const RenderOptions& options,
+                           Deliver deliver) {
+  return RenderEffectJudgedBy<Format>(
+      source, target, settings, options,
+      [&] {
+        return JudgeIntoWindow<Format>(source, target, settings.entries, settings.modes, options);
+      },
+      deliver);
 }
 
 // Source judged into target (which may be the source itself, in place), then

@@ -1,4 +1,4 @@
-// The instruction sets the selection pass has kernels for, and which of them
+// The instruction sets the row kernels are compiled for, and which of them
 // the running processor can execute.
 #pragma once
 
@@ -9,7 +9,8 @@ namespace huesieve {
 enum class KernelIsa { kPortable, kAvx2, kAvx512, kWasmSimd };
 
 // Asks the processor (and the operating system's saved vector state) each
-// time; the answer is a few loads, so it is asked once per frame.
+// time; the kernels' dispatch (kernel_dispatch.h) asks once per process and
+// remembers the answer.
 bool KernelIsaRuns(KernelIsa isa);
 
 // The fastest kernel this processor runs.

@@ -1,4 +1,4 @@
-// Row kernels of the selection pass, one family per instruction set. A kernel
+// Row kernels of the effect's walk, one family per instruction set. A kernel
 // writes one row of pixels, `from` as the rule leaves them, into `to` (the
 // same row, or another row that holds nothing yet), and reports its first and
 // last claimed column; it sees plain buffers, the frame's prepared rule (read

@@ -1,5 +1,6 @@
 // The lane kernel over the emulated 16-lane operations: a row kernel the tests
-// run the selection pass with, on any processor, as the AVX-512 kernel runs.
+// walk frames with (forced_walk.h), on any processor, as the AVX-512 kernel
+// runs.
 #pragma once
 
 #include <cstddef>

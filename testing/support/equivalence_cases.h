@@ -1,6 +1,7 @@
-// Entry tables chosen to break the prepared-rule pass, the frames that hold
+// Entry tables chosen to break the prepared rule's walk, the frames that hold
 // every 8-bit colour or the 16-bit conversion boundaries, and the comparison
-// of the pass with the plain walk that applies MatchPixel to every pixel.
+// of the effect on a forced walk (forced_walk.h) with the plain walk that
+// applies MatchPixel to every pixel.
 // Standard library only: the gtest suite and the standalone checker share it.
 #pragma once
 
@@ -20,15 +21,14 @@
 #include <vector>
 
 #include "core/colour_entry_table.h"
+#include "core/effect.h"
+#include "core/effect_walk.h"
 #include "core/image_view.h"
-#include "core/kernel_isa.h"
 #include "core/pixel_formats.h"
-#include "core/selection_pass.h"
 #include "core/srgb_decision.h"
 #include "testing/reference/plain_colour_rule.h"
 #include "testing/reference/plain_selection_pass.h"
-#include "testing/support/emulated_kernel.h"
-#include "testing/support/kernel_isas.h"
+#include "testing/support/forced_walk.h"
 
 namespace huesieve::equivalence {
 
@@ -462,28 +462,6 @@ std::vector<typename To::Pixel> Reordered(const std::vector<typename From::Pixel
   return reordered;
 }
 
-// Every kernel the checks judge: each the processor runs, and the lane kernel
-// over the emulated 16-lane operations, which mirrors the AVX-512 kernel and
-// runs anywhere.
-template <typename Format>
-struct JudgedKernel {
-  std::string name;
-  RowKernel<Format> row;
-};
-
-template <typename Format>
-std::vector<JudgedKernel<Format>> JudgedKernels(const RuleModes& modes = {}) {
-  std::vector<JudgedKernel<Format>> kernels;
-  for (KernelIsa isa : kAllKernelIsas) {
-    if (KernelIsaRuns(isa)) {
-      kernels.push_back({KernelIsaName(isa), RowKernelFor<Format>(isa, modes)});
-    }
-  }
-  kernels.push_back(
-      {testing_support::kEmulatedWideName, testing_support::EmulatedWideKernel<Format>(modes)});
-  return kernels;
-}
-
 // The rule as it always was, and each of its modes.
 inline constexpr RuleModes kEveryModes[] = {
     {JudgeColours::kAsStored, FeatheredAlpha::kReplaces},
@@ -498,7 +476,8 @@ inline std::string ModesName(const RuleModes& modes) {
 }
 
 // The plain walk's result over `frame` laid out `row_stride` bytes apart
-// (negative: bottom-up), against which each kernel's pass is compared.
+// (negative: bottom-up), the corner markers drawn where its bounds say,
+// against which the effect in place on each forced walk is compared.
 template <typename Format>
 class ReferenceRun {
  public:
@@ -506,7 +485,7 @@ class ReferenceRun {
 
   ReferenceRun(const std::vector<Pixel>& frame, std::int64_t width, std::int64_t row_stride,
                const ColourEntryTable& table, const RuleModes& modes = {})
-      : row_stride_(row_stride), table_(table) {
+      : row_stride_(row_stride), table_(table), modes_(modes) {
     height_ = static_cast<std::int64_t>(frame.size()) / width;
     const std::int64_t stride = row_stride < 0 ? -row_stride : row_stride;
     input_.assign(static_cast<std::size_t>(stride * height_), std::byte{0x5A});
@@ -517,13 +496,23 @@ class ReferenceRun {
     }
     expected_ = input_;
     bounds_ = PlainSelectionPass<Format>(View(expected_), table_, modes);
+    const ImageView marked = View(expected_);
+    for (const std::int64_t column : {std::int64_t{bounds_.left}, std::int64_t{bounds_.right}}) {
+      for (const std::int64_t row : {std::int64_t{bounds_.top}, std::int64_t{bounds_.bottom}}) {
+        if (column >= marked.pixels_per_row || row >= marked.rows) continue;
+        StorePixel<Format>(PixelAt<Format>(marked, column, row),
+                           MakePixel<Format>(Format::kRampMax, Format::kRampMax, 0, 0));
+      }
+    }
   }
 
-  // The first difference of the pass with `kernel` from the plain walk, in
+  // The first difference of the effect on `walk` from the plain walk, in
   // pixels or bounds; empty when everything agrees.
-  std::string Compare(RowKernel<Format> kernel) const {
+  std::string Compare(const FrameWalk<Format>& walk) const {
     std::vector<std::byte> actual = input_;
-    const SelectionBounds bounds = SelectionPass<Format>(View(actual), table_, kernel);
+    const ImageView view = View(actual);
+    const SelectionBounds bounds =
+        RenderEffect<Format>(walk, view, view, EffectSettings{true, table_, modes_}).bounds;
     std::ostringstream difference;
     if (bounds != bounds_) {
       difference << "bounds differ: expected " << bounds_.left << ',' << bounds_.top << ','
@@ -561,6 +550,7 @@ class ReferenceRun {
 
   std::int64_t row_stride_;
   const ColourEntryTable& table_;
+  RuleModes modes_;
   std::int64_t height_ = 0;
   std::size_t first_ = 0;
   std::vector<std::byte> input_;

@@ -1,10 +1,10 @@
 // One frame's bands walked by several threads at once, every worker with its
 // own cell cache on the one prepared rule, as a host that shares a frame
-// between workers walks it: the band walk itself, and the effect call with a
-// host's workers. The result must equal the single walk bit for bit, pixels
-// and bounds, in every format (and kernel, for the walk). Run under
-// ThreadSanitizer, this also proves the prepared rule is only read while the
-// bands are walked and the bands' bounds merge without a race.
+// between workers walks it: the effect call with a host's workers. The
+// result must equal the one thread's in one band bit for bit, pixels and
+// bounds, in every format and on every kernel. Run under ThreadSanitizer,
+// this also proves the prepared rule is only read while the bands are walked
+// and the bands' bounds merge without a race.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,13 +18,12 @@
 #include <thread>
 #include <vector>
 
-#include "core/cell_cache.h"
 #include "core/effect.h"
-#include "core/frame_rule.h"
+#include "core/effect_walk.h"
 #include "core/pixel_formats.h"
 #include "core/selection_bounds.h"
-#include "core/selection_pass.h"
 #include "testing/support/equivalence_cases.h"
+#include "testing/support/forced_walk.h"
 
 namespace huesieve {
 namespace {
@@ -48,68 +47,8 @@ std::vector<typename Format::Pixel> FrameOf(std::size_t kPixels = kWidth * kRows
   if constexpr (std::is_same_v<Format, RgbaFloat>) return equivalence::ColourFrameFloat(kPixels);
 }
 
-template <typename Format>
-class ConcurrentBands : public ::testing::Test {
- protected:
-  static constexpr std::int64_t kRowBytes = kWidth * std::int64_t{sizeof(typename Format::Pixel)};
-
-  ConcurrentBands() : source_(static_cast<std::size_t>(kRowBytes * kRows)) {
-    const auto frame = FrameOf<Format>();
-    std::memcpy(source_.data(), frame.data(), source_.size());
-  }
-
-  const std::byte* SourceRow(std::int64_t row) const { return source_.data() + row * kRowBytes; }
-  static std::byte* RowOf(std::vector<std::byte>& target, std::int64_t row) {
-    return target.data() + row * kRowBytes;
-  }
-
-  std::vector<std::byte> source_;
-};
-
 using Formats = ::testing::Types<Argb8, Argb16, Rgba8, Rgba16, RgbaFloat>;
-TYPED_TEST_SUITE(ConcurrentBands, Formats);
 
-// Worker w walks bands w, w + kWorkers, ... from the shared source into its
-// own rows of the target.
-TYPED_TEST(ConcurrentBands, WorkersOnOnePreparedRuleGiveTheSingleWalkBitForBit) {
-  using Format = TypeParam;
-  const auto source_row = [this](std::int64_t row) { return this->SourceRow(row); };
-  const auto nothing_to_finish = [](std::int64_t, std::byte*) {};
-  for (const ColourEntryTable& table :
-       {equivalence::RandomTable(5, kMaxColourEntries), equivalence::RandomTable(6, 1)}) {
-    for (const auto& kernel : equivalence::JudgedKernels<Format>()) {
-      std::vector<std::byte> expected(this->source_.size());
-      const SelectionBounds expected_bounds = SelectionPassByRow<Format>(
-          kWidth, kRows, table, kernel.row, source_row,
-          [&expected](std::int64_t row) { return TestFixture::RowOf(expected, row); },
-          nothing_to_finish);
-
-      std::vector<std::byte> actual(this->source_.size(), std::byte{0xA5});
-      const auto target_row = [&actual](std::int64_t row) {
-        return TestFixture::RowOf(actual, row);
-      };
-      const FrameRule<Format> rule(table);
-      std::vector<ClaimedRectangle> rectangles(kWorkers, ClaimedRectangle(kWidth));
-      std::vector<std::thread> workers;
-      for (int w = 0; w < kWorkers; ++w) {
-        workers.emplace_back([&, w] {
-          CellCache cache(rule.cells());
-          for (std::int64_t first = w * kBandRows; first < kRows; first += kWorkers * kBandRows) {
-            rectangles[static_cast<std::size_t>(w)].Merge(SelectionPassBand<Format>(
-                rule, cache, kernel.row, kWidth, RowBand{first, std::min(kRows, first + kBandRows)},
-                source_row, target_row, nothing_to_finish));
-          }
-        });
-      }
-      for (std::thread& worker : workers) worker.join();
-      ClaimedRectangle merged(kWidth);
-      for (const ClaimedRectangle& rectangle : rectangles) merged.Merge(rectangle);
-
-      EXPECT_EQ(merged.Bounds(), expected_bounds) << kernel.name;
-      EXPECT_TRUE(actual == expected) << kernel.name;
-    }
-  }
-}
 
 // A host's workers on threads of their own, started together so that they
 // take the bands at once.
@@ -192,29 +131,32 @@ struct FrameShape {
 template <typename Format>
 class SharedFrame : public ::testing::Test {
  protected:
-  // The effect from `source` into a fresh target (or in place), with `options`.
+  // The effect from `source` into a fresh target (or in place), on `walk`.
   static std::vector<std::byte> Rendered(const Picture<Format>& source, bool in_place,
+                                         const FrameWalk<Format>& walk,
                                          const RenderOptions& options, EffectOutcome& outcome,
-                                         const EffectSettings& settings = kSettings) {
+                                         const EffectSettings& settings) {
     Picture<Format> target = in_place ? source : Picture<Format>(source.view.pixels_per_row,
                                                                  source.view.rows, std::byte{0xA5});
-    outcome = RenderEffect<Format>(in_place ? target.view : source.view, target.view, settings,
-                                   options);
+    outcome = RenderEffect<Format>(walk, in_place ? target.view : source.view, target.view,
+                                   settings, options);
     return target.storage;
   }
 
-  // Renders on the calling thread as one band, and in bands with `workers`,
-  // and expects the same outcome and bytes.
-  static void ExpectTheOneThreadResult(const Picture<Format>& source, RenderOptions options,
-                                       BandWorkers& workers, bool in_place,
+  // Renders on the calling thread as one band, and in bands of `walk` with
+  // `workers`, and expects the same outcome and bytes.
+  static void ExpectTheOneThreadResult(const Picture<Format>& source, FrameWalk<Format> walk,
+                                       RenderOptions options, BandWorkers& workers, bool in_place,
                                        const EffectSettings& settings = kSettings) {
-    RenderOptions one_band = options;
+    FrameWalk<Format> one_band = walk;
     one_band.pixels_per_band = source.view.pixels_per_row * source.view.rows;
     EffectOutcome alone{};
-    const std::vector<std::byte> expected = Rendered(source, in_place, one_band, alone, settings);
+    const std::vector<std::byte> expected =
+        Rendered(source, in_place, one_band, options, alone, settings);
     options.workers = &workers;
     EffectOutcome shared{};
-    const std::vector<std::byte> actual = Rendered(source, in_place, options, shared, settings);
+    const std::vector<std::byte> actual =
+        Rendered(source, in_place, walk, options, shared, settings);
     EXPECT_EQ(shared.status, EffectStatus::kRendered);
     EXPECT_EQ(shared.status, alone.status);
     EXPECT_EQ(shared.bounds, alone.bounds);
@@ -223,6 +165,7 @@ class SharedFrame : public ::testing::Test {
 
   static inline const EffectSettings kSettings{
       true, equivalence::RandomTable(5, kMaxColourEntries), {}};
+  static inline const EffectSettings kOneEntrySettings{true, equivalence::RandomTable(6, 1), {}};
   // The choices: each worker's decision rows, cache and memo of its own.
   static inline const EffectSettings kChoiceSettings{
       true, equivalence::RandomTable(5, kMaxColourEntries),
@@ -231,6 +174,23 @@ class SharedFrame : public ::testing::Test {
 
 TYPED_TEST_SUITE(SharedFrame, Formats);
 
+// Every kernel, the choices' included, in bands of kBandRows shared by
+// kWorkers threads.
+TYPED_TEST(SharedFrame, EveryKernelInBandsGivesTheOneThreadResult) {
+  using Format = TypeParam;
+  const Picture<Format> source = SourcePicture<Format>(kWidth, kRows);
+  ThreadedWorkers workers(kWorkers);
+  for (const auto& kernel : testing_support::JudgedWalks<Format>(kBandRows * kWidth)) {
+    for (const EffectSettings& settings : {this->kSettings, this->kOneEntrySettings}) {
+      SCOPED_TRACE(kernel.name);
+      this->ExpectTheOneThreadResult(source, kernel.walk, {}, workers, false, settings);
+    }
+    SCOPED_TRACE(kernel.name + ", the choices, premultiplied");
+    this->ExpectTheOneThreadResult(source, kernel.walk, {.alpha = AlphaMode::kPremultiplied},
+                                   workers, false, this->kChoiceSettings);
+  }
+}
+
 // 64 rows in bands of 1 to 64 rows: 64 bands down to 1.
 TYPED_TEST(SharedFrame, EveryBandCountGivesTheOneThreadResult) {
   using Format = TypeParam;
@@ -238,8 +198,8 @@ TYPED_TEST(SharedFrame, EveryBandCountGivesTheOneThreadResult) {
   ThreadedWorkers workers(4);
   for (std::int64_t band_rows = 1; band_rows <= 64; ++band_rows) {
     SCOPED_TRACE("rows per band " + std::to_string(band_rows));
-    this->ExpectTheOneThreadResult(source, {.pixels_per_band = band_rows * kWidth}, workers,
-                                   /*in_place=*/false);
+    this->ExpectTheOneThreadResult(source, testing_support::BandedWalk<Format>(band_rows * kWidth),
+                                   {}, workers, /*in_place=*/false);
   }
 }
 
@@ -253,11 +213,12 @@ TYPED_TEST(SharedFrame, TheChoicesGiveTheOneThreadResult) {
     for (const bool in_place : {false, true}) {
       SCOPED_TRACE(std::string(alpha == AlphaMode::kPremultiplied ? "premultiplied" : "straight") +
                    (in_place ? ", in place" : ""));
-      RenderOptions options{.alpha = alpha, .pixels_per_band = 2 * kWidth};
-      this->ExpectTheOneThreadResult(source, options, workers, in_place,
+      const FrameWalk<Format> walk = testing_support::BandedWalk<Format>(2 * kWidth);
+      RenderOptions options{.alpha = alpha};
+      this->ExpectTheOneThreadResult(source, walk, options, workers, in_place,
                                      this->kChoiceSettings);
       options.window = PictureRect{5, 3, kWidth - 7, 30};
-      this->ExpectTheOneThreadResult(source, options, workers, in_place,
+      this->ExpectTheOneThreadResult(source, walk, options, workers, in_place,
                                      this->kChoiceSettings);
     }
   }
@@ -281,9 +242,10 @@ TYPED_TEST(SharedFrame, OddShapesWindowsAndPremultipliedGiveTheOneThreadResult) 
                          std::to_string(count) + " workers" +
                          (alpha == AlphaMode::kPremultiplied ? ", premultiplied" : "") +
                          (windowed ? ", windowed" : "") + (in_place ? ", in place" : ""));
-            RenderOptions options{.alpha = alpha, .pixels_per_band = shape.width};
+            RenderOptions options{.alpha = alpha};
             if (windowed) options.window = window;
-            this->ExpectTheOneThreadResult(source, options, workers, in_place);
+            this->ExpectTheOneThreadResult(source, testing_support::BandedWalk<Format>(shape.width),
+                                           options, workers, in_place);
           }
         }
       }
@@ -295,7 +257,8 @@ TYPED_TEST(SharedFrame, WorkersThatNeverStartLeaveTheFrameToTheCallingThread) {
   using Format = TypeParam;
   const Picture<Format> source = SourcePicture<Format>(kWidth, 16);
   WorkersThatNeverStart workers;
-  this->ExpectTheOneThreadResult(source, {.pixels_per_band = kWidth}, workers, false);
+  this->ExpectTheOneThreadResult(source, testing_support::BandedWalk<Format>(kWidth), {}, workers,
+                                 false);
 }
 
 // Each check that lets a band through is one band written whole, whichever
@@ -310,8 +273,8 @@ TYPED_TEST(SharedFrame, AnAbortStopsEveryWorkerBetweenBands) {
     Picture<Format> target(kWidth, 64, std::byte{0xA5});
     const Picture<Format> untouched = target;
     const EffectOutcome outcome = RenderEffect<Format>(
-        source.view, target.view, this->kSettings,
-        {.abort = &abort, .workers = &workers, .pixels_per_band = kBandRows * kWidth});
+        testing_support::BandedWalk<Format>(kBandRows * kWidth), source.view, target.view,
+        this->kSettings, {.abort = &abort, .workers = &workers});
     EXPECT_EQ(outcome.status, EffectStatus::kAborted);
     EXPECT_GE(abort.checks(), checks_before + 1);
     EXPECT_LE(abort.checks(), checks_before + kWorkers);

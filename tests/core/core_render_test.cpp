@@ -1,5 +1,5 @@
 // The core through its own interface: an image view, a pixel format and an
-// entry table, with no host record anywhere. The selection pass and the
+// entry table, with no host record anywhere. The effect's walk and the
 // corner markers over random frames (odd sizes, padded rows, rows bottom-up)
 // must give exactly what the plain reference gives, pixel by pixel, in every
 // kernel; pixels past a row's end belong to nobody and are never touched. The
@@ -18,18 +18,17 @@
 #include <string>
 #include <vector>
 
-#include "core/cell_cache.h"
 #include "core/claim_map.h"
 #include "core/corner_markers.h"
 #include "core/effect.h"
-#include "core/frame_rule.h"
+#include "core/effect_walk.h"
 #include "core/image_view.h"
 #include "core/pixel_formats.h"
 #include "core/selection_bounds.h"
-#include "core/selection_pass.h"
 #include "testing/reference/plain_colour_rule.h"
 #include "testing/reference/plain_effect.h"
 #include "testing/support/equivalence_cases.h"
+#include "testing/support/forced_walk.h"
 
 namespace huesieve {
 namespace {
@@ -149,10 +148,10 @@ class CoreRender : public ::testing::Test {
     const ImageView given_view = Fill(layout, given);
     std::vector<std::byte> expected = given;
     Expect(Rebase(given_view, given, expected), table);
-    for (const auto& kernel : equivalence::JudgedKernels<Format>()) {
+    for (const auto& kernel : testing_support::JudgedWalks<Format>()) {
       std::vector<std::byte> actual = given;
       const ImageView view = Rebase(given_view, given, actual);
-      DrawCornerMarkers<Format>(view, SelectionPass<Format>(view, table, kernel.row));
+      RenderEffect<Format>(kernel.walk, view, view, {true, table, {}});
       EXPECT_TRUE(actual == expected)
           << name << " " << kernel.name << " " << layout.width << "x" << layout.height << "+"
           << layout.padding_bytes << (layout.bottom_up ? " bottom-up" : "");
@@ -255,19 +254,21 @@ TYPED_TEST(CoreRender, ClaimMapNamesTheClaimingEntryAndLeavesThePictureAlone) {
         view, TestFixture::Rebase(view, given, rendered),
         EffectSettings{true, table, {judge, FeatheredAlpha::kReplaces}}, options);
     EXPECT_EQ(bounds, outcome.bounds) << tables[seed].name;
-    // Shown through the render itself, into another picture and with a
-    // window: the same codes and bounds, and nothing written or marked.
-    std::vector<std::byte> untouched(given.size(), std::byte{0x5A});
-    const std::vector<std::byte> pattern = untouched;
-    std::vector<std::uint8_t> shown(codes.size(), 0xEE);
-    RenderOptions show{.alpha = alpha, .window = PictureRect{1, 1, 9, 5}};
-    show.claim_codes = shown.data();
-    const EffectOutcome shown_outcome = RenderEffect<Format>(
-        view, TestFixture::Rebase(view, given, untouched),
-        EffectSettings{true, table, {judge, FeatheredAlpha::kFades}}, show);
-    EXPECT_EQ(shown_outcome.bounds, bounds) << tables[seed].name;
-    EXPECT_TRUE(shown == codes) << tables[seed].name;
-    EXPECT_TRUE(untouched == pattern && given == before) << tables[seed].name;
+    // Shown through the render itself on every kernel, into another picture
+    // and with a window: the same codes and bounds, nothing written or marked.
+    for (const auto& [kernel, walk] : testing_support::JudgedWalks<Format>()) {
+      std::vector<std::byte> untouched(given.size(), std::byte{0x5A});
+      const std::vector<std::byte> pattern = untouched;
+      std::vector<std::uint8_t> shown(codes.size(), 0xEE);
+      RenderOptions show{.alpha = alpha, .window = PictureRect{1, 1, 9, 5}};
+      show.claim_codes = shown.data();
+      const EffectOutcome shown_outcome = RenderEffect<Format>(
+          walk, view, TestFixture::Rebase(view, given, untouched),
+          EffectSettings{true, table, {judge, FeatheredAlpha::kFades}}, show);
+      EXPECT_EQ(shown_outcome.bounds, bounds) << tables[seed].name << " " << kernel;
+      EXPECT_TRUE(shown == codes) << tables[seed].name << " " << kernel;
+      EXPECT_TRUE(untouched == pattern && given == before) << tables[seed].name << " " << kernel;
+    }
     if (seed < random_tables) {
       EXPECT_GT(claimed, 0u) << tables[seed].name << ": the frame should hold some claims";
     }
@@ -277,25 +278,25 @@ TYPED_TEST(CoreRender, ClaimMapNamesTheClaimingEntryAndLeavesThePictureAlone) {
 // A host that renders into another image: each row read from the source and
 // written, judged, into the target, which held nothing before; the source is
 // left as it was.
-TYPED_TEST(CoreRender, RowsJudgedIntoAnotherPictureMatchThePassInPlace) {
+TYPED_TEST(CoreRender, RowsJudgedIntoAnotherPictureMatchTheEffectInPlace) {
   using Format = TypeParam;
   for (std::uint32_t seed = 0; seed < 6; ++seed) {
     const Layout layout{1 + static_cast<std::int64_t>(seed * 13 % 67), 5, 8, seed % 2 == 1};
-    const ColourEntryTable table = equivalence::RandomTable(seed + 40, kMaxColourEntries);
+    const EffectSettings settings{true, equivalence::RandomTable(seed + 40, kMaxColourEntries), {}};
     std::vector<std::byte> source;
     const ImageView source_view = this->Fill(layout, source);
     std::vector<std::byte> expected = source;
     const ImageView expected_view = TestFixture::Rebase(source_view, source, expected);
     const SelectionBounds expected_bounds =
-        SelectionPass<Format>(expected_view, table, KernelIsa::kPortable);
+        RenderEffect<Format>(testing_support::IsaWalk<Format>(KernelIsa::kPortable), expected_view,
+                             expected_view, settings)
+            .bounds;
     const std::vector<std::byte> before = source;
-    for (const auto& kernel : equivalence::JudgedKernels<Format>()) {
+    for (const auto& kernel : testing_support::JudgedWalks<Format>()) {
       std::vector<std::byte> target(source.size(), std::byte{0xA5});
       const ImageView target_view = TestFixture::Rebase(source_view, source, target);
-      const SelectionBounds bounds = SelectionPassByRow<Format>(
-          source_view.pixels_per_row, source_view.rows, table, kernel.row,
-          [&](std::int64_t row) { return source_view.Row(row); },
-          [&](std::int64_t row) { return target_view.Row(row); }, [](std::int64_t, std::byte*) {});
+      const SelectionBounds bounds =
+          RenderEffect<Format>(kernel.walk, source_view, target_view, settings).bounds;
       EXPECT_EQ(bounds, expected_bounds) << kernel.name << " seed " << seed;
       for (std::int64_t row = 0; row < target_view.rows; ++row) {
         EXPECT_EQ(std::memcmp(target_view.Row(row), expected_view.Row(row),
@@ -309,48 +310,42 @@ TYPED_TEST(CoreRender, RowsJudgedIntoAnotherPictureMatchThePassInPlace) {
   }
 }
 
-// A frame split into bands of rows, walked in a shuffled order by two
-// workers taking turns, each with its own cache on the one prepared rule: the
-// bands' rectangles merged frame the same pixels the plain reference keeps.
-// Bands may hold one row, none, or claim nothing.
-TYPED_TEST(CoreRender, BandsWalkedInAnyOrderMergeToTheWholeFrame) {
+// A host's workers taking their turns on the calling thread: the first takes
+// every band, the others find none left.
+class WorkersInTurn final : public BandWorkers {
+ public:
+  unsigned int Count() override { return 2; }
+  void Run(Job* job, unsigned int workers, void* argument) override {
+    for (unsigned int worker = 0; worker < workers; ++worker) job(worker, workers, argument);
+  }
+};
+
+// A frame walked in bands of one to four rows: the bands' rectangles merged
+// frame the same pixels the plain reference keeps, whether a band claims
+// something or nothing.
+TYPED_TEST(CoreRender, BandsOfAnySizeMergeToTheWholeFrame) {
   using Format = TypeParam;
   std::mt19937 choices(11);
+  WorkersInTurn workers;
   for (std::uint32_t seed = 0; seed < 16; ++seed) {
     const Layout layout{1 + static_cast<std::int64_t>(choices() % 45),
                         1 + static_cast<std::int64_t>(choices() % 12),
                         static_cast<std::int64_t>(choices() % 2) * 5, seed % 2 == 0};
     const ColourEntryTable table =
         equivalence::RandomTable(seed + 300, 1 + static_cast<std::int32_t>(seed % 10));
-    std::vector<RowBand> bands;
-    for (std::int64_t first = 0; first < layout.height;) {
-      const std::int64_t last =
-          std::min(layout.height, first + static_cast<std::int64_t>(choices() % 4));
-      bands.push_back({first, last});
-      first = last;
-    }
-    std::shuffle(bands.begin(), bands.end(), choices);
+    const std::int64_t band_rows = 1 + static_cast<std::int64_t>(choices() % 4);
     std::vector<std::byte> given;
     const ImageView given_view = this->Fill(layout, given);
     std::vector<std::byte> expected = given;
     TestFixture::Expect(TestFixture::Rebase(given_view, given, expected), table);
-    for (const auto& kernel : equivalence::JudgedKernels<Format>()) {
+    for (const auto& kernel :
+         testing_support::JudgedWalks<Format>(band_rows * given_view.pixels_per_row)) {
       std::vector<std::byte> actual = given;
       const ImageView view = TestFixture::Rebase(given_view, given, actual);
-      const FrameRule<Format> rule(table);
-      CellCache first_worker(rule.cells());
-      CellCache second_worker(rule.cells());
-      const auto row_of = [&view](std::int64_t row) { return view.Row(row); };
-      ClaimedRectangle merged(view.pixels_per_row);
-      for (std::size_t i = 0; i < bands.size(); ++i) {
-        merged.Merge(SelectionPassBand<Format>(
-            rule, i % 2 == 0 ? first_worker : second_worker, kernel.row, view.pixels_per_row,
-            bands[i], row_of, row_of, [](std::int64_t, std::byte*) {}));
-      }
-      DrawCornerMarkers<Format>(view, merged.Bounds());
+      RenderEffect<Format>(kernel.walk, view, view, {true, table, {}}, {.workers = &workers});
       EXPECT_TRUE(actual == expected) << kernel.name << " seed " << seed << " " << layout.width
-                                      << "x" << layout.height << " in " << bands.size()
-                                      << " bands";
+                                      << "x" << layout.height << " in bands of " << band_rows
+                                      << " rows";
     }
   }
 }

@@ -1,4 +1,4 @@
-// The effect as one call, at every pixel format and in every kernel, against
+// The effect as one call, at every pixel format and on every kernel, against
 // the plain effect model: straight and premultiplied frames, into another
 // picture and in place, a render window smaller than the picture, the switch
 // off, the host's abort, and the form that hands the judged picture to the
@@ -14,8 +14,9 @@
 #include <vector>
 
 #include "testing/reference/plain_effect.h"
+#include "core/effect_walk.h"
 #include "testing/support/equivalence_cases.h"
-#include "testing/support/kernel_isas.h"
+#include "testing/support/forced_walk.h"
 
 namespace huesieve {
 namespace {
@@ -159,9 +160,8 @@ TYPED_TEST(EffectTest, EveryKernelIntoAnotherPictureAndInPlaceMatchesThePlainMod
       const RuleModes modes = kEveryModes[seed / 4];
       const EffectSettings settings = this->Settings(seed, true, modes);
       const PictureRect whole{0, 0, source.view.pixels_per_row, source.view.rows};
-      for (const KernelIsa isa : kAllKernelIsas) {
-        if (!KernelIsaRuns(isa)) continue;
-        SCOPED_TRACE(std::string(KernelIsaName(isa)) + " seed " + std::to_string(seed) +
+      for (const auto& kernel : testing_support::JudgedWalks<Format>()) {
+        SCOPED_TRACE(kernel.name + " seed " + std::to_string(seed) +
                      (alpha == AlphaMode::kPremultiplied ? " premultiplied" : " straight") +
                      " " + ModesName(modes));
         Frame target = this->Blank(source.view.pixels_per_row, source.view.rows, std::byte{0xA5});
@@ -169,7 +169,7 @@ TYPED_TEST(EffectTest, EveryKernelIntoAnotherPictureAndInPlaceMatchesThePlainMod
             this->Expected(source, target, settings, alpha, whole);
         const Frame before = source;
         const EffectOutcome outcome =
-            RenderEffect<Format>(source.view, target.view, settings, {.alpha = alpha, .isa = isa});
+            RenderEffect<Format>(kernel.walk, source.view, target.view, settings, {.alpha = alpha});
         EXPECT_EQ(outcome.status, EffectStatus::kRendered);
         EXPECT_TRUE(target.storage == expected);
         EXPECT_TRUE(source.storage == before.storage);
@@ -179,8 +179,8 @@ TYPED_TEST(EffectTest, EveryKernelIntoAnotherPictureAndInPlaceMatchesThePlainMod
             in_place.storage.data() + (source.view.first_row - source.storage.data());
         const std::vector<std::byte> expected_in_place =
             this->Expected(source, in_place, settings, alpha, whole);
-        EXPECT_EQ(RenderEffect<Format>(in_place.view, in_place.view, settings,
-                                       {.alpha = alpha, .isa = isa})
+        EXPECT_EQ(RenderEffect<Format>(kernel.walk, in_place.view, in_place.view, settings,
+                                       {.alpha = alpha})
                       .bounds,
                   outcome.bounds);
         EXPECT_TRUE(in_place.storage == expected_in_place);

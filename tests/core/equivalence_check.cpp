@@ -1,5 +1,5 @@
-// Checks the core's selection pass against the plain rule for every kernel
-// the processor runs and for the emulated 16-lane one, in each of the rule's
+// Checks the core's effect against the plain rule on every kernel the
+// processor runs and on the emulated 16-lane one, in each of the rule's
 // modes, over a sample of colours (or all 2^24), for the hostile entry
 // tables; prints a summary and exits 1 on any difference.
 // Usage: huesieve_equivalence_check [sample]   (default and 0: all colours)
@@ -28,9 +28,9 @@ int CheckFrame(const std::vector<typename Format::Pixel>& frame, const char* dep
             width * std::int64_t{sizeof(typename Format::Pixel)} + extra;
         const huesieve::equivalence::ReferenceRun<Format> reference(frame, width, stride,
                                                                     table_case.table, modes);
-        for (const auto& kernel : huesieve::equivalence::JudgedKernels<Format>(modes)) {
+        for (const auto& kernel : huesieve::testing_support::JudgedWalks<Format>()) {
           ++checks;
-          const std::string difference = reference.Compare(kernel.row);
+          const std::string difference = reference.Compare(kernel.walk);
           if (difference.empty()) continue;
           ++failures;
           std::printf("DIFFERENT %s %s %s %s stride+%lld: %s\n", depth, table_case.name.c_str(),

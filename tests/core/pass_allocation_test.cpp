@@ -1,14 +1,13 @@
-// The selection pass and the effect call allocate nothing: the per-frame rule
-// and the effect's scratch rows live on the stack. Counted by the replacement
+// The effect call allocates nothing, on any kernel: the per-frame rule and
+// the effect's scratch rows live on the stack. Counted by the replacement
 // allocation functions linked into this binary.
 #include <gtest/gtest.h>
 
 #include <vector>
 
 #include "core/effect.h"
-#include "core/kernel_isa.h"
-#include "core/selection_pass.h"
-#include "testing/support/kernel_isas.h"
+#include "core/effect_walk.h"
+#include "testing/support/forced_walk.h"
 
 // Heap allocations so far in this binary (counting_allocator.cpp).
 long AllocationCount();
@@ -37,12 +36,13 @@ TEST(PassAllocation, EveryKernelRendersWithoutAllocating) {
   }
   const ImageView image8{reinterpret_cast<std::byte*>(frame8.data()), 64 * 4, 64, 32};
   const ImageView image16{reinterpret_cast<std::byte*>(frame16.data()), 64 * 8, 64, 32};
-  for (KernelIsa isa : kAllKernelIsas) {
-    if (!KernelIsaRuns(isa)) continue;
+  const auto walks8 = testing_support::JudgedWalks<Argb8>();
+  const auto walks16 = testing_support::JudgedWalks<Argb16>();
+  for (std::size_t k = 0; k < walks8.size(); ++k) {
     const long before = AllocationCount();
-    SelectionPass<Argb8>(image8, table, isa);
-    SelectionPass<Argb16>(image16, table, isa);
-    EXPECT_EQ(AllocationCount() - before, 0) << KernelIsaName(isa);
+    RenderEffect<Argb8>(walks8[k].walk, image8, image8, {true, table, {}});
+    RenderEffect<Argb16>(walks16[k].walk, image16, image16, {true, table, {}});
+    EXPECT_EQ(AllocationCount() - before, 0) << walks8[k].name;
   }
 }
 
@@ -96,8 +96,8 @@ TEST(PassAllocation, TheEffectRendersWithoutAllocating) {
             source_view, *into, settings,
             {.alpha = alpha, .window = PictureRect{3, 2, 650, 6}, .abort = &abort});
         RenderEffect<RgbaFloat>(source_view, *into, settings, {.alpha = alpha});
-        RenderEffect<RgbaFloat>(source_view, *into, settings,
-                                {.alpha = alpha, .workers = &workers, .pixels_per_band = 1400});
+        RenderEffect<RgbaFloat>(testing_support::BandedWalk<RgbaFloat>(1400), source_view, *into,
+                                settings, {.alpha = alpha, .workers = &workers});
         EXPECT_EQ(AllocationCount() - before, 0);
       }
     }

@@ -15,8 +15,9 @@
 #include "core/frame_rule.h"
 #include "core/srgb_float_reach.h"
 #include "testing/reference/plain_colour_rule.h"
+#include "core/effect_walk.h"
 #include "testing/support/equivalence_cases.h"
-#include "testing/support/kernel_isas.h"
+#include "testing/support/forced_walk.h"
 
 namespace huesieve {
 namespace {
@@ -225,14 +226,12 @@ TEST(SrgbDecisionTest, ALinearPlateClaimsWhatItsEncodedViewClaims) {
                                 kHeight};
     const EffectOutcome stored = RenderEffect<Rgba8>(view_in, view_target, settings);
     settings.modes.judge = JudgeColours::kSrgbEncoded;
-    for (const KernelIsa isa : kAllKernelIsas) {
-      if (!KernelIsaRuns(isa)) continue;
-      SCOPED_TRACE(std::string(KernelIsaName(isa)) + " seed " + std::to_string(seed));
+    for (const auto& kernel : testing_support::JudgedWalks<RgbaFloat>()) {
+      SCOPED_TRACE(kernel.name + " seed " + std::to_string(seed));
       std::vector<RgbaFloat::Pixel> plate_out(plate.size());
       const EffectOutcome encoded = RenderEffect<RgbaFloat>(
-          {reinterpret_cast<std::byte*>(plate.data()), kWidth * 16, kWidth, kHeight},
-          {reinterpret_cast<std::byte*>(plate_out.data()), kWidth * 16, kWidth, kHeight}, settings,
-          {.isa = isa});
+          kernel.walk, {reinterpret_cast<std::byte*>(plate.data()), kWidth * 16, kWidth, kHeight},
+          {reinterpret_cast<std::byte*>(plate_out.data()), kWidth * 16, kWidth, kHeight}, settings);
       EXPECT_EQ(encoded.bounds, stored.bounds);
       for (std::size_t i = 0; i < plate.size(); ++i) {
         // Kept pixels are the plate's own samples; cleared ones are black.

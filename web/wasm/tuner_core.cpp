@@ -12,7 +12,9 @@
 
 #include "core/claim_map.h"
 #include "core/effect.h"
+#include "core/effect_walk.h"
 #include "core/image_view.h"
+#include "core/kernel_dispatch.h"
 #include "core/kernel_isa.h"
 #include "core/pixel_formats.h"
 #include "core/premultiplied.h"
@@ -53,9 +55,13 @@ std::int32_t Render(const Sample* source, Sample* result, std::int32_t width, st
   options.workers = &band_workers;
   options.alpha =
       premultiplied != 0 ? huesieve::AlphaMode::kPremultiplied : huesieve::AlphaMode::kStraight;
-  if (portable != 0) options.isa = huesieve::KernelIsa::kPortable;
+  huesieve::FrameWalk<Format> walk = huesieve::ProcessWalk<Format>();
+  if (portable != 0) {
+    walk.kernels = huesieve::RowKernelsOf<Format>(huesieve::KernelIsa::kPortable);
+    walk.decision_kernels = huesieve::RowKernelsOf<huesieve::Rgba8>(huesieve::KernelIsa::kPortable);
+  }
   const huesieve::EffectOutcome outcome = huesieve::RenderEffect<Format>(
-      RgbaView(source, width, height), RgbaView(result, width, height), settings, options);
+      walk, RgbaView(source, width, height), RgbaView(result, width, height), settings, options);
   if (outcome.status == huesieve::EffectStatus::kRendered) StoreBounds(outcome.bounds, bounds);
   return static_cast<std::int32_t>(outcome.status);
 }

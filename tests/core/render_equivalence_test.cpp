@@ -1,13 +1,14 @@
-// The core's selection pass against the plain walk that applies MatchPixel to
-// every pixel: every 8-bit colour, the 16-bit conversion boundaries, padded,
-// odd and bottom-up strides, for tables chosen to sit on the rule's edges, for
-// every kernel this processor runs and for the lane kernel over the emulated
+// The core's effect against the plain walk that applies MatchPixel to every
+// pixel: every 8-bit colour, the 16-bit conversion boundaries, padded, odd
+// and bottom-up strides, for tables chosen to sit on the rule's edges, on
+// every kernel this processor runs and on the lane kernel over the emulated
 // 16-lane operations, each compiled for the rule as it always was and for
 // each of its modes.
 #include <gtest/gtest.h>
 
-#include "core/kernel_isa.h"
+#include "core/effect_walk.h"
 #include "testing/support/equivalence_cases.h"
+#include "testing/support/forced_walk.h"
 
 namespace huesieve::equivalence {
 // Names the case in failure messages instead of dumping its bytes.
@@ -18,12 +19,12 @@ namespace huesieve {
 namespace {
 
 using equivalence::HostileTables;
-using equivalence::JudgedKernel;
-using equivalence::JudgedKernels;
 using equivalence::kEveryModes;
 using equivalence::ModesName;
 using equivalence::ReferenceRun;
 using equivalence::TableCase;
+using testing_support::JudgedWalk;
+using testing_support::JudgedWalks;
 
 constexpr std::size_t kAllColours = std::size_t{1} << 24;
 constexpr std::int64_t kFrameWidth = 4096;
@@ -69,8 +70,8 @@ void ExpectEveryKernelMatches(Colours colours, const ColourEntryTable& table) {
     const std::int64_t width = WidthFor(frame.size());
     const ReferenceRun<Format> reference(
         frame, width, width * std::int64_t{sizeof(typename Format::Pixel)}, table, modes);
-    for (const JudgedKernel<Format>& kernel : JudgedKernels<Format>(modes)) {
-      EXPECT_EQ(reference.Compare(kernel.row), "") << kernel.name << ", " << ModesName(modes);
+    for (const JudgedWalk<Format>& kernel : JudgedWalks<Format>()) {
+      EXPECT_EQ(reference.Compare(kernel.walk), "") << kernel.name << ", " << ModesName(modes);
     }
   }
 }
@@ -153,12 +154,12 @@ TEST_P(FastPassLayouts, PixelsAndBoundsMatchPlainWalk) {
       const ReferenceRun<Argb8> reference8(frame8, layout.width, stride(4), table_case.table, modes);
       const ReferenceRun<Argb16> reference16(frame16, layout.width, stride(8), table_case.table,
                                              modes);
-      for (const JudgedKernel<Argb8>& kernel : JudgedKernels<Argb8>(modes)) {
-        EXPECT_EQ(reference8.Compare(kernel.row), "")
+      for (const JudgedWalk<Argb8>& kernel : JudgedWalks<Argb8>()) {
+        EXPECT_EQ(reference8.Compare(kernel.walk), "")
             << table_case.name << " 8-bit " << kernel.name << ", " << ModesName(modes);
       }
-      for (const JudgedKernel<Argb16>& kernel : JudgedKernels<Argb16>(modes)) {
-        EXPECT_EQ(reference16.Compare(kernel.row), "")
+      for (const JudgedWalk<Argb16>& kernel : JudgedWalks<Argb16>()) {
+        EXPECT_EQ(reference16.Compare(kernel.walk), "")
             << table_case.name << " 16-bit " << kernel.name << ", " << ModesName(modes);
       }
     }
@@ -175,9 +176,9 @@ INSTANTIATE_TEST_SUITE_P(
       return std::string(param_info.param.name);
     });
 
-// The bounds of a pass where a known pixel is the only claimed one, worked by
-// hand: the plain walk is not the only witness.
-TEST(FastPassBounds, SingleClaimedPixelGivesHandWorkedBounds) {
+// The bounds and markers where two known pixels are the only claimed ones,
+// worked by hand: the plain walk is not the only witness.
+TEST(FastPassBounds, TwoClaimedPixelsGiveHandWorkedBoundsAndMarkers) {
   ColourEntryTable table;
   table.count = 1;
   table.enabled[0] = 1;
@@ -185,16 +186,19 @@ TEST(FastPassBounds, SingleClaimedPixelGivesHandWorkedBounds) {
   table.ranges[0] = 1.0f;  // only the exact colour (distance 0) lies below
   std::vector<Argb8::Pixel> frame(20 * 12, Argb8::Pixel{255, 0, 0, 0});
   frame[7 * 20 + 5] = Argb8::Pixel{77, 10, 200, 30};
-  for (const JudgedKernel<Argb8>& kernel : JudgedKernels<Argb8>()) {
+  frame[9 * 20 + 8] = Argb8::Pixel{77, 10, 200, 30};
+  constexpr Argb8::Pixel kMarked{255, 255, 0, 0};
+  for (const JudgedWalk<Argb8>& kernel : JudgedWalks<Argb8>()) {
     std::vector<Argb8::Pixel> pixels = frame;
     const ImageView image{reinterpret_cast<std::byte*>(pixels.data()), 20 * 4, 20, 12};
-    const SelectionBounds bounds = SelectionPass<Argb8>(image, table, kernel.row);
-    EXPECT_EQ(bounds.left, 5) << kernel.name;
-    EXPECT_EQ(bounds.top, 7) << kernel.name;
-    EXPECT_EQ(bounds.right, 6) << kernel.name;
-    EXPECT_EQ(bounds.bottom, 8) << kernel.name;
-    EXPECT_EQ(pixels[7 * 20 + 5][Argb8::kAlpha], 77) << kernel.name;
-    EXPECT_EQ(pixels[0][Argb8::kAlpha], 0) << kernel.name;
+    const SelectionBounds bounds =
+        RenderEffect<Argb8>(kernel.walk, image, image, {true, table, {}}).bounds;
+    EXPECT_EQ(bounds, (SelectionBounds{5, 7, 9, 10})) << kernel.name;
+    EXPECT_EQ(pixels[9 * 20 + 8], frame[9 * 20 + 8]) << kernel.name;
+    for (const std::size_t marker : {7u * 20 + 5, 7u * 20 + 9, 10u * 20 + 5, 10u * 20 + 9}) {
+      EXPECT_EQ(pixels[marker], kMarked) << kernel.name << " at " << marker;
+    }
+    EXPECT_EQ(pixels[0], (Argb8::Pixel{0, 0, 0, 0})) << kernel.name;
   }
 }
 
