@@ -198,9 +198,10 @@ class RowRenderer {
         continue;
       }
       const Pixel read = LoadPixel<Format>(pixel);
-      const Rgb8 colour = shown_->srgb == nullptr
-                              ? DecisionColour<Format, JudgeColours::kAsStored>(read, nullptr)
-                              : DecisionColour<Format, JudgeColours::kSrgbEncoded>(read, shown_->srgb);
+      const Rgb8 colour =
+          shown_->srgb == nullptr
+              ? DecisionColour<Format, JudgeColours::kAsStored>(read, nullptr)
+              : DecisionColour<Format, JudgeColours::kSrgbEncoded>(read, shown_->srgb);
       codes[column] = code_memo_.For(colour, [this](Rgb8 c) { return ClaimCode(c); });
     }
     std::memset(codes + last, 0, static_cast<std::size_t>(pixels - last));
@@ -214,16 +215,15 @@ class RowRenderer {
     const auto k = static_cast<std::size_t>(claim.entry);
     const EntryThresholds& given = shown_->given;
     const bool feathered =
-        given.enabled[k] != 0 &&
-        static_cast<std::uint32_t>(SquaredRedmeanDistance(colour.red, colour.green, colour.blue,
-                                                          given.red[k], given.green[k],
-                                                          given.blue[k])) >= given.ramp_from[k];
+        given.enabled[k] != 0 && static_cast<std::uint32_t>(SquaredRedmeanDistance(
+                                     colour.red, colour.green, colour.blue, given.red[k],
+                                     given.green[k], given.blue[k])) >= given.ramp_from[k];
     return static_cast<std::uint8_t>(1 + claim.entry + (feathered ? kFeatheredClaim : 0));
   }
 
   // The decision colours judged by the 8-bit kernel, which alone decides
   // the cleared pixels (the most, in most frames); every other pixel takes
-  // its fate from the format's rule, a run of one colour at the cost of one.
+  // its outcome from the format's rule, a run of one colour at the cost of one.
   // In place, each pixel is read before it is written.
   void JudgeModal(const std::byte* given, std::byte* target, std::int64_t pixels,
                   std::int64_t offset, RowClaims& claims) {
@@ -248,10 +248,12 @@ class RowRenderer {
         std::memset(at, 0, kBytes);  // cleared: transparent black
         continue;
       }
-      const ColourFate fate = memo_.For(colour, [this](Rgb8 c) { return rule_.Fate(cache_, c); });
-      StorePixel<Format>(at, ModalOutcome<Format>(LoadPixel<Format>(given + column * kBytes),
-                                                  LoadPixel<Format>(straight + column * kBytes),
-                                                  fate, premultiplied_, modal_->modes.feathered));
+      const ColourOutcome outcome =
+          memo_.For(colour, [this](Rgb8 c) { return rule_.Outcome(cache_, c); });
+      StorePixel<Format>(
+          at, ModalOutcome<Format>(LoadPixel<Format>(given + column * kBytes),
+                                   LoadPixel<Format>(straight + column * kBytes), outcome,
+                                   premultiplied_, modal_->modes.feathered));
     }
   }
 
@@ -261,7 +263,7 @@ class RowRenderer {
   bool premultiplied_;
   const ModalRule* modal_;  // null: the row kernel judges and writes
   const ShownKey* shown_;   // null: the key is applied
-  LastColourMemo<ColourFate> memo_;
+  LastColourMemo<ColourOutcome> memo_;
   LastColourMemo<std::uint8_t> code_memo_;
   static constexpr std::size_t kScratchBytes = std::size_t{kScratchPixels} * sizeof(Pixel);
   static constexpr std::size_t kDecisionBytes = std::size_t{kScratchPixels} * 4;
@@ -280,8 +282,7 @@ template <typename Format>
 class FrameRender {
  public:
   FrameRender(const FrameWalk<Format>& walk, const ImageView& source, const ImageView& target,
-              const ColourEntryTable& entries, const RuleModes& modes,
-              const RenderOptions& options)
+              const ColourEntryTable& entries, const RuleModes& modes, const RenderOptions& options)
       : source_(source),
         target_(target),
         window_(options.claim_codes != nullptr ? PictureRect{}
@@ -412,8 +413,8 @@ std::optional<SelectionBounds> JudgeIntoWindow(const FrameWalk<Format>& walk,
                                                const RenderOptions& options) {
   FrameRender<Format> render(walk, source, target, entries, modes, options);
   if (options.workers != nullptr && render.bands() > 1) {
-    const unsigned int workers = static_cast<unsigned int>(
-        std::min<std::int64_t>(options.workers->Count(), render.bands()));
+    const unsigned int workers =
+        static_cast<unsigned int>(std::min<std::int64_t>(options.workers->Count(), render.bands()));
     if (workers > 1) options.workers->Run(&FrameRender<Format>::Work, workers, &render);
   }
   render.RenderBands();
@@ -447,18 +448,18 @@ EffectOutcome RenderEffect(const ImageView& source, const ImageView& target,
   return RenderEffect<Format>(ProcessWalk<Format>(), source, target, settings, options);
 }
 
-#define HUESIEVE_INSTANTIATE(Format)                                                          \
-  template void CopyWindow<Format>(const ImageView&, const ImageView&, const PictureRect&);   \
-  template std::optional<SelectionBounds> JudgeIntoWindow<Format>(                            \
-      const FrameWalk<Format>&, const ImageView&, const ImageView&, const ColourEntryTable&,  \
-      const RuleModes&, const RenderOptions&);                                                \
-  template std::optional<SelectionBounds> JudgeIntoWindow<Format>(                            \
-      const ImageView&, const ImageView&, const ColourEntryTable&, const RuleModes&,          \
-      const RenderOptions&);                                                                  \
-  template EffectOutcome RenderEffect<Format>(const FrameWalk<Format>&, const ImageView&,     \
-                                              const ImageView&, const EffectSettings&,        \
-                                              const RenderOptions&);                          \
-  template EffectOutcome RenderEffect<Format>(const ImageView&, const ImageView&,             \
+#define HUESIEVE_INSTANTIATE(Format)                                                         \
+  template void CopyWindow<Format>(const ImageView&, const ImageView&, const PictureRect&);  \
+  template std::optional<SelectionBounds> JudgeIntoWindow<Format>(                           \
+      const FrameWalk<Format>&, const ImageView&, const ImageView&, const ColourEntryTable&, \
+      const RuleModes&, const RenderOptions&);                                               \
+  template std::optional<SelectionBounds> JudgeIntoWindow<Format>(                           \
+      const ImageView&, const ImageView&, const ColourEntryTable&, const RuleModes&,         \
+      const RenderOptions&);                                                                 \
+  template EffectOutcome RenderEffect<Format>(const FrameWalk<Format>&, const ImageView&,    \
+                                              const ImageView&, const EffectSettings&,       \
+                                              const RenderOptions&);                         \
+  template EffectOutcome RenderEffect<Format>(const ImageView&, const ImageView&,            \
                                               const EffectSettings&, const RenderOptions&);
 HUESIEVE_FOR_EACH_PIXEL_FORMAT(HUESIEVE_INSTANTIATE)
 #undef HUESIEVE_INSTANTIATE

@@ -29,18 +29,18 @@ typename FrameRule<Format>::TestedClaim FrameRule<Format>::FirstClaim(std::uint1
 
 // The ramp itself is the rule's.
 template <typename Format>
-ColourFate FrameRule<Format>::TestedFate(std::uint16_t word, std::int32_t red, std::int32_t green,
-                                         std::int32_t blue) const {
+ColourOutcome FrameRule<Format>::TestedOutcome(std::uint16_t word, std::int32_t red,
+                                               std::int32_t green, std::int32_t blue) const {
   const TestedClaim claim = FirstClaim(word, red, green, blue);
   if (claim.entry < 0) return 0;
   const auto k = static_cast<std::size_t>(claim.entry);
-  if (thresholds_.enabled[k] == 0) return kFateClaimed;
-  if (!Feathered(claim)) return kFateClaimed | kFateKeep;
+  if (thresholds_.enabled[k] == 0) return kOutcomeClaimed;
+  if (!Feathered(claim)) return kOutcomeClaimed | kOutcomeKeep;
   const double distance = std::sqrt(static_cast<double>(claim.distance_squared));
   const auto alpha =
       AlphaFromRamp<Format>(RampInBand(static_cast<float>(distance), thresholds_.range[k],
                                        thresholds_.band[k], static_cast<float>(Format::kRampMax)));
-  return kFateClaimed | kFateRamp | FateAlpha<Format>(alpha);
+  return kOutcomeClaimed | kOutcomeRamp | OutcomeAlpha<Format>(alpha);
 }
 
 template <typename Format>

@@ -9,7 +9,7 @@
 #include "core/cell_cache.h"
 #include "core/cell_table.h"
 #include "core/colour_entry_table.h"
-#include "core/colour_fate.h"
+#include "core/colour_outcome.h"
 #include "core/entry_thresholds.h"
 #include "core/pixel_formats.h"
 
@@ -32,12 +32,12 @@ class FrameRule {
 
   // What becomes of every pixel whose colour, on the 8-bit scale, is
   // `colour`; `cache` is the calling worker's, for this frame's cells().
-  ColourFate Fate(CellCache& cache, Rgb8 colour) const {
+  ColourOutcome Outcome(CellCache& cache, Rgb8 colour) const {
     const std::uint16_t word = cache.Lookup(CellOf(colour));
     if ((word & CellTable::kTest) != 0) {
-      return TestedFate(word, colour.red, colour.green, colour.blue);
+      return TestedOutcome(word, colour.red, colour.green, colour.blue);
     }
-    return DecidedFate(word);
+    return DecidedOutcome(word);
   }
 
   Claim ClaimOf(CellCache& cache, Rgb8 colour) const;
@@ -58,15 +58,15 @@ class FrameRule {
   bool Feathered(const TestedClaim& claim) const {
     return claim.distance_squared >= thresholds_.ramp_from[static_cast<std::size_t>(claim.entry)];
   }
-  ColourFate TestedFate(std::uint16_t word, std::int32_t red, std::int32_t green,
-                        std::int32_t blue) const;
+  ColourOutcome TestedOutcome(std::uint16_t word, std::int32_t red, std::int32_t green,
+                              std::int32_t blue) const;
 
   static constexpr std::int32_t CellOf(Rgb8 colour) {
     return CellTable::CellOf(colour.red, colour.green, colour.blue);
   }
-  static constexpr ColourFate DecidedFate(std::uint16_t word) {
-    return ((word & CellTable::kClaimed) != 0 ? kFateClaimed : 0) |
-           ((word & CellTable::kKeep) != 0 ? kFateKeep : 0);
+  static constexpr ColourOutcome DecidedOutcome(std::uint16_t word) {
+    return ((word & CellTable::kClaimed) != 0 ? kOutcomeClaimed : 0) |
+           ((word & CellTable::kKeep) != 0 ? kOutcomeKeep : 0);
   }
 
   EntryThresholds thresholds_;

@@ -22,7 +22,7 @@
 #include <cstring>
 
 #include "core/cell_cache.h"
-#include "core/colour_fate.h"
+#include "core/colour_outcome.h"
 #include "core/frame_rule.h"
 #include "core/lane_modes.h"
 #include "core/lane_ops.h"
@@ -60,8 +60,7 @@ HUESIEVE_LANES_TARGET RowClaims LaneRow(const std::byte* from, std::byte* to, st
   constexpr std::int64_t kLanes = Ops::kLanes;
   constexpr std::int64_t kPixelBytes = sizeof(typename Format::Pixel);
   // The row's rule lives on the stack beside the frame's and the cache.
-  static_assert(sizeof(LaneRule<Ops>) + sizeof(FrameRule<Format>) + sizeof(CellCache) <
-                128 * 1024);
+  static_assert(sizeof(LaneRule<Ops>) + sizeof(FrameRule<Format>) + sizeof(CellCache) < 128 * 1024);
   LaneRule<Ops> lanes(rule, cache);
   RowClaims claims;
   LaneStrategy strategy = lanes.FirstStrategyOfRow();
@@ -85,7 +84,7 @@ HUESIEVE_LANES_TARGET RowClaims LaneRow(const std::byte* from, std::byte* to, st
       claims.NoteLanes(column, Ops::Bits(outcomes.claimed));
     }
   }
-  LastColourMemo<ColourFate> memo;
+  LastColourMemo<ColourOutcome> memo;
   for (; column < pixels; ++column) {
     std::byte* at = to + column * kPixelBytes;
     if (copying) std::memcpy(at, from + column * kPixelBytes, kPixelBytes);

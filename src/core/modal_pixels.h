@@ -1,6 +1,6 @@
 // The pixel work of the rule's modes (rule_modes.h) around the kernels: each
 // pixel's decision colour made from its samples, and the pixel the rule's
-// fate leaves when a feather band fades rather than replaces.
+// outcome leaves when a feather band fades rather than replaces.
 #pragma once
 
 #include <cstddef>
@@ -8,7 +8,7 @@
 #include <cstring>
 #include <type_traits>
 
-#include "core/colour_fate.h"
+#include "core/colour_outcome.h"
 #include "core/image_view.h"
 #include "core/pixel_formats.h"
 #include "core/premultiplied.h"
@@ -56,7 +56,7 @@ typename Format::Sample Faded(typename Format::Sample value, typename Format::Sa
   }
 }
 
-// What the fate leaves of `source` (as stored), whose straight form was
+// What the outcome leaves of `source` (as stored), whose straight form was
 // judged: cleared to transparent black, kept as it is, or in a feather band
 // its ramp applied as `feathered` says. Replacing writes the ramp as the
 // alpha (premultiplied: the straight colour times it, unless it is the
@@ -64,12 +64,12 @@ typename Format::Sample Faded(typename Format::Sample value, typename Format::Sa
 // premultiplied pixel the colour too, so the pixel is its source faded.
 template <typename Format>
 typename Format::Pixel ModalOutcome(const typename Format::Pixel& source,
-                                    const typename Format::Pixel& straight, ColourFate fate,
+                                    const typename Format::Pixel& straight, ColourOutcome outcome,
                                     bool premultiplied, FeatheredAlpha feathered) {
   using Pixel = typename Format::Pixel;
-  if ((fate & kFateKeep) != 0) return source;
-  if ((fate & kFateRamp) == 0) return kTransparentBlack<Format>;
-  const typename Format::Sample ramp = AlphaOfFate<Format>(fate);
+  if ((outcome & kOutcomeKeep) != 0) return source;
+  if ((outcome & kOutcomeRamp) == 0) return kTransparentBlack<Format>;
+  const typename Format::Sample ramp = AlphaOfOutcome<Format>(outcome);
   Pixel result = source;
   if (feathered == FeatheredAlpha::kFades) {
     result[Format::kAlpha] = Faded<Format>(source[Format::kAlpha], ramp);

@@ -13,7 +13,7 @@ RowClaims PortableRow(const std::byte* from, std::byte* to, std::int64_t pixels,
   if (from != to) std::memcpy(to, from, static_cast<std::size_t>(pixels * kPixelBytes));
   const SrgbDecisionTables* srgb =
       kModes.judge == JudgeColours::kSrgbEncoded ? &SrgbTables() : nullptr;
-  LastColourMemo<ColourFate> memo;
+  LastColourMemo<ColourOutcome> memo;
   RowClaims claims;
   for (std::int64_t column = 0; column < pixels; ++column) {
     if (ApplyRuleToPixel<Format, kModes>(to + column * kPixelBytes, rule, cache, memo, srgb)) {

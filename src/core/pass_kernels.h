@@ -12,7 +12,7 @@
 #include <type_traits>
 
 #include "core/cell_cache.h"
-#include "core/colour_fate.h"
+#include "core/colour_outcome.h"
 #include "core/colour_rule.h"
 #include "core/frame_rule.h"
 #include "core/image_view.h"
@@ -54,24 +54,26 @@ template <typename Format, JudgeColours kJudge>
 }
 
 // One straight pixel, the plain way; also the kernels' way with row tails.
-// `memo` holds the fate of the colour before. Inlined into the loops that
+// `memo` holds the outcome of the colour before. Inlined into the loops that
 // call it, where the memo stays in registers, whatever the compiler's size
 // limits.
 template <typename Format, RuleModes kModes = RuleModes{}>
 [[gnu::always_inline]] inline bool ApplyRuleToPixel(std::byte* pixel, const FrameRule<Format>& rule,
                                                     CellCache& cache,
-                                                    LastColourMemo<ColourFate>& memo,
+                                                    LastColourMemo<ColourOutcome>& memo,
                                                     const SrgbDecisionTables* srgb = nullptr) {
-  const auto find = [&rule, &cache](Rgb8 colour) { return rule.Fate(cache, colour); };
+  const auto find = [&rule, &cache](Rgb8 colour) { return rule.Outcome(cache, colour); };
   if constexpr (IsPlainRule(kModes)) {
-    const ColourFate fate = memo.For(ColourOf<Format>(LoadPixel<Format>(pixel)), find);
-    ApplyFate<Format>(pixel, fate);
-    return (fate & kFateClaimed) != 0;
+    const ColourOutcome outcome = memo.For(ColourOf<Format>(LoadPixel<Format>(pixel)), find);
+    ApplyOutcome<Format>(pixel, outcome);
+    return (outcome & kOutcomeClaimed) != 0;
   } else {
     const typename Format::Pixel source = LoadPixel<Format>(pixel);
-    const ColourFate fate = memo.For(DecisionColour<Format, kModes.judge>(source, srgb), find);
-    StorePixel<Format>(pixel, ModalOutcome<Format>(source, source, fate, false, kModes.feathered));
-    return (fate & kFateClaimed) != 0;
+    const ColourOutcome outcome =
+        memo.For(DecisionColour<Format, kModes.judge>(source, srgb), find);
+    StorePixel<Format>(pixel,
+                       ModalOutcome<Format>(source, source, outcome, false, kModes.feathered));
+    return (outcome & kOutcomeClaimed) != 0;
   }
 }
 
