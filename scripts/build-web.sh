@@ -42,7 +42,7 @@ core_flags=(-std=c++20 -O3 -msimd128 -ffp-contract=off -Isrc -I.
 # runs (WebAssembly SIMD, portable, the emulated 16-lane one) against the
 # plain rule.
 mkdir -p build/web-check
-emcc "${core_flags[@]}" src/core/*.cpp tests/core/equivalence_check.cpp \
+emcc "${core_flags[@]}" src/core/*.cpp testing/support/emulated_kernel.cpp tests/core/equivalence_check.cpp \
   -o build/web-check/equivalence_check.js -sENVIRONMENT=node -sALLOW_MEMORY_GROWTH=1 -sEXIT_RUNTIME=1
 
 # The tuner's core: the render entry points, and the table of controls and

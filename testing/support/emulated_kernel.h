@@ -3,9 +3,8 @@
 // runs.
 #pragma once
 
-#include <cstddef>
-#include <cstdint>
-
+#include "core/pass_kernels.h"
+#include "core/rule_modes.h"
 #include "testing/support/emulated_lane_ops.h"
 
 // Plain code: no instruction set to enable.
@@ -17,17 +16,10 @@ namespace huesieve::testing_support {
 
 inline constexpr const char* kEmulatedWideName = "emulated-avx512";
 
-template <typename Format, RuleModes kModes = RuleModes{}>
-RowClaims EmulatedWideRow(const std::byte* from, std::byte* to, std::int64_t pixels,
-                          const FrameRule<Format>& rule, CellCache& cache) {
-  return lanes::LaneRow<EmulatedLaneOps<16>, Format, kModes>(from, to, pixels, rule, cache);
-}
-
+// Compiled once (emulated_kernel.cpp): the kernel for every format and mode
+// is a large instantiation, too slow to repeat in every test that walks with
+// it, above all under the sanitizers.
 template <typename Format>
-RowKernel<Format> EmulatedWideKernel(const RuleModes& modes) {
-  return KernelForModes<Format>(modes, [](auto modes_constant) -> RowKernel<Format> {
-    return &EmulatedWideRow<Format, decltype(modes_constant)::value>;
-  });
-}
+RowKernel<Format> EmulatedWideKernel(const RuleModes& modes);
 
 }  // namespace huesieve::testing_support
