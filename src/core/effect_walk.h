@@ -1,7 +1,7 @@
-// The walk under the effect call, for the core itself and for tests and
-// benchmarks that force a kernel or a band size: no host includes it, and
-// the hosts' options (RenderOptions) carry neither. RenderEffect walks every
-// frame with the process's choice.
+// The walk under the effect call, for the core itself and for what forces a
+// kernel or a band size (tests, benchmarks, the tuner's portable switch for
+// its measurements); the hosts' options (RenderOptions) carry neither.
+// RenderEffect walks every frame with the process's choice.
 #pragma once
 
 #include <cstdint>

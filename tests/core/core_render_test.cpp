@@ -29,6 +29,7 @@
 #include "testing/reference/plain_effect.h"
 #include "testing/support/equivalence_cases.h"
 #include "testing/support/forced_walk.h"
+#include "testing/support/workers_in_turn.h"
 
 namespace huesieve {
 namespace {
@@ -310,23 +311,13 @@ TYPED_TEST(CoreRender, RowsJudgedIntoAnotherPictureMatchTheEffectInPlace) {
   }
 }
 
-// A host's workers taking their turns on the calling thread: the first takes
-// every band, the others find none left.
-class WorkersInTurn final : public BandWorkers {
- public:
-  unsigned int Count() override { return 2; }
-  void Run(Job* job, unsigned int workers, void* argument) override {
-    for (unsigned int worker = 0; worker < workers; ++worker) job(worker, workers, argument);
-  }
-};
-
 // A frame walked in bands of one to four rows: the bands' rectangles merged
 // frame the same pixels the plain reference keeps, whether a band claims
 // something or nothing.
 TYPED_TEST(CoreRender, BandsOfAnySizeMergeToTheWholeFrame) {
   using Format = TypeParam;
   std::mt19937 choices(11);
-  WorkersInTurn workers;
+  testing_support::WorkersInTurn workers(2);
   for (std::uint32_t seed = 0; seed < 16; ++seed) {
     const Layout layout{1 + static_cast<std::int64_t>(choices() % 45),
                         1 + static_cast<std::int64_t>(choices() % 12),

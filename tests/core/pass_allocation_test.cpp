@@ -8,6 +8,7 @@
 #include "core/effect.h"
 #include "core/effect_walk.h"
 #include "testing/support/forced_walk.h"
+#include "testing/support/workers_in_turn.h"
 
 // Heap allocations so far in this binary (counting_allocator.cpp).
 long AllocationCount();
@@ -51,16 +52,6 @@ class NeverAbort final : public RenderAbort {
   bool Aborted() override { return false; }
 };
 
-// A host's workers run one after another on the calling thread: the core's
-// part of sharing a frame, without the host's threads.
-class WorkersInTurn final : public BandWorkers {
- public:
-  unsigned int Count() override { return 3; }
-  void Run(Job* job, unsigned int workers, void* argument) override {
-    for (unsigned int worker = 0; worker < workers; ++worker) job(worker, workers, argument);
-  }
-};
-
 // Every way through the effect: straight and premultiplied, in place and
 // into another picture, with a window that leaves rows and columns beside it
 // to be judged through the scratch rows, asking the abort, in bands shared
@@ -83,7 +74,7 @@ TEST(PassAllocation, TheEffectRendersWithoutAllocating) {
   const ImageView source_view{reinterpret_cast<std::byte*>(source.data()), 700 * 16, 700, 9};
   const ImageView target_view{reinterpret_cast<std::byte*>(target.data()), 700 * 16, 700, 9};
   NeverAbort abort;
-  WorkersInTurn workers;
+  testing_support::WorkersInTurn workers(3);
   for (const RuleModes modes :
        {RuleModes{}, RuleModes{JudgeColours::kSrgbEncoded, FeatheredAlpha::kFades}}) {
     settings.modes = modes;
